@@ -1,0 +1,213 @@
+#include "hub.h"
+
+#include "link/framecodec.h"
+#include "link/linkrecord.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+// One connection. It is deleted with deleteLater only, so a handler that is
+// still working with it when its socket goes away never touches freed memory.
+struct HubClient : QObject
+{
+    using QObject::QObject;
+    QTcpSocket *socket = nullptr;
+    Frame::Reader reader;
+    QString key;
+    QString name;
+    bool joined = false;
+    bool dropping = false;  // no more reading from or writing to it
+    bool forgotten = false; // gone from m_clients; deleted soon
+};
+
+static const QString Enter = QStringLiteral("[Enter]");
+static const QString Exit = QStringLiteral("[Exit]");
+
+Hub::Hub(QObject *parent)
+    : Hub(Limits{}, parent)
+{
+}
+
+Hub::Hub(const Limits &limits, QObject *parent)
+    : QObject(parent)
+    , m_limits(limits)
+    , m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &Hub::accept);
+}
+
+Hub::~Hub()
+{
+    // Closing sockets now must not announce leaves into a hub half gone.
+    for (HubClient *client : std::as_const(m_clients))
+        client->socket->disconnect(this);
+}
+
+bool Hub::Listen(const QHostAddress &address, quint16 port)
+{
+    return m_server->listen(address, port);
+}
+
+quint16 Hub::Port() const { return m_server->serverPort(); }
+QString Hub::ErrorString() const { return m_server->errorString(); }
+
+QStringList Hub::Players(const QString &key) const
+{
+    QStringList names;
+    for (const HubClient *client : m_games.value(key))
+        names << client->name;
+    return names;
+}
+
+void Hub::accept()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        auto *client = new HubClient(this);
+        client->socket = socket;
+        socket->setParent(client);
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        m_clients.insert(socket, client);
+        connect(socket, &QTcpSocket::readyRead, this, [this, client] { readClient(client); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, client] { forget(client); });
+        // A connection that never joins must not hold its place for ever.
+        QPointer<QTcpSocket> guard(socket);
+        QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, guard] {
+            if (guard && m_clients.contains(guard) && !m_clients.value(guard)->joined)
+                drop(m_clients.value(guard), QStringLiteral("did not join in time"));
+        });
+    }
+}
+
+void Hub::readClient(HubClient *client)
+{
+    if (client->dropping)
+        return;
+    client->reader.Feed(client->socket->readAll());
+    while (!client->dropping) {
+        const std::optional<QString> record = client->reader.Next();
+        if (!record) {
+            if (client->reader.Failed())
+                drop(client, client->reader.Error());
+            return;
+        }
+        handleRecord(client, *record);
+    }
+}
+
+void Hub::handleRecord(HubClient *client, const QString &record)
+{
+    const auto parsed = LinkRecord::Parse(record);
+    if (!parsed) {
+        drop(client, QStringLiteral("sent a record of no known form"));
+        return;
+    }
+    switch (parsed->kind.unicode()) {
+    case 'I':
+        return;
+    case 'A':
+        if (!client->joined)
+            join(client, parsed->key, parsed->name);
+        return;
+    case 'C':
+        // Only into the sender's own game, and only under the name it joined with.
+        if (client->joined && parsed->key == client->key)
+            deliver(client->key, client->name, parsed->messageText);
+        return;
+    }
+}
+
+void Hub::join(HubClient *client, const QString &key, const QString &name)
+{
+    for (const HubClient *other : m_games.value(key)) {
+        if (other->name == name) {
+            drop(client, QStringLiteral("the name \"%1\" is already taken in game %2").arg(name, key));
+            return;
+        }
+    }
+    QVector<HubClient *> &game = m_games[key];
+    for (const HubClient *other : std::as_const(game))
+        sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
+    if (client->dropping)
+        return;
+    client->key = key;
+    client->name = name;
+    client->joined = true;
+    game.append(client);
+    emit Log(QStringLiteral("join: game %1: %2").arg(key, name));
+    deliver(key, Enter, name);
+}
+
+void Hub::deliver(const QString &key, const QString &sender, const QString &data)
+{
+    const QByteArray frame = Frame::Encode(sender + LinkRecord::Separator + data);
+    if (frame.isEmpty())
+        return; // the sender's text is too long to deliver with its name
+    // Dropping a slow reader changes the game's list, so drops wait until
+    // the delivery is done.
+    ++m_delivering;
+    const auto game = m_games.constFind(key);
+    if (game != m_games.cend()) {
+        for (HubClient *player : *game)
+            sendTo(player, frame);
+    }
+    --m_delivering;
+    if (m_delivering == 0) {
+        const QVector<HubClient *> drops = std::exchange(m_pendingDrops, {});
+        for (HubClient *client : drops)
+            leave(client);
+    }
+}
+
+void Hub::sendTo(HubClient *client, const QByteArray &frame)
+{
+    if (client->dropping)
+        return;
+    if (client->socket->bytesToWrite() + frame.size() > m_limits.maxQueuedBytes) {
+        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(client->socket->bytesToWrite()));
+        return;
+    }
+    client->socket->write(frame);
+}
+
+void Hub::drop(HubClient *client, const QString &why)
+{
+    if (client->dropping)
+        return;
+    client->dropping = true;
+    emit Log(client->joined ? QStringLiteral("drop: game %1: %2: %3").arg(client->key, client->name, why)
+                            : QStringLiteral("drop: connection: %1").arg(why));
+    client->socket->abort();
+    forget(client);
+}
+
+void Hub::forget(HubClient *client)
+{
+    if (client->forgotten)
+        return;
+    client->forgotten = true;
+    client->dropping = true;
+    client->socket->disconnect(this);
+    m_clients.remove(client->socket);
+    client->deleteLater();
+    if (!client->joined)
+        return;
+    // While a delivery walks the game's list, the list must not change.
+    if (m_delivering > 0) {
+        m_pendingDrops.append(client);
+        return;
+    }
+    leave(client);
+}
+
+void Hub::leave(HubClient *client)
+{
+    auto game = m_games.find(client->key);
+    game->removeOne(client);
+    emit Log(QStringLiteral("leave: game %1: %2").arg(client->key, client->name));
+    if (game->isEmpty())
+        m_games.erase(game);
+    else
+        deliver(client->key, Exit, client->name);
+}

@@ -1,0 +1,79 @@
+#pragma once
+// kalumo-hub's game server: the chat host's side of the game link.
+//
+// Wire format (both directions): frames of a 4-byte big-endian length and
+// that many bytes of UTF-8 text, at most 65,536 (link/framecodec.h).
+//
+// Program to hub, one frame per record (link/linkrecord.h):
+//   "G" ÿ key ÿ "I" ÿ handle              accepted, ignored
+//   "G" ÿ key ÿ "A" ÿ " " caption ÿ name " " caption
+//                                          joins game `key` as `name`
+//   "G" ÿ key ÿ "C" ÿ message text        delivered to the whole game
+// Hub to program, one frame per delivery: sender ÿ data.
+//
+// On a join the newcomer first gets one ("[Enter]", name) for every player
+// already in the game, in order of joining; then every player of the game,
+// the newcomer included, gets ("[Enter]", newcomer). A "C" record from a
+// joined connection with its own key goes to every player of the game, the
+// sender included, as (the sender's joined name, message text), in the order
+// received. A name is taken once per game: a second join with it is refused
+// and that connection closed. A "C" record before the join or with another
+// key is dropped. When a joined connection closes the others get
+// ("[Exit]", name). Games never see each other's traffic.
+//
+// A connection is closed on a broken frame, on a record of no known form,
+// when it has not joined within the join timeout, and when more than
+// maxQueuedBytes wait to be written to it (a reader too slow for its game).
+
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QVector>
+
+class QTcpServer;
+class QTcpSocket;
+struct HubClient;
+
+class Hub : public QObject
+{
+    Q_OBJECT
+public:
+    struct Limits
+    {
+        qint64 maxQueuedBytes = 8 * 1024 * 1024;
+        int joinTimeoutMs = 30000;
+    };
+
+    explicit Hub(QObject *parent = nullptr);
+    Hub(const Limits &limits, QObject *parent = nullptr);
+    ~Hub() override;
+
+    bool Listen(const QHostAddress &address, quint16 port);
+    quint16 Port() const;
+    QString ErrorString() const;
+
+    // The names joined to a game, in order of joining.
+    QStringList Players(const QString &key) const;
+
+signals:
+    // One line for the hub's log: joins, leaves, refusals.
+    void Log(const QString &line);
+
+private:
+    void accept();
+    void readClient(HubClient *client);
+    void handleRecord(HubClient *client, const QString &record);
+    void join(HubClient *client, const QString &key, const QString &name);
+    void deliver(const QString &key, const QString &sender, const QString &data);
+    void sendTo(HubClient *client, const QByteArray &frame);
+    void drop(HubClient *client, const QString &why);
+    void forget(HubClient *client);
+    void leave(HubClient *client);
+
+    Limits m_limits;
+    QTcpServer *m_server = nullptr;
+    QHash<QTcpSocket *, HubClient *> m_clients;
+    QHash<QString, QVector<HubClient *>> m_games;
+    int m_delivering = 0;            // nesting depth of deliver()
+    QVector<HubClient *> m_pendingDrops;
+};

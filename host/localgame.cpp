@@ -1,0 +1,76 @@
+#include "localgame.h"
+
+#include "hub.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+
+LocalGame::LocalGame(Hub &hub, const QString &program, QObject *parent)
+    : QObject(parent)
+    , m_hub(hub)
+    , m_program(program)
+{
+}
+
+QString LocalGame::CheckNames(const QStringList &names)
+{
+    if (names.isEmpty())
+        return QStringLiteral("name at least one player; the first one hosts");
+    QSet<QString> seen;
+    for (const QString &name : names) {
+        if (name.isEmpty())
+            return QStringLiteral("a player's name cannot be empty");
+        if (name.contains(QLatin1Char(' ')))
+            return QStringLiteral("a player's name cannot hold a blank: \"%1\"").arg(name);
+        if (seen.contains(name))
+            return QStringLiteral("the name \"%1\" is given twice").arg(name);
+        seen.insert(name);
+    }
+    return {};
+}
+
+QString LocalGame::FreshKey()
+{
+    const quint64 value = QRandomGenerator::system()->generate64();
+    return QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
+}
+
+bool LocalGame::Start(const QStringList &names)
+{
+    const QString key = FreshKey();
+    const QString port = QString::number(m_hub.Port());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));
+
+    for (const QString &name : names) {
+        auto *process = new QProcess(this);
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setProgram(m_program);
+        process->setArguments({QStringLiteral("kalumo-hub"), port, key, name, names.first()});
+        connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
+            emit Log(status == QProcess::NormalExit ? QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code)
+                                                    : QStringLiteral("window of %1 crashed").arg(name));
+            m_running.removeOne(process);
+            process->deleteLater();
+            if (m_running.isEmpty())
+                emit Finished();
+        });
+        process->start();
+        if (!process->waitForStarted()) {
+            m_error = QStringLiteral("cannot start %1: %2").arg(m_program, process->errorString());
+            emit Log(m_error);
+            delete process;
+            continue;
+        }
+        m_running << process;
+    }
+    return !m_running.isEmpty();
+}
+
+void LocalGame::CloseAll()
+{
+    for (QProcess *process : std::as_const(m_running))
+        process->terminate();
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A local game: a hub on a free loopback port and one game window per named
+// player, started with the command line the chat host would give them,
+//   kalumo-hub PORT KEY NAME FIRSTNAME
+// where the first name hosts and KEY is fresh and random, so nobody who does
+// not know it can walk into the game. Finished once every window has closed.
+
+#include <QObject>
+#include <QStringList>
+
+class Hub;
+class QProcess;
+
+class LocalGame : public QObject
+{
+    Q_OBJECT
+public:
+    LocalGame(Hub &hub, const QString &program, QObject *parent = nullptr);
+
+    // Why these names cannot play together, or nothing when they can.
+    static QString CheckNames(const QStringList &names);
+    static QString FreshKey();
+
+    // Starts one window per name; false, with ErrorString, when none could start.
+    bool Start(const QStringList &names);
+    QString ErrorString() const { return m_error; }
+    // Asks every window still open to close the normal way.
+    void CloseAll();
+
+signals:
+    void Finished();
+    void Log(const QString &line);
+
+private:
+    Hub &m_hub;
+    QString m_program;
+    QString m_error;
+    QList<QProcess *> m_running;
+};

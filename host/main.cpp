@@ -1,0 +1,130 @@
+// kalumo-hub: the chat host's side of Kalumo Bingo's game link.
+//
+//   kalumo-hub serve [--listen ADDRESS] [--port N]   run a hub for play across machines
+//   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
+
+#include "hub.h"
+#include "localgame.h"
+#include "window/shutdownsignals.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+constexpr quint16 DefaultPort = 47474;
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+void logLine(const QString &line)
+{
+    err() << "kalumo-hub: " << line << Qt::endl;
+}
+
+int fail(const QString &message)
+{
+    logLine(message);
+    return 2;
+}
+
+int serve(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Runs a hub that game windows on this and other machines join."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("listen"), QStringLiteral("Address to listen on (default 127.0.0.1; 0.0.0.0 for every network)."),
+                      QStringLiteral("address"), QStringLiteral("127.0.0.1")});
+    parser.addOption({QStringLiteral("port"), QStringLiteral("Port to listen on (default %1).").arg(DefaultPort),
+                      QStringLiteral("n"), QString::number(DefaultPort)});
+    parser.process(arguments);
+
+    QHostAddress address;
+    if (!address.setAddress(parser.value(QStringLiteral("listen"))))
+        return fail(QStringLiteral("not an address: %1").arg(parser.value(QStringLiteral("listen"))));
+    bool ok = false;
+    const uint port = parser.value(QStringLiteral("port")).toUInt(&ok);
+    if (!ok || port > 65535)
+        return fail(QStringLiteral("not a port: %1").arg(parser.value(QStringLiteral("port"))));
+
+    Hub hub;
+    QObject::connect(&hub, &Hub::Log, &logLine);
+    if (!hub.Listen(address, quint16(port)))
+        return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(hub.ErrorString()));
+    logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(hub.Port()));
+
+    ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, qApp, [] { QCoreApplication::exit(0); });
+    return QCoreApplication::exec();
+}
+
+int play(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Starts a local game: a hub on a free loopback port and one window per player. "
+        "The first name hosts. Ends when every window has closed."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("program"), QStringLiteral("The game program to start (default: kalumo-bingo beside this hub)."),
+                      QStringLiteral("path")});
+    parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."), QStringLiteral("NAME..."));
+    parser.process(arguments);
+
+    const QStringList names = parser.positionalArguments();
+    if (const QString problem = LocalGame::CheckNames(names); !problem.isEmpty())
+        return fail(problem);
+
+    QString program = parser.value(QStringLiteral("program"));
+    if (program.isEmpty())
+        program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalumo-bingo"));
+    if (!QFileInfo(program).isExecutable())
+        return fail(QStringLiteral("no game program at %1").arg(program));
+
+    Hub hub;
+    QObject::connect(&hub, &Hub::Log, &logLine);
+    if (!hub.Listen(QHostAddress::LocalHost, 0))
+        return fail(QStringLiteral("cannot listen on loopback: %1").arg(hub.ErrorString()));
+
+    LocalGame game(hub, program);
+    QObject::connect(&game, &LocalGame::Log, &logLine);
+    QObject::connect(&game, &LocalGame::Finished, qApp, [] { QCoreApplication::exit(0); });
+    ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &LocalGame::CloseAll);
+    if (!game.Start(names))
+        return fail(game.ErrorString());
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kalumo-hub"));
+
+    QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.value(1);
+    if (command == u"serve" || command == u"play") {
+        arguments.removeAt(1);
+        arguments[0] += QLatin1Char(' ') + command;
+        return command == u"serve" ? serve(arguments) : play(arguments);
+    }
+
+    QTextStream out(command == u"--help" || command == u"-h" ? stdout : stderr);
+    out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N]\n"
+           "       kalumo-hub play [--program PATH] NAME...\n"
+           "\n"
+           "serve  runs a hub for play across machines; it listens on loopback unless\n"
+           "       an address is given, and logs joins and leaves.\n"
+           "play   runs a hub on a free loopback port and starts one game window per\n"
+           "       name (the first name hosts), then waits until every window has closed.\n"
+           "\n"
+           "Each subcommand takes --help.\n";
+    return command == u"--help" || command == u"-h" ? 0 : 2;
+}

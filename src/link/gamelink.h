@@ -1,0 +1,27 @@
+#pragma once
+// The game link: what a game window calls to join its game and send records,
+// and the one event through which every delivery comes back. The window only
+// knows this interface; TcpGameLink speaks to kalumo-hub, tests use a fake.
+
+#include <QObject>
+#include <QString>
+
+class GameLink : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // True when the window has joined the game behind this link number.
+    virtual bool JoinGame(quint64 windowHandle, qint32 linkNumber) = 0;
+    // Hands one record to the link. The answer says whether it was taken,
+    // not whether anybody received it.
+    virtual bool SendText(const QString &record) = 0;
+
+signals:
+    // One delivery: a player's name and a message text, or "[Enter]" /
+    // "[Exit]" with the name of a player who came or went.
+    void TextReceived(const QString &Sender, const QString &Data);
+    // The link broke after a successful join; nothing more will arrive.
+    void LinkLost(const QString &reason);
+};

@@ -1,0 +1,71 @@
+#include "link/linkrecord.h"
+
+#include <QStringList>
+
+namespace LinkRecord {
+
+static QString join(const QStringList &fields)
+{
+    return fields.join(Separator);
+}
+
+QString Identify(const QString &key, quint64 windowHandle)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("I"), QString::number(windowHandle)});
+}
+
+QString Announce(const QString &key, const QString &caption, const QString &name)
+{
+    const QString suffix = QLatin1Char(' ') + caption;
+    return join({QStringLiteral("G"), key, QStringLiteral("A"), suffix, name + suffix});
+}
+
+QString Message(const QString &key, const QString &messageText)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("C"), messageText});
+}
+
+std::optional<Parsed> Parse(const QString &record)
+{
+    // Only the first three separators cut: a message text keeps any others.
+    const qsizetype s1 = record.indexOf(Separator);
+    if (s1 < 0 || QStringView(record).left(s1) != u"G")
+        return std::nullopt;
+    const qsizetype s2 = record.indexOf(Separator, s1 + 1);
+    if (s2 < 0)
+        return std::nullopt;
+    const qsizetype s3 = record.indexOf(Separator, s2 + 1);
+    const QStringView kind = QStringView(record).mid(s2 + 1, (s3 < 0 ? record.size() : s3) - s2 - 1);
+
+    Parsed parsed;
+    parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
+    if (kind == u"I") {
+        parsed.kind = QLatin1Char('I');
+        return parsed;
+    }
+    if (s3 < 0)
+        return std::nullopt;
+    const QString rest = record.mid(s3 + 1);
+    if (kind == u"C") {
+        parsed.kind = QLatin1Char('C');
+        parsed.messageText = rest;
+        return parsed;
+    }
+    if (kind == u"A") {
+        // The name is the last field less the text of the field before it:
+        // "Ann Kalumo Bingo" less " Kalumo Bingo" is Ann.
+        const QStringList fields = rest.split(Separator);
+        if (fields.size() < 2)
+            return std::nullopt;
+        const QString &suffix = fields.at(fields.size() - 2);
+        const QString &last = fields.last();
+        if (!last.endsWith(suffix))
+            return std::nullopt;
+        parsed.kind = QLatin1Char('A');
+        parsed.name = last.left(last.size() - suffix.size());
+        return parsed;
+    }
+    return std::nullopt;
+}
+
+} // namespace LinkRecord

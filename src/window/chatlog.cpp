@@ -1,0 +1,62 @@
+#include "window/chatlog.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextCursor>
+
+ChatLog::ChatLog(QWidget *parent)
+    : QTextEdit(parent)
+{
+    setReadOnly(true);
+    setAcceptRichText(false);
+    setUndoRedoEnabled(false);
+    // Lines are coloured per kind, and black text needs a light page.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    setPalette(pal);
+}
+
+QColor ChatLog::ColourOf(int MyType)
+{
+    switch (MyType) {
+    case 1: return QColor(0, 255, 0);
+    case 2: return QColor(255, 0, 0);
+    case 4: return QColor(255, 0, 255);
+    case 5: return QColor(0, 0, 255);
+    default: return QColor(0, 0, 0);
+    }
+}
+
+void ChatLog::AddText(int MyType, const QString &Strin)
+{
+    // One event is one line: a peer cannot break its text over several lines
+    // and make the rest look like the game's own announcements.
+    QString line = Strin;
+    for (QChar &c : line) {
+        if (c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u' ';
+    }
+
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat format;
+    format.setForeground(ColourOf(MyType));
+    cursor.insertText(line, format);
+    cursor.insertBlock(QTextBlockFormat(), format);
+    // The caret follows the newest line, which scrolls it into view.
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void ChatLog::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    QString selected = textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, u'\n');
+    QGuiApplication::clipboard()->setText(selected);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The chat log (rtbChatIn): a read-only rich-text view of everything that
+// happens in the game, one coloured line per event. Text is only ever
+// inserted as plain text, so a peer's "<b>" shows as those characters.
+
+#include <QTextEdit>
+
+class ChatLog : public QTextEdit
+{
+    Q_OBJECT
+public:
+    explicit ChatLog(QWidget *parent = nullptr);
+
+    // Appends Strin as one line in the colour of MyType: 1 green, 2 red,
+    // 3 black, 4 magenta, 5 blue, anything else black.
+    void AddText(int MyType, const QString &Strin);
+
+    static QColor ColourOf(int MyType);
+
+protected:
+    // Releasing the left button copies the selection to the clipboard.
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};

@@ -1,0 +1,112 @@
+#pragma once
+// The game window. Every player, host or not, sees the same window: the
+// board of called numbers, two cards, New Game and BINGO!, the calling
+// interval, the player list, the chat log and the chat input. The window
+// takes its collaborators in its constructor; Startup() joins the game.
+
+#include "card/cardowner.h"
+#include "game/members.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+class ChatLog;
+class GameLink;
+class MessageBoxes;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class RandomGenerator;
+class ctlCard;
+
+struct WindowContext
+{
+    MessageBoxes &boxes;
+    GameLink &link;
+    RandomGenerator &random;
+    QString programFolder; // the folder of the running program file
+    QString commandLine;   // the arguments after the program's name, joined by single spaces
+};
+
+class frmMain : public QWidget, public CardOwner
+{
+    Q_OBJECT
+public:
+    static inline const QString Caption = QStringLiteral("Kalumo Bingo");
+
+    explicit frmMain(const WindowContext &context, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Runs start-up. Nothing means: show the window and play. A value means
+    // the program ends now with that exit status (failed join, registration).
+    std::optional<int> Startup();
+
+    void AddText(int MyType, const QString &Strin);
+    void EvalCommand(const QString &Data);
+    void SendCommand(const QString &Data);
+    void RunChatCommand(const QString &Data);
+
+    // CardOwner
+    void SetWin(const QString &MyVal1, const QString &MyVal2, const QString &MyVal3,
+                const QString &MyVal4, const QString &MyVal5) override;
+    bool ClaimAllowed() const override;
+    void EnableBingo() override;
+
+    const QString &MemFile() const { return m_memFile; }
+    const QString &GameKey() const { return m_gameKey; }
+    const QString &MyName() const { return m_myName; }
+    const QString &HostName() const { return m_hostName; }
+    bool IsHost() const { return m_isHost; }
+    const std::array<QString, 5> &WinNums() const { return m_winNums; }
+    const MemberTable &Members() const { return m_members; }
+    ctlCard *Card(int index) const { return m_cards.at(index); }
+    QTimer *HostTimer() const { return m_tmrHost; }
+
+signals:
+    // Shutdown has run: the tallies were saved.
+    void ShutDown();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildControls();
+    void BuildNumberBoard();
+    void Shutdown();
+    std::optional<int> RegistrationRun();
+    bool SendToGame(const QString &key, const QString &messageText);
+    void onTextReceived(const QString &Sender, const QString &Data);
+    void onChatEntered();
+    template <typename Step> bool runStep(Step step);
+
+    MessageBoxes &m_boxes;
+    GameLink &m_link;
+    RandomGenerator &m_random;
+    QString m_programFolder;
+    QString m_commandLine;
+
+    QString m_memFile;
+    QString m_gameKey;
+    QString m_myName;
+    QString m_hostName;
+    bool m_isHost = false;
+    bool m_shutDown = false;
+    std::array<QString, 5> m_winNums;
+    MemberTable m_members;
+    QStringList m_lstMem;
+
+    std::array<QLabel *, 101> m_lblItm{};
+    std::array<ctlCard *, 2> m_cards{};
+    QPushButton *m_cmdNewGame = nullptr;
+    QPushButton *m_cmdBingo = nullptr;
+    QLineEdit *m_txtSec = nullptr;
+    QListWidget *m_lstUsers = nullptr;
+    ChatLog *m_rtbChatIn = nullptr;
+    QLineEdit *m_txtChatOut = nullptr;
+    QTimer *m_tmrHost = nullptr;
+};

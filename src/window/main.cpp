@@ -1,0 +1,46 @@
+// kalumo-bingo: one player's window of a game.
+//
+//   kalumo-bingo ANY PORT KEY NAME HOSTNAME   join a game through kalumo-hub
+//   kalumo-bingo                              register with the chat host
+
+#include "link/tcpgamelink.h"
+#include "support/randomgenerator.h"
+#include "window/commandline.h"
+#include "window/frmmain.h"
+#include "window/qtmessageboxes.h"
+#include "window/shutdownsignals.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    // The command line belongs to the chat host: read it raw, and keep Qt
+    // from taking any of it as its own option (a player named -style stays
+    // a player named -style).
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+
+    QtMessageBoxes boxes;
+    TcpGameLink link(TcpGameLink::HostFromEnvironment());
+    RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
+    frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
+                    CommandLine::FromArguments(arguments)});
+    boxes.SetParent(&window);
+
+    ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &window, [&window] {
+        window.close();
+        QCoreApplication::exit(0);
+    });
+
+    if (const std::optional<int> exitCode = window.Startup())
+        return *exitCode;
+    window.show();
+    return app.exec();
+}

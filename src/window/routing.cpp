@@ -1,0 +1,50 @@
+#include "window/routing.h"
+
+namespace Routing {
+
+QString SenderField(const QString &sender)
+{
+    return (sender + QLatin1Char(':')).leftJustified(SenderFieldWidth, QLatin1Char(' '), true);
+}
+
+static Route chatRoute(const QString &sender, const QString &body)
+{
+    if (body.startsWith(QLatin1Char('/')))
+        return {Action::ChatCommand, body.mid(1), 0};
+    const QString field = SenderField(sender);
+    if (body.startsWith(QLatin1Char('\\'))) {
+        // The name is the field up to its ":". A sender of 15 characters or
+        // more has lost the ":" to the cut, and shows the whole field.
+        const qsizetype colon = field.indexOf(QLatin1Char(':'));
+        const QString name = colon < 0 ? field : field.left(colon);
+        return {Action::Log, QLatin1Char('*') + name + QLatin1Char(' ') + body.mid(1), 5};
+    }
+    return {Action::Log, field + body, 3};
+}
+
+Route RouteDelivery(const QString &sender, const QString &data)
+{
+    if (sender == u"[Enter]")
+        return {Action::AddPlayer, data, 1};
+    if (sender == u"[Exit]")
+        return {Action::RemovePlayer, data, 2};
+    if (data.contains(u"Chat;"))
+        return chatRoute(sender, data.mid(data.indexOf(QLatin1Char(';')) + 1));
+    if (data.contains(u"Comm;"))
+        return {Action::Command, data.mid(data.indexOf(QLatin1Char(';')) + 1), 0};
+    return {};
+}
+
+QString ChatMessage(const QString &typed)
+{
+    QString line = typed;
+    line.remove(QLatin1Char(';'));
+    return QStringLiteral("Chat;") + line;
+}
+
+QString CommandMessage(const QString &record)
+{
+    return QStringLiteral("Comm;") + record;
+}
+
+} // namespace Routing

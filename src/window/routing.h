@@ -1,0 +1,40 @@
+#pragma once
+// What a game window does with one delivery from the game link. Deciding is
+// kept apart from doing, so the rules can be checked without a window.
+//
+// In order, the first that holds:
+//   Sender "[Enter]"          add Data to the player list, log it (kind 1)
+//   Sender "[Exit]"           remove the first listed Data, log it (kind 2)
+//   Data contains "Chat;"     body after the first ";":
+//                               "/..."  run as a chat command, not shown
+//                               "\..."  emote line (kind 5)
+//                               else    sender field + body (kind 3)
+//   Data contains "Comm;"     evaluate the command record after the first ";"
+//   otherwise                 ignored
+
+#include <QString>
+
+namespace Routing {
+
+inline constexpr int SenderFieldWidth = 15;
+
+enum class Action { AddPlayer, RemovePlayer, Log, ChatCommand, Command, Ignore };
+
+struct Route
+{
+    Action action = Action::Ignore;
+    QString text;   // the name, the log line, the chat command or the record
+    int logType = 0; // the chat log kind for AddPlayer, RemovePlayer and Log
+};
+
+// Sender followed by ":", padded with blanks or cut to 15 characters.
+QString SenderField(const QString &sender);
+
+Route RouteDelivery(const QString &sender, const QString &data);
+
+// The message text for a typed chat line: "Chat;" and the line less every ";".
+QString ChatMessage(const QString &typed);
+// The message text for a command record: "Comm;" and the record.
+QString CommandMessage(const QString &record);
+
+} // namespace Routing

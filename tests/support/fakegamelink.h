@@ -1,0 +1,28 @@
+#pragma once
+// A game link that records what is sent and delivers what a test says.
+
+#include "link/gamelink.h"
+
+#include <QStringList>
+
+class FakeGameLink : public GameLink
+{
+public:
+    bool JoinGame(quint64 windowHandle, qint32 linkNumber) override
+    {
+        joinCalls.append({windowHandle, linkNumber});
+        return joinAnswer;
+    }
+    bool SendText(const QString &record) override
+    {
+        sent.append(record);
+        return true;
+    }
+    // Raises TextReceived as the link would for one delivery.
+    void Deliver(const QString &sender, const QString &data) { emit TextReceived(sender, data); }
+    void Lose(const QString &reason) { emit LinkLost(reason); }
+
+    bool joinAnswer = true;
+    QList<QPair<quint64, qint32>> joinCalls;
+    QStringList sent;
+};
