@@ -49,6 +49,7 @@ void ChatLog::AddText(int MyType, const QString &Strin)
     // The caret follows the newest line, which scrolls it into view.
     setTextCursor(cursor);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    emit LineAdded(MyType, line);
 }
 
 void ChatLog::mouseReleaseEvent(QMouseEvent *event)

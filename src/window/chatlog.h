@@ -17,6 +17,10 @@ public:
 
     static QColor ColourOf(int MyType);
 
+signals:
+    // Every line as it is added, for a transcript.
+    void LineAdded(int MyType, const QString &line);
+
 protected:
     // Releasing the left button copies the selection to the clipboard.
     void mouseReleaseEvent(QMouseEvent *event) override;

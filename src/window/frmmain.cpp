@@ -106,6 +106,7 @@ void frmMain::buildControls()
     m_rtbChatIn = new ChatLog(this);
     m_rtbChatIn->setObjectName(QStringLiteral("rtbChatIn"));
     m_rtbChatIn->setGeometry(Twips::Rect(4680, 3840, 3735, 2415));
+    connect(m_rtbChatIn, &ChatLog::LineAdded, this, &frmMain::LineAdded);
 
     m_txtChatOut = new QLineEdit(this);
     m_txtChatOut->setObjectName(QStringLiteral("txtChatOut"));

@@ -69,6 +69,8 @@ public:
 signals:
     // Shutdown has run: the tallies were saved.
     void ShutDown();
+    // A line was added to the chat log.
+    void LineAdded(int MyType, const QString &line);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -11,6 +11,7 @@
 #include "window/shutdownsignals.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <unistd.h>
 
@@ -32,6 +33,16 @@ int main(int argc, char **argv)
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments)});
     boxes.SetParent(&window);
+
+    // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,
+    // one per line, for players who keep records and for scripted checks.
+    QFile transcript(qEnvironmentVariable("KALUMO_CHAT_TRANSCRIPT"));
+    if (!transcript.fileName().isEmpty() && transcript.open(QIODevice::Append | QIODevice::Text)) {
+        QObject::connect(&window, &frmMain::LineAdded, &transcript, [&transcript](int, const QString &line) {
+            transcript.write(line.toUtf8() + '\n');
+            transcript.flush();
+        });
+    }
 
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &window, [&window] {

@@ -3,6 +3,7 @@
 // and a temporary program folder, for tests that drive it directly.
 
 #include "support/fakegamelink.h"
+#include "support/qtprinters.h"
 #include "support/recordingmessageboxes.h"
 #include "support/randomgenerator.h"
 #include "window/frmmain.h"

@@ -1,0 +1,63 @@
+// The real programs: a hub, two game windows and a scripted third player.
+
+#include "support/linktestclient.h"
+#include "support/processtools.h"
+
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Delivery = LinkTestClient::Delivery;
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+TEST(RealProcesses, TwoWindowsAndAScriptedPlayerMeetChatAndLeaveOnSigterm)
+{
+    QTemporaryDir folder;
+    const QString program = ProcessTools::CopyGameProgram(folder);
+    const quint16 port = ProcessTools::FreePort();
+    QProcess hub;
+    ProcessTools::Start(hub, QStringLiteral(KALUMO_HUB_PATH), {QStringLiteral("serve"), QStringLiteral("--port"), QString::number(port)});
+
+    LinkTestClient cy;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cy.Connect(port, 200); }, 10000)) << "hub did not come up";
+    cy.Join(QStringLiteral("K7"), QStringLiteral("Cy"));
+    ASSERT_TRUE(cy.WaitForDeliveries(1));
+
+    const QString annLog = folder.filePath(QStringLiteral("ann.log")), bobLog = folder.filePath(QStringLiteral("bob.log"));
+    QProcess ann, bob;
+    ProcessTools::Start(ann, program, {QStringLiteral("kalumo-hub"), QString::number(port), QStringLiteral("K7"), QStringLiteral("Ann"), QStringLiteral("Ann")},
+                        {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + annLog});
+    ASSERT_TRUE(cy.WaitForDeliveries(2, 10000));
+    // The chat host may also pass the whole line as one argument.
+    ProcessTools::Start(bob, program, {QStringLiteral("kalumo-hub %1 K7 Bob Ann").arg(port)},
+                        {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + bobLog});
+    ASSERT_TRUE(cy.WaitForDeliveries(3, 10000));
+    EXPECT_EQ(cy.received, QList<Delivery>({{"[Enter]", "Cy"}, {"[Enter]", "Ann"}, {"[Enter]", "Bob"}}));
+
+    cy.Chat(QStringLiteral("K7"), QStringLiteral("Chat;hello from Cy"));
+    ASSERT_TRUE(cy.WaitForDeliveries(4));
+    EXPECT_EQ(cy.received.last(), Delivery("Cy", "Chat;hello from Cy"));
+    const QString shown = QStringLiteral("Cy:            hello from Cy");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readLines(annLog).contains(shown) && readLines(bobLog).contains(shown); }, 10000));
+    EXPECT_EQ(readLines(bobLog).value(0), u"Thank You For Choosing Kalumo Bingo.");
+    EXPECT_TRUE(readLines(bobLog).contains(u"Ann has joined the game."));
+
+    EXPECT_TRUE(ProcessTools::Terminate(ann));
+    EXPECT_EQ(ann.exitCode(), 0);
+    EXPECT_TRUE(ProcessTools::Terminate(bob));
+    EXPECT_EQ(bob.exitCode(), 0);
+    ASSERT_TRUE(cy.WaitForDeliveries(6));
+    EXPECT_EQ(cy.received.mid(4), QList<Delivery>({{"[Exit]", "Ann"}, {"[Exit]", "Bob"}}));
+    EXPECT_TRUE(ProcessTools::Terminate(hub));
+}
+
+} // namespace
