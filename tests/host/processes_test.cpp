@@ -34,14 +34,15 @@ TEST(RealProcesses, TwoWindowsAndAScriptedPlayerMeetChatAndLeaveOnSigterm)
 
     const QString annLog = folder.filePath(QStringLiteral("ann.log")), bobLog = folder.filePath(QStringLiteral("bob.log"));
     QProcess ann, bob;
-    ProcessTools::Start(ann, program, {QStringLiteral("kalumo-hub"), QString::number(port), QStringLiteral("K7"), QStringLiteral("Ann"), QStringLiteral("Ann")},
+    // The chat host may pass the whole line as one argument...
+    ProcessTools::Start(ann, program, {QStringLiteral("kalumo-hub %1 K7 Ann Ann").arg(port)},
                         {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + annLog});
     ASSERT_TRUE(cy.WaitForDeliveries(2, 10000));
-    // The chat host may also pass the whole line as one argument.
-    ProcessTools::Start(bob, program, {QStringLiteral("kalumo-hub %1 K7 Bob Ann").arg(port)},
+    // ...or in pieces, and a name that looks like a Qt option is still a name.
+    ProcessTools::Start(bob, program, {QStringLiteral("kalumo-hub"), QString::number(port), QStringLiteral("K7"), QStringLiteral("-style"), QStringLiteral("Ann")},
                         {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + bobLog});
     ASSERT_TRUE(cy.WaitForDeliveries(3, 10000));
-    EXPECT_EQ(cy.received, QList<Delivery>({{"[Enter]", "Cy"}, {"[Enter]", "Ann"}, {"[Enter]", "Bob"}}));
+    EXPECT_EQ(cy.received, QList<Delivery>({{"[Enter]", "Cy"}, {"[Enter]", "Ann"}, {"[Enter]", "-style"}}));
 
     cy.Chat(QStringLiteral("K7"), QStringLiteral("Chat;hello from Cy"));
     ASSERT_TRUE(cy.WaitForDeliveries(4));
@@ -56,7 +57,7 @@ TEST(RealProcesses, TwoWindowsAndAScriptedPlayerMeetChatAndLeaveOnSigterm)
     EXPECT_TRUE(ProcessTools::Terminate(bob));
     EXPECT_EQ(bob.exitCode(), 0);
     ASSERT_TRUE(cy.WaitForDeliveries(6));
-    EXPECT_EQ(cy.received.mid(4), QList<Delivery>({{"[Exit]", "Ann"}, {"[Exit]", "Bob"}}));
+    EXPECT_EQ(cy.received.mid(4), QList<Delivery>({{"[Exit]", "Ann"}, {"[Exit]", "-style"}}));
     EXPECT_TRUE(ProcessTools::Terminate(hub));
 }
 

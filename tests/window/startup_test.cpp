@@ -1,6 +1,8 @@
 #include "support/windowfixture.h"
 #include "window/chatlog.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -233,6 +235,27 @@ TEST(WindowLayout, PlacesControlsAtFifteenTwipsToAPixel)
         ASSERT_NE(widget, nullptr) << p.name;
         EXPECT_EQ(widget->geometry(), p.rect) << p.name;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChatLogClipboard, ALeftReleaseCopiesTheSelectionAndARightReleaseDoesNot)
+{
+    ChatLog log;
+    log.resize(200, 100);
+    log.AddText(3, QStringLiteral("hello"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    QTest::mouseClick(log.viewport(), Qt::RightButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before");
+    QTest::mouseClick(log.viewport(), Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString()) << "a click selects nothing";
+
+    log.selectAll();
+    QTest::mouseRelease(log.viewport(), Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"hello\n");
 }
 
 } // namespace
