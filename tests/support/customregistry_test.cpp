@@ -119,12 +119,6 @@ TEST_F(SetStringValueTest, WritesEveryByteOfTheEncodedDataAndNoMore)
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
-TEST_F(SetStringValueTest, WritesUnderABareRootKeyItself)
-{
-    EXPECT_TRUE(Write(QStringLiteral("HKEY_LOCAL_MACHINE"), QStringLiteral("x")).Ok());
-    EXPECT_EQ(Stored(QStringLiteral("HKEY_LOCAL_MACHINE/Kalumo Bingo")), QByteArray("x"));
-}
-
 TEST_F(SetStringValueTest, WritesNothingWhereTheKeyCannotBeReached)
 {
     const struct
