@@ -2,9 +2,16 @@
 //
 //   kalumo-hub serve [--listen ADDRESS] [--port N]   run a hub for play across machines
 //   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
+//   kalumo-hub games                                  the games registered with the hub
+//
+// Every subcommand first creates the games key in the registry
+// ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
+// folder), where a game registers itself when started with no arguments.
 
+#include "gameslist.h"
 #include "hub.h"
 #include "localgame.h"
+#include "support/fileregistry.h"
 #include "window/shutdownsignals.h"
 
 #include <QCommandLineParser>
@@ -64,14 +71,32 @@ int serve(const QStringList &arguments)
     return QCoreApplication::exec();
 }
 
-int play(const QStringList &arguments)
+int games(const QStringList &arguments, const GamesList &list, const FileRegistry &registry)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Lists the registered games with the program each names."));
+    parser.addHelpOption();
+    parser.process(arguments);
+
+    const QList<GamesList::Game> registered = list.Games();
+    if (registered.isEmpty())
+        logLine(QStringLiteral("no games are registered in %1").arg(registry.Folder()));
+    QTextStream out(stdout);
+    for (const GamesList::Game &game : registered)
+        out << game.name << ": " << game.program << Qt::endl;
+    return 0;
+}
+
+int play(const QStringList &arguments, const GamesList &list)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Starts a local game: a hub on a free loopback port and one window per player. "
         "The first name hosts. Ends when every window has closed."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("program"), QStringLiteral("The game program to start (default: kalumo-bingo beside this hub)."),
+    parser.addOption({QStringLiteral("program"),
+                      QStringLiteral("The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
+                          .arg(GamesList::BingoName),
                       QStringLiteral("path")});
     parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."), QStringLiteral("NAME..."));
     parser.process(arguments);
@@ -81,8 +106,13 @@ int play(const QStringList &arguments)
         return fail(problem);
 
     QString program = parser.value(QStringLiteral("program"));
-    if (program.isEmpty())
-        program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalumo-bingo"));
+    if (program.isEmpty()) {
+        QString note;
+        program = list.ProgramToPlay(GamesList::BingoName,
+                                     QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalumo-bingo")), note);
+        if (!note.isEmpty())
+            logLine(note);
+    }
     if (!QFileInfo(program).isExecutable())
         return fail(QStringLiteral("no game program at %1").arg(program));
 
@@ -110,20 +140,29 @@ int main(int argc, char **argv)
 
     QStringList arguments = QCoreApplication::arguments();
     const QString command = arguments.value(1);
-    if (command == u"serve" || command == u"play") {
+    if (command == u"serve" || command == u"play" || command == u"games") {
         arguments.removeAt(1);
         arguments[0] += QLatin1Char(' ') + command;
-        return command == u"serve" ? serve(arguments) : play(arguments);
+        const FileRegistry registry(FileRegistry::DefaultFolder());
+        const GamesList list(registry);
+        if (const QString problem = list.CreateKey(); !problem.isEmpty())
+            logLine(problem);
+        if (command == u"games")
+            return games(arguments, list, registry);
+        return command == u"serve" ? serve(arguments) : play(arguments, list);
     }
 
     QTextStream out(command == u"--help" || command == u"-h" ? stdout : stderr);
     out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N]\n"
            "       kalumo-hub play [--program PATH] NAME...\n"
+           "       kalumo-hub games\n"
            "\n"
            "serve  runs a hub for play across machines; it listens on loopback unless\n"
            "       an address is given, and logs joins and leaves.\n"
            "play   runs a hub on a free loopback port and starts one game window per\n"
            "       name (the first name hosts), then waits until every window has closed.\n"
+           "       It starts the program registered as Kalumo Bingo, else the one beside it.\n"
+           "games  lists the registered games with the program each names.\n"
            "\n"
            "Each subcommand takes --help.\n";
     return command == u"--help" || command == u"-h" ? 0 : 2;

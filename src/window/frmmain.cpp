@@ -3,10 +3,13 @@
 #include "card/ctlcard.h"
 #include "link/gamelink.h"
 #include "link/linkrecord.h"
+#include "support/customregistry.h"
+#include "support/fileregistry.h"
 #include "support/twips.h"
 #include "window/chatlog.h"
 #include "window/commandline.h"
 #include "window/messageboxes.h"
+#include "window/registration.h"
 #include "window/routing.h"
 #include "window/runtimeerror.h"
 #include "support/textnum.h"
@@ -39,6 +42,8 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     , m_random(context.random)
     , m_programFolder(context.programFolder)
     , m_commandLine(context.commandLine)
+    , m_programFile(context.programFile)
+    , m_registryFolder(context.registryFolder)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
@@ -207,10 +212,21 @@ std::optional<int> frmMain::Startup()
 
 std::optional<int> frmMain::RegistrationRun()
 {
-    // Registering with the chat host needs its registry; until then the run
-    // writes nothing and ends quietly.
+    // The chat host offers every game registered under its games key and
+    // starts the program the value names. The window is never shown.
+    const FileRegistry registry(m_registryFolder);
+    const CustomRegistry customRegistry(registry, m_boxes, Caption);
+    RegistryOutcome outcome;
+    customRegistry.SetStringValue(Registration::GamesKey, Caption, Registration::Data(m_programFile, Caption), &outcome);
+
+    // Only a value that was written is reported as a registration.
+    if (outcome.Ok())
+        m_boxes.Information(QStringLiteral("Done."),
+                            QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
+    else
+        m_boxes.Error(Caption, Registration::FailureText(Registration::GamesKey, outcome, registry.Folder()));
     Shutdown();
-    return 0;
+    return outcome.Ok() ? 0 : 1;
 }
 
 void frmMain::Shutdown()

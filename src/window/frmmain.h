@@ -30,6 +30,8 @@ struct WindowContext
     RandomGenerator &random;
     QString programFolder; // the folder of the running program file
     QString commandLine;   // the arguments after the program's name, joined by single spaces
+    QString programFile = {};    // the running program file's full path, as it is on disk
+    QString registryFolder = {}; // the folder of the registry shared with the chat host
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -91,6 +93,8 @@ private:
     RandomGenerator &m_random;
     QString m_programFolder;
     QString m_commandLine;
+    QString m_programFile;
+    QString m_registryFolder;
 
     QString m_memFile;
     QString m_gameKey;

@@ -2,8 +2,12 @@
 //
 //   kalumo-bingo ANY PORT KEY NAME HOSTNAME   join a game through kalumo-hub
 //   kalumo-bingo                              register with the chat host
+//
+// The registry shared with the chat host is the folder $KALUMO_REGISTRY, else
+// kalumo/registry in the user's configuration folder.
 
 #include "link/tcpgamelink.h"
+#include "support/fileregistry.h"
 #include "support/randomgenerator.h"
 #include "window/commandline.h"
 #include "window/frmmain.h"
@@ -31,7 +35,8 @@ int main(int argc, char **argv)
     TcpGameLink link(TcpGameLink::HostFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
-                    CommandLine::FromArguments(arguments)});
+                    CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
+                    FileRegistry::DefaultFolder()});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,

@@ -1,0 +1,45 @@
+#pragma once
+// Writes one string value into the registry at a key given by its full path
+// as text, such as "HKEY_LOCAL_MACHINE\SOFTWARE\Kalumo\Games": checks the
+// path's form, maps the root key's name at its head to the root key, opens
+// the rest of the path as an existing key, sets the value and closes the key.
+// It only writes: it never creates a key, reads or deletes anything.
+//
+// A key path of the wrong form is shown to the user in a box. Every other
+// failure passes without a word to the user and leaves the registry as it
+// was; a caller that has to know whether the value was written asks for the
+// outcome.
+
+#include "support/fileregistry.h"
+
+#include <QString>
+
+class MessageBoxes;
+
+class CustomRegistry
+{
+public:
+    // Boxes are shown with `title`, the program's title.
+    CustomRegistry(const FileRegistry &registry, MessageBoxes &boxes, const QString &title);
+
+    // The root key named exactly MyName (case counted), or 0 for none.
+    static quint32 RootKeyFromName(const QString &MyName);
+
+    // A valid key path begins with "HKEY_" and does not end with "\". For one
+    // it sets MyRootKey to the root key named before the first "\" (the
+    // whole path when there is none; 0 for an unknown name) and leaves only
+    // the text after it in MyKeyPath. For any other it shows "Incorrect
+    // Format:", two line feeds and the path, and changes neither.
+    void ParseKeyPath(QString &MyKeyPath, quint32 &MyRootKey) const;
+
+    // Sets MyValueName of the key to MyData, encoded in the system's 8-bit
+    // encoding: every byte of it, with no terminating zero. When given,
+    // `outcome` says whether it was written, and why not.
+    void SetStringValue(const QString &MyKeyPath, const QString &MyValueName, const QString &MyData,
+                        RegistryOutcome *outcome = nullptr) const;
+
+private:
+    const FileRegistry &m_registry;
+    MessageBoxes &m_boxes;
+    QString m_title;
+};
