@@ -13,6 +13,7 @@ struct TallyCase
     QStringList saved;
     bool changed;
 };
+void PrintTo(const TallyCase &c, std::ostream *os) { *os << c.what; }
 
 class MemberTableRun : public ::testing::TestWithParam<TallyCase> {};
 

@@ -19,6 +19,7 @@ struct ListCase
     QStringList entries;
     bool writtenSo; // saving the entries gives these very bytes
 };
+void PrintTo(const ListCase &c, std::ostream *os) { *os << c.what; }
 
 class ListFileBytes : public ::testing::TestWithParam<ListCase> {};
 
@@ -103,13 +104,6 @@ TEST_F(ListFiles, ReadFailuresAreReportedWithTheFileAndLeaveTheListEmpty)
         ASSERT_TRUE(file.resize(RidMod::MaxFileSize + 1));
     }
     EXPECT_THROW(RidMod::LoadListFromFile(list, Path()), RunTimeError);
-}
-
-TEST_F(ListFiles, AFailedWriteIsReportedAndLeavesWhatStoodThere)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("list.dat")));
-    EXPECT_THROW(RidMod::SaveListToFile({QStringLiteral("@0")}, Path()), RunTimeError);
-    EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
 
 TEST_F(ListFiles, AProgramDyingBeforeTheRenameLeavesTheOldFileWhole)

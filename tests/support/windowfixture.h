@@ -13,14 +13,20 @@
 class WindowFixture
 {
 public:
-    explicit WindowFixture(const QString &commandLine, quint64 seed = 1)
+    // The window's program folder is a fresh temporary one unless given.
+    explicit WindowFixture(const QString &commandLine, quint64 seed = 1, const QString &programFolder = {})
         : random(seed, [] { return quint64(1000); })
     {
-        window = std::make_unique<frmMain>(WindowContext{boxes, link, random, folder.path(), commandLine});
+        window = std::make_unique<frmMain>(WindowContext{boxes, link, random,
+                                                         programFolder.isEmpty() ? folder.path() : programFolder,
+                                                         commandLine});
     }
 
     template <typename T>
     T *Control(const QString &name) const { return window->findChild<T *>(name); }
+
+    // Counts a win in the window's member table as an accepted claim would.
+    qint16 RecordWin(const QString &name) { return window->m_members.RecordWin(name); }
 
     // The messages sent after the "I" and "A" records, as message texts.
     QStringList SentMessages() const;
