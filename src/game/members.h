@@ -1,8 +1,16 @@
 #pragma once
 // The member table: who has won how many games, in the order the players
 // were first seen. Entries are only ever appended, never removed or moved.
+//
+// Between runs the table lives in the tally file as one tally entry per
+// member: the name, "@", and the count of wins in decimal ("@0", "Ann@3").
+// An entry that does not read that way (no "@", or a count that is not a
+// whole number from -32768 to 32767) keeps its place in the table as a kept
+// entry: it is written back exactly as it was read and never wins.
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 struct Member
@@ -18,10 +26,12 @@ public:
 
     bool IsEmpty() const { return m_entries.isEmpty(); }
     qsizetype Size() const { return m_entries.size(); }
+    // A kept entry shows as a member with no name and no wins.
     const Member &At(qsizetype index) const { return m_entries.at(index); }
     const QVector<Member> &Entries() const { return m_entries; }
+    bool IsKept(qsizetype index) const { return m_kept.contains(index); }
 
-    void Append(const Member &member) { m_entries.append(member); }
+    void Append(const Member &member);
     // An empty table gets its one blank entry: no name, no wins.
     void AddBlankEntryIfEmpty();
 
@@ -29,6 +39,17 @@ public:
     // one with a single win; the count stops at MaxWins. Returns the new total.
     qint16 RecordWin(const QString &name);
 
+    // True once a win or an entry was added since the table was loaded.
+    bool ChangedThisRun() const { return m_changed; }
+
+    // Replaces the table with the tally entries, in their order; an empty
+    // list leaves the table as it is.
+    void LoadTallyEntries(const QStringList &entries);
+    // The tally entries of the whole table, in table order.
+    QStringList TallyEntries() const;
+
 private:
     QVector<Member> m_entries;
+    QHash<qsizetype, QString> m_kept; // index -> entry text as read
+    bool m_changed = false;
 };

@@ -165,8 +165,9 @@ bool frmMain::runStep(Step step)
 
 std::optional<int> frmMain::Startup()
 {
-    runStep([&] { m_memFile = m_programFolder + QDir::separator() + QStringLiteral("BingoMem.Usr"); });
-    // The tally load comes here, then the board, then the blank entry.
+    runStep([&] { m_memFile = m_programFolder + QDir::separator() + TallyFile::FileName; });
+    runStep([&] { m_tallyFile.Load(m_memFile, m_lstMem); });
+    runStep([&] { LoadMembers(); });
     runStep([&] { BuildNumberBoard(); });
     runStep([&] { m_members.AddBlankEntryIfEmpty(); });
 
@@ -234,8 +235,24 @@ void frmMain::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    // The tally save comes here.
+    SaveTallies();
     emit ShutDown();
+}
+
+void frmMain::LoadMembers()
+{
+    m_members.LoadTallyEntries(m_lstMem);
+}
+
+void frmMain::SaveTallies()
+{
+    // A failed save never stops the close; the player is told, and the file
+    // keeps what it held before.
+    try {
+        m_tallyFile.Save(m_memFile, m_members, m_lstMem);
+    } catch (const RunTimeError &error) {
+        m_boxes.Error(Caption, QStringLiteral("The wins could not be saved.\n") + error.description);
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -6,6 +6,7 @@
 
 #include "card/cardowner.h"
 #include "game/members.h"
+#include "game/tallyfile.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -79,9 +80,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    friend class WindowFixture; // records wins directly until claims are judged
+
     void buildControls();
     void BuildNumberBoard();
     void Shutdown();
+    void LoadMembers();
+    void SaveTallies();
     std::optional<int> RegistrationRun();
     bool SendToGame(const QString &key, const QString &messageText);
     void onTextReceived(const QString &Sender, const QString &Data);
@@ -105,6 +110,7 @@ private:
     std::array<QString, 5> m_winNums;
     MemberTable m_members;
     QStringList m_lstMem;
+    TallyFile m_tallyFile;
 
     std::array<QLabel *, 101> m_lblItm{};
     std::array<ctlCard *, 2> m_cards{};

@@ -16,12 +16,25 @@
 class WindowFixture
 {
 public:
-    explicit WindowFixture(const QString &commandLine, quint64 seed = 1, const QString &registryFolder = {})
-        : random(seed, [] { return quint64(1000); })
+    struct Options
     {
+        quint64 seed = 1;
+        QString programFolder;  // a fresh temporary folder when empty
+        QString registryFolder; // one inside the program folder when empty
+
+        Options &Seed(quint64 value) { seed = value; return *this; }
+        Options &ProgramFolder(const QString &path) { programFolder = path; return *this; }
+        Options &RegistryFolder(const QString &path) { registryFolder = path; return *this; }
+    };
+
+    explicit WindowFixture(const QString &commandLine) : WindowFixture(commandLine, Options()) {}
+    WindowFixture(const QString &commandLine, const Options &options)
+        : random(options.seed, [] { return quint64(1000); })
+    {
+        const QString programFolder = options.programFolder.isEmpty() ? folder.path() : options.programFolder;
         window = std::make_unique<frmMain>(WindowContext{
-            boxes, link, random, folder.path(), commandLine, ProgramFile(),
-            registryFolder.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryFolder});
+            boxes, link, random, programFolder, commandLine, ProgramFile(),
+            options.registryFolder.isEmpty() ? folder.filePath(QStringLiteral("registry")) : options.registryFolder});
     }
 
     // The program file the window is told it runs from.
@@ -29,6 +42,9 @@ public:
 
     template <typename T>
     T *Control(const QString &name) const { return window->findChild<T *>(name); }
+
+    // Counts a win in the window's member table as an accepted claim would.
+    qint16 RecordWin(const QString &name) { return window->m_members.RecordWin(name); }
 
     // The messages sent after the "I" and "A" records, as message texts.
     QStringList SentMessages() const;

@@ -46,7 +46,7 @@ protected:
 TEST_F(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndSaysSo)
 {
     ASSERT_TRUE(FileRegistry(registryDir.path()).CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
-    WindowFixture fixture(QString(), 1, registryDir.path());
+    WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
 
     const RunResult run = Register(fixture);
 
@@ -64,13 +64,17 @@ TEST_F(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndSaysSo)
               QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
     EXPECT_TRUE(fixture.link.joinCalls.isEmpty());
     EXPECT_TRUE(fixture.link.sent.isEmpty());
+    // Shutdown ran, so the run leaves a tally file with the blank entry behind.
+    QFile tallies(fixture.window->MemFile());
+    ASSERT_TRUE(tallies.open(QIODevice::ReadOnly));
+    EXPECT_EQ(tallies.readAll(), QByteArray("@0\xFE"));
 }
 
 TEST_F(RegistrationRun, ARunFromAnotherFolderReplacesTheValue)
 {
     ASSERT_TRUE(FileRegistry(registryDir.path()).CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
-    WindowFixture first(QString(), 1, registryDir.path());
-    WindowFixture moved(QString(), 1, registryDir.path());
+    WindowFixture first(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
+    WindowFixture moved(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
     ASSERT_NE(first.ProgramFile(), moved.ProgramFile());
 
     EXPECT_EQ(Register(first).exitStatus, 0);
@@ -106,7 +110,7 @@ TEST_F(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
             ASSERT_TRUE(QFile::setPermissions(games, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        WindowFixture fixture(QString(), 1, dir.path());
+        WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(dir.path()));
 
         const RunResult run = Register(fixture);
 

@@ -1,0 +1,133 @@
+#include "support/ridmod.h"
+
+#include "window/runtimeerror.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace RidMod {
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80 to 0x9F. The five bytes it
+// leaves undefined map to the control characters of the same code, as
+// Windows itself reads them.
+constexpr char16_t Windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString fromWindows1252(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text.append(byte >= 0x80 && byte <= 0x9F ? QChar(Windows1252High[byte - 0x80]) : QChar(byte));
+    }
+    return text;
+}
+
+QByteArray readBytes(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RunTimeError::FileAccess(fileName, file.errorString());
+    const qint64 size = file.size();
+    if (size > MaxFileSize)
+        throw RunTimeError::FileAccess(fileName, QStringLiteral("the file is larger than %1 bytes").arg(MaxFileSize));
+    QByteArray bytes = file.read(size);
+    if (file.error() != QFileDevice::NoError)
+        throw RunTimeError::FileAccess(fileName, file.errorString());
+    return bytes;
+}
+
+void writeBytes(const QString &fileName, const QByteArray &bytes, const BeforeReplace &beforeReplace)
+{
+    // QSaveFile writes into a temporary file beside the target and, on
+    // commit, syncs it to disk and renames it over the target. Until then the
+    // old file is untouched; a save file dropped without commit removes its
+    // temporary file.
+    // Unbuffered, so that a failing write reports the system's reason (a
+    // full disk, say) rather than failing later in a flush.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw RunTimeError::FileAccess(fileName, file.errorString());
+    // A short write is tried again for the rest: the retry either goes on or
+    // fails with the system's reason.
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            throw RunTimeError::FileAccess(fileName, reason);
+        }
+        written += n;
+    }
+    if (beforeReplace)
+        beforeReplace();
+    if (!file.commit())
+        throw RunTimeError::FileAccess(fileName, file.errorString());
+}
+
+} // namespace
+
+QString DecodeText(const QByteArray &bytes)
+{
+    // Keep a leading byte order mark as a character: the text must give back
+    // exactly the bytes it was read from.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? fromWindows1252(bytes) : text;
+}
+
+QByteArray EncodeList(const QStringList &list)
+{
+    QByteArray bytes;
+    for (const QString &entry : list) {
+        bytes += entry.toUtf8();
+        bytes += Separator;
+    }
+    return bytes;
+}
+
+QStringList DecodeList(const QByteArray &bytes)
+{
+    // Each piece is decoded on its own, so one entry in the Windows code page
+    // does not spoil the UTF-8 entries around it.
+    QStringList list;
+    qsizetype start = 0;
+    for (qsizetype end; (end = bytes.indexOf(Separator, start)) >= 0; start = end + 1)
+        list.append(DecodeText(bytes.mid(start, end - start)));
+    return list;
+}
+
+void WriteTextFile(const QString &fileName, const QString &text, const BeforeReplace &beforeReplace)
+{
+    writeBytes(fileName, text.toUtf8(), beforeReplace);
+}
+
+QString ReadTextFile(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return {};
+    return DecodeText(readBytes(fileName));
+}
+
+void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace)
+{
+    writeBytes(fileName, EncodeList(list), beforeReplace);
+}
+
+void LoadListFromFile(QStringList &list, const QString &fileName)
+{
+    list.clear();
+    if (fileName.isEmpty())
+        return;
+    list = DecodeList(readBytes(fileName));
+}
+
+} // namespace RidMod

@@ -1,0 +1,48 @@
+#pragma once
+// List files: the entries of a list, each written as its text in UTF-8
+// followed by the single byte 0xFE, with no header, count or escaping. 0xFE
+// never occurs inside UTF-8, so every entry that holds no such byte reads back
+// as it was written. A piece that is not valid UTF-8 (a file written by the
+// Windows program, in its Western code page) is read as Windows-1252.
+//
+// Writing replaces a file only once the new content is complete on disk: the
+// bytes go to a temporary file in the same folder, which is flushed and then
+// renamed over the old one. Every failure, reading or writing, is thrown as
+// RunTimeError::FileAccess naming the file and the reason; a failed write
+// leaves the old file as it was.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace RidMod {
+
+inline constexpr char Separator = char(0xFE);
+// A list file is read whole into memory; anything larger than this is not a
+// list this program wrote and is refused rather than read.
+inline constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+// Runs once the new content is written beside the old file and before it
+// replaces it.
+using BeforeReplace = std::function<void()>;
+
+void WriteTextFile(const QString &fileName, const QString &text, const BeforeReplace &beforeReplace = {});
+// An empty file name gives an empty text and touches no file.
+QString ReadTextFile(const QString &fileName);
+
+void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace = {});
+// Replaces the list's entries with the file's. Text after the last separator
+// is not an entry; a file without any separator holds no entries. When the
+// read fails the list is left empty.
+void LoadListFromFile(QStringList &list, const QString &fileName);
+
+// The bytes of a list file, and the entries they hold.
+QByteArray EncodeList(const QStringList &list);
+QStringList DecodeList(const QByteArray &bytes);
+
+// UTF-8 when the bytes are valid UTF-8, Windows-1252 otherwise.
+QString DecodeText(const QByteArray &bytes);
+
+} // namespace RidMod

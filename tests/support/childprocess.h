@@ -1,0 +1,22 @@
+#pragma once
+// Runs part of a test in a forked child process, for what must not happen to
+// the test process itself: dying in the middle of a write, giving up root,
+// a file size limit. Files the child touches stay touched; its memory does
+// not come back.
+
+#include <cstdlib>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The child's exit status, or -1 when it did not exit normally.
+inline int ExitStatusInChild(const std::function<int()> &body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        std::_Exit(body());
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
