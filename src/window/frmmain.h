@@ -10,11 +10,14 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 
+class BingoGame;
 class ChatLog;
 class GameLink;
 class MessageBoxes;
+class NumberBoard;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -65,6 +68,7 @@ public:
     const MemberTable &Members() const { return m_members; }
     ctlCard *Card(int index) const { return m_cards.at(index); }
     QTimer *HostTimer() const { return m_tmrHost; }
+    const BingoGame &Game() const { return *m_game; }
 
 signals:
     // Shutdown has run: the tallies were saved.
@@ -82,6 +86,10 @@ private:
     bool SendToGame(const QString &key, const QString &messageText);
     void onTextReceived(const QString &Sender, const QString &Data);
     void onChatEntered();
+    void onNewGameClicked();
+    void onBingoClicked();
+    void onGameStarted(const QString &seconds);
+    void onGameWon();
     template <typename Step> bool runStep(Step step);
 
     MessageBoxes &m_boxes;
@@ -99,8 +107,9 @@ private:
     std::array<QString, 5> m_winNums;
     MemberTable m_members;
     QStringList m_lstMem;
+    BingoGame *m_game = nullptr;
 
-    std::array<QLabel *, 101> m_lblItm{};
+    std::unique_ptr<NumberBoard> m_board;
     std::array<ctlCard *, 2> m_cards{};
     QPushButton *m_cmdNewGame = nullptr;
     QPushButton *m_cmdBingo = nullptr;

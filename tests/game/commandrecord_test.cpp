@@ -14,6 +14,8 @@ struct ReadCase
     QStringList items = {};
 };
 
+void PrintTo(const ReadCase &c, std::ostream *out) { *out << '"' << c.record << '"'; }
+
 class ReadingARecord : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadingARecord, KeepsWhatItsKindNeedsAndRefusesWhatTheProgramNeverSends)

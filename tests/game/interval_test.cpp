@@ -11,6 +11,8 @@ struct IntervalCase
     int milliseconds;
 };
 
+void PrintTo(const IntervalCase &c, std::ostream *out) { *out << '"' << c.text << '"'; }
+
 class CallingInterval : public ::testing::TestWithParam<IntervalCase> {};
 
 TEST_P(CallingInterval, ComesFromUpToTwoCharactersOfWholeSeconds)

@@ -24,6 +24,8 @@ struct ChatCase
     qint16 forced;    // the forced number afterwards; 42 was forced before
 };
 
+void PrintTo(const ChatCase &c, std::ostream *out) { *out << '"' << c.line << '"'; }
+
 class CallCommand : public ::testing::TestWithParam<ChatCase> {};
 
 TEST_P(CallCommand, ForcesTheNumberItCanReadAndLeavesItOtherwise)
