@@ -2,7 +2,6 @@
 
 #include "support/randomgenerator.h"
 
-#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,37 +80,6 @@ TEST(HostDraw, ReplacesAForcedNumberAlreadyCalledWithAnUncalledOne)
     EXPECT_NE(*next, 7);
     EXPECT_EQ(caller.ForcedNumber(), 0);
     EXPECT_EQ(caller.CallCount(), 2);
-}
-
-TEST(HostDraw, CallsEveryNumberOnceAndThenNoMore)
-{
-    NumberCaller caller;
-    RandomGenerator random = frozenGenerator();
-    QSet<int> drawn;
-    for (int i = 0; i < 100; ++i) {
-        const std::optional<int> n = caller.Draw(random);
-        ASSERT_TRUE(n);
-        ASSERT_GE(*n, 1);
-        ASSERT_LE(*n, 100);
-        drawn.insert(*n);
-    }
-    EXPECT_EQ(drawn.size(), 100);
-    EXPECT_EQ(caller.CallCount(), 100);
-    caller.RunChatCommand(QStringLiteral("call 7"));
-    EXPECT_EQ(caller.Draw(random), std::nullopt);
-}
-
-TEST(HostDraw, ANewGameForgetsTheCallsButKeepsAForcedNumber)
-{
-    NumberCaller caller;
-    RandomGenerator random = frozenGenerator();
-    caller.RunChatCommand(QStringLiteral("call 7"));
-    ASSERT_EQ(caller.Draw(random), 7);
-    caller.RunChatCommand(QStringLiteral("call 8"));
-    caller.Reset();
-    EXPECT_FALSE(caller.Called(7));
-    EXPECT_EQ(caller.CallCount(), 0);
-    EXPECT_EQ(caller.Draw(random), 8);
 }
 
 } // namespace

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Table, CommandEvaluation, ::testing::Values(
     EvalCase{"records the program never sends", true,
              {{"Hal", "Comm;5|7"}, {"Hal", "Comm;1|0"}, {"Hal", "Comm;1|101"}, {"Hal", "Comm;1|x"},
               {"Hal", "Comm;1|7.5"}, {"Hal", "Comm;1"}, {"Hal", "Comm;2|ResetMe"}, {"Hal", "Comm;3|Ann"},
-              {"Hal", "Comm;x|7"}},
+              {"Hal", "Comm;x|7"}, {"Hal", "Comm;1.5|7"}, {"Hal", "Comm;4|Hal"}},
              {}, {}},
     EvalCase{"the host's records sent by a player, in the host's window", true,
              {{"Bob", "Comm;1|7"}, {"Bob", "Comm;2|ResetMe|15"}, {"Bob", "Comm;3|Bob|1"}}, {}, {}},

@@ -48,8 +48,7 @@ TEST_P(NewGameButton, SendsTheTextAsTypedAndCallsAtItsInterval)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NewGameButton, ::testing::Values(
-    StartCase{"10", 10000, true}, StartCase{"45", 45000, true}, StartCase{"ab", 10000, true},
-    StartCase{"-5", 10000, true}, StartCase{"100", 10000, true}, StartCase{"0", 0, false}));
+    StartCase{"45", 45000, true}, StartCase{"ab", 10000, true}, StartCase{"0", 0, false}));
 
 TEST(NewGameButton, AnsweredNoChangesNothingWhetherCallingRunsOrNot)
 {
