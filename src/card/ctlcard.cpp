@@ -1,21 +1,231 @@
 #include "card/ctlcard.h"
 
 #include "card/cardowner.h"
+#include "card/deal.h"
+#include "card/winlines.h"
 #include "support/randomgenerator.h"
 #include "support/twips.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+// Every place below is in twips from the card's top-left corner. The cells
+// are 600 × 600 squares filling x 120 to 3120 and y 600 to 3600; the heading
+// band above them runs from y 120 to 600.
+constexpr int CellSize = 600;
+constexpr int GridLeft = 120;
+constexpr int MarkerTop = 600, MarkerSize = 615;
+constexpr int NumberTop = 720, NumberWidth = 615, NumberHeight = 375;
+
+const QColor Background(198, 197, 174);
+const QColor NumberColour(192, 64, 0);
+const QColor MarkerColour(0, 128, 0);
+const QColor Grey(128, 128, 128);
+const QColor DarkGrey(64, 64, 64);
+
+struct GridLine
+{
+    int x1, y1, x2, y2;
+    const QColor &colour;
+};
+
+// Line4 and Line5 frame the heading; Line11 to Line14 and Line2 run under
+// the rows; Line1, Line6 to Line9 and Line3 stand right of the columns.
+const GridLine GridLines[] = {
+    {120, 120, 3120, 120, DarkGrey},  {120, 600, 3120, 600, DarkGrey},   {120, 1200, 3120, 1200, Grey},
+    {120, 1800, 3120, 1800, Grey},    {120, 2400, 3120, 2400, Grey},     {120, 3000, 3120, 3000, Grey},
+    {3120, 3600, 120, 3600, Grey},    {120, 120, 120, 3600, Grey},       {720, 600, 720, 3600, Grey},
+    {1320, 600, 1320, 3600, Grey},    {1920, 600, 1920, 3600, Grey},     {2520, 600, 2520, 3600, Grey},
+    {3120, 120, 3120, 3600, Grey},
+};
+
+QFont boldFont(const QString &family, double points)
+{
+    QFont font(family);
+    font.setBold(true);
+    font.setPointSizeF(points);
+    return font;
+}
+
+// Where Tahoma is missing, its stand-in may be wider and push the "O" off
+// the card; the heading then steps down in size until the whole caption fits.
+void fitToWidth(QLabel *label)
+{
+    QFont font = label->font();
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    label->setFont(font);
+}
+
+// The green disc that shows a cell as marked. It never takes a click: a
+// click on the disc beside the number falls through to the card.
+class Marker : public QWidget
+{
+public:
+    explicit Marker(QWidget *parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(MarkerColour);
+        painter.drawEllipse(QRectF(rect()));
+    }
+};
+
+} // namespace
 
 ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
     : QWidget(parent)
     , m_owner(owner)
     , m_random(random)
 {
+    setObjectName(QStringLiteral("ctlCard"));
     setFixedSize(Twips::ToPixels(3255), Twips::ToPixels(3735));
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(198, 197, 174));
+    pal.setColor(QPalette::Window, Background);
     setPalette(pal);
+
+    m_lblBingo = new QLabel(QStringLiteral(" B    I     N    G    O"), this);
+    m_lblBingo->setObjectName(QStringLiteral("lblBingo"));
+    m_lblBingo->setGeometry(Twips::Rect(240, 240, 2895, 375));
+    m_lblBingo->setFont(boldFont(QStringLiteral("Tahoma"), 15.75));
+    m_lblBingo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    fitToWidth(m_lblBingo);
+    QPalette heading = m_lblBingo->palette();
+    heading.setColor(QPalette::WindowText, Qt::black);
+    m_lblBingo->setPalette(heading);
+
+    const QFont numberFont = boldFont(QStringLiteral("Arial"), 14.25);
+    QPalette numberPalette = palette();
+    numberPalette.setColor(QPalette::WindowText, NumberColour);
+    for (int i = 0; i < 25; ++i) {
+        const int left = GridLeft + CellSize * (i % 5), row = CellSize * (i / 5);
+        // Markers are made first so that every number stands above its disc.
+        auto *marker = new Marker(this);
+        marker->setObjectName(QStringLiteral("shpMarker%1").arg(i));
+        marker->setGeometry(Twips::Rect(left, MarkerTop + row, MarkerSize, MarkerSize));
+        marker->hide();
+        m_shpMarker[i] = marker;
+    }
+    for (int i = 0; i < 25; ++i) {
+        const int left = GridLeft + CellSize * (i % 5), row = CellSize * (i / 5);
+        auto *number = new QLabel(this);
+        number->setObjectName(QStringLiteral("lblMyNum%1").arg(i));
+        number->setGeometry(Twips::Rect(left, NumberTop + row, NumberWidth, NumberHeight));
+        number->setFont(numberFont);
+        number->setPalette(numberPalette);
+        number->setAlignment(Qt::AlignCenter);
+        number->installEventFilter(this);
+        m_lblMyNum[i] = number;
+    }
+
+    m_tmrWinner = new QTimer(this);
+    m_tmrWinner->setObjectName(QStringLiteral("tmrWinner"));
+    m_tmrWinner->setInterval(CheckInterval);
+    connect(m_tmrWinner, &QTimer::timeout, this, &ctlCard::CheckLines);
+
+    GenNumbers();
+    LoadLines();
+    MyWin(true);
 }
 
-void ctlCard::GenNumbers() {}
-void ctlCard::ResetMarks() {}
-void ctlCard::MyWin(bool) {}
+void ctlCard::GenNumbers()
+{
+    const auto numbers = CardDeal::Deal([this] { return m_random.NextNumber(CardDeal::HighestDraw); });
+    for (int i = 0; i < CardDeal::Cells; ++i)
+        m_lblMyNum[i]->setText(QString::number(numbers[i]));
+}
+
+void ctlCard::ResetMarks()
+{
+    for (QWidget *marker : m_shpMarker)
+        marker->hide();
+    MyWin(true);
+}
+
+void ctlCard::MyWin(bool MyID)
+{
+    // The check's state is the timer's: restarting a running timer would
+    // only push the next check further off.
+    if (!MyID)
+        m_tmrWinner->stop();
+    else if (!m_tmrWinner->isActive())
+        m_tmrWinner->start();
+}
+
+void ctlCard::LoadLines()
+{
+    m_winLines = WinLines::LoadLines();
+}
+
+void ctlCard::CheckLines()
+{
+    if (!m_tmrWinner->isActive())
+        return;
+    std::array<bool, 25> marked{};
+    for (int i = 0; i < 25; ++i)
+        marked[i] = !m_shpMarker[i]->isHidden();
+    const auto line = WinLines::FirstComplete(m_winLines, marked);
+    if (!line)
+        return; // an incomplete card takes back nothing it reported before
+    const auto &cells = *line;
+    m_owner.SetWin(m_lblMyNum[cells[0]]->text(), m_lblMyNum[cells[1]]->text(), m_lblMyNum[cells[2]]->text(),
+                   m_lblMyNum[cells[3]]->text(), m_lblMyNum[cells[4]]->text());
+    if (m_owner.ClaimAllowed())
+        m_owner.EnableBingo();
+}
+
+void ctlCard::ToggleMark(int index)
+{
+    QWidget *marker = m_shpMarker[index];
+    marker->setVisible(marker->isHidden());
+}
+
+bool ctlCard::eventFilter(QObject *watched, QEvent *event)
+{
+    // Only the number labels are watched. A click is a left press and a
+    // release over the same label; the press is kept so that the release
+    // comes back to that label even if the mouse has moved off it.
+    const auto found = std::find(m_lblMyNum.begin(), m_lblMyNum.end(), watched);
+    if (found == m_lblMyNum.end())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        if ((*found)->rect().contains(mouse->position().toPoint()))
+            ToggleMark(int(found - m_lblMyNum.begin()));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void ctlCard::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    for (const GridLine &line : GridLines) {
+        painter.setPen(QPen(line.colour, 0));
+        painter.drawLine(Twips::Point(line.x1, line.y1), Twips::Point(line.x2, line.y2));
+    }
+}

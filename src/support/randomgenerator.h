@@ -18,8 +18,13 @@ public:
 
     explicit RandomGenerator(quint64 state, Clock clock = &RandomGenerator::SystemClock);
 
-    // Reseeds from the clock, then gives the next value in [0, 1).
+    // Reseeds from the clock, then gives the next value in [0, 1). However
+    // long the clock stands still, no state repeats within 2^64 draws.
     double Next();
+
+    // One draw as a whole number from 1 to highest, each equally likely:
+    // the whole part of Next() × highest, plus 1. highest must be at least 1.
+    int NextNumber(int highest);
 
 private:
     quint64 m_state;
