@@ -1,3 +1,4 @@
+#include "card/ctlcard.h"
 #include "game/bingogame.h"
 #include "support/chatlines.h"
 #include "support/windowfixture.h"
@@ -6,9 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <set>
 #include <vector>
@@ -46,11 +49,28 @@ struct EvalCase
 
 void PrintTo(const EvalCase &c, std::ostream *out) { *out << c.what; }
 
+// What a card shows: its 25 numbers, then "x" for each marked cell.
+QStringList cardFace(const QWidget &card)
+{
+    QStringList face;
+    for (int i = 0; i < 25; ++i) {
+        face << card.findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i))->text();
+        if (!card.findChild<QWidget *>(QStringLiteral("shpMarker%1").arg(i))->isHidden())
+            face << QStringLiteral("x");
+    }
+    return face;
+}
+
 void deliver(WindowFixture &fixture, const std::vector<Delivery> &deliveries)
 {
     for (const Delivery &d : deliveries)
         fixture.link.Deliver(QString::fromUtf8(d.sender), QString::fromUtf8(d.data));
 }
+
+const char *const NumberSeven = "** The Number (7) Has Been Called.";
+const char *const NewGame = "** A New Game Has Been Started.";
+const char *const AnnWins = "** Ann Has Won The Game! 2 Total Win(s)! **";
+const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
 
 class CommandEvaluation : public ::testing::TestWithParam<EvalCase> {};
 
@@ -64,6 +84,8 @@ TEST_P(CommandEvaluation, ShowsAndChangesWhatTheRecordSays)
         fixture.window->HostTimer()->start(60000);
     fixture.window->EnableBingo();
     const qsizetype logBefore = ChatLines(*fixture.window).size();
+    QTest::mouseClick(fixture.window->Card(1)->findChild<QLabel *>(QStringLiteral("lblMyNum0")), Qt::LeftButton);
+    const std::array<QStringList, 2> facesBefore = {cardFace(*fixture.window->Card(0)), cardFace(*fixture.window->Card(1))};
 
     deliver(fixture, c.deliveries);
 
@@ -86,12 +108,17 @@ TEST_P(CommandEvaluation, ShowsAndChangesWhatTheRecordSays)
     EXPECT_EQ(fixture.Control<QPushButton>(QStringLiteral("cmdBingo"))->isEnabled(), !c.won);
     EXPECT_EQ(caller.ForcedNumber(), c.forced);
     EXPECT_TRUE(fixture.SentMessages().isEmpty());
-}
 
-const char *const NumberSeven = "** The Number (7) Has Been Called.";
-const char *const NewGame = "** A New Game Has Been Started.";
-const char *const AnnWins = "** Ann Has Won The Game! 2 Total Win(s)! **";
-const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
+    // A new game deals both cards afresh without marks; a win stops their checks.
+    const bool dealt = std::any_of(c.log.begin(), c.log.end(), [](const Line &l) { return QString::fromUtf8(l.text) == QString::fromUtf8(NewGame); });
+    for (int i : {0, 1}) {
+        const ctlCard *card = fixture.window->Card(i);
+        const QStringList face = cardFace(*card);
+        EXPECT_EQ(face != facesBefore[i], dealt) << "card " << i;
+        EXPECT_EQ(face.contains(QStringLiteral("x")), i == 1 && !dealt) << "card " << i;
+        EXPECT_EQ(card->findChild<QTimer *>(QStringLiteral("tmrWinner"))->isActive(), !c.won) << "card " << i;
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(Table, CommandEvaluation, ::testing::Values(
     EvalCase{"a call in the host's window", true, {{"Hal", "Comm;1|7"}}, {{NumberSeven, 4}}, {7}},
