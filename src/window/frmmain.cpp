@@ -1,6 +1,9 @@
 #include "window/frmmain.h"
 
 #include "card/ctlcard.h"
+#include "game/bingogame.h"
+#include "game/commandrecord.h"
+#include "game/interval.h"
 #include "link/gamelink.h"
 #include "link/linkrecord.h"
 #include "support/customregistry.h"
@@ -9,6 +12,7 @@
 #include "window/chatlog.h"
 #include "window/commandline.h"
 #include "window/messageboxes.h"
+#include "window/numberboard.h"
 #include "window/registration.h"
 #include "window/routing.h"
 #include "window/runtimeerror.h"
@@ -22,18 +26,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
-
-namespace {
-// The board's cell template: lblItm(1) as placed in the window.
-constexpr double CellLeft = 15, CellTop = 10, CellWidth = 495, CellHeight = 255;
-
-QFont boardFont()
-{
-    QFont font(QStringLiteral("Arial Black"));
-    font.setPointSizeF(8.25);
-    return font;
-}
-} // namespace
 
 frmMain::frmMain(const WindowContext &context, QWidget *parent)
     : QWidget(parent)
@@ -53,8 +45,19 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     pal.setColor(QPalette::Window, Qt::black);
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
+    m_game = new BingoGame(m_members, m_random, this);
+    m_board = std::make_unique<NumberBoard>(*this);
     buildControls();
 
+    connect(m_game, &BingoGame::Log, this, &frmMain::AddText);
+    connect(m_game, &BingoGame::Send, this, &frmMain::SendCommand);
+    connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetColour(n, NumberBoard::Called); });
+    connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
+    connect(m_game, &BingoGame::GameWon, this, &frmMain::onGameWon);
+    connect(m_game, &BingoGame::CallingDone, m_tmrHost, &QTimer::stop);
+    connect(m_tmrHost, &QTimer::timeout, m_game, &BingoGame::CallNext);
+    connect(m_cmdNewGame, &QPushButton::clicked, this, &frmMain::onNewGameClicked);
+    connect(m_cmdBingo, &QPushButton::clicked, this, &frmMain::onBingoClicked);
     connect(&m_link, &GameLink::TextReceived, this, &frmMain::onTextReceived);
     connect(&m_link, &GameLink::LinkLost, this, [this](const QString &reason) {
         AddText(2, QStringLiteral("** The link to the game was lost (%1). You may close the window.").arg(reason));
@@ -71,16 +74,6 @@ void frmMain::buildControls()
         l->setGeometry(place);
         return l;
     };
-
-    for (int i : {0, 1}) {
-        QLabel *cell = label(QStringLiteral("lblItm%1").arg(i), QString::number(i),
-                             i == 1 ? Twips::Rect(CellLeft, CellTop, CellWidth, CellHeight)
-                                    : Twips::Rect(1080, 480, CellWidth, CellHeight));
-        cell->setFont(boardFont());
-        cell->setAlignment(Qt::AlignCenter);
-        cell->setVisible(i == 1);
-        m_lblItm[i] = cell;
-    }
 
     for (int i : {0, 1}) {
         m_cards[i] = new ctlCard(*this, m_random, this);
@@ -135,19 +128,7 @@ void frmMain::paintEvent(QPaintEvent *event)
 
 void frmMain::BuildNumberBoard()
 {
-    // Cell n stands in column (n - 1) mod 10, row (n - 1) div 10; cell 1 is
-    // the template and keeps its own place, 5 twips right of the column.
-    for (int n = 2; n <= 100; ++n) {
-        const int row = (n - 1) / 10, col = (n - 1) % 10;
-        auto *cell = new QLabel(QString::number(n), this);
-        cell->setObjectName(QStringLiteral("lblItm%1").arg(n));
-        cell->setFont(m_lblItm[1]->font());
-        cell->setAlignment(Qt::AlignCenter);
-        cell->setGeometry(Twips::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10,
-                                      CellWidth, CellHeight));
-        cell->show();
-        m_lblItm[n] = cell;
-    }
+    m_board->Build();
 }
 
 template <typename Step>
@@ -188,6 +169,7 @@ std::optional<int> frmMain::Startup()
         if (m_myName == m_hostName) {
             m_cmdNewGame->setEnabled(true);
             m_isHost = true;
+            m_game->SetHost(true);
         }
     });
 
@@ -278,12 +260,50 @@ void frmMain::AddText(int MyType, const QString &Strin)
 
 void frmMain::EvalCommand(const QString &Data)
 {
-    Q_UNUSED(Data)
+    m_game->EvalCommand(Data);
 }
 
 void frmMain::RunChatCommand(const QString &Data)
 {
-    Q_UNUSED(Data)
+    m_game->RunChatCommand(Data);
+}
+
+void frmMain::onNewGameClicked()
+{
+    if (!m_boxes.Question(QStringLiteral("Confirm"),
+                          QStringLiteral("Starting a new game will end any game in progress, Proceede?")))
+        return;
+    m_tmrHost->stop();
+    SendCommand(CommandRecord::StartGame(m_txtSec->text()));
+    // An interval of 0 never ticks: the game starts, but nothing is called.
+    const int interval = Interval::Milliseconds(m_txtSec->text());
+    m_tmrHost->setInterval(interval);
+    if (interval > 0)
+        m_tmrHost->start();
+}
+
+void frmMain::onBingoClicked()
+{
+    SendCommand(CommandRecord::MakeClaim(m_myName, QStringList(m_winNums.begin(), m_winNums.end())));
+}
+
+void frmMain::onGameStarted(const QString &seconds)
+{
+    m_board->SetAllColours(NumberBoard::Uncalled);
+    for (ctlCard *card : m_cards) {
+        card->ResetMarks();
+        card->GenNumbers();
+        card->MyWin(true);
+    }
+    m_txtSec->setText(seconds);
+}
+
+void frmMain::onGameWon()
+{
+    m_tmrHost->stop();
+    m_cmdBingo->setEnabled(false);
+    for (ctlCard *card : m_cards)
+        card->MyWin(false);
 }
 
 void frmMain::onChatEntered()
@@ -295,6 +315,8 @@ void frmMain::onChatEntered()
 void frmMain::onTextReceived(const QString &Sender, const QString &Data)
 {
     const Routing::Route route = Routing::RouteDelivery(Sender, Data);
+    if (!Routing::SenderMayAct(route, Sender, m_hostName))
+        return;
     switch (route.action) {
     case Routing::Action::AddPlayer:
         m_lstUsers->addItem(route.text);
@@ -331,7 +353,7 @@ void frmMain::SetWin(const QString &MyVal1, const QString &MyVal2, const QString
 
 bool frmMain::ClaimAllowed() const
 {
-    return m_tmrHost->isActive();
+    return m_game->InProgress();
 }
 
 void frmMain::EnableBingo()

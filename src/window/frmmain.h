@@ -11,11 +11,14 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 
+class BingoGame;
 class ChatLog;
 class GameLink;
 class MessageBoxes;
+class NumberBoard;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -68,6 +71,7 @@ public:
     const MemberTable &Members() const { return m_members; }
     ctlCard *Card(int index) const { return m_cards.at(index); }
     QTimer *HostTimer() const { return m_tmrHost; }
+    const BingoGame &Game() const { return *m_game; }
 
 signals:
     // Shutdown has run: the tallies were saved.
@@ -80,7 +84,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    friend class WindowFixture; // records wins directly until claims are judged
+    friend class WindowFixture; // counts wins directly, without playing a game
 
     void buildControls();
     void BuildNumberBoard();
@@ -91,6 +95,10 @@ private:
     bool SendToGame(const QString &key, const QString &messageText);
     void onTextReceived(const QString &Sender, const QString &Data);
     void onChatEntered();
+    void onNewGameClicked();
+    void onBingoClicked();
+    void onGameStarted(const QString &seconds);
+    void onGameWon();
     template <typename Step> bool runStep(Step step);
 
     MessageBoxes &m_boxes;
@@ -111,8 +119,9 @@ private:
     MemberTable m_members;
     QStringList m_lstMem;
     TallyFile m_tallyFile;
+    BingoGame *m_game = nullptr;
 
-    std::array<QLabel *, 101> m_lblItm{};
+    std::unique_ptr<NumberBoard> m_board;
     std::array<ctlCard *, 2> m_cards{};
     QPushButton *m_cmdNewGame = nullptr;
     QPushButton *m_cmdBingo = nullptr;

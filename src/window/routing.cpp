@@ -1,5 +1,7 @@
 #include "window/routing.h"
 
+#include "game/commandrecord.h"
+
 namespace Routing {
 
 QString SenderField(const QString &sender)
@@ -33,6 +35,25 @@ Route RouteDelivery(const QString &sender, const QString &data)
     if (data.contains(u"Comm;"))
         return {Action::Command, data.mid(data.indexOf(QLatin1Char(';')) + 1), 0};
     return {};
+}
+
+bool SenderMayAct(const Route &route, const QString &sender, const QString &hostName)
+{
+    switch (route.action) {
+    case Action::ChatCommand:
+        return sender == hostName;
+    case Action::Command: {
+        const std::optional<int> kind = CommandRecord::KindOf(route.text);
+        if (kind == CommandRecord::Claim)
+            return CommandRecord::SecondField(route.text) == sender;
+        if (kind == CommandRecord::NumberCalled || kind == CommandRecord::NewGame
+            || kind == CommandRecord::WinConfirmed)
+            return sender == hostName;
+        return true; // not a record anybody acts on
+    }
+    default:
+        return true;
+    }
 }
 
 QString ChatMessage(const QString &typed)

@@ -32,6 +32,12 @@ QString SenderField(const QString &sender);
 
 Route RouteDelivery(const QString &sender, const QString &data);
 
+// Whether a routed delivery may take effect, given who the link says sent
+// it. Only the host steers the game: chat commands and the records of kinds
+// 1 to 3 count only from the host, and a claim only in its sender's own
+// name. Whatever fails here is dropped silently, neither shown nor run.
+bool SenderMayAct(const Route &route, const QString &sender, const QString &hostName);
+
 // The message text for a typed chat line: "Chat;" and the line less every ";".
 QString ChatMessage(const QString &typed);
 // The message text for a command record: "Comm;" and the record.

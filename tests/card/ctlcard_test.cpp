@@ -177,25 +177,27 @@ TEST_F(Card, ReportsTheFirstCompleteLineOnEachTickInTheLinesOrder)
     EXPECT_EQ(owner.wins.size(), 2);
 }
 
-TEST(CardInWindow, HandsItsLineToWinNumsAndEnablesBingoOnlyWhileTheHostCalls)
+TEST(CardInWindow, HandsItsLineToWinNumsAndEnablesBingoOnlyWhileAGameIsInProgress)
 {
     WindowFixture fixture(QStringLiteral("0 1 Key Ann Bob"));
+    ASSERT_FALSE(fixture.window->Startup());
     ctlCard &card = *fixture.window->Card(0);
     auto *bingo = fixture.Control<QPushButton>(QStringLiteral("cmdBingo"));
     auto winNums = [&] { return QStringList(fixture.window->WinNums().begin(), fixture.window->WinNums().end()); };
-    const QStringList row = click(card, {5, 6, 7, 8, 9});
+    QStringList row = click(card, {5, 6, 7, 8, 9});
 
     card.CheckLines();
     EXPECT_EQ(winNums(), row);
     EXPECT_FALSE(bingo->isEnabled());
 
-    fixture.window->HostTimer()->start();
+    // Bob's new game deals afresh and clears the marks.
+    fixture.link.Deliver(QStringLiteral("Bob"), QStringLiteral("Comm;2|ResetMe|10"));
+    row = click(card, {5, 6, 7, 8, 9});
     card.CheckLines();
     EXPECT_TRUE(bingo->isEnabled());
 
-    // Neither a broken line nor a stopped host takes BINGO! or the line back.
+    // A broken line takes neither BINGO! nor the line back.
     click(card, {7});
-    fixture.window->HostTimer()->stop();
     card.CheckLines();
     EXPECT_TRUE(bingo->isEnabled());
     EXPECT_EQ(winNums(), row);

@@ -43,7 +43,8 @@ public:
     template <typename T>
     T *Control(const QString &name) const { return window->findChild<T *>(name); }
 
-    // Counts a win in the window's member table as an accepted claim would.
+    // Counts a win in the window's member table as an accepted claim would,
+    // without playing a game for it.
     qint16 RecordWin(const QString &name) { return window->m_members.RecordWin(name); }
 
     // The messages sent after the "I" and "A" records, as message texts.

@@ -1,0 +1,68 @@
+#include "game/numbercaller.h"
+
+#include "game/commandrecord.h"
+#include "support/randomgenerator.h"
+#include "support/textnum.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <bitset>
+
+void NumberCaller::Reset()
+{
+    m_called.fill(false);
+    m_callCount = 0;
+}
+
+void NumberCaller::MarkCalled(int n)
+{
+    if (n >= 1 && n <= Highest)
+        m_called[n] = true;
+}
+
+std::optional<int> NumberCaller::Draw(RandomGenerator &random)
+{
+    // With every number called no attempt could ever succeed.
+    if (std::find(m_called.begin() + 1, m_called.end(), false) == m_called.end())
+        return std::nullopt;
+
+    // Each attempt reseeds (RandomGenerator::Next does) and looks at the
+    // forced number afresh. Some number is uncalled, so chance finds it.
+    for (;;) {
+        int n = int(random.Next() * Highest) + 1;
+        if (m_forcedNumber != 0) {
+            const int forced = m_forcedNumber;
+            m_forcedNumber = 0;
+            if (forced >= 1 && forced <= Highest)
+                n = forced;
+        }
+        if (!m_called[n]) {
+            m_called[n] = true;
+            ++m_callCount;
+            return n;
+        }
+    }
+}
+
+void NumberCaller::RunChatCommand(const QString &Data)
+{
+    // Words are cut at every single blank: "call  7" has an empty second word.
+    const QStringList words = Data.split(QLatin1Char(' '));
+    if (words.size() < 2 || words.at(0) != u"call")
+        return;
+    if (const std::optional<qint16> number = TextNum::ToInt16(words.at(1)))
+        m_forcedNumber = *number;
+}
+
+bool NumberCaller::ClaimHolds(const QStringList &items) const
+{
+    // Repeating one called number is not a line: count each number once.
+    std::bitset<Highest + 1> named;
+    for (const QString &item : items) {
+        const std::optional<int> n = WholeNumber(item);
+        if (!n || !Called(*n))
+            return false;
+        named.set(*n);
+    }
+    return named.count() >= 5;
+}
