@@ -1,12 +1,17 @@
 // One main for every test executable: a QApplication (offscreen unless the
 // environment says otherwise), then GoogleTest.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Tests and the programs they start never touch the user's registry.
+    QTemporaryDir registry;
+    if (qEnvironmentVariableIsEmpty("KALUMO_REGISTRY"))
+        qputenv("KALUMO_REGISTRY", registry.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
