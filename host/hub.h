@@ -54,6 +54,9 @@ public:
 
     // The names joined to a game, in order of joining.
     QStringList Players(const QString &key) const;
+    // Games with at least one player, and connections open, joined or not.
+    int GameCount() const { return int(m_games.size()); }
+    int ConnectionCount() const { return int(m_clients.size()); }
 
 signals:
     // One line for the hub's log: joins, leaves, refusals.
