@@ -25,16 +25,16 @@
 // when it has not joined within the join timeout, and when more than
 // maxQueuedBytes wait to be written to it (a reader too slow for its game).
 
+#include "connections.h"
+
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QVector>
 
-class QTcpServer;
-class QTcpSocket;
 struct HubClient;
 
-class Hub : public QObject
+class Hub : public QObject, private Connections::Handler
 {
     Q_OBJECT
 public:
@@ -63,8 +63,9 @@ signals:
     void Log(const QString &line);
 
 private:
-    void accept();
-    void readClient(HubClient *client);
+    void Opened(quint64 id) override;
+    void Received(quint64 id, const char *data, qsizetype size) override;
+    void Closed(quint64 id) override;
     void handleRecord(HubClient *client, const QString &record);
     void join(HubClient *client, const QString &key, const QString &name);
     void deliver(const QString &key, const QString &sender, const QString &data);
@@ -74,8 +75,8 @@ private:
     void leave(HubClient *client);
 
     Limits m_limits;
-    QTcpServer *m_server = nullptr;
-    QHash<QTcpSocket *, HubClient *> m_clients;
+    Connections *m_connections = nullptr;
+    QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;

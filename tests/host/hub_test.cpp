@@ -90,13 +90,15 @@ TEST_F(HubTest, DeliversMessagesInOrderToEveryPlayerOfTheirGameOnly)
     EXPECT_EQ(cy->got, QStringList({"[Enter]|Cy", "[Enter]|Early"}));
 }
 
-TEST_F(HubTest, TellsTheGameWhenAPlayerLeaves)
+TEST_F(HubTest, DeliversWhatALeavingPlayerSentBeforeTellingTheGameItLeft)
 {
     start();
     auto ann = joined("K", "Ann", 0), bob = joined("K", "Bob", 1);
+    bob->Say("K", "Chat;bye");
+    bob->socket.flush();
     bob.reset();
-    ASSERT_TRUE(ann->WaitFor(3));
-    EXPECT_EQ(ann->got.last(), QStringLiteral("[Exit]|Bob"));
+    ASSERT_TRUE(ann->WaitFor(4));
+    EXPECT_EQ(ann->got.mid(2), QStringList({"Bob|Chat;bye", "[Exit]|Bob"}));
     EXPECT_EQ(hub->Players("K"), QStringList({"Ann"}));
 }
 
