@@ -14,6 +14,15 @@ namespace Bench {
 // CLOCK_MONOTONIC in nanoseconds: one clock for every process on the machine.
 int64_t NowNs();
 
+// The pieces appended into one string.
+template <typename... Pieces>
+std::string Cat(const Pieces &...pieces)
+{
+    std::string text;
+    (text.append(std::string_view(pieces)), ...);
+    return text;
+}
+
 class Loop;
 
 // One connection. The loop never deletes one: objects live as long as the

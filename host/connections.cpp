@@ -25,6 +25,10 @@ protected:
     void incomingConnection(qintptr descriptor) override { accepted(descriptor); }
 };
 
+// The kernel's send buffer per connection. Left to itself Linux lets it grow
+// to megabytes for a peer that does not read, all held before the hub sees
+// anything queued; game records are small, and this is plenty for them.
+constexpr int SendBufferBytes = 64 * 1024;
 constexpr int EventsPerWait = 256;
 // Waits per pass before Qt gets its turn (new connections, timers).
 constexpr int WaitsPerPass = 16;
@@ -77,6 +81,7 @@ void Connections::accept(qintptr descriptor)
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
     auto connection = std::make_unique<Connection>();
     connection->id = m_nextId++;
     connection->fd = fd;
