@@ -161,17 +161,6 @@ void Player::record(std::string_view from, std::string_view payload)
     }
 }
 
-double number(const char *text)
-{
-    char *end = nullptr;
-    const double value = strtod(text, &end);
-    if (!text[0] || *end || value < 0) {
-        fprintf(stderr, "fanout: not a number: %s\n", text);
-        exit(2);
-    }
-    return value;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -183,19 +172,19 @@ int main(int argc, char **argv)
         const char *value = i + 1 < argc ? argv[i + 1] : "";
         if (option == "--hub" || option == "--mqtt") {
             o.mqtt = option == "--mqtt";
-            o.port = uint16_t(number(value));
+            o.port = uint16_t(Bench::Number("fanout", value));
         } else if (option == "--games") {
-            o.games = int(number(value));
+            o.games = int(Bench::Number("fanout", value));
         } else if (option == "--players") {
-            o.players = int(number(value));
+            o.players = int(Bench::Number("fanout", value));
         } else if (option == "--seconds") {
-            o.seconds = number(value);
+            o.seconds = Bench::Number("fanout", value);
         } else if (option == "--warmup") {
-            o.warmup = number(value);
+            o.warmup = Bench::Number("fanout", value);
         } else if (option == "--window") {
-            o.window = int(number(value));
+            o.window = int(Bench::Number("fanout", value));
         } else if (option == "--bytes") {
-            o.bytes = int(number(value));
+            o.bytes = int(Bench::Number("fanout", value));
         } else {
             fprintf(stderr, "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--games G] [--players P] "
                             "[--seconds S] [--warmup S] [--window W] [--bytes N]\n");

@@ -126,7 +126,7 @@ void Player::record(std::string_view sender, std::string_view text)
     int g = -1;
     uint64_t seq = 0;
     int64_t sentAt = 0;
-    const char *p = text.data() + 2, *e = text.data() + text.size();
+    const char *p = text.data() + std::min<size_t>(2, text.size()), *e = text.data() + text.size();
     auto r = std::from_chars(p, e, g);
     r = std::from_chars(r.ptr + 1, e, seq);
     r = std::from_chars(r.ptr + 1, e, sentAt);
@@ -209,17 +209,6 @@ bool runUntil(Load &load, int64_t deadline, auto &&done)
     return true;
 }
 
-double number(const char *text)
-{
-    char *end = nullptr;
-    const double value = strtod(text, &end);
-    if (!text[0] || *end || value < 0) {
-        fprintf(stderr, "load: not a number: %s\n", text);
-        exit(2);
-    }
-    return value;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -228,7 +217,7 @@ int main(int argc, char **argv)
     Options &o = load.o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        const double value = number(argv[i + 1]);
+        const double value = Bench::Number("load", argv[i + 1]);
         if (option == "--port") o.port = uint16_t(value);
         else if (option == "--games") o.games = int(value);
         else if (option == "--players") o.players = int(value);
@@ -278,7 +267,7 @@ int main(int argc, char **argv)
         load.nextSend[size_t(g)] = load.start + interval * g / o.games; // spread over the interval
     for (auto &p : load.players) {
         if (p->role == Role::Rejoiner || p->role == Role::Garbage) p->nextEvent = load.After(2, 6);
-        if (p->role == Role::Stopper) p->nextEvent = load.After(5, 15);
+        if (p->role == Role::Stopper) p->nextEvent = load.After(o.seconds * 0.1, o.seconds * 0.25);
     }
     std::string text;
     for (int64_t now = Bench::NowNs(); now < load.end; now = Bench::NowNs()) {

@@ -21,6 +21,17 @@ int64_t NowNs()
     return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+double Number(const char *tool, const char *text)
+{
+    char *end = nullptr;
+    const double value = strtod(text, &end);
+    if (!text[0] || *end || !(value >= 0)) {
+        fprintf(stderr, "%s: not a number: %s\n", tool, text);
+        exit(2);
+    }
+    return value;
+}
+
 Loop::Loop()
     : m_epoll(epoll_create1(EPOLL_CLOEXEC))
 {

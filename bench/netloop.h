@@ -14,6 +14,10 @@ namespace Bench {
 // CLOCK_MONOTONIC in nanoseconds: one clock for every process on the machine.
 int64_t NowNs();
 
+// A command-line number of a tool; ends the tool with status 2 when the text
+// is not a number of at least 0.
+double Number(const char *tool, const char *text);
+
 // The pieces appended into one string.
 template <typename... Pieces>
 std::string Cat(const Pieces &...pieces)
