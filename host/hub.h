@@ -24,6 +24,7 @@
 // A connection is closed on a broken frame, on a record of no known form,
 // when it has not joined within the join timeout, and when more than
 // maxQueuedBytes wait to be written to it (a reader too slow for its game).
+// The kernel holds at most about 128 KiB more for each connection.
 
 #include "connections.h"
 
