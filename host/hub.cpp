@@ -3,17 +3,15 @@
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
 
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 // One connection. It is deleted with deleteLater only, so a handler that is
-// still working with it when its socket goes away never touches freed memory.
+// still working with it when its connection goes away never touches freed
+// memory.
 struct HubClient : QObject
 {
     using QObject::QObject;
-    QTcpSocket *socket = nullptr;
+    quint64 id = 0;
     Frame::Reader reader;
     QString key;
     QString name;
@@ -33,25 +31,21 @@ Hub::Hub(QObject *parent)
 Hub::Hub(const Limits &limits, QObject *parent)
     : QObject(parent)
     , m_limits(limits)
-    , m_server(new QTcpServer(this))
+    , m_connections(new Connections(*this, this))
 {
-    connect(m_server, &QTcpServer::newConnection, this, &Hub::accept);
 }
 
-Hub::~Hub()
-{
-    // Closing sockets now must not announce leaves into a hub half gone.
-    for (HubClient *client : std::as_const(m_clients))
-        client->socket->disconnect(this);
-}
+// The connections close with the hub and tell nobody: no leaves are
+// announced into a hub half gone.
+Hub::~Hub() = default;
 
 bool Hub::Listen(const QHostAddress &address, quint16 port)
 {
-    return m_server->listen(address, port);
+    return m_connections->Listen(address, port);
 }
 
-quint16 Hub::Port() const { return m_server->serverPort(); }
-QString Hub::ErrorString() const { return m_server->errorString(); }
+quint16 Hub::Port() const { return m_connections->Port(); }
+QString Hub::ErrorString() const { return m_connections->ErrorString(); }
 
 QStringList Hub::Players(const QString &key) const
 {
@@ -61,30 +55,31 @@ QStringList Hub::Players(const QString &key) const
     return names;
 }
 
-void Hub::accept()
+void Hub::Opened(quint64 id)
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        auto *client = new HubClient(this);
-        client->socket = socket;
-        socket->setParent(client);
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        m_clients.insert(socket, client);
-        connect(socket, &QTcpSocket::readyRead, this, [this, client] { readClient(client); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, client] { forget(client); });
-        // A connection that never joins must not hold its place for ever.
-        QPointer<QTcpSocket> guard(socket);
-        QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, guard] {
-            if (guard && m_clients.contains(guard) && !m_clients.value(guard)->joined)
-                drop(m_clients.value(guard), QStringLiteral("did not join in time"));
-        });
-    }
+    auto *client = new HubClient(this);
+    client->id = id;
+    m_clients.insert(id, client);
+    // A connection that never joins must not hold its place for ever.
+    QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, id] {
+        HubClient *client = m_clients.value(id);
+        if (client && !client->joined)
+            drop(client, QStringLiteral("did not join in time"));
+    });
 }
 
-void Hub::readClient(HubClient *client)
+void Hub::Closed(quint64 id)
 {
-    if (client->dropping)
+    if (HubClient *client = m_clients.value(id))
+        forget(client);
+}
+
+void Hub::Received(quint64 id, const char *data, qsizetype size)
+{
+    HubClient *client = m_clients.value(id);
+    if (!client || client->dropping)
         return;
-    client->reader.Feed(client->socket->readAll());
+    client->reader.Feed(data, size);
     while (!client->dropping) {
         const std::optional<QString> record = client->reader.Next();
         if (!record) {
@@ -164,11 +159,12 @@ void Hub::sendTo(HubClient *client, const QByteArray &frame)
 {
     if (client->dropping)
         return;
-    if (client->socket->bytesToWrite() + frame.size() > m_limits.maxQueuedBytes) {
-        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(client->socket->bytesToWrite()));
+    const qint64 queued = m_connections->Queued(client->id);
+    if (queued + frame.size() > m_limits.maxQueuedBytes) {
+        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued));
         return;
     }
-    client->socket->write(frame);
+    m_connections->Send(client->id, frame);
 }
 
 void Hub::drop(HubClient *client, const QString &why)
@@ -178,7 +174,7 @@ void Hub::drop(HubClient *client, const QString &why)
     client->dropping = true;
     emit Log(client->joined ? QStringLiteral("drop: game %1: %2: %3").arg(client->key, client->name, why)
                             : QStringLiteral("drop: connection: %1").arg(why));
-    client->socket->abort();
+    m_connections->Abort(client->id);
     forget(client);
 }
 
@@ -188,8 +184,7 @@ void Hub::forget(HubClient *client)
         return;
     client->forgotten = true;
     client->dropping = true;
-    client->socket->disconnect(this);
-    m_clients.remove(client->socket);
+    m_clients.remove(client->id);
     client->deleteLater();
     if (!client->joined)
         return;

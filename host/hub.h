@@ -24,17 +24,18 @@
 // A connection is closed on a broken frame, on a record of no known form,
 // when it has not joined within the join timeout, and when more than
 // maxQueuedBytes wait to be written to it (a reader too slow for its game).
+// The kernel holds at most about 128 KiB more for each connection.
+
+#include "connections.h"
 
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QVector>
 
-class QTcpServer;
-class QTcpSocket;
 struct HubClient;
 
-class Hub : public QObject
+class Hub : public QObject, private Connections::Handler
 {
     Q_OBJECT
 public:
@@ -54,14 +55,18 @@ public:
 
     // The names joined to a game, in order of joining.
     QStringList Players(const QString &key) const;
+    // Games with at least one player, and connections open, joined or not.
+    int GameCount() const { return int(m_games.size()); }
+    int ConnectionCount() const { return int(m_clients.size()); }
 
 signals:
     // One line for the hub's log: joins, leaves, refusals.
     void Log(const QString &line);
 
 private:
-    void accept();
-    void readClient(HubClient *client);
+    void Opened(quint64 id) override;
+    void Received(quint64 id, const char *data, qsizetype size) override;
+    void Closed(quint64 id) override;
     void handleRecord(HubClient *client, const QString &record);
     void join(HubClient *client, const QString &key, const QString &name);
     void deliver(const QString &key, const QString &sender, const QString &data);
@@ -71,8 +76,8 @@ private:
     void leave(HubClient *client);
 
     Limits m_limits;
-    QTcpServer *m_server = nullptr;
-    QHash<QTcpSocket *, HubClient *> m_clients;
+    Connections *m_connections = nullptr;
+    QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;

@@ -6,6 +6,9 @@
 #include <QRandomGenerator>
 #include <QSet>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 LocalGame::LocalGame(Hub &hub, const QString &program, QObject *parent)
     : QObject(parent)
     , m_hub(hub)
@@ -48,6 +51,9 @@ bool LocalGame::Start(const QStringList &names)
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
         process->setProgram(m_program);
+        // Should the hub itself be killed, each window is asked to close the
+        // normal way (so its tallies are saved) instead of living on alone.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process->setArguments({QStringLiteral("kalumo-hub"), port, key, name, names.first()});
         connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
             emit Log(status == QProcess::NormalExit ? QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code)

@@ -1,6 +1,7 @@
 // kalumo-hub: the chat host's side of Kalumo Bingo's game link.
 //
-//   kalumo-hub serve [--listen ADDRESS] [--port N]   run a hub for play across machines
+//   kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES]
+//                                                     run a hub for play across machines
 //   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
 //   kalumo-hub games                                  the games registered with the hub
 //
@@ -10,6 +11,7 @@
 
 #include "gameslist.h"
 #include "hub.h"
+#include "link/framecodec.h"
 #include "localgame.h"
 #include "support/fileregistry.h"
 #include "window/shutdownsignals.h"
@@ -50,6 +52,10 @@ int serve(const QStringList &arguments)
                       QStringLiteral("address"), QStringLiteral("127.0.0.1")});
     parser.addOption({QStringLiteral("port"), QStringLiteral("Port to listen on (default %1).").arg(DefaultPort),
                       QStringLiteral("n"), QString::number(DefaultPort)});
+    parser.addOption({QStringLiteral("max-queued"),
+                      QStringLiteral("Bytes that may wait to be sent to one window before it is cut off as too slow (default %1).")
+                          .arg(Hub::Limits{}.maxQueuedBytes),
+                      QStringLiteral("bytes"), QString::number(Hub::Limits{}.maxQueuedBytes)});
     parser.process(arguments);
 
     QHostAddress address;
@@ -60,7 +66,13 @@ int serve(const QStringList &arguments)
     if (!ok || port > 65535)
         return fail(QStringLiteral("not a port: %1").arg(parser.value(QStringLiteral("port"))));
 
-    Hub hub;
+    Hub::Limits limits;
+    limits.maxQueuedBytes = parser.value(QStringLiteral("max-queued")).toLongLong(&ok);
+    if (!ok || limits.maxQueuedBytes < Frame::HeaderSize + qint64(Frame::MaxPayload))
+        return fail(QStringLiteral("--max-queued takes a number of bytes, at least one whole frame (%1)")
+                        .arg(Frame::HeaderSize + Frame::MaxPayload));
+
+    Hub hub(limits);
     QObject::connect(&hub, &Hub::Log, &logLine);
     if (!hub.Listen(address, quint16(port)))
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(hub.ErrorString()));
@@ -153,7 +165,7 @@ int main(int argc, char **argv)
     }
 
     QTextStream out(command == u"--help" || command == u"-h" ? stdout : stderr);
-    out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N]\n"
+    out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES]\n"
            "       kalumo-hub play [--program PATH] NAME...\n"
            "       kalumo-hub games\n"
            "\n"

@@ -61,4 +61,58 @@ TEST(RealProcesses, TwoWindowsAndAScriptedPlayerMeetChatAndLeaveOnSigterm)
     EXPECT_TRUE(ProcessTools::Terminate(hub));
 }
 
+TEST(RealProcesses, ALocalGameStartsAWindowPerPlayerAndEndsWhenAskedToStop)
+{
+    QTemporaryDir folder;
+    const QString program = ProcessTools::CopyGameProgram(folder);
+    QProcess hub;
+    hub.setProcessChannelMode(QProcess::MergedChannels);
+    ProcessTools::Start(hub, QStringLiteral(KALUMO_HUB_PATH), {QStringLiteral("play"), QStringLiteral("--program"), program, QStringLiteral("Ann"), QStringLiteral("Bob")});
+    QByteArray output;
+    auto saw = [&](const char *text) {
+        return QTest::qWaitFor([&] { output += hub.readAll(); return output.contains(text); }, 10000);
+    };
+    ASSERT_TRUE(saw(": Ann\n") && saw(": Bob\n")) << output.toStdString();
+    EXPECT_TRUE(ProcessTools::Terminate(hub));
+    EXPECT_EQ(hub.exitCode(), 0);
+    output += hub.readAll();
+    EXPECT_TRUE(output.contains("window of Ann closed (status 0)")) << output.toStdString();
+    EXPECT_TRUE(output.contains("window of Bob closed (status 0)")) << output.toStdString();
+}
+
+TEST(RealProcesses, AWindowOutlivesItsHubAndStillSavesAtClose)
+{
+    QTemporaryDir folder;
+    const QString program = ProcessTools::CopyGameProgram(folder);
+    const quint16 port = ProcessTools::FreePort();
+    const QStringList serve = {QStringLiteral("serve"), QStringLiteral("--port"), QString::number(port)};
+    auto hub = std::make_unique<QProcess>();
+    ProcessTools::Start(*hub, QStringLiteral(KALUMO_HUB_PATH), serve);
+    LinkTestClient probe;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Connect(port, 200); }, 10000)) << "hub did not come up";
+
+    const QString annLog = folder.filePath(QStringLiteral("ann.log"));
+    QProcess ann;
+    ProcessTools::Start(ann, program, {QStringLiteral("x %1 K Ann Ann").arg(port)}, {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + annLog});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return readLines(annLog).contains(u"Ann has joined the game."); }, 10000));
+
+    hub->kill();
+    hub->waitForFinished();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return readLines(annLog).join(u'\n').contains(u"The link to the game was lost"); }, 10000));
+
+    // The hub comes back on its port: new windows join it, the old one lives on.
+    hub = std::make_unique<QProcess>();
+    ProcessTools::Start(*hub, QStringLiteral(KALUMO_HUB_PATH), serve);
+    LinkTestClient cy;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cy.Connect(port, 200); }, 10000)) << "hub did not come back";
+    cy.Join(QStringLiteral("K"), QStringLiteral("Cy"));
+    ASSERT_TRUE(cy.WaitForDeliveries(1));
+    EXPECT_EQ(ann.state(), QProcess::Running);
+
+    EXPECT_TRUE(ProcessTools::Terminate(ann));
+    EXPECT_EQ(ann.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("BingoMem.Usr")))) << "shutdown saved the tallies";
+    EXPECT_TRUE(ProcessTools::Terminate(*hub));
+}
+
 } // namespace

@@ -30,7 +30,9 @@ void Start(QProcess &process, const QString &program, const QStringList &argumen
     for (const QString &entry : environment)
         env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Diagnostics go to the test's own output unless the caller reads them.
+    if (process.processChannelMode() == QProcess::SeparateChannels)
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);
     process.waitForStarted();
 }

@@ -2,7 +2,7 @@
 // Readable Qt values in GoogleTest's failure messages.
 
 #include <QPair>
-#include <QString>
+#include <QStringList>
 #include <ostream>
 
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -13,4 +13,14 @@ inline void PrintTo(const QString &text, std::ostream *os)
 inline void PrintTo(const QPair<QString, QString> &pair, std::ostream *os)
 {
     *os << "(\"" << pair.first.toStdString() << "\", \"" << pair.second.toStdString() << "\")";
+}
+
+inline void PrintTo(const QStringList &texts, std::ostream *os)
+{
+    *os << '{';
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        *os << (i ? ", " : " ");
+        PrintTo(texts.at(i), os);
+    }
+    *os << " }";
 }

@@ -1,0 +1,250 @@
+#include "connections.h"
+
+#include <QSocketNotifier>
+#include <QTcpServer>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Accepted sockets go to the hub's own set, never to a QTcpSocket.
+class Listener : public QTcpServer
+{
+public:
+    std::function<void(qintptr)> accepted;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { accepted(descriptor); }
+};
+
+// The kernel's send buffer per connection. Left to itself Linux lets it grow
+// to megabytes for a peer that does not read, all held before the hub sees
+// anything queued; game records are small, and this is plenty for them.
+constexpr int SendBufferBytes = 64 * 1024;
+constexpr int EventsPerWait = 256;
+// Waits per pass before Qt gets its turn (new connections, timers).
+constexpr int WaitsPerPass = 16;
+// Reads per connection per wait, so one busy sender cannot starve the rest.
+constexpr int ReadsPerEvent = 4;
+
+} // namespace
+
+struct Connections::Connection
+{
+    quint64 id = 0;
+    int fd = -1;
+    QByteArray out;
+    qsizetype outAt = 0;
+    bool dirty = false;
+    bool watchingWrites = false;
+};
+
+Connections::Connections(Handler &handler, QObject *parent)
+    : QObject(parent)
+    , m_handler(handler)
+    , m_epoll(epoll_create1(EPOLL_CLOEXEC))
+{
+    if (m_epoll < 0)
+        qFatal("cannot create the hub's epoll set: %s", strerror(errno));
+    auto *listener = new Listener;
+    listener->setParent(this);
+    listener->accepted = [this](qintptr descriptor) { accept(descriptor); };
+    m_server = listener;
+    m_notifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &Connections::pass);
+}
+
+Connections::~Connections()
+{
+    for (auto &[id, connection] : m_connections)
+        ::close(connection->fd);
+    delete m_notifier;
+    ::close(m_epoll);
+}
+
+bool Connections::Listen(const QHostAddress &address, quint16 port) { return m_server->listen(address, port); }
+quint16 Connections::Port() const { return m_server->serverPort(); }
+QString Connections::ErrorString() const { return m_server->errorString(); }
+
+void Connections::accept(qintptr descriptor)
+{
+    const int fd = int(descriptor);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    const int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
+    auto connection = std::make_unique<Connection>();
+    connection->id = m_nextId++;
+    connection->fd = fd;
+    epoll_event event = {};
+    event.events = EPOLLIN | EPOLLRDHUP;
+    event.data.u64 = connection->id;
+    if (epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0) {
+        ::close(fd);
+        return;
+    }
+    const quint64 id = connection->id;
+    m_connections.emplace(id, std::move(connection));
+    m_handler.Opened(id);
+}
+
+void Connections::pass()
+{
+    m_inPass = true;
+    epoll_event events[EventsPerWait];
+    for (int wait = 0; wait < WaitsPerPass; ++wait) {
+        const int count = epoll_wait(m_epoll, events, EventsPerWait, 0);
+        for (int i = 0; i < count; ++i) {
+            // An event may name a connection closed earlier in this pass.
+            const auto found = m_connections.find(events[i].data.u64);
+            if (found == m_connections.end())
+                continue;
+            const quint64 id = found->first;
+            if (events[i].events & EPOLLOUT) {
+                write(*found->second);
+                if (!m_connections.count(id))
+                    continue;
+            }
+            if (events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
+                read(*found->second);
+        }
+        if (count < EventsPerWait)
+            break;
+    }
+    flush();
+    m_inPass = false;
+}
+
+void Connections::read(Connection &connection)
+{
+    const quint64 id = connection.id;
+    char buffer[65536];
+    for (int round = 0; round < ReadsPerEvent; ++round) {
+        const ssize_t got = ::recv(connection.fd, buffer, sizeof buffer, 0);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+            close(id, false);
+            m_handler.Closed(id);
+            return;
+        }
+        if (got < 0)
+            return;
+        m_handler.Received(id, buffer, got);
+        // The handler may have aborted this connection.
+        if (!m_connections.count(id) || size_t(got) < sizeof buffer)
+            return;
+    }
+}
+
+void Connections::Send(quint64 id, const QByteArray &bytes)
+{
+    const auto found = m_connections.find(id);
+    if (found == m_connections.end() || bytes.isEmpty())
+        return;
+    Connection &connection = *found->second;
+    connection.out.append(bytes);
+    if (!connection.dirty) {
+        connection.dirty = true;
+        m_dirty.push_back(id);
+    }
+    if (!m_inPass && !m_flushPosted) {
+        m_flushPosted = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_flushPosted = false;
+            flush();
+        }, Qt::QueuedConnection);
+    }
+}
+
+qint64 Connections::Queued(quint64 id) const
+{
+    const auto found = m_connections.find(id);
+    return found == m_connections.end() ? 0 : found->second->out.size() - found->second->outAt;
+}
+
+void Connections::flush()
+{
+    // A failed write closes a connection, and the handler may queue more
+    // for others then: go on until nothing is left.
+    while (!m_dirty.empty()) {
+        const std::vector<quint64> dirty = std::exchange(m_dirty, {});
+        for (quint64 id : dirty) {
+            const auto found = m_connections.find(id);
+            if (found == m_connections.end())
+                continue;
+            found->second->dirty = false;
+            write(*found->second);
+        }
+    }
+}
+
+void Connections::write(Connection &connection)
+{
+    while (connection.outAt < connection.out.size()) {
+        const ssize_t written = ::send(connection.fd, connection.out.constData() + connection.outAt,
+                                       size_t(connection.out.size() - connection.outAt), MSG_NOSIGNAL);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN) {
+                // Drop what was written only once it is half the buffer:
+                // no quadratic copying for a reader that is merely behind.
+                if (connection.outAt >= connection.out.size() / 2) {
+                    connection.out.remove(0, connection.outAt);
+                    connection.outAt = 0;
+                }
+                watch(connection, true);
+                return;
+            }
+            const quint64 id = connection.id;
+            close(id, false);
+            m_handler.Closed(id);
+            return;
+        }
+        connection.outAt += written;
+    }
+    connection.out.clear();
+    connection.outAt = 0;
+    watch(connection, false);
+}
+
+void Connections::watch(Connection &connection, bool forWriting)
+{
+    if (connection.watchingWrites == forWriting)
+        return;
+    connection.watchingWrites = forWriting;
+    epoll_event event = {};
+    event.events = EPOLLIN | EPOLLRDHUP | (forWriting ? uint32_t(EPOLLOUT) : 0u);
+    event.data.u64 = connection.id;
+    epoll_ctl(m_epoll, EPOLL_CTL_MOD, connection.fd, &event);
+}
+
+void Connections::Abort(quint64 id)
+{
+    close(id, true);
+}
+
+void Connections::close(quint64 id, bool reset)
+{
+    const auto found = m_connections.find(id);
+    if (found == m_connections.end())
+        return;
+    const int fd = found->second->fd;
+    if (reset) {
+        // A reset frees the kernel's buffers at once; a reader cut off for
+        // being slow would otherwise keep them filled until it caught up.
+        const linger now = {1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    }
+    epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
+    ::close(fd);
+    m_connections.erase(found);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Runs the event loop until a condition holds, for at most a deadline. Unlike
+// QTest::qWaitFor it does not sleep between passes, so a hub and its clients
+// in one thread move data at full speed.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+
+template <typename Condition>
+bool WaitFor(Condition condition, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    // The ticker only makes sure a blocking pass wakes up to look at the clock.
+    QTimer ticker;
+    ticker.start(10);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
