@@ -70,9 +70,7 @@ TEST(RealProcesses, AWinIsStillCountedAfterSigtermAndARestart)
     const QString program = ProcessTools::CopyGameProgram(folder);
     const quint16 hubPort = ProcessTools::FreePort();
     QProcess hub;
-    ProcessTools::Start(hub, QStringLiteral(KALUMO_HUB_PATH), {QStringLiteral("serve"), QStringLiteral("--port"), QString::number(hubPort)});
-    LinkTestClient probe;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Connect(hubPort, 200); }, 10000)) << "hub did not come up";
+    ASSERT_TRUE(ProcessTools::StartHub(hub, hubPort)) << "hub did not come up";
 
     EXPECT_EQ(playOneRound(program, hubPort), u"3|Cy|1");
     QFile tallies(QDir(folder.path()).filePath(QStringLiteral("BingoMem.Usr")));

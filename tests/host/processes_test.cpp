@@ -25,10 +25,9 @@ TEST(RealProcesses, TwoWindowsAndAScriptedPlayerMeetChatAndLeaveOnSigterm)
     const QString program = ProcessTools::CopyGameProgram(folder);
     const quint16 port = ProcessTools::FreePort();
     QProcess hub;
-    ProcessTools::Start(hub, QStringLiteral(KALUMO_HUB_PATH), {QStringLiteral("serve"), QStringLiteral("--port"), QString::number(port)});
-
+    ASSERT_TRUE(ProcessTools::StartHub(hub, port)) << "hub did not come up";
     LinkTestClient cy;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cy.Connect(port, 200); }, 10000)) << "hub did not come up";
+    ASSERT_TRUE(cy.Connect(port));
     cy.Join(QStringLiteral("K7"), QStringLiteral("Cy"));
     ASSERT_TRUE(cy.WaitForDeliveries(1));
 
@@ -85,11 +84,8 @@ TEST(RealProcesses, AWindowOutlivesItsHubAndStillSavesAtClose)
     QTemporaryDir folder;
     const QString program = ProcessTools::CopyGameProgram(folder);
     const quint16 port = ProcessTools::FreePort();
-    const QStringList serve = {QStringLiteral("serve"), QStringLiteral("--port"), QString::number(port)};
     auto hub = std::make_unique<QProcess>();
-    ProcessTools::Start(*hub, QStringLiteral(KALUMO_HUB_PATH), serve);
-    LinkTestClient probe;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Connect(port, 200); }, 10000)) << "hub did not come up";
+    ASSERT_TRUE(ProcessTools::StartHub(*hub, port)) << "hub did not come up";
 
     const QString annLog = folder.filePath(QStringLiteral("ann.log"));
     QProcess ann;
@@ -102,9 +98,9 @@ TEST(RealProcesses, AWindowOutlivesItsHubAndStillSavesAtClose)
 
     // The hub comes back on its port: new windows join it, the old one lives on.
     hub = std::make_unique<QProcess>();
-    ProcessTools::Start(*hub, QStringLiteral(KALUMO_HUB_PATH), serve);
+    ASSERT_TRUE(ProcessTools::StartHub(*hub, port)) << "hub did not come back";
     LinkTestClient cy;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cy.Connect(port, 200); }, 10000)) << "hub did not come back";
+    ASSERT_TRUE(cy.Connect(port));
     cy.Join(QStringLiteral("K"), QStringLiteral("Cy"));
     ASSERT_TRUE(cy.WaitForDeliveries(1));
     EXPECT_EQ(ann.state(), QProcess::Running);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 namespace ProcessTools {
@@ -35,6 +36,16 @@ void Start(QProcess &process, const QString &program, const QStringList &argumen
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);
     process.waitForStarted();
+}
+
+bool StartHub(QProcess &hub, quint16 port)
+{
+    Start(hub, QStringLiteral(KALUMO_HUB_PATH), {QStringLiteral("serve"), QStringLiteral("--port"), QString::number(port)});
+    return QTest::qWaitFor([&] {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        return probe.waitForConnected(200);
+    }, 10000);
 }
 
 bool Terminate(QProcess &process, int timeoutMs)

@@ -19,6 +19,10 @@ QString CopyGameProgram(const QTemporaryDir &folder);
 void Start(QProcess &process, const QString &program, const QStringList &arguments,
            const QStringList &environment = {});
 
+// Starts "kalumo-hub serve" on the port and waits until it takes
+// connections; false when it does not come up.
+bool StartHub(QProcess &hub, quint16 port);
+
 // Sends SIGTERM and waits for a normal end; false when it did not come.
 bool Terminate(QProcess &process, int timeoutMs = 10000);
 
