@@ -19,12 +19,7 @@ namespace {
 
 const QString Bingo = QStringLiteral("Kalumo Bingo");
 
-struct HubRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+struct HubRun { int exitCode = -1; QString out, err; };
 
 class HubProcess : public ::testing::Test
 {

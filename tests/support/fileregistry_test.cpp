@@ -40,13 +40,8 @@ QMap<QString, QByteArray> Snapshot(const QString &top)
 TEST(ParseKeyPath, SplitsTheRootKeyFromTheSubkeyOrShowsTheFormatError)
 {
     constexpr quint32 Untouched = 12345;
-    const struct
-    {
-        const char *path;
-        bool refused;       // shown as "Incorrect Format:", nothing changed
-        quint32 root;       // when not refused
-        const char *subKey; // when not refused
-    } table[] = {
+    // A refused path is shown as "Incorrect Format:" and changes nothing.
+    const struct { const char *path; bool refused; quint32 root; const char *subKey; } table[] = {
         {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games", false, RootKey::LocalMachine, "SOFTWARE\\Kalumo\\Games"},
         {"HKEY_CURRENT_USER", false, RootKey::CurrentUser, ""},
         {"HKEY_DYN_DATA\\a", false, RootKey::DynData, "a"},

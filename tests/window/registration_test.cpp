@@ -59,13 +59,7 @@ TEST(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndARunFromAnotherF
 
 TEST(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
 {
-    const struct
-    {
-        const char *situation;
-        bool createKey;
-        bool readOnlyKey;
-        const char *reason;
-    } table[] = {
+    const struct { const char *situation; bool createKey, readOnlyKey; const char *reason; } table[] = {
         {"missing key", false, false, "the key does not exist"},
         {"read-only key", true, true, "writing to the key is not allowed"},
     };
