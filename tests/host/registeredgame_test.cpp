@@ -19,12 +19,7 @@ namespace {
 
 const QString Bingo = QStringLiteral("Kalumo Bingo");
 
-struct HubRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+struct HubRun { int exitCode = -1; QString out, err; };
 
 class HubProcess : public ::testing::Test
 {
@@ -33,26 +28,23 @@ protected:
     {
         ASSERT_TRUE(QDir(top.path()).mkpath(QStringLiteral("bin")));
         ASSERT_TRUE(QFile::copy(QStringLiteral(KALUMO_HUB_PATH), Hub()));
-        ASSERT_TRUE(QFile::setPermissions(Hub(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-        WriteStandIn(Beside(), "beside");
-        WriteStandIn(Registered(), "registered");
+        const auto runnable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        ASSERT_TRUE(QFile::setPermissions(Hub(), runnable));
+        // Each stand-in records its label and arguments, and ends at once.
+        for (const auto &[path, label] : {std::pair{Beside(), "beside"}, std::pair{Registered(), "registered"}}) {
+            QFile script(path);
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"%1 $*\" >> '%2'\n")
+                             .arg(QString::fromUtf8(label), top.filePath(QStringLiteral("record"))).toUtf8());
+            script.close();
+            ASSERT_TRUE(script.setPermissions(runnable));
+        }
     }
 
     QString Hub() const { return top.filePath(QStringLiteral("bin/kalumo-hub")); }
     QString Beside() const { return top.filePath(QStringLiteral("bin/kalumo-bingo")); }
     QString Registered() const { return top.filePath(QStringLiteral("installed game")); }
     QString RegistryFolder() const { return top.filePath(QStringLiteral("registry")); }
-
-    void WriteStandIn(const QString &path, const char *label) const
-    {
-        QFile script(path);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"%1 $*\" >> '%2'\n")
-                         .arg(QString::fromUtf8(label), top.filePath(QStringLiteral("record")))
-                         .toUtf8());
-        script.close();
-        ASSERT_TRUE(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-    }
 
     // Registers `program` the way the game registers itself.
     void Register(const QString &program) const
@@ -73,16 +65,13 @@ protected:
         environment.insert(QStringLiteral("KALUMO_REGISTRY"), RegistryFolder());
         process.setProcessEnvironment(environment);
         process.start(Hub(), arguments);
-        HubRun run;
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
-            return run;
+            return {};
         }
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     QString Record() const
@@ -96,27 +85,24 @@ protected:
 
 TEST_F(HubProcess, PlayStartsTheRegisteredProgramElseTheOneBesideItSayingWhy)
 {
-    enum Registration { None, StandIn, Gone };
     const struct
     {
         const char *situation;
-        Registration registration;
+        QString registered; // the program registered, if any
         bool programOption;
         const char *started;
         const char *logLine; // nothing when no line explains the choice
     } table[] = {
-        {"registered", StandIn, false, "registered", nullptr},
-        {"none registered", None, false, "beside", "no program is registered as Kalumo Bingo; starting "},
-        {"registered file gone", Gone, false, "beside", "is gone or cannot be run; starting "},
-        {"--program given", StandIn, true, "beside", nullptr},
+        {"registered", Registered(), false, "registered", nullptr},
+        {"none registered", {}, false, "beside", "no program is registered as Kalumo Bingo; starting "},
+        {"registered file gone", top.filePath(QStringLiteral("moved away")), false, "beside", "is gone or cannot be run; starting "},
+        {"--program given", Registered(), true, "beside", nullptr},
     };
     for (const auto &c : table) {
         QFile::remove(top.filePath(QStringLiteral("record")));
         QDir(RegistryFolder()).removeRecursively();
-        if (c.registration == StandIn)
-            Register(Registered());
-        if (c.registration == Gone)
-            Register(top.filePath(QStringLiteral("moved away")));
+        if (!c.registered.isEmpty())
+            Register(c.registered);
         QStringList arguments{QStringLiteral("play")};
         if (c.programOption)
             arguments << QStringLiteral("--program") << Beside();

@@ -2,7 +2,6 @@
 #include "game/bingogame.h"
 #include "support/chatlines.h"
 #include "support/windowfixture.h"
-#include "window/chatlog.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,17 +21,8 @@ namespace {
 const QString HostLine = QStringLiteral("x 7001 K1 Hal Hal");
 const QString PlayerLine = QStringLiteral("x 7001 K1 Ann Hal");
 
-struct Delivery
-{
-    const char *sender;
-    const char *data;
-};
-
-struct Line
-{
-    const char *text;
-    int kind;
-};
+using Delivery = std::pair<const char *, const char *>; // sender, data
+using Line = std::pair<const char *, int>;            // text, kind
 
 struct EvalCase
 {
@@ -47,7 +37,12 @@ struct EvalCase
     qint16 forced = 0;
 };
 
-void PrintTo(const EvalCase &c, std::ostream *out) { *out << c.what; }
+// Each case's test is named after its description.
+const auto caseName = [](const auto &info) {
+    std::string name = info.param.what;
+    std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+    return name;
+};
 
 // What a card shows: its 25 numbers, then "x" for each marked cell.
 QStringList cardFace(const QWidget &card)
@@ -64,7 +59,7 @@ QStringList cardFace(const QWidget &card)
 void deliver(WindowFixture &fixture, const std::vector<Delivery> &deliveries)
 {
     for (const Delivery &d : deliveries)
-        fixture.link.Deliver(QString::fromUtf8(d.sender), QString::fromUtf8(d.data));
+        fixture.link.Deliver(QString::fromUtf8(d.first), QString::fromUtf8(d.second));
 }
 
 const char *const NumberSeven = "** The Number (7) Has Been Called.";
@@ -91,7 +86,7 @@ TEST_P(CommandEvaluation, ShowsAndChangesWhatTheRecordSays)
 
     QList<ChatLine> expectedLog;
     for (const Line &line : c.log)
-        expectedLog.append({QString::fromUtf8(line.text), ChatLog::ColourOf(line.kind)});
+        expectedLog.append({QString::fromUtf8(line.first), ChatLog::ColourOf(line.second)});
     EXPECT_EQ(ChatLines(*fixture.window).mid(logBefore), expectedLog);
 
     const NumberCaller &caller = fixture.window->Game().Caller();
@@ -110,7 +105,7 @@ TEST_P(CommandEvaluation, ShowsAndChangesWhatTheRecordSays)
     EXPECT_TRUE(fixture.SentMessages().isEmpty());
 
     // A new game deals both cards afresh without marks; a win stops their checks.
-    const bool dealt = std::any_of(c.log.begin(), c.log.end(), [](const Line &l) { return QString::fromUtf8(l.text) == QString::fromUtf8(NewGame); });
+    const bool dealt = std::any_of(c.log.begin(), c.log.end(), [](const Line &l) { return QString::fromUtf8(l.first) == QString::fromUtf8(NewGame); });
     for (int i : {0, 1}) {
         const ctlCard *card = fixture.window->Card(i);
         const QStringList face = cardFace(*card);
@@ -147,30 +142,16 @@ INSTANTIATE_TEST_SUITE_P(Table, CommandEvaluation, ::testing::Values(
              {{NewGame, 3}}, {}, "10", true},
     EvalCase{"a call command from the host", false, {{"Hal", "Chat;/call 7"}}, {}, {}, "10", false, false, 7},
     EvalCase{"a call command from a player", true, {{"Bob", "Chat;/call 7"}}, {}, {}}),
-    [](const auto &info) {
-        std::string name = info.param.what;
-        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
-        return name;
-    });
+    caseName);
 
 struct ClaimCase
 {
     const char *what;
     bool host;
-    std::vector<const char *> earlierWinners; // each won a round before this one
+    std::vector<const char *> earlierWinners; // each has one win counted already
     std::vector<Delivery> claims;
     std::vector<const char *> sent;
 };
-
-void PrintTo(const ClaimCase &c, std::ostream *out) { *out << c.what; }
-
-// A round from the host with 12, 3, 77, 40, 9 and 5 called.
-void startRound(WindowFixture &fixture)
-{
-    deliver(fixture, {{"Hal", "Comm;2|ResetMe|10"}});
-    for (const char *n : {"12", "3", "77", "40", "9", "5"})
-        fixture.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|") + QString::fromUtf8(n));
-}
 
 class ClaimJudgement : public ::testing::TestWithParam<ClaimCase> {};
 
@@ -179,14 +160,11 @@ TEST_P(ClaimJudgement, AnswersAnAcceptedClaimWithTheWinnersTotal)
     const ClaimCase &c = GetParam();
     WindowFixture fixture(c.host ? HostLine : PlayerLine);
     ASSERT_FALSE(fixture.window->Startup());
-    for (const char *winner : c.earlierWinners) {
-        startRound(fixture);
-        const QString name = QString::fromUtf8(winner);
-        fixture.link.Deliver(name, QStringLiteral("Comm;4|%1|12@3@77@40@9").arg(name));
-        ASSERT_FALSE(fixture.SentMessages().isEmpty());
-        fixture.link.Deliver(QStringLiteral("Hal"), fixture.SentMessages().last());
-    }
-    startRound(fixture);
+    for (const char *winner : c.earlierWinners)
+        fixture.RecordWin(QString::fromUtf8(winner));
+    // A round from the host with 12, 3, 77, 40, 9 and 5 called.
+    deliver(fixture, {{"Hal", "Comm;2|ResetMe|10"}, {"Hal", "Comm;1|12"}, {"Hal", "Comm;1|3"}, {"Hal", "Comm;1|77"},
+                      {"Hal", "Comm;1|40"}, {"Hal", "Comm;1|9"}, {"Hal", "Comm;1|5"}});
     const qsizetype sentBefore = fixture.SentMessages().size();
     const qsizetype logBefore = ChatLines(*fixture.window).size();
 
@@ -219,10 +197,6 @@ INSTANTIATE_TEST_SUITE_P(Table, ClaimJudgement, ::testing::Values(
     ClaimCase{"a second press of BINGO!", true, {}, {{"Ann", AnnsLine}, {"Ann", AnnsLine}}, {"Comm;3|Ann|1"}},
     ClaimCase{"a rival's line after the accepted one", true, {},
               {{"Ann", AnnsLine}, {"Bob", "Comm;4|Bob|5@9@40@77@3"}}, {"Comm;3|Ann|1"}}),
-    [](const auto &info) {
-        std::string name = info.param.what;
-        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
-        return name;
-    });
+    caseName);
 
 } // namespace

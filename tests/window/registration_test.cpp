@@ -11,89 +11,55 @@
 namespace {
 
 const QString GamesSubKey = QStringLiteral("SOFTWARE\\Kalumo\\Games");
-const QString GamesFolder = QStringLiteral("HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games");
 
-// What one registration run did: its exit status, whether shutdown ran and
-// whether the window ever showed.
-struct RunResult
-{
-    std::optional<int> exitStatus;
-    bool shutDown = false;
-    bool shown = false;
-};
-
-RunResult Register(WindowFixture &fixture)
+// Runs start-up as a registration run, which ends the program with `status`
+// through shutdown and never shows the window.
+void ExpectRegistrationRun(WindowFixture &fixture, int status, const char *situation = "")
 {
     QSignalSpy shutDown(fixture.window.get(), &frmMain::ShutDown);
-    RunResult run;
-    run.exitStatus = fixture.window->Startup();
-    run.shutDown = shutDown.count() == 1;
-    run.shown = fixture.window->isVisible();
-    return run;
+    EXPECT_EQ(fixture.window->Startup(), status) << situation;
+    EXPECT_EQ(shutDown.count(), 1) << situation;
+    EXPECT_FALSE(fixture.window->isVisible()) << situation;
 }
 
-class RegistrationRun : public ::testing::Test
+TEST(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndARunFromAnotherFolderReplacesIt)
 {
-protected:
-    QList<RegistryValue> GamesValues() const
-    {
-        return FileRegistry(registryDir.path()).Values(RootKey::LocalMachine, GamesSubKey);
-    }
-
     QTemporaryDir registryDir;
-};
-
-TEST_F(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndSaysSo)
-{
-    ASSERT_TRUE(FileRegistry(registryDir.path()).CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
-    WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
-
-    const RunResult run = Register(fixture);
-
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_TRUE(run.shutDown);
-    EXPECT_FALSE(run.shown);
-    const QList<RegistryValue> values = GamesValues();
-    ASSERT_EQ(values.size(), 1);
-    EXPECT_EQ(values[0].name, QStringLiteral("Kalumo Bingo"));
-    EXPECT_EQ(values[0].data, (fixture.ProgramFile() + QStringLiteral(";Kalumo Bingo")).toUtf8());
-    ASSERT_EQ(fixture.boxes.shown.size(), 1);
-    EXPECT_EQ(fixture.boxes.shown[0].kind, ShownBox::Information);
-    EXPECT_EQ(fixture.boxes.shown[0].title, QStringLiteral("Done."));
-    EXPECT_EQ(fixture.boxes.shown[0].text,
-              QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
-    EXPECT_TRUE(fixture.link.joinCalls.isEmpty());
-    EXPECT_TRUE(fixture.link.sent.isEmpty());
-    // Shutdown ran, so the run leaves a tally file with the blank entry behind.
-    QFile tallies(fixture.window->MemFile());
-    ASSERT_TRUE(tallies.open(QIODevice::ReadOnly));
-    EXPECT_EQ(tallies.readAll(), QByteArray("@0\xFE"));
-}
-
-TEST_F(RegistrationRun, ARunFromAnotherFolderReplacesTheValue)
-{
-    ASSERT_TRUE(FileRegistry(registryDir.path()).CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
-    WindowFixture first(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
-    WindowFixture moved(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
+    const FileRegistry registry(registryDir.path());
+    ASSERT_TRUE(registry.CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
+    const auto options = WindowFixture::Options().RegistryFolder(registryDir.path());
+    WindowFixture first(QString(), options);
+    WindowFixture moved(QString(), options);
     ASSERT_NE(first.ProgramFile(), moved.ProgramFile());
 
-    EXPECT_EQ(Register(first).exitStatus, 0);
-    EXPECT_EQ(Register(moved).exitStatus, 0);
+    ExpectRegistrationRun(first, 0);
 
-    const QList<RegistryValue> values = GamesValues();
+    QList<RegistryValue> values = registry.Values(RootKey::LocalMachine, GamesSubKey);
+    ASSERT_EQ(values.size(), 1);
+    EXPECT_EQ(values[0].name, QStringLiteral("Kalumo Bingo"));
+    EXPECT_EQ(values[0].data, (first.ProgramFile() + QStringLiteral(";Kalumo Bingo")).toUtf8());
+    ASSERT_EQ(first.boxes.shown.size(), 1);
+    EXPECT_EQ(first.boxes.shown[0].kind, ShownBox::Information);
+    EXPECT_EQ(first.boxes.shown[0].title, QStringLiteral("Done."));
+    EXPECT_EQ(first.boxes.shown[0].text,
+              QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
+    EXPECT_TRUE(first.link.joinCalls.isEmpty());
+    EXPECT_TRUE(first.link.sent.isEmpty());
+    // Shutdown ran, so the run leaves a tally file with the blank entry behind.
+    QFile tallies(first.window->MemFile());
+    ASSERT_TRUE(tallies.open(QIODevice::ReadOnly));
+    EXPECT_EQ(tallies.readAll(), QByteArray("@0\xFE"));
+
+    ExpectRegistrationRun(moved, 0);
+
+    values = registry.Values(RootKey::LocalMachine, GamesSubKey);
     ASSERT_EQ(values.size(), 1);
     EXPECT_EQ(values[0].data, (moved.ProgramFile() + QStringLiteral(";Kalumo Bingo")).toUtf8());
 }
 
-TEST_F(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
+TEST(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
 {
-    const struct
-    {
-        const char *situation;
-        bool createKey;
-        bool readOnlyKey;
-        const char *reason;
-    } table[] = {
+    const struct { const char *situation; bool createKey, readOnlyKey; const char *reason; } table[] = {
         {"missing key", false, false, "the key does not exist"},
         {"read-only key", true, true, "writing to the key is not allowed"},
     };
@@ -105,18 +71,15 @@ TEST_F(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
         if (c.createKey) {
             ASSERT_TRUE(registry.CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
         }
-        const QString games = QDir(dir.path()).filePath(GamesFolder);
+        const QString games = QDir(dir.path()).filePath(QStringLiteral("HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games"));
         if (c.readOnlyKey) {
             ASSERT_TRUE(QFile::setPermissions(games, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(dir.path()));
 
-        const RunResult run = Register(fixture);
+        ExpectRegistrationRun(fixture, 1, c.situation);
 
-        EXPECT_EQ(run.exitStatus, 1) << c.situation;
-        EXPECT_TRUE(run.shutDown) << c.situation;
-        EXPECT_FALSE(run.shown) << c.situation;
         ASSERT_EQ(fixture.boxes.shown.size(), 1) << c.situation;
         const ShownBox &box = fixture.boxes.shown[0];
         EXPECT_EQ(box.kind, ShownBox::Error) << c.situation;

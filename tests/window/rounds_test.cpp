@@ -9,72 +9,42 @@
 
 namespace {
 
-const QString HostLine = QStringLiteral("x 7001 K1 Hal Hal");
-
-// One tick of a timer, without waiting for it.
-void fire(QTimer *timer)
+TEST(NewGameButton, SendsTheTextAsTypedCallsAtItsIntervalAndAnsweredNoChangesNothing)
 {
-    QMetaObject::invokeMethod(timer, "timeout");
-}
-
-struct StartCase
-{
-    const char *seconds;
-    int interval;
-    bool calling;
-};
-
-void PrintTo(const StartCase &c, std::ostream *out) { *out << '"' << c.seconds << '"'; }
-
-class NewGameButton : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(NewGameButton, SendsTheTextAsTypedAndCallsAtItsInterval)
-{
-    WindowFixture fixture(HostLine);
-    ASSERT_FALSE(fixture.window->Startup());
-    fixture.Control<QLineEdit>(QStringLiteral("txtSec"))->setText(QString::fromUtf8(GetParam().seconds));
-
-    fixture.Control<QPushButton>(QStringLiteral("cmdNewGame"))->click();
-
-    ASSERT_EQ(fixture.boxes.shown.size(), 1);
-    EXPECT_EQ(fixture.boxes.shown[0].kind, ShownBox::Question);
-    EXPECT_EQ(fixture.boxes.shown[0].title, u"Confirm");
-    EXPECT_EQ(fixture.boxes.shown[0].text, u"Starting a new game will end any game in progress, Proceede?");
-    EXPECT_EQ(fixture.SentMessages(), QStringList{QStringLiteral("Comm;2|ResetMe|") + QString::fromUtf8(GetParam().seconds)});
-    EXPECT_EQ(fixture.window->HostTimer()->isActive(), GetParam().calling);
-    if (GetParam().calling) {
-        EXPECT_EQ(fixture.window->HostTimer()->interval(), GetParam().interval);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, NewGameButton, ::testing::Values(
-    StartCase{"45", 45000, true}, StartCase{"ab", 10000, true}, StartCase{"0", 0, false}));
-
-TEST(NewGameButton, AnsweredNoChangesNothingWhetherCallingRunsOrNot)
-{
-    for (const bool running : {true, false}) {
-        WindowFixture fixture(HostLine);
+    const struct { const char *seconds; int interval; bool calling; } table[] = {
+        {"45", 45000, true}, {"ab", 10000, true}, {"0", 0, false}};
+    for (const auto &c : table) {
+        WindowFixture fixture(QStringLiteral("x 7001 K1 Hal Hal"));
         ASSERT_FALSE(fixture.window->Startup());
         auto *seconds = fixture.Control<QLineEdit>(QStringLiteral("txtSec"));
+        auto *newGame = fixture.Control<QPushButton>(QStringLiteral("cmdNewGame"));
+        QTimer *timer = fixture.window->HostTimer();
+        seconds->setText(QString::fromUtf8(c.seconds));
+
+        newGame->click();
+
+        ASSERT_EQ(fixture.boxes.shown.size(), 1) << c.seconds;
+        EXPECT_EQ(fixture.boxes.shown[0].kind, ShownBox::Question);
+        EXPECT_EQ(fixture.boxes.shown[0].title, u"Confirm");
+        EXPECT_EQ(fixture.boxes.shown[0].text, u"Starting a new game will end any game in progress, Proceede?");
+        const QStringList sent{QStringLiteral("Comm;2|ResetMe|") + QString::fromUtf8(c.seconds)};
+        EXPECT_EQ(fixture.SentMessages(), sent);
+        EXPECT_EQ(timer->isActive(), c.calling) << c.seconds;
+        EXPECT_EQ(timer->interval(), c.interval) << c.seconds;
+
+        // Answered No, a second press leaves the game, calling included, as it was.
         seconds->setText(QStringLiteral("5"));
-        fixture.Control<QPushButton>(QStringLiteral("cmdNewGame"))->click();
-        if (!running)
-            fixture.window->HostTimer()->stop();
-        const QStringList sentBefore = fixture.SentMessages();
-
-        seconds->setText(QStringLiteral("45"));
         fixture.boxes.answers = {false};
-        fixture.Control<QPushButton>(QStringLiteral("cmdNewGame"))->click();
-
-        EXPECT_EQ(fixture.SentMessages(), sentBefore);
-        EXPECT_EQ(fixture.window->HostTimer()->isActive(), running);
-        EXPECT_EQ(fixture.window->HostTimer()->interval(), 5000);
+        newGame->click();
+        EXPECT_EQ(fixture.SentMessages(), sent);
+        EXPECT_EQ(timer->isActive(), c.calling) << c.seconds;
+        EXPECT_EQ(timer->interval(), c.interval) << c.seconds;
     }
 }
 
 TEST(HostCalling, SendsOneNewNumberPerTickAndStopsAfterTheHundredth)
 {
-    WindowFixture fixture(HostLine);
+    WindowFixture fixture(QStringLiteral("x 7001 K1 Hal Hal"));
     ASSERT_FALSE(fixture.window->Startup());
     fixture.Control<QPushButton>(QStringLiteral("cmdNewGame"))->click();
     fixture.link.Deliver(QStringLiteral("Hal"), fixture.SentMessages().last());
@@ -82,22 +52,21 @@ TEST(HostCalling, SendsOneNewNumberPerTickAndStopsAfterTheHundredth)
     QTimer *timer = fixture.window->HostTimer();
     const qsizetype sentBefore = fixture.SentMessages().size();
 
-    QSet<QString> calls;
     for (int tick = 0; tick < 100; ++tick) {
         ASSERT_TRUE(timer->isActive()) << "tick " << tick;
-        fire(timer);
-        calls.insert(fixture.SentMessages().last());
+        QMetaObject::invokeMethod(timer, "timeout");
     }
     const QStringList sent = fixture.SentMessages().mid(sentBefore);
     ASSERT_EQ(sent.size(), 100);
     EXPECT_EQ(sent.first(), u"Comm;1|7");
+    const QSet<QString> calls(sent.begin(), sent.end());
     for (int n = 1; n <= 100; ++n)
         EXPECT_TRUE(calls.contains(QStringLiteral("Comm;1|%1").arg(n))) << n;
     EXPECT_FALSE(timer->isActive());
 
     // A tick that still comes sends nothing, and the game goes on: a line
     // may still be claimed.
-    fire(timer);
+    QMetaObject::invokeMethod(timer, "timeout");
     EXPECT_EQ(fixture.SentMessages().size(), sentBefore + 100);
     EXPECT_TRUE(fixture.window->ClaimAllowed());
 }

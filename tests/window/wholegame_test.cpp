@@ -3,6 +3,7 @@
 // timer and Ann's card checks by firing the card's timer; only the network
 // is waited for.
 
+#include "card/ctlcard.h"
 #include "hub.h"
 #include "link/tcpgamelink.h"
 #include "support/chatlines.h"
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -28,34 +30,39 @@ struct Seat
     Seat(quint16 port, const QString &name, quint64 seed)
         : link(QStringLiteral("127.0.0.1"))
         , random(seed, [] { return quint64(1000); })
+        , window(WindowContext{boxes, link, random, folder.path(), QStringLiteral("x %1 K1 %2 Hal").arg(port).arg(name)})
     {
-        window = std::make_unique<frmMain>(WindowContext{
-            boxes, link, random, folder.path(), QStringLiteral("x %1 K1 %2 Hal").arg(port).arg(name)});
     }
 
     template <typename T>
-    T *Control(const QString &name) const { return window->findChild<T *>(name); }
+    T *Control(const char *name) const { return window.findChild<T *>(QString::fromUtf8(name)); }
 
-    bool Logged(const QString &text) const
+    QStringList Log() const
     {
-        for (const ChatLine &line : ChatLines(*window)) {
-            if (line.text == text)
-                return true;
+        QStringList texts;
+        for (const ChatLine &line : ChatLines(window))
+            texts << line.text;
+        return texts;
+    }
+
+    // The numbers the window has shown called, in order.
+    QStringList Called() const
+    {
+        static const QRegularExpression called(QStringLiteral(R"(^\*\* The Number \((\d+)\) Has Been Called\.$)"));
+        QStringList numbers;
+        for (const QString &text : Log()) {
+            if (const auto match = called.match(text); match.hasMatch())
+                numbers << match.captured(1);
         }
-        return false;
+        return numbers;
     }
 
     QTemporaryDir folder;
     RecordingMessageBoxes boxes;
     TcpGameLink link;
     RandomGenerator random;
-    std::unique_ptr<frmMain> window;
+    frmMain window;
 };
-
-void fire(QObject *timer)
-{
-    QMetaObject::invokeMethod(timer, "timeout");
-}
 
 class WholeGame : public ::testing::Test
 {
@@ -66,21 +73,17 @@ protected:
         quint64 seed = 11;
         for (const char *name : {"Hal", "Ann", "Bob"}) {
             seats.push_back(std::make_unique<Seat>(hub.Port(), QString::fromUtf8(name), seed++));
-            ASSERT_FALSE(seats.back()->window->Startup());
-            seats.back()->window->show();
+            ASSERT_FALSE(seats.back()->window.Startup());
+            seats.back()->window.show();
         }
-        ASSERT_TRUE(everyone([](Seat &s) { return s.Control<QListWidget>(QStringLiteral("lstUsers"))->count() == 3; }));
+        ASSERT_TRUE(everyone([](Seat &s) { return s.Control<QListWidget>("lstUsers")->count() == 3; }));
     }
 
     template <typename Condition>
     bool everyone(Condition condition)
     {
         return QTest::qWaitFor([&] {
-            for (auto &seat : seats) {
-                if (!condition(*seat))
-                    return false;
-            }
-            return true;
+            return std::all_of(seats.begin(), seats.end(), [&](auto &seat) { return condition(*seat); });
         }, 10000);
     }
 
@@ -90,17 +93,15 @@ protected:
     {
         Seat &hal = *seats[0];
         Seat &ann = *seats[1];
-        const int startsBefore = countLogged(ann, QStringLiteral("** A New Game Has Been Started."));
+        const QString started = QStringLiteral("** A New Game Has Been Started.");
+        const qsizetype startsBefore = ann.Log().count(started);
         // The longest interval: the host's timer never ticks by itself here.
-        hal.Control<QLineEdit>(QStringLiteral("txtSec"))->setText(QStringLiteral("99"));
-        hal.Control<QPushButton>(QStringLiteral("cmdNewGame"))->click();
-        ASSERT_TRUE(everyone([&](Seat &s) {
-            return countLogged(s, QStringLiteral("** A New Game Has Been Started.")) == startsBefore + 1;
-        }));
+        hal.Control<QLineEdit>("txtSec")->setText(QStringLiteral("99"));
+        hal.Control<QPushButton>("cmdNewGame")->click();
+        ASSERT_TRUE(everyone([&](Seat &s) { return s.Log().count(started) == startsBefore + 1; }));
         for (auto &seat : seats)
-            EXPECT_EQ(seat->Control<QLineEdit>(QStringLiteral("txtSec"))->text(), u"99");
-        QWidget *card = ann.window->findChild<QWidget *>(QStringLiteral("Card0"));
-        ASSERT_NE(card, nullptr);
+            EXPECT_EQ(seat->Control<QLineEdit>("txtSec")->text(), u"99");
+        ctlCard *card = ann.window.Card(0);
         QMap<QString, QLabel *> line;
         for (int i = 0; i < 5; ++i) {
             auto *label = card->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i));
@@ -108,59 +109,32 @@ protected:
         }
         ASSERT_EQ(line.size(), 5);
 
-        QTimer *calling = hal.window->HostTimer();
-        std::vector<qsizetype> callsBefore;
-        for (auto &seat : seats)
-            callsBefore.push_back(calledNumbers(*seat).size());
+        QTimer *calling = hal.window.HostTimer();
+        const qsizetype callsBefore = ann.Called().size();
         int marked = 0;
         for (int tick = 1; tick <= 100 && marked < 5; ++tick) {
             ASSERT_TRUE(calling->isActive());
-            fire(calling);
-            ASSERT_TRUE(QTest::qWaitFor([&] {
-                for (size_t i = 0; i < seats.size(); ++i) {
-                    if (calledNumbers(*seats[i]).size() != callsBefore[i] + tick)
-                        return false;
-                }
-                return true;
-            }, 10000));
-            if (QLabel *label = line.value(calledNumbers(ann).last())) {
+            QMetaObject::invokeMethod(calling, "timeout");
+            ASSERT_TRUE(everyone([&](Seat &s) { return s.Called().size() == callsBefore + tick; }));
+            if (QLabel *label = line.value(ann.Called().last())) {
                 QTest::mouseClick(label, Qt::LeftButton);
                 ++marked;
             }
         }
         ASSERT_EQ(marked, 5);
 
-        auto *bingo = ann.Control<QPushButton>(QStringLiteral("cmdBingo"));
+        auto *bingo = ann.Control<QPushButton>("cmdBingo");
         EXPECT_FALSE(bingo->isEnabled());
-        fire(card->findChild<QTimer *>(QStringLiteral("tmrWinner")));
+        QMetaObject::invokeMethod(card->findChild<QTimer *>(QStringLiteral("tmrWinner")), "timeout");
         ASSERT_TRUE(bingo->isEnabled());
         bingo->click();
 
         const QString win = QStringLiteral("** Ann Has Won The Game! %1 Total Win(s)! **").arg(expectedTotal);
-        ASSERT_TRUE(everyone([&](Seat &s) { return s.Logged(win); }));
+        ASSERT_TRUE(everyone([&](Seat &s) { return s.Log().contains(win); }));
         for (auto &seat : seats)
-            EXPECT_FALSE(seat->Control<QPushButton>(QStringLiteral("cmdBingo"))->isEnabled());
+            EXPECT_FALSE(seat->Control<QPushButton>("cmdBingo")->isEnabled());
         EXPECT_FALSE(calling->isActive());
-        EXPECT_EQ(ChatLines(*hal.window).last().text, u"** Click 'New Game' To Begin The Next Round.");
-    }
-
-    static QStringList calledNumbers(const Seat &seat)
-    {
-        static const QRegularExpression called(QStringLiteral(R"(^\*\* The Number \((\d+)\) Has Been Called\.$)"));
-        QStringList numbers;
-        for (const ChatLine &line : ChatLines(*seat.window)) {
-            if (const auto match = called.match(line.text); match.hasMatch())
-                numbers << match.captured(1);
-        }
-        return numbers;
-    }
-
-    static int countLogged(const Seat &seat, const QString &text)
-    {
-        int count = 0;
-        for (const ChatLine &line : ChatLines(*seat.window))
-            count += line.text == text;
-        return count;
+        EXPECT_EQ(hal.Log().last(), u"** Click 'New Game' To Begin The Next Round.");
     }
 
     Hub hub;
