@@ -30,9 +30,15 @@ public:
 
 QLabel *number(const QWidget &card, int i) { return card.findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i)); }
 QTimer *winTimer(const QWidget &card) { return card.findChild<QTimer *>(QStringLiteral("tmrWinner")); }
-bool marked(const QWidget &card, int i)
+
+QList<int> markedCells(const QWidget &card)
 {
-    return !card.findChild<QWidget *>(QStringLiteral("shpMarker%1").arg(i))->isHidden();
+    QList<int> cells;
+    for (int i = 0; i < 25; ++i) {
+        if (!card.findChild<QWidget *>(QStringLiteral("shpMarker%1").arg(i))->isHidden())
+            cells << i;
+    }
+    return cells;
 }
 
 QStringList numbers(const QWidget &card)
@@ -62,12 +68,12 @@ protected:
     ctlCard card{owner, random};
 };
 
-TEST_F(Card, IsDealtWholeAndUnmarkedAtCreationAndAfreshOnEveryDealThoughTheClockStandsStill)
+TEST_F(Card, DealsWholeAndAfreshOnEveryDealThoughTheClockStandsStillAndKeepsMarksAndNumbersApart)
 {
     static const QRegularExpression plain(QStringLiteral("^[1-9][0-9]{0,2}$"));
-    for (int i = 0; i < 25; ++i)
-        EXPECT_FALSE(marked(card, i)) << i;
+    EXPECT_EQ(markedCells(card), QList<int>{});
     EXPECT_TRUE(winTimer(card)->isActive());
+    click(card, {0, 12, 12, 12, 24}); // 12 clicked three times ends marked
     QStringList previous;
     for (int deal = 0; deal < 50; ++deal) {
         const QStringList current = numbers(card);
@@ -83,7 +89,15 @@ TEST_F(Card, IsDealtWholeAndUnmarkedAtCreationAndAfreshOnEveryDealThoughTheClock
         EXPECT_NE(current, previous) << "deal " << deal;
         previous = current;
         card.GenNumbers();
+        EXPECT_EQ(markedCells(card), (QList<int>{0, 12, 24})) << "deal " << deal;
     }
+
+    const QStringList dealt = numbers(card);
+    card.MyWin(false);
+    card.ResetMarks();
+    EXPECT_EQ(numbers(card), dealt);
+    EXPECT_EQ(markedCells(card), QList<int>{});
+    EXPECT_TRUE(winTimer(card)->isActive());
 }
 
 TEST_F(Card, ShowsAMarkedNumberOnAGreenDiscWithTheWholeHeadingAboveTheGrid)
@@ -102,58 +116,33 @@ TEST_F(Card, ShowsAMarkedNumberOnAGreenDiscWithTheWholeHeadingAboveTheGrid)
     EXPECT_LE(QFontMetrics(heading->font()).horizontalAdvance(heading->text()), heading->width());
 }
 
-struct Press
+TEST_F(Card, OnlyALeftClickOnTheNumberItselfTogglesIt)
 {
-    const char *name;
-    QPoint press, release; // in the card; cell 6's number spans x 48-88, y 88-112
-    Qt::MouseButton button;
-    bool toggles;
-};
-
-class CardClicks : public ::testing::TestWithParam<Press> {};
-
-TEST_P(CardClicks, OnlyALeftClickOnTheNumberItselfTogglesIt)
-{
-    RandomGenerator random{1, [] { return quint64(1000); }};
-    RecordingOwner owner;
-    ctlCard card(owner, random);
     card.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&card));
-    // Marked first, so that the disc is there to be clicked beside the number.
-    QTest::mouseClick(card.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(68, 100));
-    ASSERT_TRUE(marked(card, 6));
-
-    const Press &p = GetParam();
-    QTest::mousePress(card.windowHandle(), p.button, Qt::NoModifier, p.press);
-    QTest::mouseRelease(card.windowHandle(), p.button, Qt::NoModifier, p.release);
-    for (int i = 0; i < 25; ++i)
-        EXPECT_EQ(marked(card, i), i == 6 && !p.toggles) << "cell " << i;
-}
-
-INSTANTIATE_TEST_SUITE_P(Places, CardClicks, ::testing::Values(
-    Press{"OnTheNumber", {60, 95}, {60, 95}, Qt::LeftButton, true},
-    Press{"OnTheDiscAboveTheNumber", {68, 84}, {68, 84}, Qt::LeftButton, false},
-    Press{"OnTheDiscBelowTheNumber", {68, 116}, {68, 116}, Qt::LeftButton, false},
-    Press{"OnTheGridLine", {68, 80}, {68, 80}, Qt::LeftButton, false},
-    Press{"OnTheHeading", {68, 25}, {68, 25}, Qt::LeftButton, false},
-    Press{"ReleasedOffTheNumber", {68, 100}, {68, 130}, Qt::LeftButton, false},
-    Press{"WithTheRightButton", {68, 100}, {68, 100}, Qt::RightButton, false}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST_F(Card, NewNumbersKeepTheMarksAndClearedMarksKeepTheNumbers)
-{
-    click(card, {0, 12, 12, 12, 24}); // 12 clicked three times ends marked
-    card.GenNumbers();
-    for (int i = 0; i < 25; ++i)
-        EXPECT_EQ(marked(card, i), i == 0 || i == 12 || i == 24) << i;
-
-    const QStringList dealt = numbers(card);
-    card.MyWin(false);
-    card.ResetMarks();
-    EXPECT_EQ(numbers(card), dealt);
-    for (int i = 0; i < 25; ++i)
-        EXPECT_FALSE(marked(card, i)) << i;
-    EXPECT_TRUE(winTimer(card)->isActive());
+    // Points in the card; cell 6's number spans x 48-88, y 88-112.
+    const struct {
+        const char *what;
+        QPoint press, release;
+        Qt::MouseButton button;
+        bool toggles;
+    } presses[] = {
+        {"on the number", {60, 95}, {60, 95}, Qt::LeftButton, true},
+        {"on the disc above the number", {68, 84}, {68, 84}, Qt::LeftButton, false},
+        {"on the disc below the number", {68, 116}, {68, 116}, Qt::LeftButton, false},
+        {"on the grid line", {68, 80}, {68, 80}, Qt::LeftButton, false},
+        {"on the heading", {68, 25}, {68, 25}, Qt::LeftButton, false},
+        {"released off the number", {68, 100}, {68, 130}, Qt::LeftButton, false},
+        {"with the right button", {68, 100}, {68, 100}, Qt::RightButton, false}};
+    for (const auto &p : presses) {
+        // Marked first, so that the disc is there to be clicked beside the number.
+        card.ResetMarks();
+        QTest::mouseClick(card.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(68, 100));
+        ASSERT_EQ(markedCells(card), QList<int>{6});
+        QTest::mousePress(card.windowHandle(), p.button, Qt::NoModifier, p.press);
+        QTest::mouseRelease(card.windowHandle(), p.button, Qt::NoModifier, p.release);
+        EXPECT_EQ(markedCells(card), p.toggles ? QList<int>{} : QList<int>{6}) << p.what;
+    }
 }
 
 TEST_F(Card, ReportsTheFirstCompleteLineOnEachTickInTheLinesOrder)

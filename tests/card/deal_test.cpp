@@ -6,35 +6,28 @@
 
 namespace {
 
-struct Case
+TEST(CardDeal, PlacesEachDrawOnTheNextFreeNumberAndKeepsTheCardWhole)
 {
-    const char *name;
-    std::vector<int> draws;    // the first draws, in cell order
-    int thenDraw;              // every later draw
-    std::vector<int> expected; // the first cells' numbers
-};
-
-class DealRule : public ::testing::TestWithParam<Case> {};
-
-TEST_P(DealRule, PlacesEachDrawOnTheNextFreeNumberAndKeepsTheCardWhole)
-{
-    const Case &c = GetParam();
-    std::size_t next = 0;
-    const auto numbers = CardDeal::Deal([&] { return next < c.draws.size() ? c.draws[next++] : c.thenDraw; });
-
-    EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + c.expected.size()), c.expected);
-    const std::set<int> distinct(numbers.begin(), numbers.end());
-    EXPECT_EQ(distinct.size(), 25u);
-    EXPECT_TRUE(*distinct.begin() >= 1 && *distinct.rbegin() <= 100);
+    const struct {
+        const char *what;
+        std::vector<int> draws;    // the first draws, in cell order
+        int thenDraw;              // every later draw
+        std::vector<int> expected; // the first cells' numbers
+    } cases[] = {
+        {"a free draw stays", {7, 42, 1}, 50, {7, 42, 1, 50, 51}},
+        {"a taken 99 moves to 100", {99, 99}, 1, {99, 100, 1, 2}},
+        {"99 and 100 taken wrap to the lowest free", {1, 2, 99, 99, 99}, 50, {1, 2, 99, 100, 3}},
+        {"a taken number moves up, never down", {50, 49, 52, 50, 50, 50}, 1, {50, 49, 52, 51, 53, 54}},
+        {"draws alike fill upward then wrap", {}, 99, {99, 100, 1, 2, 3}},
+        {"draws outside the range are brought in", {0, -5, 150, 100}, 1, {1, 2, 100, 3}}};
+    for (const auto &c : cases) {
+        std::size_t next = 0;
+        const auto numbers = CardDeal::Deal([&] { return next < c.draws.size() ? c.draws[next++] : c.thenDraw; });
+        EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + c.expected.size()), c.expected) << c.what;
+        const std::set<int> distinct(numbers.begin(), numbers.end());
+        EXPECT_EQ(distinct.size(), 25u) << c.what;
+        EXPECT_TRUE(*distinct.begin() >= 1 && *distinct.rbegin() <= 100) << c.what;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Corners, DealRule, ::testing::Values(
-    Case{"FreeDrawStays", {7, 42, 1}, 50, {7, 42, 1, 50, 51}},
-    Case{"TakenNinetyNineMovesToAHundred", {99, 99}, 1, {99, 100, 1, 2}},
-    Case{"NinetyNineAndAHundredTakenWrapToTheLowestFree", {1, 2, 99, 99, 99}, 50, {1, 2, 99, 100, 3}},
-    Case{"TakenNumberMovesUpNeverDown", {50, 49, 52, 50, 50, 50}, 1, {50, 49, 52, 51, 53, 54}},
-    Case{"AllDrawsAlikeFillUpwardThenWrap", {}, 99, {99, 100, 1, 2, 3}},
-    Case{"DrawsOutsideTheRangeAreBroughtIn", {0, -5, 150, 100}, 1, {1, 2, 100, 3}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

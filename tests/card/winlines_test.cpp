@@ -7,60 +7,40 @@ namespace {
 
 using Line = std::array<int, 5>;
 
-// The 12 lines worked out from the grid, in the order the card checks them.
-std::vector<Line> linesOfTheGrid()
-{
-    std::vector<Line> lines;
-    for (int row = 0; row < 5; ++row)
-        lines.push_back({5 * row, 5 * row + 1, 5 * row + 2, 5 * row + 3, 5 * row + 4});
-    for (int col = 0; col < 5; ++col)
-        lines.push_back({col, col + 5, col + 10, col + 15, col + 20});
-    lines.push_back({0, 6, 12, 18, 24});
-    lines.push_back({4, 8, 12, 16, 20}); // top right first
-    return lines;
-}
+// The 12 lines in the order the card checks them: rows, columns, the
+// diagonal from the top left, then the one from the top right.
+const Line Lines[WinLines::Count] = {
+    {0, 1, 2, 3, 4}, {5, 6, 7, 8, 9}, {10, 11, 12, 13, 14}, {15, 16, 17, 18, 19}, {20, 21, 22, 23, 24},
+    {0, 5, 10, 15, 20}, {1, 6, 11, 16, 21}, {2, 7, 12, 17, 22}, {3, 8, 13, 18, 23}, {4, 9, 14, 19, 24},
+    {0, 6, 12, 18, 24}, {4, 8, 12, 16, 20}};
 
-std::array<bool, 25> marking(const std::vector<int> &lineIndexes, int leftOut = -1)
+// The cells of the given lines marked, but for one left out.
+std::optional<Line> firstComplete(const std::vector<int> &lineIndexes, int leftOut = -1)
 {
-    const auto lines = linesOfTheGrid();
     std::array<bool, 25> marked{};
     for (int index : lineIndexes)
-        for (int cell : lines[index])
+        for (int cell : Lines[index])
             marked[cell] = cell != leftOut;
-    return marked;
+    return WinLines::FirstComplete(WinLines::LoadLines(), marked);
 }
 
 TEST(WinLines, FindsEachLineInItsOwnOrderButNeverFourOfItsCells)
 {
-    const auto lines = linesOfTheGrid();
     for (int index = 0; index < WinLines::Count; ++index) {
-        EXPECT_EQ(WinLines::FirstComplete(WinLines::LoadLines(), marking({index})), lines[index]) << index;
-        for (int cell : lines[index])
-            EXPECT_EQ(WinLines::FirstComplete(WinLines::LoadLines(), marking({index}, cell)), std::nullopt)
-                << index << " without " << cell;
+        EXPECT_EQ(firstComplete({index}), Lines[index]) << index;
+        for (int cell : Lines[index])
+            EXPECT_EQ(firstComplete({index}, cell), std::nullopt) << index << " without " << cell;
     }
 }
 
-struct Several
+TEST(WinLines, ReportsTheLowestIndexOfSeveralCompleteLines)
 {
-    const char *name;
-    std::vector<int> complete;
-    int reported;
-};
-
-class SeveralLines : public ::testing::TestWithParam<Several> {};
-
-TEST_P(SeveralLines, TheLowestIndexIsReported)
-{
-    EXPECT_EQ(WinLines::FirstComplete(WinLines::LoadLines(), marking(GetParam().complete)),
-              linesOfTheGrid()[GetParam().reported]);
+    // Two rows; the bottom row before the first column; a column before the
+    // diagonals; the diagonal from the top left before the other.
+    const struct { std::vector<int> complete; int reported; } cases[] = {
+        {{3, 1}, 1}, {{5, 4}, 4}, {{11, 9}, 9}, {{11, 10}, 10}};
+    for (const auto &c : cases)
+        EXPECT_EQ(firstComplete(c.complete), Lines[c.reported]) << "line " << c.reported;
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, SeveralLines, ::testing::Values(
-    Several{"UpperOfTwoRows", {3, 1}, 1},
-    Several{"BottomRowBeforeFirstColumn", {5, 4}, 4},
-    Several{"ColumnBeforeDiagonal", {11, 9}, 9},
-    Several{"DiagonalFromTopLeftFirst", {11, 10}, 10}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -46,11 +46,15 @@ protected:
     QTemporaryDir folder;
 };
 
+// The host's window alone, or beside a player's window on the same folder.
+enum class Closing { HostAlone, HostFirst, PlayerFirst };
+
 struct RunCase
 {
     const char *what;
     std::optional<QByteArray> before;
-    QStringList winners;
+    Closing closing;
+    QStringList winners; // wins the host counts
     QList<qint16> totals;
     QByteArray after;
 };
@@ -58,65 +62,43 @@ void PrintTo(const RunCase &c, std::ostream *os) { *os << c.what; }
 
 class TallyRun : public TallyFileTest, public ::testing::WithParamInterface<RunCase> {};
 
-TEST_P(TallyRun, LoadsAtStartAndWritesBackAtClose)
+TEST_P(TallyRun, LoadsAtStartAndWritesBackAtCloseWithoutUndoingAnotherWindowsWin)
 {
     const RunCase &c = GetParam();
     if (c.before)
         Put(*c.before);
-    auto w = Start(HostLine);
+    auto host = Start(HostLine);
+    auto player = c.closing == Closing::HostAlone ? nullptr : Start(PlayerLine);
+    ASSERT_TRUE(host->window->IsHost());
     QList<qint16> totals;
     for (const QString &winner : c.winners)
-        totals.append(w->RecordWin(winner));
-    EXPECT_TRUE(w->window->close());
+        totals.append(host->RecordWin(winner));
+    if (c.closing == Closing::PlayerFirst) {
+        EXPECT_TRUE(player->window->close());
+    }
+    EXPECT_TRUE(host->window->close());
+    if (c.closing == Closing::HostFirst) {
+        EXPECT_TRUE(player->window->close());
+    }
     EXPECT_EQ(totals, c.totals);
     EXPECT_EQ(Bytes(), c.after);
-    EXPECT_TRUE(w->boxes.shown.isEmpty());
+    EXPECT_TRUE(host->boxes.shown.isEmpty());
 }
 
+using enum Closing;
 INSTANTIATE_TEST_SUITE_P(Table, TallyRun, ::testing::Values(
-    RunCase{"first start leaves the blank entry", std::nullopt, {}, {}, "@0\xFE"_b},
-    RunCase{"Ann's first win", std::nullopt, {"Ann"}, {1}, "@0\xFE" "Ann@1\xFE"_b},
-    RunCase{"Ann's second win in a later run", "@0\xFE" "Ann@1\xFE"_b, {"Ann"}, {2}, "@0\xFE" "Ann@2\xFE"_b},
-    RunCase{"a run without wins leaves the file as it was", "Ann@1\xFE\r\n"_b, {}, {}, "Ann@1\xFE\r\n"_b},
-    RunCase{"an empty file is no entry and stays", ""_b, {}, {}, ""_b},
-    RunCase{"a file from the Windows program keeps its names", "Zo\xEB@1\xFE"_b, {QStringLiteral(u"Zo\u00EB")}, {2},
-            "Zo\xC3\xAB@2\xFE"_b}));
-
-struct TwoWindowsCase
-{
-    const char *what;
-    std::optional<QByteArray> before;
-    bool hostClosesFirst;
-    QByteArray after;
-};
-void PrintTo(const TwoWindowsCase &c, std::ostream *os) { *os << c.what; }
-
-class TwoWindowsOneFolder : public TallyFileTest, public ::testing::WithParamInterface<TwoWindowsCase> {};
-
-TEST_P(TwoWindowsOneFolder, TheHostsWinSurvivesThePlayersClose)
-{
-    const TwoWindowsCase &c = GetParam();
-    if (c.before)
-        Put(*c.before);
-    auto host = Start(HostLine);
-    auto player = Start(PlayerLine);
-    ASSERT_TRUE(host->window->IsHost());
-    host->RecordWin(QStringLiteral("Ann"));
-    if (c.hostClosesFirst) {
-        host->window->close();
-        player->window->close();
-    } else {
-        player->window->close();
-        host->window->close();
-    }
-    EXPECT_EQ(Bytes(), c.after);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, TwoWindowsOneFolder, ::testing::Values(
-    TwoWindowsCase{"first run, host first", std::nullopt, true, "@0\xFE" "Ann@1\xFE"_b},
-    TwoWindowsCase{"first run, player first", std::nullopt, false, "@0\xFE" "Ann@1\xFE"_b},
-    TwoWindowsCase{"later run, host first", "@0\xFE" "Bob@2\xFE"_b, true, "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b},
-    TwoWindowsCase{"later run, player first", "@0\xFE" "Bob@2\xFE"_b, false, "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b}));
+    RunCase{"first start leaves the blank entry", std::nullopt, HostAlone, {}, {}, "@0\xFE"_b},
+    RunCase{"Ann's second win in a later run", "@0\xFE" "Ann@1\xFE"_b, HostAlone, {"Ann"}, {2}, "@0\xFE" "Ann@2\xFE"_b},
+    RunCase{"a run without wins leaves the file as it was", "Ann@1\xFE\r\n"_b, HostAlone, {}, {}, "Ann@1\xFE\r\n"_b},
+    RunCase{"an empty file is no entry and stays", ""_b, HostAlone, {}, {}, ""_b},
+    RunCase{"a file from the Windows program keeps its names", "Zo\xEB@1\xFE"_b, HostAlone,
+            {QStringLiteral(u"Zo\u00EB")}, {2}, "Zo\xC3\xAB@2\xFE"_b},
+    RunCase{"Ann's first win, host closes first", std::nullopt, HostFirst, {"Ann"}, {1}, "@0\xFE" "Ann@1\xFE"_b},
+    RunCase{"Ann's first win, player closes first", std::nullopt, PlayerFirst, {"Ann"}, {1}, "@0\xFE" "Ann@1\xFE"_b},
+    RunCase{"later run, host closes first", "@0\xFE" "Bob@2\xFE"_b, HostFirst, {"Ann"}, {1},
+            "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b},
+    RunCase{"later run, player closes first", "@0\xFE" "Bob@2\xFE"_b, PlayerFirst, {"Ann"}, {1},
+            "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b}));
 
 TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAndNeverWrittenOver)
 {
@@ -160,58 +142,44 @@ int CloseAfterAFailedSave(const QString &folder, const QString &memFile)
     return told ? 0 : 12;
 }
 
-struct FailedSaveCase
+TEST_F(TallyFileTest, AFailedSaveShowsTheMessageClosesAndLeavesTheOldFile)
 {
-    const char *what;
-    bool folderReadOnly;
-    int (*restrictChild)(); // 0 when the child is set up
-};
-void PrintTo(const FailedSaveCase &c, std::ostream *os) { *os << c.what; }
-
-class FailedSave : public TallyFileTest, public ::testing::WithParamInterface<FailedSaveCase> {};
-
-TEST_P(FailedSave, ShowsTheMessageClosesAndLeavesTheOldFile)
-{
-    const FailedSaveCase &c = GetParam();
+    const struct {
+        const char *what;
+        bool folderReadOnly;
+        int (*restrictChild)(); // 0 when the child is set up
+    } cases[] = {
+        // Root writes into any folder whatever its permissions say.
+        {"a folder that may not be written", true, [] {
+             const bool root = ::geteuid() == 0;
+             return root && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ? 20 : 0;
+         }},
+        // Files may grow to 4 bytes: the new tally file cannot be completed.
+        {"a full disk", false, [] {
+             ::signal(SIGXFSZ, SIG_IGN);
+             const rlimit limit{4, 4};
+             return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : 21;
+         }}};
     const QByteArray old = "@0\xFE" "Ann@1\xFE"_b;
-    Put(old);
     const auto openFolder = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
         | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
-    if (c.folderReadOnly) {
-        // The file itself may be written by anyone; only the folder is shut.
-        ASSERT_TRUE(QFile::setPermissions(MemFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                         | QFileDevice::ReadOther | QFileDevice::WriteOther));
-        ASSERT_TRUE(QFile::setPermissions(folder.path(), openFolder));
+    for (const auto &c : cases) {
+        Put(old);
+        if (c.folderReadOnly) {
+            // The file itself may be written by anyone; only the folder is shut.
+            ASSERT_TRUE(QFile::setPermissions(MemFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                             | QFileDevice::ReadOther | QFileDevice::WriteOther));
+            ASSERT_TRUE(QFile::setPermissions(folder.path(), openFolder));
+        }
+        const int status = ExitStatusInChild([&] {
+            const int restricted = c.restrictChild();
+            return restricted ? restricted : CloseAfterAFailedSave(folder.path(), MemFile());
+        });
+        QFile::setPermissions(folder.path(), openFolder | QFileDevice::WriteOwner);
+        EXPECT_EQ(status, 0) << c.what;
+        EXPECT_EQ(Bytes(), old) << c.what;
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("BingoMem.Usr")});
     }
-
-    const int status = ExitStatusInChild([&] {
-        const int restricted = c.restrictChild();
-        return restricted ? restricted : CloseAfterAFailedSave(folder.path(), MemFile());
-    });
-    QFile::setPermissions(folder.path(), openFolder | QFileDevice::WriteOwner);
-    EXPECT_EQ(status, 0) << c.what;
-    EXPECT_EQ(Bytes(), old) << c.what;
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("BingoMem.Usr")});
 }
-
-int GiveUpRoot()
-{
-    // Root writes into any folder whatever its permissions say.
-    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-        return 20;
-    return 0;
-}
-
-int FillTheDisk()
-{
-    // Files may grow to 4 bytes: the new tally file cannot be completed.
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{4, 4};
-    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : 21;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, FailedSave, ::testing::Values(
-    FailedSaveCase{"a folder that may not be written", true, &GiveUpRoot},
-    FailedSaveCase{"a full disk", false, &FillTheDisk}));
 
 } // namespace
