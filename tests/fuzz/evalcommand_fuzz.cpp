@@ -167,6 +167,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     auto *seconds = f.window.findChild<QLineEdit *>(QStringLiteral("txtSec"));
     qsizetype echoed = f.link.sent.size(); // the join's records are not for the game
 
+    // One delivery, and what the host's window must have made of it.
+    auto deliver = [&](const QString &sender, const QString &payload) {
+        const qsizetype before = f.link.sent.size();
+        f.link.Deliver(sender, payload);
+
+        std::optional<CommandRecord> record;
+        const Routing::Route route = Routing::RouteDelivery(sender, payload);
+        if (route.action == Routing::Action::Command && Routing::SenderMayAct(route, sender, Host))
+            record = CommandRecord::Read(route.text);
+        const qsizetype sent = f.link.sent.size() - before;
+        if (!host || !record || record->kind != CommandRecord::Claim) {
+            FUZZ_CHECK(sent == 0);
+        } else if (sent == 1) {
+            FUZZ_CHECK(!model.won);
+            FUZZ_CHECK(record->name == sender);
+            FUZZ_CHECK(claimHolds(record->items, model.called));
+            const int total = std::min(model.CountOf(record->name) + 1, int(MemberTable::MaxWins));
+            FUZZ_CHECK(total <= 32767);
+            FUZZ_CHECK(messageText(f.link.sent.last()) == Comm + CommandRecord::Won(record->name, total));
+            model.tallies.RecordWin(record->name);
+            FUZZ_CHECK(model.CountOf(record->name) == total);
+            model.won = true;
+        } else {
+            FUZZ_CHECK(sent == 0);
+        }
+        if (host && record && record->kind == CommandRecord::NewGame) {
+            model.called.reset();
+            model.won = false;
+        }
+        if (host && record && record->kind == CommandRecord::NumberCalled)
+            model.called.set(record->number);
+    };
+
     for (int step = 0; !input.Empty() && step < 256; ++step) {
         const qsizetype before = f.link.sent.size();
         switch (input.Byte() % 10) {
@@ -181,40 +214,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             case 1: payload = QStringLiteral("Chat;/call ") + pickNumber(input); break;
             default: payload = input.Utf8(64); break;
             }
-            f.link.Deliver(sender, payload);
-
-            std::optional<CommandRecord> record;
-            const Routing::Route route = Routing::RouteDelivery(sender, payload);
-            if (route.action == Routing::Action::Command && Routing::SenderMayAct(route, sender, Host))
-                record = CommandRecord::Read(route.text);
-            const qsizetype sent = f.link.sent.size() - before;
-            if (!host || !record || record->kind != CommandRecord::Claim) {
-                FUZZ_CHECK(sent == 0);
-            } else if (sent == 1) {
-                FUZZ_CHECK(!model.won);
-                FUZZ_CHECK(record->name == sender);
-                FUZZ_CHECK(claimHolds(record->items, model.called));
-                const int total = std::min(model.CountOf(record->name) + 1, int(MemberTable::MaxWins));
-                FUZZ_CHECK(total <= 32767);
-                FUZZ_CHECK(messageText(f.link.sent.last()) == Comm + CommandRecord::Won(record->name, total));
-                model.tallies.RecordWin(record->name);
-                FUZZ_CHECK(model.CountOf(record->name) == total);
-                model.won = true;
-            } else {
-                FUZZ_CHECK(sent == 0);
-            }
-            if (host && record && record->kind == CommandRecord::NewGame) {
-                model.called.reset();
-                model.won = false;
-            }
-            if (host && record && record->kind == CommandRecord::NumberCalled)
-                model.called.set(record->number);
+            deliver(sender, payload);
             break;
         }
         case 3: {
             // The link hands back the oldest record the window sent.
             if (echoed < f.link.sent.size()) {
-                f.link.Deliver(me, messageText(f.link.sent.at(echoed++)));
+                deliver(me, messageText(f.link.sent.at(echoed++)));
             }
             break;
         }

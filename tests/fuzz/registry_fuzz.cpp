@@ -21,20 +21,20 @@
 
 namespace {
 
-// Every file, folder and link below `top`, with a file's bytes or a link's
-// target.
+// Every file, folder and link below `top`: "link " and its target, "file "
+// and its bytes, or "folder".
 QMap<QString, QByteArray> snapshot(const QString &top)
 {
     QMap<QString, QByteArray> entries;
     QDirIterator it(top, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        QByteArray content = "<folder>";
+        QByteArray content = "folder";
         if (info.isSymLink()) {
-            content = "-> " + info.symLinkTarget().toUtf8();
+            content = "link " + info.symLinkTarget().toUtf8();
         } else if (info.isFile()) {
             QFile file(info.filePath());
-            content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+            content = file.open(QIODevice::ReadOnly) ? "file " + file.readAll() : QByteArray("unreadable");
         } else if (info.isDir()) {
             entries.insert(snapshot(info.filePath()));
         }
@@ -49,7 +49,7 @@ QMap<QString, QByteArray> links(const QString &top)
     QMap<QString, QByteArray> found;
     const QMap<QString, QByteArray> all = snapshot(top);
     for (auto it = all.begin(); it != all.end(); ++it) {
-        if (it.value().startsWith("-> "))
+        if (it.value().startsWith("link "))
             found.insert(it.key(), it.value());
     }
     return found;
