@@ -20,11 +20,14 @@ inline QString ProgramFolder()
 
 struct FuzzWindow
 {
-    explicit FuzzWindow(const QString &commandLine)
+    // `folder` is the program folder, where the tally file is loaded from and
+    // saved to; a target that must not carry tallies from one input to the
+    // next gives each window a folder of its own.
+    explicit FuzzWindow(const QString &commandLine, const QString &folder = ProgramFolder())
         : random(1, [] { return quint64(1000); })
-        , window(WindowContext{boxes, link, random, ProgramFolder(), commandLine,
-                               ProgramFolder() + QStringLiteral("/kalumo-bingo"),
-                               ProgramFolder() + QStringLiteral("/registry")})
+        , window(WindowContext{boxes, link, random, folder, commandLine,
+                               folder + QStringLiteral("/kalumo-bingo"),
+                               folder + QStringLiteral("/registry")})
     {
     }
 
