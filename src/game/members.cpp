@@ -24,11 +24,13 @@ qint16 MemberTable::RecordWin(const QString &name)
             if (member.Wins < MaxWins) {
                 ++member.Wins;
                 m_changed = true;
+                m_winsThisRun.append(name);
             }
             return member.Wins;
         }
     }
     Append(Member{name, 1});
+    m_winsThisRun.append(name);
     return 1;
 }
 
@@ -39,6 +41,7 @@ void MemberTable::LoadTallyEntries(const QStringList &entries)
     m_entries.clear();
     m_kept.clear();
     m_changed = false;
+    m_winsThisRun.clear();
     for (const QString &entry : entries) {
         // Name before the first "@", count up to the second; anything after
         // a second "@" is not part of the count.

@@ -41,6 +41,9 @@ public:
 
     // True once a win or an entry was added since the table was loaded.
     bool ChangedThisRun() const { return m_changed; }
+    // The wins counted since the table was loaded, one name per win, in the
+    // order they were counted (a win on a count at MaxWins is not among them).
+    const QStringList &WinsThisRun() const { return m_winsThisRun; }
 
     // Replaces the table with the tally entries, in their order; an empty
     // list leaves the table as it is.
@@ -52,4 +55,5 @@ private:
     QVector<Member> m_entries;
     QHash<qsizetype, QString> m_kept; // index -> entry text as read
     bool m_changed = false;
+    QStringList m_winsThisRun;
 };

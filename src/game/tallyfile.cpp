@@ -33,7 +33,21 @@ bool TallyFile::Save(const QString &path, const MemberTable &members, QStringLis
     // window left behind at its close.
     if (!members.ChangedThisRun() && QFileInfo::exists(path))
         return false;
-    lstMem = members.TallyEntries();
+    // Another window on this folder (the host of another game) may have
+    // saved its wins since this one loaded the file: start from what the
+    // file holds now and count this run's wins on top, so neither is lost.
+    QStringList current;
+    if (QFileInfo(path).isFile())
+        RidMod::LoadListFromFile(current, path);
+    if (current.isEmpty()) {
+        lstMem = members.TallyEntries();
+    } else {
+        MemberTable merged;
+        merged.LoadTallyEntries(current);
+        for (const QString &name : members.WinsThisRun())
+            merged.RecordWin(name);
+        lstMem = merged.TallyEntries();
+    }
     RidMod::SaveListToFile(lstMem, path);
     return true;
 }

@@ -4,7 +4,9 @@
 // writes it at its close; so a window writes only when its member table
 // changed during the run or no file is there yet, and never over a file that
 // it found but could not read. Otherwise a window that closes later would put
-// back the counts it loaded and undo another window's wins.
+// back the counts it loaded and undo another window's wins. A window that
+// does write starts from the file as it is at that moment and adds the wins
+// of its own run, so two hosts on one folder both keep theirs.
 
 #include <QString>
 #include <QStringList>
@@ -21,8 +23,10 @@ public:
     // the file is there but cannot be read.
     void Load(const QString &path, QStringList &lstMem);
 
-    // Shutdown: rebuilds `lstMem` from the table and writes it to `path` when
-    // the rules above allow; returns whether it wrote. Throws
+    // Shutdown: rebuilds `lstMem` from the file's current entries and this
+    // run's wins (or from the whole table when there is no file or it holds
+    // nothing) and writes it to `path` when the rules above allow; returns
+    // whether it wrote. Throws
     // RunTimeError::FileAccess when the table's wins could not be saved: the
     // write failed (the old file is left whole) or the file was unreadable at
     // start-up and the table has changed since.

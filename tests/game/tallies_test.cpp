@@ -100,6 +100,20 @@ INSTANTIATE_TEST_SUITE_P(Table, TallyRun, ::testing::Values(
     RunCase{"later run, player closes first", "@0\xFE" "Bob@2\xFE"_b, PlayerFirst, {"Ann"}, {1},
             "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b}));
 
+TEST_F(TallyFileTest, TwoHostsOfTwoGamesOnOneFolderBothKeepTheirWins)
+{
+    Put("@0\xFE" "Ann@1\xFE"_b);
+    auto first = Start(HostLine);
+    auto second = Start(QStringLiteral("x 79 K8 Cy Cy"));
+    EXPECT_EQ(first->RecordWin(QStringLiteral("Ann")), 2);
+    EXPECT_EQ(second->RecordWin(QStringLiteral("Cy")), 1);
+    EXPECT_EQ(second->RecordWin(QStringLiteral("Ann")), 2);
+    EXPECT_TRUE(first->window->close());
+    EXPECT_TRUE(second->window->close());
+    EXPECT_EQ(Bytes(), "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b) << "the second close counts its wins on top of the first's";
+    EXPECT_TRUE(first->boxes.shown.isEmpty() && second->boxes.shown.isEmpty());
+}
+
 TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAndNeverWrittenOver)
 {
     // Too large to be a tally file: start-up refuses to read it.
