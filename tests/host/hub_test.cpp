@@ -1,4 +1,5 @@
 #include "hub.h"
+#include "localgame.h"
 #include "link/linkrecord.h"
 #include "support/linktestclient.h"
 
@@ -184,6 +185,21 @@ TEST(HubLimits, ClosesAConnectionThatNeverJoins)
     LinkTestClient idle;
     ASSERT_TRUE(idle.Connect(hub.Port()));
     EXPECT_TRUE(idle.WaitForClose());
+}
+
+} // namespace
+
+namespace {
+
+TEST(LocalGameNames, RefusesBlanksRepeatsAndEmptyNamesWithAReason)
+{
+    EXPECT_EQ(LocalGame::CheckNames({QStringLiteral("Ann"), QStringLiteral("Bob")}), QString());
+    EXPECT_EQ(LocalGame::CheckNames({QStringLiteral("-style")}), QString());
+    for (const QStringList &names : {QStringList(), QStringList{QStringLiteral("Ann Lee")},
+                                     QStringList{QStringLiteral("Ann"), QStringLiteral("Ann")},
+                                     QStringList{QStringLiteral("Ann"), QString()}})
+        EXPECT_FALSE(LocalGame::CheckNames(names).isEmpty()) << names.join(u',').toStdString();
+    EXPECT_NE(LocalGame::FreshKey(), LocalGame::FreshKey());
 }
 
 } // namespace
