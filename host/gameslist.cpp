@@ -1,7 +1,7 @@
 #include "gameslist.h"
 
 #include "support/fileregistry.h"
-#include "window/registration.h"
+#include "support/registration.h"
 
 #include <QFileInfo>
 

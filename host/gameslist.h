@@ -1,7 +1,7 @@
 #pragma once
 // The chat host's games list: every string value under the games key names
 // one game and, in its data, the program that plays it (see
-// window/registration.h). The hub creates the key as the chat host's
+// support/registration.h). The hub creates the key as the chat host's
 // installation would, so that a game can register itself there.
 
 #include <QList>

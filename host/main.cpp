@@ -14,7 +14,7 @@
 #include "link/framecodec.h"
 #include "localgame.h"
 #include "support/fileregistry.h"
-#include "window/shutdownsignals.h"
+#include "support/shutdownsignals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "game/members.h"
 #include "support/ridmod.h"
-#include "window/runtimeerror.h"
+#include "support/runtimeerror.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "support/customregistry.h"
 
-#include "window/messageboxes.h"
+#include "support/messageboxes.h"
 
 CustomRegistry::CustomRegistry(const FileRegistry &registry, MessageBoxes &boxes, const QString &title)
     : m_registry(registry)

@@ -1,6 +1,6 @@
 #include "support/ridmod.h"
 
-#include "window/runtimeerror.h"
+#include "support/runtimeerror.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -103,18 +103,6 @@ QStringList DecodeList(const QByteArray &bytes)
     for (qsizetype end; (end = bytes.indexOf(Separator, start)) >= 0; start = end + 1)
         list.append(DecodeText(bytes.mid(start, end - start)));
     return list;
-}
-
-void WriteTextFile(const QString &fileName, const QString &text, const BeforeReplace &beforeReplace)
-{
-    writeBytes(fileName, text.toUtf8(), beforeReplace);
-}
-
-QString ReadTextFile(const QString &fileName)
-{
-    if (fileName.isEmpty())
-        return {};
-    return DecodeText(readBytes(fileName));
 }
 
 void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace)

@@ -28,10 +28,6 @@ inline constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 // replaces it.
 using BeforeReplace = std::function<void()>;
 
-void WriteTextFile(const QString &fileName, const QString &text, const BeforeReplace &beforeReplace = {});
-// An empty file name gives an empty text and touches no file.
-QString ReadTextFile(const QString &fileName);
-
 void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace = {});
 // Replaces the list's entries with the file's. Text after the last separator
 // is not an entry; a file without any separator holds no entries. When the

@@ -10,12 +10,12 @@
 #include "support/fileregistry.h"
 #include "support/twips.h"
 #include "window/chatlog.h"
-#include "window/commandline.h"
-#include "window/messageboxes.h"
+#include "support/commandline.h"
+#include "support/messageboxes.h"
 #include "window/numberboard.h"
-#include "window/registration.h"
-#include "window/routing.h"
-#include "window/runtimeerror.h"
+#include "support/registration.h"
+#include "game/routing.h"
+#include "support/runtimeerror.h"
 #include "support/textnum.h"
 
 #include <QCloseEvent>
@@ -218,7 +218,7 @@ void frmMain::Shutdown()
         return;
     m_shutDown = true;
     SaveTallies();
-    emit ShutDown();
+    emit ShutdownFinished();
 }
 
 void frmMain::LoadMembers()

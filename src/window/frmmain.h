@@ -75,7 +75,7 @@ public:
 
 signals:
     // Shutdown has run: the tallies were saved.
-    void ShutDown();
+    void ShutdownFinished();
     // A line was added to the chat log.
     void LineAdded(int MyType, const QString &line);
 

@@ -9,10 +9,10 @@
 #include "link/tcpgamelink.h"
 #include "support/fileregistry.h"
 #include "support/randomgenerator.h"
-#include "window/commandline.h"
+#include "support/commandline.h"
 #include "window/frmmain.h"
 #include "window/qtmessageboxes.h"
-#include "window/shutdownsignals.h"
+#include "support/shutdownsignals.h"
 
 #include <QApplication>
 #include <QFile>

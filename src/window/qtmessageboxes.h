@@ -1,7 +1,7 @@
 #pragma once
 // MessageBoxes shown as real modal QMessageBox dialogs.
 
-#include "window/messageboxes.h"
+#include "support/messageboxes.h"
 
 #include <QPointer>
 

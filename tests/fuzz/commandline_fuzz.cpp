@@ -2,7 +2,7 @@
 // always join back into the line, and only the last one may hold a space.
 #include "fuzzsupport.h"
 
-#include "window/commandline.h"
+#include "support/commandline.h"
 
 #include <QStringList>
 

@@ -4,7 +4,7 @@
 #include "fuzzsupport.h"
 #include "fuzzwindow.h"
 
-#include "window/routing.h"
+#include "game/routing.h"
 
 #include <QTextEdit>
 

@@ -22,7 +22,7 @@
 #include "game/tallyfile.h"
 #include "link/linkrecord.h"
 #include "support/ridmod.h"
-#include "window/routing.h"
+#include "game/routing.h"
 
 #include <QCoreApplication>
 #include <QFile>

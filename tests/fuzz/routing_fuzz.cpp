@@ -3,7 +3,7 @@
 // as the text typed, less its semicolons.
 #include "fuzzsupport.h"
 
-#include "window/routing.h"
+#include "game/routing.h"
 
 using Routing::Action;
 

@@ -6,7 +6,7 @@
 #include "fuzzwindow.h"
 
 #include "link/linkrecord.h"
-#include "window/commandline.h"
+#include "support/commandline.h"
 
 #include <QStringList>
 

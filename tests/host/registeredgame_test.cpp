@@ -6,7 +6,7 @@
 #include "support/customregistry.h"
 #include "support/fileregistry.h"
 #include "support/recordingmessageboxes.h"
-#include "window/registration.h"
+#include "support/registration.h"
 
 #include <QDir>
 #include <QFile>

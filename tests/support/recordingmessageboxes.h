@@ -2,7 +2,7 @@
 // MessageBoxes that shows nothing and remembers every box, in order.
 // Questions are answered from a queue (Yes when it is empty).
 
-#include "window/messageboxes.h"
+#include "support/messageboxes.h"
 
 #include <QList>
 #include <QString>

@@ -16,7 +16,7 @@ const QString GamesSubKey = QStringLiteral("SOFTWARE\\Kalumo\\Games");
 // through shutdown and never shows the window.
 void ExpectRegistrationRun(WindowFixture &fixture, int status, const char *situation = "")
 {
-    QSignalSpy shutDown(fixture.window.get(), &frmMain::ShutDown);
+    QSignalSpy shutDown(fixture.window.get(), &frmMain::ShutdownFinished);
     EXPECT_EQ(fixture.window->Startup(), status) << situation;
     EXPECT_EQ(shutDown.count(), 1) << situation;
     EXPECT_FALSE(fixture.window->isVisible()) << situation;

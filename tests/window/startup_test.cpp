@@ -88,7 +88,7 @@ TEST_P(FailedJoin, ShowsTheErrorBoxRunsShutdownAndEndsWithStatusOne)
 {
     WindowFixture f(QString::fromUtf8(GetParam().line));
     f.link.joinAnswer = GetParam().joinAnswer;
-    QSignalSpy shutDown(f.window.get(), &frmMain::ShutDown);
+    QSignalSpy shutDown(f.window.get(), &frmMain::ShutdownFinished);
 
     EXPECT_EQ(f.window->Startup(), 1);
 

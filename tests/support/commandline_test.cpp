@@ -1,4 +1,4 @@
-#include "window/commandline.h"
+#include "support/commandline.h"
 
 #include <gtest/gtest.h>
 

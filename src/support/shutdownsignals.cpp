@@ -1,4 +1,4 @@
-#include "window/shutdownsignals.h"
+#include "support/shutdownsignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "window/commandline.h"
+#include "support/commandline.h"
 
 QString CommandLine::FromArguments(const QStringList &argumentsAfterName)
 {

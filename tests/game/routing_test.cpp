@@ -1,4 +1,4 @@
-#include "window/routing.h"
+#include "game/routing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "window/registration.h"
+#include "support/registration.h"
 
 namespace Registration {
 
