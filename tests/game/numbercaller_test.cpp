@@ -31,7 +31,7 @@ TEST(HostDraw, CallsTheLaterForcedNumberOnceAndDrawsAtRandomWhenItWasCancelledOr
     const int chance = *fresh.Draw(freshRandom); // what a draw with nothing forced gives
     // The second of two call commands, and the draw that follows; 0 for chance.
     const struct { const char *line; int drawn; } cases[] = {
-        {"call 9", 9}, {"call 0", 0}, {"call 150", 0}, {"call -5", 0}};
+        {"call 9", 9}, {"call 100", 100}, {"call 0", 0}, {"call 101", 0}, {"call -5", 0}};
     for (const auto &c : cases) {
         NumberCaller caller;
         RandomGenerator random = frozenGenerator();
