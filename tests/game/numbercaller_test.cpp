@@ -60,4 +60,18 @@ TEST(HostDraw, ReplacesAForcedNumberAlreadyCalledWithAnUncalledOne)
     EXPECT_EQ(caller.CallCount(), 2);
 }
 
+TEST(Claim, HoldsWithFiveDifferentCalledNumbersAndNothingUncalled)
+{
+    NumberCaller caller;
+    for (int n : {0, 1, 2, 3, 4, 5, 100, 101})
+        caller.MarkCalled(n);
+    EXPECT_TRUE(caller.Called(1) && caller.Called(100) && !caller.Called(0) && !caller.Called(101));
+    const struct { const char *items; bool holds; } cases[] = {
+        {"1@2@3@4@5", true}, {"5@4@3@2@100", true}, {"1@2@3@4@5@100", true}, {"01@2.0@3@4@5", true},
+        {"1@2@3@4", false}, {"1@2@3@4@4", false}, {"1@2@3@4@6", false}, {"1@2@3@4@5@6", false},
+        {"1@2@3@4@0", false}, {"1@2@3@4@101", false}, {"1@2@3@4@4.6", false}, {"1@2@3@4@5@", false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(caller.ClaimHolds(QString::fromUtf8(c.items).split(u'@')), c.holds) << c.items;
+}
+
 } // namespace
