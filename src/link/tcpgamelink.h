@@ -2,11 +2,10 @@
 // The game link over TCP to kalumo-hub.
 //
 // JoinGame connects to the hub on the port given by the link number; the
-// hub's host comes from KALUMO_LINK_HOST (a name or an address, default
-// 127.0.0.1). Each record handed to SendText goes out as one frame (see
-// framecodec.h). Each frame from the hub is one delivery, "Sender" U+00FF
-// "Data", split at the first U+00FF and raised as TextReceived. A broken
-// frame or a delivery without its separator aborts the connection.
+// hub's host comes from KALUMO_LINK_HOST. Each record handed to SendText goes
+// out as one frame, and each frame from the hub is one delivery, raised as
+// TextReceived (README.md, "The game link protocol"). A broken frame or a
+// delivery without a sender aborts the connection.
 
 #include "link/framecodec.h"
 #include "link/gamelink.h"
