@@ -24,7 +24,7 @@ QByteArray fileBytes(const QString &path)
 
 // Start-up's tally load: the file into the list, the list into the table,
 // and the blank entry when nothing was loaded.
-MemberTable load(const QString &path, QStringList &list)
+MemberTable load(const QString &path, QList<QByteArray> &list)
 {
     TallyFile file;
     file.Load(path, list);
@@ -63,17 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 
-    QStringList list;
+    QList<QByteArray> list;
     const MemberTable first = load(path, list);
     // Every separator ends one entry, and each entry is one member.
     FUZZ_CHECK(list.size() == bytes.count(RidMod::Separator));
     FUZZ_CHECK(first.Size() == std::max<qsizetype>(list.size(), 1));
-    const QStringList firstEntries = first.TallyEntries();
+    const QList<QByteArray> firstEntries = first.TallyEntryBytes();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (first.IsKept(i))
             FUZZ_CHECK(firstEntries.at(i) == list.at(i));
         else
-            FUZZ_CHECK(list.at(i).startsWith(first.At(i).Name + QLatin1Char('@')));
+            FUZZ_CHECK(RidMod::DecodeText(list.at(i)).startsWith(first.At(i).Name + QLatin1Char('@')));
     }
 
     MemberTable played = first;
@@ -84,14 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(total <= MemberTable::MaxWins);
 
     TallyFile shutdown;
-    QStringList ignored;
+    QList<QByteArray> ignored;
     shutdown.Load(path, ignored);
     const bool wrote = shutdown.Save(path, played, list);
     FUZZ_CHECK(wrote == played.ChangedThisRun());
     if (!wrote)
         FUZZ_CHECK(fileBytes(path) == bytes);
 
-    QStringList again;
+    QList<QByteArray> again;
     const MemberTable second = load(path, again);
     const MemberTable &expected = wrote ? played : first;
     // Entries a win appended under a name with "@" read back differently.
