@@ -1,6 +1,6 @@
 // The routing decision for any delivery. A chat line always shows behind a
 // sender field of fixed width, and a line sent through ChatMessage comes back
-// as the text typed, less its semicolons.
+// as the text typed, less its semicolons and cut to the chat line limit.
 #include "fuzzsupport.h"
 
 #include "game/routing.h"
@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const Routing::Route chat = Routing::RouteDelivery(sender, Routing::ChatMessage(typed));
         QString line = typed;
         line.remove(QLatin1Char(';'));
+        line = Routing::CutChatLine(line);
         if (line.startsWith(QLatin1Char('/'))) {
             FUZZ_CHECK(chat.action == Action::ChatCommand && chat.text == line.mid(1));
         } else if (!line.startsWith(QLatin1Char('\\'))) {
