@@ -6,7 +6,10 @@
 //   2|ResetMe|SECONDS    a new game, with the host's interval    host only
 //   3|NAME|TOTAL         NAME's claim won; TOTAL wins in all     host only
 //   4|NAME|A@B@C@D@E     NAME claims a win with a card line      any player
+//   5|NAME|SECONDS|N@N   catch-up for NAME, who joined mid-round host only
+//   6|NAME|WHY|DETAIL    NAME's claim did not win, and why        host only
 //
+// The README's protocol section says what the fields of kinds 5 and 6 hold.
 // Read parses a record into what its kind needs. A record that the program
 // never sends (an unknown kind, a kind or called number that is not a whole
 // number, a called number outside 1 to 100, a missing field) reads as
@@ -18,14 +21,18 @@
 
 struct CommandRecord
 {
-    enum Kind { NumberCalled = 1, NewGame = 2, WinConfirmed = 3, Claim = 4 };
+    enum Kind { NumberCalled = 1, NewGame = 2, WinConfirmed = 3, Claim = 4, CatchUp = 5, ClaimRefused = 6 };
 
     Kind kind = NumberCalled;
     int number = 0;     // NumberCalled: the number, 1 to 100
-    QString text;       // NumberCalled: the number as received; NewGame: the seconds
-                        // as typed; WinConfirmed: the total as received
-    QString name;       // WinConfirmed: the winner; Claim: the claimant
-    QStringList items;  // Claim: the claimed numbers as received, split at "@"
+    QString text;       // NumberCalled: the number as received; NewGame, CatchUp: the
+                        // seconds as typed; WinConfirmed: the total as received;
+                        // ClaimRefused: why
+    QString name;       // WinConfirmed: the winner; Claim: the claimant; CatchUp,
+                        // ClaimRefused: the window it is meant for
+    QStringList items;  // Claim: the claimed numbers; CatchUp: the called numbers;
+                        // ClaimRefused: the detail. As received, split at "@";
+                        // an empty field gives no items
 
     static std::optional<CommandRecord> Read(const QString &record);
 
@@ -39,6 +46,8 @@ struct CommandRecord
     static QString StartGame(const QString &seconds);
     static QString Won(const QString &name, int total);
     static QString MakeClaim(const QString &name, const QStringList &numbers);
+    static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called);
+    static QString RefuseClaim(const QString &name, const QString &why, const QStringList &detail = {});
 };
 
 // The whole number that a text holds, or nothing: decimal text that needs no
