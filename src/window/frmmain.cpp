@@ -20,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -99,14 +100,19 @@ void frmMain::buildControls()
     }
 
     // "Calls @", the seconds and "Sec." read as one line: the first label
-    // ends where the box begins, and both labels use a face small enough to
-    // show their whole caption there.
-    const QFont intervalFont = NumberBoard::Font(7);
-    label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 600, 285))->setFont(intervalFont);
+    // ends where the box begins, and both labels take the board's face, made
+    // smaller where the installed face would not show the whole caption.
+    QLabel *calls = label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 600, 285));
     m_txtSec = new QLineEdit(QStringLiteral("10"), this);
     m_txtSec->setObjectName(QStringLiteral("txtSec"));
     m_txtSec->setGeometry(Twips::Rect(4080, 3480, 255, 285));
-    label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4380, 3480, 615, 285))->setFont(intervalFont);
+    QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4380, 3480, 615, 285));
+    QFont intervalFont = NumberBoard::Font(8.25);
+    while (intervalFont.pointSizeF() > 6
+           && QFontMetrics(intervalFont).horizontalAdvance(calls->text()) > calls->width())
+        intervalFont.setPointSizeF(intervalFont.pointSizeF() - 0.25);
+    calls->setFont(intervalFont);
+    sec->setFont(intervalFont);
 
     m_lstUsers = new QListWidget(this);
     m_lstUsers->setObjectName(QStringLiteral("lstUsers"));

@@ -43,8 +43,8 @@ TEST(Keyboard, TypingAfterAButtonPressGoesToTheChatAndNeverPressesAButton)
     auto *chat = fixture.Control<QLineEdit>(QStringLiteral("txtChatOut"));
     EXPECT_EQ(QApplication::focusWidget(), chat);
     for (QPushButton *button : fixture.window->findChildren<QPushButton *>()) {
-        EXPECT_EQ(button->focusPolicy(), Qt::TabFocus) << button->text();
-        EXPECT_FALSE(button->isDefault() || button->autoDefault()) << button->text();
+        EXPECT_EQ(button->focusPolicy(), Qt::TabFocus) << button->text().toStdString();
+        EXPECT_FALSE(button->isDefault() || button->autoDefault()) << button->text().toStdString();
     }
 
     auto *newGame = fixture.Control<QPushButton>(QStringLiteral("cmdNewGame"));
@@ -67,10 +67,10 @@ TEST(Keyboard, TypingAfterAButtonPressGoesToTheChatAndNeverPressesAButton)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         expected << QStringLiteral("Chat; go") << QStringLiteral("Chat;");
-        EXPECT_EQ(QApplication::focusWidget(), chat) << button->text();
+        EXPECT_EQ(QApplication::focusWidget(), chat) << button->text().toStdString();
     }
     EXPECT_EQ(fixture.SentMessages(), expected);
-    EXPECT_TRUE(expected.at(0).startsWith(u"Comm;2|") && expected.at(3).startsWith(u"Comm;4|")) << expected.join('\n');
+    EXPECT_TRUE(expected.at(0).startsWith(u"Comm;2|") && expected.at(3).startsWith(u"Comm;4|")) << expected.join(u'\n').toStdString();
     EXPECT_EQ(fixture.boxes.shown.size(), 2);
 
     // A command the host does not have is not sent; only the host hears so.
