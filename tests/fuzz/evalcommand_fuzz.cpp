@@ -6,7 +6,9 @@
 // content. Beyond not crashing:
 //  - a delivery never makes a player's window send anything; it makes the
 //    host's window send at most the win of a claim in its claimant's own name
-//    that names five different numbers, all called in this game, once a game;
+//    that names five different numbers, all called in this game, once a game,
+//    a refusal of any other claim to its claimant, or a catch-up for a player
+//    who joins;
 //  - a win's total is the claimant's count raised by one, never past 32767;
 //  - a tick of the host's calling sends one number not called yet, and once
 //    every number is called it sends nothing and calling stops;
@@ -177,8 +179,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (route.action == Routing::Action::Command && Routing::SenderMayAct(route, sender, Host))
             record = CommandRecord::Read(route.text);
         const qsizetype sent = f.link.sent.size() - before;
-        if (!host || !record || record->kind != CommandRecord::Claim) {
+        const QString answer = sent == 1 ? messageText(f.link.sent.last()) : QString();
+        if (host && route.action == Routing::Action::AddPlayer && sent == 1) {
+            // A catch-up for a player who joins during a game.
+            FUZZ_CHECK(answer.startsWith(Comm + QStringLiteral("5|") + route.text + QLatin1Char('|')));
+        } else if (!host || !record || record->kind != CommandRecord::Claim) {
             FUZZ_CHECK(sent == 0);
+        } else if (answer.startsWith(Comm + QStringLiteral("6|"))) {
+            // A refused claim is answered to its claimant only.
+            FUZZ_CHECK(answer.startsWith(Comm + QStringLiteral("6|") + record->name + QLatin1Char('|')));
         } else if (sent == 1) {
             FUZZ_CHECK(!model.won);
             FUZZ_CHECK(record->name == sender);
@@ -264,10 +273,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 FUZZ_CHECK(f.link.sent.size() == before);
                 break;
             }
-            const auto &nums = f.window.WinNums();
             FUZZ_CHECK(f.link.sent.size() == before + 1);
-            FUZZ_CHECK(messageText(f.link.sent.last())
-                       == Comm + CommandRecord::MakeClaim(me, QStringList(nums.begin(), nums.end())));
+            const QString claim = messageText(f.link.sent.last());
+            FUZZ_CHECK(claim.startsWith(Comm + QStringLiteral("4|") + me + QLatin1Char('|')) && claim.count(u'@') == 4);
             break;
         }
         case 8: {
