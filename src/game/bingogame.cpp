@@ -61,7 +61,7 @@ void BingoGame::EvalCommand(const QString &Data)
         if (m_isHost)
             emit Log(4, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
         m_inProgress = false;
-        emit GameWon();
+        emit RoundOver();
         break;
     case CommandRecord::Claim:
         // Every window now knows the called numbers, but one judge is enough:
@@ -222,5 +222,5 @@ void BingoGame::PlayerLeft(const QString &name)
         return;
     m_inProgress = false;
     emit Log(4, QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(name));
-    emit GameWon();
+    emit RoundOver();
 }

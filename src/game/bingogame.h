@@ -64,7 +64,7 @@ signals:
     void GameStarted(const QString &seconds);
     // The round is over (won, or its host left): stop calling, disable
     // BINGO!, stop the cards' checks.
-    void GameWon();
+    void RoundOver();
     // Every number has been called: the host's calling stops.
     void CallingDone();
 

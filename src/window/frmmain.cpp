@@ -54,7 +54,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     connect(m_game, &BingoGame::Send, this, &frmMain::SendCommand);
     connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetColour(n, NumberBoard::Called); });
     connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
-    connect(m_game, &BingoGame::GameWon, this, &frmMain::onGameWon);
+    connect(m_game, &BingoGame::RoundOver, this, &frmMain::onRoundOver);
     connect(m_game, &BingoGame::CallingDone, m_tmrHost, &QTimer::stop);
     connect(m_tmrHost, &QTimer::timeout, m_game, &BingoGame::CallNext);
     connect(m_cmdNewGame, &QPushButton::clicked, this, &frmMain::onNewGameClicked);
@@ -325,7 +325,7 @@ void frmMain::onGameStarted(const QString &seconds)
     m_txtSec->setText(seconds);
 }
 
-void frmMain::onGameWon()
+void frmMain::onRoundOver()
 {
     m_tmrHost->stop();
     m_cmdBingo->setEnabled(false);

@@ -44,7 +44,7 @@ TEST_P(RoundEvents, SaysSendsAndShowsWhatTheEventMeans)
         if (!bulk)
             seen << QStringLiteral("call %1").arg(n);
     });
-    QObject::connect(&game, &BingoGame::GameWon, [&] { seen << QStringLiteral("over"); });
+    QObject::connect(&game, &BingoGame::RoundOver, [&] { seen << QStringLiteral("over"); });
 
     for (const QString step : c.steps) {
         if (step.startsWith(u'+'))
