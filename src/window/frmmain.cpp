@@ -102,11 +102,11 @@ void frmMain::buildControls()
     // "Calls @", the seconds and "Sec." read as one line: the first label
     // ends where the box begins, and both labels take the board's face, made
     // smaller where the installed face would not show the whole caption.
-    QLabel *calls = label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 600, 285));
+    QLabel *calls = label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 600, 255));
     m_txtSec = new QLineEdit(QStringLiteral("10"), this);
     m_txtSec->setObjectName(QStringLiteral("txtSec"));
     m_txtSec->setGeometry(Twips::Rect(4080, 3480, 255, 285));
-    QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4380, 3480, 615, 285));
+    QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4440, 3480, 615, 255));
     QFont intervalFont = NumberBoard::Font(8.25);
     while (intervalFont.pointSizeF() > 6
            && QFontMetrics(intervalFont).horizontalAdvance(calls->text()) > calls->width())
