@@ -170,9 +170,16 @@ TEST(CardInWindow, HandsItsLineToWinNumsAndEnablesBingoOnlyWhileAGameIsInProgres
 {
     WindowFixture fixture(QStringLiteral("0 1 Key Ann Bob"));
     ASSERT_FALSE(fixture.window->Startup());
-    ctlCard &card = *fixture.window->Card(0);
+    ctlCard &card = *fixture.Control<ctlCard>(QStringLiteral("Card0"));
     auto *bingo = fixture.Control<QPushButton>(QStringLiteral("cmdBingo"));
-    auto winNums = [&] { return QStringList(fixture.window->WinNums().begin(), fixture.window->WinNums().end()); };
+    // The line the window holds: what a press of BINGO! sends.
+    auto winNums = [&] {
+        const bool enabled = bingo->isEnabled();
+        bingo->setEnabled(true);
+        bingo->click();
+        bingo->setEnabled(enabled);
+        return fixture.SentMessages().last().section(u'|', 2).split(u'@');
+    };
     QStringList row = click(card, {5, 6, 7, 8, 9});
 
     card.CheckLines();
@@ -192,7 +199,7 @@ TEST(CardInWindow, HandsItsLineToWinNumsAndEnablesBingoOnlyWhileAGameIsInProgres
     EXPECT_EQ(winNums(), row);
 
     // The other card's line, reported last, is the one kept.
-    ctlCard &other = *fixture.window->Card(1);
+    ctlCard &other = *fixture.Control<ctlCard>(QStringLiteral("Card1"));
     const QStringList column = click(other, {4, 9, 14, 19, 24});
     other.CheckLines();
     EXPECT_EQ(winNums(), column);

@@ -28,9 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else if (!exitCode) {
         FUZZ_CHECK(f.link.joinCalls.size() == 1);
         FUZZ_CHECK(f.link.sent.size() == 2);
-        FUZZ_CHECK(f.link.sent.at(0) == LinkRecord::Identify(f.window.GameKey(), f.link.joinCalls.first().first));
-        FUZZ_CHECK(f.link.sent.at(1) == LinkRecord::Announce(f.window.GameKey(), frmMain::Caption, f.window.MyName()));
-        FUZZ_CHECK(f.window.IsHost() == (f.window.MyName() == f.window.HostName()));
+        const CommandLine line(CommandLine::FromArguments(arguments));
+        const QString key = line.Piece(2).value_or(QString()), name = line.Piece(3).value_or(QString());
+        FUZZ_CHECK(f.link.sent.at(0) == LinkRecord::Identify(key, f.link.joinCalls.first().first));
+        FUZZ_CHECK(f.link.sent.at(1) == LinkRecord::Announce(key, frmMain::Caption, name));
+        FUZZ_CHECK(f.window.findChild<QWidget *>(QStringLiteral("cmdNewGame"))->isEnabled()
+                   == (name == line.Piece(4).value_or(QString())));
         for (const ShownBox &box : std::as_const(f.boxes.shown))
             FUZZ_CHECK(box.kind == ShownBox::Plain);
     } else {
