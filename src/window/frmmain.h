@@ -62,17 +62,6 @@ public:
     bool ClaimAllowed() const override;
     void EnableBingo() override;
 
-    const QString &MemFile() const { return m_memFile; }
-    const QString &GameKey() const { return m_gameKey; }
-    const QString &MyName() const { return m_myName; }
-    const QString &HostName() const { return m_hostName; }
-    bool IsHost() const { return m_isHost; }
-    const std::array<QString, 5> &WinNums() const { return m_winNums; }
-    const MemberTable &Members() const { return m_members; }
-    ctlCard *Card(int index) const { return m_cards.at(index); }
-    QTimer *HostTimer() const { return m_tmrHost; }
-    const BingoGame &Game() const { return *m_game; }
-
 signals:
     // Shutdown has run: the tallies were saved.
     void ShutdownFinished();
@@ -84,8 +73,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    friend class WindowFixture; // counts wins directly, without playing a game
-
     void buildControls();
     void BuildNumberBoard();
     void Shutdown();

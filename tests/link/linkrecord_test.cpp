@@ -1,5 +1,6 @@
 #include "link/linkrecord.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,31 +15,19 @@ TEST(LinkRecord, BuildsTheThreeKindsFieldByField)
     EXPECT_EQ(LinkRecord::Message(QStringLiteral("K7"), QStringLiteral("Chat;hi")), "G" + Y + "K7" + Y + "C" + Y + "Chat;hi");
 }
 
-TEST(LinkRecord, ReadsBackWhatItBuilds)
+TEST(LinkRecord, ReadsBackWhatItBuildsAndAMessageTextIsEverythingAfterTheThirdSeparator)
 {
-    auto announce = LinkRecord::Parse(LinkRecord::Announce(QStringLiteral("K7"), QStringLiteral("Kalumo Bingo"), QStringLiteral("Ann")));
-    ASSERT_TRUE(announce);
-    EXPECT_EQ(announce->kind, u'A');
-    EXPECT_EQ(announce->key, u"K7");
-    EXPECT_EQ(announce->name, u"Ann");
-
-    auto empty = LinkRecord::Parse(LinkRecord::Announce(QStringLiteral("K7"), QStringLiteral("Kalumo Bingo"), QString()));
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->name, QString());
-
-    auto identify = LinkRecord::Parse(LinkRecord::Identify(QStringLiteral("K7"), 1));
-    ASSERT_TRUE(identify);
-    EXPECT_EQ(identify->kind, u'I');
-}
-
-TEST(LinkRecord, AMessageTextIsEverythingAfterTheThirdSeparator)
-{
-    auto parsed = LinkRecord::Parse("G" + Y + "K" + Y + "C" + Y + "Chat;a" + Y + "b" + Y);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->messageText, "Chat;a" + Y + "b" + Y);
-    auto empty = LinkRecord::Parse("G" + Y + "K" + Y + "C" + Y);
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->messageText, QString());
+    for (const char *name : {"Ann", ""}) {
+        const auto announce = LinkRecord::Parse(LinkRecord::Announce(QStringLiteral("K7"), QStringLiteral("Kalumo Bingo"), QString::fromUtf8(name)));
+        ASSERT_TRUE(announce);
+        EXPECT_EQ(QStringList({QString(announce->kind), announce->key, announce->name}), QStringList({"A", "K7", name}));
+    }
+    EXPECT_EQ(LinkRecord::Parse(LinkRecord::Identify(QStringLiteral("K7"), 1)).value().kind, u'I');
+    for (const QString &text : {"Chat;a" + Y + "b" + Y, QString()}) {
+        const auto message = LinkRecord::Parse("G" + Y + "K" + Y + "C" + Y + text);
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->messageText, text);
+    }
 }
 
 TEST(LinkRecord, RefusesRecordsOfNoKnownForm)

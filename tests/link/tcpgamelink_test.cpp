@@ -11,69 +11,56 @@
 
 namespace {
 
-// A hub stand-in that sends the bytes a test gives it to the first window
-// that connects.
-class FakeHub
+// A link joined to a hub stand-in that has sent it `bytes`, with its
+// deliveries and losses recorded.
+struct JoinedLink
 {
-public:
-    FakeHub() { EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0)); }
-    QTcpSocket *Accepted()
+    explicit JoinedLink(const QByteArray &bytes)
     {
-        if (!peer && server.waitForNewConnection(5000))
-            peer = server.nextPendingConnection();
-        return peer;
+        EXPECT_TRUE(hub.listen(QHostAddress::LocalHost, 0));
+        EXPECT_TRUE(link.JoinGame(1, hub.serverPort()));
+        EXPECT_TRUE(hub.waitForNewConnection(5000));
+        peer = hub.nextPendingConnection();
+        peer->write(bytes);
     }
-    QTcpServer server;
+    QTcpServer hub;
     QTcpSocket *peer = nullptr;
+    TcpGameLink link{QStringLiteral("127.0.0.1")};
+    QSignalSpy received{&link, &GameLink::TextReceived};
+    QSignalSpy lost{&link, &GameLink::LinkLost};
 };
 
 TEST(TcpGameLink, RaisesOneDeliveryPerFrameSplitAtTheFirstSeparator)
 {
-    FakeHub hub;
-    TcpGameLink link(QStringLiteral("127.0.0.1"));
-    QSignalSpy received(&link, &GameLink::TextReceived);
-    ASSERT_TRUE(link.JoinGame(1, hub.server.serverPort()));
-    ASSERT_TRUE(hub.Accepted());
-    hub.peer->write(Frame::Encode(QStringLiteral("[Enter]\u00ffAnn")) + Frame::Encode(QStringLiteral("Ann\u00ffChat;a\u00ffb")));
-    ASSERT_TRUE(WaitFor([&] { return received.size() == 2; }, 5000));
-    EXPECT_EQ(received[0], QVariantList({"[Enter]", "Ann"}));
-    EXPECT_EQ(received[1], QVariantList({"Ann", "Chat;a\u00ffb"}));
+    JoinedLink j(Frame::Encode(QStringLiteral("[Enter]\u00ffAnn")) + Frame::Encode(QStringLiteral("Ann\u00ffChat;a\u00ffb")));
+    ASSERT_TRUE(WaitFor([&] { return j.received.size() == 2; }, 5000));
+    EXPECT_EQ(j.received[0], QVariantList({"[Enter]", "Ann"}));
+    EXPECT_EQ(j.received[1], QVariantList({"Ann", "Chat;a\u00ffb"}));
+    EXPECT_TRUE(j.lost.isEmpty());
 }
 
-class TcpGameLinkFromABadHub : public ::testing::TestWithParam<QByteArray> {};
-
-TEST_P(TcpGameLinkFromABadHub, ReportsTheLinkLostOnceAndStopsSending)
+TEST(TcpGameLink, ReportsTheLinkLostOnceAndStopsSendingWhenTheHubClosesOrSendsWhatDoesNotRead)
 {
-    FakeHub hub;
-    TcpGameLink link(QStringLiteral("127.0.0.1"));
-    QSignalSpy lost(&link, &GameLink::LinkLost);
-    QSignalSpy received(&link, &GameLink::TextReceived);
-    ASSERT_TRUE(link.JoinGame(1, hub.server.serverPort()));
-    ASSERT_TRUE(hub.Accepted());
-    hub.peer->write(Frame::Encode(QStringLiteral("Ann\u00ffChat;first")) + GetParam());
-    if (GetParam().isEmpty())
-        hub.peer->disconnectFromHost();
-    ASSERT_TRUE(WaitFor([&] { return !lost.isEmpty(); }, 5000));
-    QTest::qWait(20);
-    EXPECT_EQ(lost.size(), 1);
-    EXPECT_EQ(received.size(), 1);
-    EXPECT_FALSE(link.SendText(QStringLiteral("G\u00ffK\u00ffC\u00ffChat;x")));
+    for (const QByteArray &bad : {QByteArray(), Frame::Encode(QStringLiteral("no separator")),
+                                  QByteArray("\x00\x01\x00\x01", 4) /* over the frame limit */,
+                                  QByteArray("\x00\x00\x00\x02\xc3\x28", 6) /* not UTF-8 */}) {
+        JoinedLink j(Frame::Encode(QStringLiteral("Ann\u00ffChat;first")) + bad);
+        if (bad.isEmpty())
+            j.peer->disconnectFromHost();
+        ASSERT_TRUE(WaitFor([&] { return !j.lost.isEmpty(); }, 5000)) << bad.toHex().toStdString();
+        QTest::qWait(20);
+        EXPECT_EQ(j.lost.size(), 1);
+        EXPECT_EQ(j.received.size(), 1);
+        EXPECT_FALSE(j.link.SendText(QStringLiteral("G\u00ffK\u00ffC\u00ffChat;x")));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Streams, TcpGameLinkFromABadHub, ::testing::Values(
-    QByteArray(),                                    // the hub closes
-    Frame::Encode(QStringLiteral("no separator")),
-    QByteArray("\x00\x01\x00\x01", 4),               // over the frame limit
-    QByteArray("\x00\x00\x00\x02\xc3\x28", 6)));     // not UTF-8
 
 TEST(TcpGameLink, DoesNotJoinWhereNobodyListens)
 {
-    quint16 port;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
-    }
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
     TcpGameLink link(QStringLiteral("127.0.0.1"));
     EXPECT_FALSE(link.JoinGame(1, port));
     EXPECT_FALSE(link.JoinGame(1, 0));

@@ -1,36 +1,26 @@
 #pragma once
-// Reads back what a window's chat log shows: one entry per line, with the
-// colour the line was written in.
+// Reads back what a window's chat log shows: one entry per line, as
+// "<kind>:<text>", the kind told by the colour the line was written in
+// (3 for black, whatever kind asked for it).
 
 #include "window/chatlog.h"
 
-#include <QColor>
-#include <QList>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextDocument>
 
-struct ChatLine
+inline QStringList ChatLines(const QWidget &window)
 {
-    QString text;
-    QColor colour;
-    bool operator==(const ChatLine &) const = default;
-};
-
-inline QList<ChatLine> ChatLines(const QWidget &window)
-{
-    QList<ChatLine> lines;
+    QStringList lines;
     const auto *log = window.findChild<ChatLog *>(QStringLiteral("rtbChatIn"));
-    if (!log)
-        return lines;
     for (QTextBlock block = log->document()->begin(); block.isValid(); block = block.next()) {
         if (block.text().isEmpty())
             continue; // the empty block after the last line
-        lines.append({block.text(), block.begin().fragment().charFormat().foreground().color()});
+        const QColor colour = block.begin().fragment().charFormat().foreground().color();
+        int kind = 3;
+        for (int k : {1, 2, 4, 5})
+            kind = ChatLog::ColourOf(k) == colour ? k : kind;
+        lines << QString::number(kind) + u':' + block.text();
     }
     return lines;
-}
-
-inline std::ostream &operator<<(std::ostream &out, const ChatLine &line)
-{
-    return out << '"' << line.text.toStdString() << "\" in " << line.colour.name().toStdString();
 }

@@ -18,34 +18,25 @@ class WindowFixture
 public:
     struct Options
     {
-        quint64 seed = 1;
         QString programFolder;  // a fresh temporary folder when empty
         QString registryFolder; // one inside the program folder when empty
 
-        Options &Seed(quint64 value) { seed = value; return *this; }
         Options &ProgramFolder(const QString &path) { programFolder = path; return *this; }
         Options &RegistryFolder(const QString &path) { registryFolder = path; return *this; }
     };
 
-    explicit WindowFixture(const QString &commandLine) : WindowFixture(commandLine, Options()) {}
-    WindowFixture(const QString &commandLine, const Options &options)
-        : random(options.seed, [] { return quint64(1000); })
-    {
-        const QString programFolder = options.programFolder.isEmpty() ? folder.path() : options.programFolder;
-        window = std::make_unique<frmMain>(WindowContext{
-            boxes, link, random, programFolder, commandLine, ProgramFile(),
-            options.registryFolder.isEmpty() ? folder.filePath(QStringLiteral("registry")) : options.registryFolder});
-    }
+    explicit WindowFixture(const QString &commandLine, const Options &options = Options());
 
     // The program file the window is told it runs from.
     QString ProgramFile() const { return folder.filePath(QStringLiteral("kalumo-bingo")); }
 
-    template <typename T>
+    template <typename T = QWidget>
     T *Control(const QString &name) const { return window->findChild<T *>(name); }
 
-    // Counts a win in the window's member table as an accepted claim would,
-    // without playing a game for it.
-    qint16 RecordWin(const QString &name) { return window->m_members.RecordWin(name); }
+    // Counts a win for `name` the way the host's window does: its host
+    // starts a game and calls 1 to 5, `name` claims them. Only in the host's
+    // window; returns the total the window sent back.
+    int RecordWin(const QString &name);
 
     // The messages sent after the "I" and "A" records, as message texts.
     QStringList SentMessages() const;
@@ -53,6 +44,9 @@ public:
     QTemporaryDir folder;
     RecordingMessageBoxes boxes;
     FakeGameLink link;
-    RandomGenerator random;
+    RandomGenerator random{1, [] { return quint64(1000); }};
     std::unique_ptr<frmMain> window;
+
+private:
+    QString m_hostName;
 };

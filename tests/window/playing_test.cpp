@@ -64,7 +64,7 @@ TEST(Keyboard, TypingAfterAButtonPressGoesToTheChatAndNeverPressesAButton)
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/dance\r"));
     ASSERT_EQ(fixture.SentMessages(), expected);
     EXPECT_TRUE(expected.at(0).startsWith(u"Comm;2|") && expected.at(3).startsWith(u"Comm;4|"));
-    EXPECT_TRUE(ChatLines(*fixture.window).last().text.startsWith(u"** /dance was not run"));
+    EXPECT_TRUE(ChatLines(*fixture.window).last().section(u':', 1).startsWith(u"** /dance was not run"));
 }
 
 TEST(Claim, CarriesACompleteLineOfCalledNumbersWhicheverCardReportedLast)
@@ -150,7 +150,7 @@ TEST(LateJoin, ANewcomerSeesTheRoundsCallsAndWinsWithALineOfThem)
     EXPECT_EQ(markTopRow(bob.window, 0), row);
     checkLines(bob.window, 0);
     control<QPushButton>(bob.window, QStringLiteral("cmdBingo"))->click();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ChatLines(bob.window).last().text == u"** Bob Has Won The Game! 1 Total Win(s)! **"; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ChatLines(bob.window).last() == u"4:** Bob Has Won The Game! 1 Total Win(s)! **"; }, 10000));
 }
 
 } // namespace

@@ -31,12 +31,12 @@ TEST(ChatLines, AreCutWithAMarkWhenSentAndWhenShownAndTheLogKeepsTheNewest)
     ASSERT_EQ(f.window->Startup(), std::nullopt);
     for (int n = 0; n < 100; ++n) // a hundred lines that took a second each to lay out
         f.link.Deliver(QStringLiteral("Bob"), QString::fromLatin1(n % 2 ? "Chat;" : "Chat;\\") + QString(60000, u'x'));
-    for (const ChatLine &line : ChatLines(*f.window))
-        ASSERT_LE(line.text.size(), Routing::SenderFieldWidth + Routing::MaxChatLength);
+    for (const QString &line : ChatLines(*f.window))
+        ASSERT_LE(line.size(), 2 + Routing::SenderFieldWidth + Routing::MaxChatLength);
     for (int n = 1; n <= ChatLog::MaxLines; ++n)
         f.window->AddText(3, QString::number(n));
-    const QList<ChatLine> lines = ChatLines(*f.window);
-    EXPECT_TRUE(lines.size() == ChatLog::MaxLines && lines.first().text == u"1");
+    const QStringList lines = ChatLines(*f.window);
+    EXPECT_TRUE(lines.size() == ChatLog::MaxLines && lines.first() == u"3:1");
 }
 
 } // namespace
