@@ -25,6 +25,11 @@ QString Message(const QString &key, const QString &messageText)
     return join({QStringLiteral("G"), key, QStringLiteral("C"), messageText});
 }
 
+QString PingAnswer(const QString &key)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("P")});
+}
+
 std::optional<Parsed> Parse(const QString &record)
 {
     // Only the first three separators cut: a message text keeps any others.
@@ -39,8 +44,8 @@ std::optional<Parsed> Parse(const QString &record)
 
     Parsed parsed;
     parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
-    if (kind == u"I") {
-        parsed.kind = QLatin1Char('I');
+    if (kind == u"I" || kind == u"P") {
+        parsed.kind = kind.front();
         return parsed;
     }
     if (s3 < 0)

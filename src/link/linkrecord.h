@@ -6,6 +6,7 @@
 //   A  "G" ÿ key ÿ "A" ÿ " " caption ÿ name " " caption
 //   C  "G" ÿ key ÿ "C" ÿ message text (everything after the third ÿ,
 //      whatever it holds, further ÿ included)
+//   P  "G" ÿ key ÿ "P"   the answer to the hub's Ping (link/hubcontrol.h)
 //
 // The hub reads them back with Parse; the game window builds them.
 
@@ -19,10 +20,11 @@ inline constexpr QChar Separator = QChar(0x00FF);
 QString Identify(const QString &key, quint64 windowHandle);
 QString Announce(const QString &key, const QString &caption, const QString &name);
 QString Message(const QString &key, const QString &messageText);
+QString PingAnswer(const QString &key);
 
 struct Parsed
 {
-    QChar kind;          // 'I', 'A' or 'C'
+    QChar kind;          // 'I', 'A', 'C' or 'P'
     QString key;
     QString name;        // "A" only: the player's name
     QString messageText; // "C" only

@@ -1,11 +1,13 @@
 // The game window's link client taking whatever a hostile hub sends: frames
 // cut anywhere, broken frames, deliveries without a sender, a hub that hangs
-// up. It must raise exactly the deliveries found in the stream, in order, up
-// to the first broken frame; after a broken frame or a hang-up it reports
-// the link lost once and raises nothing more.
+// up. It must raise exactly the deliveries found in the stream, in order,
+// without the hub's control frames, up to the first broken frame or refusal;
+// after one of those or a hang-up it reports the link lost once and raises
+// nothing more.
 #include "fuzzsupport.h"
 
 #include "link/framecodec.h"
+#include "link/hubcontrol.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
 #include "support/waitfor.h"
@@ -43,6 +45,14 @@ QList<Delivery> expectedFrom(const QByteArray &stream, bool &broken)
             broken = true;
             return deliveries;
         }
+        // The hub's control frames are not deliveries; its refusal ends the link.
+        if (frame->left(cut) == HubControl::Sender) {
+            if (HubControl::Read(frame->mid(cut + 1)).verb == HubControl::Refused) {
+                broken = true;
+                return deliveries;
+            }
+            continue;
+        }
         deliveries << Delivery(frame->left(cut), frame->mid(cut + 1));
     }
     broken = reader.Failed();
@@ -68,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         got << Delivery(sender, text);
     });
     QObject::connect(&link, &GameLink::LinkLost, [&] { ++lost; });
+    QObject::connect(&link, &GameLink::Refused, [&] { ++lost; });
 
     FUZZ_CHECK(link.JoinGame(1, fakeHub().serverPort()));
     FUZZ_CHECK(fakeHub().waitForNewConnection(2000));
