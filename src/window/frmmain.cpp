@@ -195,6 +195,8 @@ std::optional<int> frmMain::Startup()
         // A hub that took the connection may still refuse the name, or
         // never answer: the window is not shown without a game behind it.
         const std::optional<QString> notJoined = m_link.WaitUntilJoined(m_gameKey, m_myName, JoinAnswerMs);
+        if (m_shutDown)
+            return 1; // closed while waiting (a logout, or kalumo-hub closing its windows)
         joined = !notJoined;
         failure = notJoined.value_or(QString());
     }
