@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -34,6 +35,8 @@ constexpr int EventsPerWait = 256;
 constexpr int WaitsPerPass = 16;
 // Reads per connection per wait, so one busy sender cannot starve the rest.
 constexpr int ReadsPerEvent = 4;
+// How long a connection being closed may take to take what is queued for it.
+constexpr int CloseWithinMs = 10000;
 
 } // namespace
 
@@ -45,11 +48,11 @@ struct Connections::Connection
     qsizetype outAt = 0;
     bool dirty = false;
     bool watchingWrites = false;
+    bool closing = false; // Close was called: nothing more is read or sent
 };
 
-Connections::Connections(Handler &handler, QObject *parent)
+Connections::Connections(QObject *parent)
     : QObject(parent)
-    , m_handler(handler)
     , m_epoll(epoll_create1(EPOLL_CLOEXEC))
 {
     if (m_epoll < 0)
@@ -94,7 +97,7 @@ void Connections::accept(qintptr descriptor)
     }
     const quint64 id = connection->id;
     m_connections.emplace(id, std::move(connection));
-    m_handler.Opened(id);
+    m_handler->Opened(id);
 }
 
 void Connections::pass()
@@ -129,26 +132,31 @@ void Connections::read(Connection &connection)
     const quint64 id = connection.id;
     char buffer[65536];
     for (int round = 0; round < ReadsPerEvent; ++round) {
+        // The handler may have closed it in the round before.
+        const bool closing = connection.closing;
         const ssize_t got = ::recv(connection.fd, buffer, sizeof buffer, 0);
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
             close(id, false);
-            m_handler.Closed(id);
+            if (!closing)
+                m_handler->Closed(id);
             return;
         }
         if (got < 0)
             return;
-        m_handler.Received(id, buffer, got);
+        // What a connection being closed still sends is read only to be dropped.
+        if (!closing)
+            m_handler->Received(id, buffer, got);
         // The handler may have aborted this connection.
         if (!m_connections.count(id) || size_t(got) < sizeof buffer)
             return;
     }
 }
 
-void Connections::Send(quint64 id, const QByteArray &bytes)
+qint64 Connections::Send(quint64 id, const QByteArray &bytes)
 {
     const auto found = m_connections.find(id);
-    if (found == m_connections.end() || bytes.isEmpty())
-        return;
+    if (found == m_connections.end() || found->second->closing)
+        return 0;
     Connection &connection = *found->second;
     connection.out.append(bytes);
     if (!connection.dirty) {
@@ -162,12 +170,7 @@ void Connections::Send(quint64 id, const QByteArray &bytes)
             flush();
         }, Qt::QueuedConnection);
     }
-}
-
-qint64 Connections::Queued(quint64 id) const
-{
-    const auto found = m_connections.find(id);
-    return found == m_connections.end() ? 0 : found->second->out.size() - found->second->outAt;
+    return connection.out.size() - connection.outAt;
 }
 
 void Connections::flush()
@@ -205,8 +208,10 @@ void Connections::write(Connection &connection)
                 return;
             }
             const quint64 id = connection.id;
+            const bool closing = connection.closing;
             close(id, false);
-            m_handler.Closed(id);
+            if (!closing)
+                m_handler->Closed(id);
             return;
         }
         connection.outAt += written;
@@ -214,6 +219,8 @@ void Connections::write(Connection &connection)
     connection.out.clear();
     connection.outAt = 0;
     watch(connection, false);
+    if (connection.closing)
+        finish(connection);
 }
 
 void Connections::watch(Connection &connection, bool forWriting)
@@ -230,6 +237,28 @@ void Connections::watch(Connection &connection, bool forWriting)
 void Connections::Abort(quint64 id)
 {
     close(id, true);
+}
+
+void Connections::Close(quint64 id)
+{
+    const auto found = m_connections.find(id);
+    if (found == m_connections.end() || found->second->closing)
+        return;
+    Connection &connection = *found->second;
+    connection.closing = true;
+    // A peer that takes nothing more must not hold its connection for ever.
+    QTimer::singleShot(CloseWithinMs, this, [this, id] { close(id, true); });
+    if (connection.out.size() == connection.outAt)
+        finish(connection);
+}
+
+void Connections::finish(Connection &connection)
+{
+    // The end of the stream follows what was written. The socket itself
+    // closes once the peer has closed its side: closing it while the peer
+    // still sends would answer with a reset that can destroy what the peer
+    // has not read yet.
+    ::shutdown(connection.fd, SHUT_WR);
 }
 
 void Connections::close(quint64 id, bool reset)

@@ -5,10 +5,8 @@
 // a pass go out in one write at its end. Qt's own sockets cost the event
 // loop time for every open socket on every pass, which at thousands of
 // players is most of the hub's time.
-//
-// Each connection has an id that is never used again. The handler hears of
-// new connections, of bytes received, and of connections the peer closed;
-// it is not called for connections it aborted itself.
+
+#include "transport.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -20,33 +18,23 @@
 class QSocketNotifier;
 class QTcpServer;
 
-class Connections : public QObject
+class Connections : public QObject, public Transport
 {
     Q_OBJECT
 public:
-    class Handler
-    {
-    public:
-        virtual ~Handler() = default;
-        virtual void Opened(quint64 id) = 0;
-        virtual void Received(quint64 id, const char *data, qsizetype size) = 0;
-        virtual void Closed(quint64 id) = 0;
-    };
-
-    explicit Connections(Handler &handler, QObject *parent = nullptr);
+    explicit Connections(QObject *parent = nullptr);
     ~Connections() override; // closes every connection without telling the handler
 
     bool Listen(const QHostAddress &address, quint16 port);
     quint16 Port() const;
     QString ErrorString() const;
 
-    // Queues bytes; they are written at the end of the current pass, or on
-    // the next turn of the event loop when no pass is running.
-    void Send(quint64 id, const QByteArray &bytes);
-    // Bytes queued and not yet taken by the kernel.
-    qint64 Queued(quint64 id) const;
-    // Closes at once with a reset: what is queued is thrown away.
-    void Abort(quint64 id);
+    // Bytes sent are written at the end of the current pass, or on the next
+    // turn of the event loop when no pass is running; what waits is what the
+    // kernel has not taken yet.
+    qint64 Send(quint64 id, const QByteArray &bytes) override;
+    void Abort(quint64 id) override;
+    void Close(quint64 id) override;
 
 private:
     struct Connection;
@@ -56,9 +44,9 @@ private:
     void flush();
     void write(Connection &connection);
     void watch(Connection &connection, bool forWriting);
+    void finish(Connection &connection);
     void close(quint64 id, bool reset);
 
-    Handler &m_handler;
     QTcpServer *m_server = nullptr;
     int m_epoll = -1;
     QSocketNotifier *m_notifier = nullptr;

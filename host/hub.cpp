@@ -23,29 +23,20 @@ struct HubClient : QObject
 static const QString Enter = QStringLiteral("[Enter]");
 static const QString Exit = QStringLiteral("[Exit]");
 
-Hub::Hub(QObject *parent)
-    : Hub(Limits{}, parent)
+Hub::Hub(Transport &transport)
+    : Hub(transport, Limits{})
 {
 }
 
-Hub::Hub(const Limits &limits, QObject *parent)
+Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     : QObject(parent)
     , m_limits(limits)
-    , m_connections(new Connections(*this, this))
+    , m_transport(transport)
 {
+    m_transport.SetHandler(*this);
 }
 
-// The connections close with the hub and tell nobody: no leaves are
-// announced into a hub half gone.
 Hub::~Hub() = default;
-
-bool Hub::Listen(const QHostAddress &address, quint16 port)
-{
-    return m_connections->Listen(address, port);
-}
-
-quint16 Hub::Port() const { return m_connections->Port(); }
-QString Hub::ErrorString() const { return m_connections->ErrorString(); }
 
 QStringList Hub::Players(const QString &key) const
 {
@@ -159,12 +150,10 @@ void Hub::sendTo(HubClient *client, const QByteArray &frame)
 {
     if (client->dropping)
         return;
-    const qint64 queued = m_connections->Queued(client->id);
-    if (queued + frame.size() > m_limits.maxQueuedBytes) {
-        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued));
-        return;
-    }
-    m_connections->Send(client->id, frame);
+    // Dropping throws away what waits, this frame included.
+    const qint64 queued = m_transport.Send(client->id, frame);
+    if (queued > m_limits.maxQueuedBytes)
+        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued - frame.size()));
 }
 
 void Hub::drop(HubClient *client, const QString &why)
@@ -174,7 +163,7 @@ void Hub::drop(HubClient *client, const QString &why)
     client->dropping = true;
     emit Log(client->joined ? QStringLiteral("drop: game %1: %2: %3").arg(client->key, client->name, why)
                             : QStringLiteral("drop: connection: %1").arg(why));
-    m_connections->Abort(client->id);
+    m_transport.Abort(client->id);
     forget(client);
 }
 

@@ -1,41 +1,17 @@
 #pragma once
-// kalumo-hub's game server: the chat host's side of the game link.
-//
-// Wire format (both directions): frames of a 4-byte big-endian length and
-// that many bytes of UTF-8 text, at most 65,536 (link/framecodec.h).
-//
-// Program to hub, one frame per record (link/linkrecord.h):
-//   "G" ÿ key ÿ "I" ÿ handle              accepted, ignored
-//   "G" ÿ key ÿ "A" ÿ " " caption ÿ name " " caption
-//                                          joins game `key` as `name`
-//   "G" ÿ key ÿ "C" ÿ message text        delivered to the whole game
-// Hub to program, one frame per delivery: sender ÿ data.
-//
-// On a join the newcomer first gets one ("[Enter]", name) for every player
-// already in the game, in order of joining; then every player of the game,
-// the newcomer included, gets ("[Enter]", newcomer). A "C" record from a
-// joined connection with its own key goes to every player of the game, the
-// sender included, as (the sender's joined name, message text), in the order
-// received. A name is taken once per game: a second join with it is refused
-// and that connection closed. A "C" record before the join or with another
-// key is dropped. When a joined connection closes the others get
-// ("[Exit]", name). Games never see each other's traffic.
-//
-// A connection is closed on a broken frame, on a record of no known form,
-// when it has not joined within the join timeout, and when more than
-// maxQueuedBytes wait to be written to it (a reader too slow for its game).
-// The kernel holds at most about 128 KiB more for each connection.
+// kalumo-hub's game server: joins connections to games and delivers each
+// game's records to its players, under the rules of README.md, "The game link
+// protocol". It reaches its players through a Transport it is given.
 
-#include "connections.h"
+#include "transport.h"
 
 #include <QHash>
-#include <QHostAddress>
 #include <QObject>
 #include <QVector>
 
 struct HubClient;
 
-class Hub : public QObject, private Connections::Handler
+class Hub : public QObject, private Transport::Handler
 {
     Q_OBJECT
 public:
@@ -45,13 +21,12 @@ public:
         int joinTimeoutMs = 30000;
     };
 
-    explicit Hub(QObject *parent = nullptr);
-    Hub(const Limits &limits, QObject *parent = nullptr);
+    // A connection is closed when more than maxQueuedBytes wait to be
+    // written to it, and when it has not joined within joinTimeoutMs.
+    // The hub becomes the transport's handler.
+    explicit Hub(Transport &transport);
+    Hub(Transport &transport, const Limits &limits, QObject *parent = nullptr);
     ~Hub() override;
-
-    bool Listen(const QHostAddress &address, quint16 port);
-    quint16 Port() const;
-    QString ErrorString() const;
 
     // The names joined to a game, in order of joining.
     QStringList Players(const QString &key) const;
@@ -76,7 +51,7 @@ private:
     void leave(HubClient *client);
 
     Limits m_limits;
-    Connections *m_connections = nullptr;
+    Transport &m_transport;
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
     int m_delivering = 0;            // nesting depth of deliver()

@@ -1,7 +1,5 @@
 #include "localgame.h"
 
-#include "hub.h"
-
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -10,9 +8,19 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-LocalGame::LocalGame(Hub &hub, const QString &program, QObject *parent)
+namespace {
+
+QString freshKey()
+{
+    const quint64 value = QRandomGenerator::system()->generate64();
+    return QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+LocalGame::LocalGame(quint16 port, const QString &program, QObject *parent)
     : QObject(parent)
-    , m_hub(hub)
+    , m_port(port)
     , m_program(program)
 {
 }
@@ -34,16 +42,10 @@ QString LocalGame::CheckNames(const QStringList &names)
     return {};
 }
 
-QString LocalGame::FreshKey()
-{
-    const quint64 value = QRandomGenerator::system()->generate64();
-    return QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
-}
-
 bool LocalGame::Start(const QStringList &names)
 {
-    const QString key = FreshKey();
-    const QString port = QString::number(m_hub.Port());
+    const QString key = freshKey();
+    const QString port = QString::number(m_port);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));
 

@@ -8,18 +8,17 @@
 #include <QObject>
 #include <QStringList>
 
-class Hub;
 class QProcess;
 
 class LocalGame : public QObject
 {
     Q_OBJECT
 public:
-    LocalGame(Hub &hub, const QString &program, QObject *parent = nullptr);
+    // `port` is the hub's, on loopback.
+    LocalGame(quint16 port, const QString &program, QObject *parent = nullptr);
 
     // Why these names cannot play together, or nothing when they can.
     static QString CheckNames(const QStringList &names);
-    static QString FreshKey();
 
     // Starts one window per name; false, with ErrorString, when none could start.
     bool Start(const QStringList &names);
@@ -32,7 +31,7 @@ signals:
     void Log(const QString &line);
 
 private:
-    Hub &m_hub;
+    quint16 m_port;
     QString m_program;
     QString m_error;
     QList<QProcess *> m_running;

@@ -9,6 +9,7 @@
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
 // folder), where a game registers itself when started with no arguments.
 
+#include "connections.h"
 #include "gameslist.h"
 #include "hub.h"
 #include "link/framecodec.h"
@@ -72,11 +73,12 @@ int serve(const QStringList &arguments)
         return fail(QStringLiteral("--max-queued takes a number of bytes, at least one whole frame (%1)")
                         .arg(Frame::HeaderSize + Frame::MaxPayload));
 
-    Hub hub(limits);
+    Connections connections;
+    Hub hub(connections, limits);
     QObject::connect(&hub, &Hub::Log, &logLine);
-    if (!hub.Listen(address, quint16(port)))
-        return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(hub.ErrorString()));
-    logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(hub.Port()));
+    if (!connections.Listen(address, quint16(port)))
+        return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(connections.ErrorString()));
+    logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(connections.Port()));
 
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, qApp, [] { QCoreApplication::exit(0); });
@@ -128,12 +130,13 @@ int play(const QStringList &arguments, const GamesList &list)
     if (!QFileInfo(program).isExecutable())
         return fail(QStringLiteral("no game program at %1").arg(program));
 
-    Hub hub;
+    Connections connections;
+    Hub hub(connections);
     QObject::connect(&hub, &Hub::Log, &logLine);
-    if (!hub.Listen(QHostAddress::LocalHost, 0))
-        return fail(QStringLiteral("cannot listen on loopback: %1").arg(hub.ErrorString()));
+    if (!connections.Listen(QHostAddress::LocalHost, 0))
+        return fail(QStringLiteral("cannot listen on loopback: %1").arg(connections.ErrorString()));
 
-    LocalGame game(hub, program);
+    LocalGame game(connections.Port(), program);
     QObject::connect(&game, &LocalGame::Log, &logLine);
     QObject::connect(&game, &LocalGame::Finished, qApp, [] { QCoreApplication::exit(0); });
     ShutdownSignals shutdownSignals;

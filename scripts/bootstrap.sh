@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev           # Qt 6 Core, Network, Gui, Widgets, Test
-  qt6-qpa-plugins        # the X11 platform to play on; VNC, which a test plays through
+  qt6-qpa-plugins        # the X11 platform to play on
   libgtest-dev           # GoogleTest
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
 )

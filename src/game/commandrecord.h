@@ -1,15 +1,9 @@
 #pragma once
-// The command records that keep every window of a game in step. A record is
-// a text of fields joined by "|", the first the kind:
-//
-//   1|N                  number N (1 to 100) has been called    host only
-//   2|ResetMe|SECONDS    a new game, with the host's interval    host only
-//   3|NAME|TOTAL         NAME's claim won; TOTAL wins in all     host only
-//   4|NAME|A@B@C@D@E     NAME claims a win with a card line      any player
-//
-// Read parses a record into what its kind needs. A record that the program
-// never sends (an unknown kind, a kind or called number that is not a whole
-// number, a called number outside 1 to 100, a missing field) reads as
+// The command records that keep every window of a game in step: number
+// called, new game, win confirmed and claim (README.md, "The game link
+// protocol"). Read parses a record into what its kind needs; a record the
+// program never sends (an unknown kind, a kind or called number that is not a
+// whole number, a called number outside 1 to 100, a missing field) reads as
 // nothing, and is then ignored without a message.
 
 #include <QString>

@@ -1,8 +1,6 @@
 #pragma once
-// Framing on the game link, both directions: a frame is a 4-byte unsigned
-// length in network byte order, then that many bytes of UTF-8 text. A frame
-// that announces more than MaxPayload bytes, or whose bytes are not UTF-8, is
-// a protocol error and the receiver drops the connection.
+// The game link's frames, both directions: a length, then that much UTF-8
+// text (README.md, "The game link protocol").
 
 #include <QByteArray>
 #include <QString>

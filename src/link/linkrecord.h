@@ -1,14 +1,7 @@
 #pragma once
-// Records a game window hands to the game link. A record is a list of fields
-// joined by U+00FF: "G", the game key, a kind letter, then the kind's fields.
-//
-//   I  "G" ÿ key ÿ "I" ÿ window handle in decimal
-//   A  "G" ÿ key ÿ "A" ÿ " " caption ÿ name " " caption
-//   C  "G" ÿ key ÿ "C" ÿ message text (everything after the third ÿ,
-//      whatever it holds, further ÿ included)
-//   P  "G" ÿ key ÿ "P"   the answer to the hub's Ping (link/hubcontrol.h)
-//
-// The hub reads them back with Parse; the game window builds them.
+// The records a game window sends the hub: identify, announce (the join),
+// message and the answer to the hub's Ping (README.md, "The game link
+// protocol"). The window builds them; the hub reads them back with Parse.
 
 #include <QString>
 #include <optional>

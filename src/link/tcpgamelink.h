@@ -2,14 +2,12 @@
 // The game link over TCP to kalumo-hub.
 //
 // JoinGame connects to the hub on the port given by the link number; the
-// hub's host comes from KALUMO_LINK_HOST (a name or an address, default
-// 127.0.0.1). Each record handed to SendText goes out as one frame (see
-// framecodec.h). Each frame from the hub is one delivery, "Sender" U+00FF
-// "Data", split at the first U+00FF and raised as TextReceived, except the
-// hub's own control frames (link/hubcontrol.h): the link answers a Ping
-// itself, and a refusal ends the link with the hub's reason. A broken frame
-// or a delivery without its separator aborts the connection, and so does
-// silence from a hub that has pinged before.
+// hub's host comes from KALUMO_LINK_HOST. Each record handed to SendText goes
+// out as one frame, and each frame from the hub is one delivery, raised as
+// TextReceived (README.md, "The game link protocol"), except the hub's
+// control frames: the link answers a Ping itself, and a refusal ends the
+// link with the hub's reason. A broken frame, a delivery without a sender
+// and silence from a hub that has pinged before abort the connection.
 
 #include "link/framecodec.h"
 #include "link/gamelink.h"

@@ -14,7 +14,7 @@ const Line Lines[WinLines::Count] = {
     {0, 5, 10, 15, 20}, {1, 6, 11, 16, 21}, {2, 7, 12, 17, 22}, {3, 8, 13, 18, 23}, {4, 9, 14, 19, 24},
     {0, 6, 12, 18, 24}, {4, 8, 12, 16, 20}};
 
-// The cells of the given lines marked, but for one left out.
+// The first complete line with the cells of the given lines marked, but for one left out.
 std::optional<Line> firstComplete(const std::vector<int> &lineIndexes, int leftOut = -1)
 {
     std::array<bool, 25> marked{};
@@ -24,23 +24,18 @@ std::optional<Line> firstComplete(const std::vector<int> &lineIndexes, int leftO
     return WinLines::FirstComplete(WinLines::LoadLines(), marked);
 }
 
-TEST(WinLines, FindsEachLineInItsOwnOrderButNeverFourOfItsCells)
+TEST(WinLines, FindsEachLineButNeverFourOfItsCellsAndOfSeveralTheFirstInOrder)
 {
     for (int index = 0; index < WinLines::Count; ++index) {
         EXPECT_EQ(firstComplete({index}), Lines[index]) << index;
         for (int cell : Lines[index])
             EXPECT_EQ(firstComplete({index}, cell), std::nullopt) << index << " without " << cell;
     }
-}
-
-TEST(WinLines, ReportsTheLowestIndexOfSeveralCompleteLines)
-{
     // Two rows; the bottom row before the first column; a column before the
     // diagonals; the diagonal from the top left before the other.
-    const struct { std::vector<int> complete; int reported; } cases[] = {
-        {{3, 1}, 1}, {{5, 4}, 4}, {{11, 9}, 9}, {{11, 10}, 10}};
-    for (const auto &c : cases)
-        EXPECT_EQ(firstComplete(c.complete), Lines[c.reported]) << "line " << c.reported;
+    const std::pair<std::vector<int>, int> several[] = {{{3, 1}, 1}, {{5, 4}, 4}, {{11, 9}, 9}, {{11, 10}, 10}};
+    for (const auto &[complete, reported] : several)
+        EXPECT_EQ(firstComplete(complete), Lines[reported]) << "line " << reported;
 }
 
 } // namespace

@@ -11,8 +11,7 @@
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void() : Fuzz::Fail(#condition, __FILE__, __LINE__))
+#define FUZZ_CHECK(condition) ((condition) ? void() : Fuzz::Fail(#condition, __FILE__, __LINE__))
 
 namespace Fuzz {
 
@@ -23,17 +22,14 @@ namespace Fuzz {
 class Input
 {
 public:
-    Input(const uint8_t *data, size_t size);
+    Input(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
 
     bool Empty() const { return m_size == 0; }
-    quint8 Byte();
+    quint8 Byte() { const QByteArray b = Bytes(1); return b.isEmpty() ? 0 : quint8(b[0]); }
     QByteArray Bytes(size_t count);
-    QByteArray Rest();
-    // The bytes up to the next zero byte (which is dropped), at most maxBytes.
-    QByteArray Piece(size_t maxBytes = 4096);
-    QString Utf8(size_t maxBytes = 4096) { return QString::fromUtf8(Piece(maxBytes)); }
-    // Byte 0xFF is the link's field separator U+00FF this way.
-    QString Latin1(size_t maxBytes = 4096) { return QString::fromLatin1(Piece(maxBytes)); }
+    QByteArray Rest() { return Bytes(m_size); }
+    // The text up to the next zero byte (which is dropped), at most maxBytes.
+    QString Utf8(size_t maxBytes = 4096);
 
 private:
     const uint8_t *m_data;

@@ -1,117 +1,58 @@
-// kalumo-hub's game server with several hostile connections at once over
-// loopback: raw bytes, joins and messages in a few games, oversized texts,
-// readers that stop reading and connections that vanish. The hub must only
-// ever send whole frames that carry a sender, and once every connection is
-// gone it must hold no game and no connection.
+// The hub's rules under any mix of connections, joins, messages, raw bytes,
+// readers that stop and connections that vanish, in a few games: it only
+// ever writes whole frames that carry a sender, and once every connection is
+// gone it holds no game and no connection.
 #include "fuzzsupport.h"
 
 #include "hub.h"
-#include "link/framecodec.h"
 #include "link/linkrecord.h"
-#include "support/waitfor.h"
+#include "support/faketransport.h"
 
-#include <QTcpSocket>
-
-#include <memory>
-#include <vector>
-
-namespace {
-
-Hub &hub()
-{
-    // Small limits, so slow readers are cut off within one input.
-    static Hub *instance = [] {
-        auto *h = new Hub(Hub::Limits{64 * 1024, 5000});
-        FUZZ_CHECK(h->Listen(QHostAddress::LocalHost, 0));
-        if (qEnvironmentVariableIsSet("KALUMO_FUZZ_VERBOSE"))
-            QObject::connect(h, &Hub::Log, [](const QString &line) { qInfo("hub: %s", qPrintable(line)); });
-        return h;
-    }();
-    return *instance;
-}
-
-struct Connection
-{
-    Connection()
-    {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
-            reader.Feed(socket.readAll());
-            while (const auto frame = reader.Next())
-                FUZZ_CHECK(frame->contains(LinkRecord::Separator));
-            FUZZ_CHECK(!reader.Failed());
-        });
-        socket.connectToHost(QHostAddress::LocalHost, hub().Port());
-    }
-    void Send(const QString &record) { socket.write(Frame::Encode(record)); }
-
-    QTcpSocket socket;
-    Frame::Reader reader;
-};
-
-QString key(Fuzz::Input &input)
-{
-    return QStringLiteral("K%1").arg(input.Byte() % 3);
-}
-
-} // namespace
+#include <set>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Fuzz::Input input(data, size);
-    std::vector<std::unique_ptr<Connection>> connections;
-    connections.push_back(std::make_unique<Connection>());
-
+    FakeTransport net;
+    Hub hub(net, Hub::Limits{64 * 1024, 5000});
+    std::vector<quint64> ids{net.Open()};
+    std::set<quint64> stopped; // readers that take nothing more
     for (int step = 0; !input.Empty() && step < 64; ++step) {
         const quint8 op = input.Byte();
-        Connection &c = *connections.at(input.Byte() % connections.size());
-        // Pieces are read in order into locals: the order in which a call's
-        // arguments are worked out is not fixed.
+        const quint64 id = ids.at(input.Byte() % ids.size());
+        const QString key = QStringLiteral("K%1").arg(input.Byte() % 3);
         switch (op % 7) {
         case 0:
-            if (connections.size() < 4)
-                connections.push_back(std::make_unique<Connection>());
+            if (ids.size() < 4)
+                ids.push_back(net.Open());
             break;
         case 1:
-            c.socket.write(input.Bytes(input.Byte()));
+            net.Feed(id, input.Bytes(input.Byte()));
             break;
-        case 2: {
-            const QString game = key(input);
-            c.Send(LinkRecord::Announce(game, QStringLiteral("Kalumo Bingo"), input.Utf8(32)));
+        case 2:
+            net.Feed(id, Frame::Encode(LinkRecord::Announce(key, QStringLiteral("Kalumo Bingo"), input.Utf8(32))));
             break;
-        }
-        case 3: {
-            const QString game = key(input);
-            c.Send(LinkRecord::Message(game, input.Utf8(256)));
+        case 3:
+            net.Feed(id, Frame::Encode(LinkRecord::Message(key, input.Utf8(256))));
             break;
-        }
-        case 4: {
-            const QString game = key(input);
-            c.Send(LinkRecord::Message(game, QString(1000 * (1 + input.Byte() % 64), QLatin1Char('x'))));
+        case 4:
+            net.Feed(id, Frame::Encode(LinkRecord::Message(key, QString(1000 * (1 + input.Byte() % 64), u'x'))));
             break;
-        }
         case 5:
-            c.socket.setReadBufferSize(1); // stops reading, as far as the hub can tell
+            stopped.insert(id);
             break;
         case 6:
-            c.socket.abort();
+            net.PeerCloses(id);
             break;
         }
-        if (op & 0x80)
-            QCoreApplication::processEvents();
-    }
-
-    // Let everything written reach the hub, and its answers come back.
-    WaitFor([&] {
-        for (const auto &c : connections) {
-            if (c->socket.state() == QAbstractSocket::ConnectingState || c->socket.bytesToWrite() > 0)
-                return false;
+        for (const quint64 reader : ids) {
+            for (const QString &frame : stopped.count(reader) ? QStringList() : net.Take(reader))
+                FUZZ_CHECK(frame.contains(LinkRecord::Separator));
+            FUZZ_CHECK(net.peers[reader].taken == net.peers[reader].written.size() || stopped.count(reader));
         }
-        return true;
-    }, 2000);
-    for (int pass = 0; pass < 8; ++pass)
-        QCoreApplication::processEvents();
-
-    connections.clear();
-    FUZZ_CHECK(WaitFor([] { return hub().GameCount() == 0 && hub().ConnectionCount() == 0; }, 5000));
+    }
+    for (const quint64 id : ids)
+        net.PeerCloses(id);
+    FUZZ_CHECK(hub.GameCount() == 0 && hub.ConnectionCount() == 0);
     return 0;
 }

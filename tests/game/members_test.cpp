@@ -54,10 +54,8 @@ TEST(WinTotals, StopAt32767AndAreAnnouncedThere)
     game.SetHost(true);
     QSignalSpy sent(&game, &BingoGame::Send);
     for (int round = 0; round < 2; ++round) {
-        game.EvalCommand(QStringLiteral("2|ResetMe|10"));
-        for (int n = 1; n <= 5; ++n)
-            game.EvalCommand(QStringLiteral("1|%1").arg(n));
-        game.EvalCommand(QStringLiteral("4|Ann|1@2@3@4@5"));
+        for (const char *record : {"2|ResetMe|10", "1|1", "1|2", "1|3", "1|4", "1|5", "4|Ann|1@2@3@4@5"})
+            game.EvalCommand(QString::fromUtf8(record));
     }
     ASSERT_EQ(sent.count(), 2);
     EXPECT_EQ(sent.at(0).at(0).toString(), u"3|Ann|32767");

@@ -31,7 +31,7 @@ TEST(HostDraw, CallsTheLaterForcedNumberOnceAndDrawsAtRandomWhenItWasCancelledOr
     const int chance = *fresh.Draw(freshRandom); // what a draw with nothing forced gives
     // The second of two call commands, and the draw that follows; 0 for chance.
     const struct { const char *line; int drawn; } cases[] = {
-        {"call 9", 9}, {"call 0", 0}, {"call 150", 0}, {"call -5", 0}};
+        {"call 9", 9}, {"call 100", 100}, {"call 0", 0}, {"call 101", 0}, {"call -5", 0}};
     for (const auto &c : cases) {
         NumberCaller caller;
         RandomGenerator random = frozenGenerator();
@@ -58,6 +58,20 @@ TEST(HostDraw, ReplacesAForcedNumberAlreadyCalledWithAnUncalledOne)
     EXPECT_NE(*next, 7);
     EXPECT_EQ(caller.ForcedNumber(), 0);
     EXPECT_EQ(caller.CallCount(), 2);
+}
+
+TEST(Claim, HoldsWithFiveDifferentCalledNumbersAndNothingUncalled)
+{
+    NumberCaller caller;
+    for (int n : {0, 1, 2, 3, 4, 5, 100, 101})
+        caller.MarkCalled(n);
+    EXPECT_TRUE(caller.Called(1) && caller.Called(100) && !caller.Called(0) && !caller.Called(101));
+    const struct { const char *items; bool holds; } cases[] = {
+        {"1@2@3@4@5", true}, {"5@4@3@2@100", true}, {"1@2@3@4@5@100", true}, {"01@2.0@3@4@5", true},
+        {"1@2@3@4", false}, {"1@2@3@4@4", false}, {"1@2@3@4@6", false}, {"1@2@3@4@5@6", false},
+        {"1@2@3@4@0", false}, {"1@2@3@4@101", false}, {"1@2@3@4@4.6", false}, {"1@2@3@4@5@", false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(caller.ClaimHolds(QString::fromUtf8(c.items).split(u'@')), c.holds) << c.items;
 }
 
 } // namespace

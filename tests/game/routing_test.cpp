@@ -6,46 +6,34 @@ namespace {
 
 using Routing::Action;
 
-struct Case
+TEST(RouteDelivery, TakesTheFirstRuleThatHolds)
 {
-    const char *what;
-    const char *sender;
-    const char *data;
-    Action action;
-    const char *text;
-    int logType;
-};
-
-class RouteDelivery : public ::testing::TestWithParam<Case> {};
-
-TEST_P(RouteDelivery, TakesTheFirstRuleThatHolds)
-{
-    const Case &c = GetParam();
-    const Routing::Route route = Routing::RouteDelivery(QString::fromUtf8(c.sender), QString::fromUtf8(c.data));
-    EXPECT_EQ(route.action, c.action) << c.what;
-    EXPECT_EQ(route.text, QString::fromUtf8(c.text)) << c.what;
-    EXPECT_EQ(route.logType, c.logType) << c.what;
+    const struct { const char *what, *sender, *data; Action action; const char *text; int logType; } cases[] = {
+        {"enter", "[Enter]", "Ann", Action::AddPlayer, "Ann", 1},
+        {"exit", "[Exit]", "Ann", Action::RemovePlayer, "Ann", 2},
+        {"enter wins over markers", "[Enter]", "Chat;x", Action::AddPlayer, "Chat;x", 1},
+        {"chat", "Ann", "Chat;hello", Action::Log, "Ann:           hello", 3},
+        {"empty chat line", "Ann", "Chat;", Action::Log, "Ann:           ", 3},
+        {"chat command", "Ann", "Chat;/call 7", Action::ChatCommand, "call 7", 0},
+        {"emote", "Ann", "Chat;\\waves", Action::Log, "*Ann waves", 5},
+        {"bare emote", "Ann", "Chat;\\", Action::Log, "*Ann ", 5},
+        {"15-character sender", "Alexandra-Jones", "Chat;hi", Action::Log, "Alexandra-Joneshi", 3},
+        {"long sender is cut", "Alexandra-Jones-Smith", "Chat;hi", Action::Log, "Alexandra-Joneshi", 3},
+        {"emote of a 15-character sender", "Alexandra-Jones", "Chat;\\waves", Action::Log, "*Alexandra-Jones waves", 5},
+        {"emote of a sender with a colon", "A:nn", "Chat;\\waves", Action::Log, "*A waves", 5},
+        {"both markers are chat", "Ann", "Comm;1|7Chat;x", Action::Log, "Ann:           1|7Chat;x", 3},
+        {"body after the first semicolon", "Ann", "xx;Chat;hi", Action::Log, "Ann:           Chat;hi", 3},
+        {"command record", "Ann", "Comm;1|42", Action::Command, "1|42", 0},
+        {"markup is just text", "Ann", "Chat;<b>hi</b>", Action::Log, "Ann:           <b>hi</b>", 3},
+        {"no marker", "Ann", "hello", Action::Ignore, "", 0},
+        {"case counts", "Ann", "chat;hello", Action::Ignore, "", 0}};
+    for (const auto &c : cases) {
+        const Routing::Route route = Routing::RouteDelivery(QString::fromUtf8(c.sender), QString::fromUtf8(c.data));
+        EXPECT_EQ(route.action, c.action) << c.what;
+        EXPECT_EQ(route.text, QString::fromUtf8(c.text)) << c.what;
+        EXPECT_EQ(route.logType, c.logType) << c.what;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, RouteDelivery, ::testing::Values(
-    Case{"enter", "[Enter]", "Ann", Action::AddPlayer, "Ann", 1},
-    Case{"exit", "[Exit]", "Ann", Action::RemovePlayer, "Ann", 2},
-    Case{"enter wins over markers", "[Enter]", "Chat;x", Action::AddPlayer, "Chat;x", 1},
-    Case{"chat", "Ann", "Chat;hello", Action::Log, "Ann:           hello", 3},
-    Case{"empty chat line", "Ann", "Chat;", Action::Log, "Ann:           ", 3},
-    Case{"chat command", "Ann", "Chat;/call 7", Action::ChatCommand, "call 7", 0},
-    Case{"emote", "Ann", "Chat;\\waves", Action::Log, "*Ann waves", 5},
-    Case{"bare emote", "Ann", "Chat;\\", Action::Log, "*Ann ", 5},
-    Case{"15-character sender", "Alexandra-Jones", "Chat;hi", Action::Log, "Alexandra-Joneshi", 3},
-    Case{"long sender is cut", "Alexandra-Jones-Smith", "Chat;hi", Action::Log, "Alexandra-Joneshi", 3},
-    Case{"emote of a 15-character sender", "Alexandra-Jones", "Chat;\\waves", Action::Log, "*Alexandra-Jones waves", 5},
-    Case{"emote of a sender with a colon", "A:nn", "Chat;\\waves", Action::Log, "*A waves", 5},
-    Case{"both markers are chat", "Ann", "Comm;1|7Chat;x", Action::Log, "Ann:           1|7Chat;x", 3},
-    Case{"body after the first semicolon", "Ann", "xx;Chat;hi", Action::Log, "Ann:           Chat;hi", 3},
-    Case{"command record", "Ann", "Comm;1|42", Action::Command, "1|42", 0},
-    Case{"markup is just text", "Ann", "Chat;<b>hi</b>", Action::Log, "Ann:           <b>hi</b>", 3},
-    Case{"no marker", "Ann", "hello", Action::Ignore, "", 0},
-    Case{"case counts", "Ann", "chat;hello", Action::Ignore, "", 0}));
 
 TEST(SendingChat, StripsEverySemicolonAndSendsEmptyLinesToo)
 {

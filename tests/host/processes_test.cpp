@@ -1,114 +1,139 @@
-// The real programs: a hub, two game windows and a scripted third player.
+// The real programs: kalumo-hub and kalumo-bingo as processes.
 
+#include "support/fileregistry.h"
 #include "support/linktestclient.h"
 #include "support/processtools.h"
+#include "support/registration.h"
 
-#include <QFile>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-using Delivery = LinkTestClient::Delivery;
-
-QStringList readLines(const QString &path)
+QString contents(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-TEST(RealProcesses, TwoWindowsAndAScriptedPlayerMeetChatAndLeaveOnSigterm)
+TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
 {
     QTemporaryDir folder;
-    const QString program = ProcessTools::CopyGameProgram(folder);
-    const quint16 port = ProcessTools::FreePort();
-    QProcess hub;
-    ASSERT_TRUE(ProcessTools::StartHub(hub, port)) << "hub did not come up";
-    LinkTestClient cy;
-    ASSERT_TRUE(cy.Connect(port));
-    cy.Join(QStringLiteral("K7"), QStringLiteral("Cy"));
-    ASSERT_TRUE(cy.WaitForDeliveries(1));
-
-    const QString annLog = folder.filePath(QStringLiteral("ann.log")), bobLog = folder.filePath(QStringLiteral("bob.log"));
-    QProcess ann, bob;
-    // The chat host may pass the whole line as one argument...
-    ProcessTools::Start(ann, program, {QStringLiteral("kalumo-hub %1 K7 Ann Ann").arg(port)},
-                        {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + annLog});
-    ASSERT_TRUE(cy.WaitForDeliveries(2, 10000));
-    // ...or in pieces, and a name that looks like a Qt option is still a name.
-    ProcessTools::Start(bob, program, {QStringLiteral("kalumo-hub"), QString::number(port), QStringLiteral("K7"), QStringLiteral("-style"), QStringLiteral("Ann")},
-                        {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + bobLog});
-    ASSERT_TRUE(cy.WaitForDeliveries(3, 10000));
-    EXPECT_EQ(cy.received, QList<Delivery>({{"[Enter]", "Cy"}, {"[Enter]", "Ann"}, {"[Enter]", "-style"}}));
-
-    cy.Chat(QStringLiteral("K7"), QStringLiteral("Chat;hello from Cy"));
-    ASSERT_TRUE(cy.WaitForDeliveries(4));
-    EXPECT_EQ(cy.received.last(), Delivery("Cy", "Chat;hello from Cy"));
-    const QString shown = QStringLiteral("Cy:            hello from Cy");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return readLines(annLog).contains(shown) && readLines(bobLog).contains(shown); }, 10000));
-    EXPECT_EQ(readLines(bobLog).value(0), u"Thank You For Choosing Kalumo Bingo.");
-    EXPECT_TRUE(readLines(bobLog).contains(u"Ann has joined the game."));
-
-    EXPECT_TRUE(ProcessTools::Terminate(ann));
-    EXPECT_EQ(ann.exitCode(), 0);
-    EXPECT_TRUE(ProcessTools::Terminate(bob));
-    EXPECT_EQ(bob.exitCode(), 0);
-    ASSERT_TRUE(cy.WaitForDeliveries(6));
-    EXPECT_EQ(cy.received.mid(4), QList<Delivery>({{"[Exit]", "Ann"}, {"[Exit]", "-style"}}));
-    EXPECT_TRUE(ProcessTools::Terminate(hub));
-}
-
-TEST(RealProcesses, ALocalGameStartsAWindowPerPlayerAndEndsWhenAskedToStop)
-{
-    QTemporaryDir folder;
-    const QString program = ProcessTools::CopyGameProgram(folder);
-    QProcess hub;
-    hub.setProcessChannelMode(QProcess::MergedChannels);
-    ProcessTools::Start(hub, QStringLiteral(KALUMO_HUB_PATH), {QStringLiteral("play"), QStringLiteral("--program"), program, QStringLiteral("Ann"), QStringLiteral("Bob")});
-    QByteArray output;
-    auto saw = [&](const char *text) {
-        return QTest::qWaitFor([&] { output += hub.readAll(); return output.contains(text); }, 10000);
-    };
-    ASSERT_TRUE(saw(": Ann\n") && saw(": Bob\n")) << output.toStdString();
-    EXPECT_TRUE(ProcessTools::Terminate(hub));
-    EXPECT_EQ(hub.exitCode(), 0);
-    output += hub.readAll();
-    EXPECT_TRUE(output.contains("window of Ann closed (status 0)")) << output.toStdString();
-    EXPECT_TRUE(output.contains("window of Bob closed (status 0)")) << output.toStdString();
-}
-
-TEST(RealProcesses, AWindowOutlivesItsHubAndStillSavesAtClose)
-{
-    QTemporaryDir folder;
-    const QString program = ProcessTools::CopyGameProgram(folder);
+    const QString program = ProcessTools::CopyGameProgram(folder), log = folder.filePath(u"ann.log"_s);
     const quint16 port = ProcessTools::FreePort();
     auto hub = std::make_unique<QProcess>();
     ASSERT_TRUE(ProcessTools::StartHub(*hub, port)) << "hub did not come up";
-
-    const QString annLog = folder.filePath(QStringLiteral("ann.log"));
-    QProcess ann;
-    ProcessTools::Start(ann, program, {QStringLiteral("x %1 K Ann Ann").arg(port)}, {QStringLiteral("KALUMO_CHAT_TRANSCRIPT=") + annLog});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return readLines(annLog).contains(u"Ann has joined the game."); }, 10000));
+    LinkTestClient cy;
+    ASSERT_TRUE(cy.Connect(port));
+    cy.Join(u"K"_s, u"Cy"_s);
+    QProcess ann; // the chat host may pass its whole line as one argument
+    ProcessTools::Start(ann, program, {u"x %1 K Ann Ann"_s.arg(port)}, {u"KALUMO_CHAT_TRANSCRIPT="_s + log});
+    ASSERT_TRUE(cy.WaitForDeliveries(2, 10000));
+    EXPECT_EQ(cy.received.value(1), LinkTestClient::Delivery(u"[Enter]"_s, u"Ann"_s));
+    cy.Chat(u"K"_s, u"Chat;hello from Cy"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"Cy:            hello from Cy\n"); }, 10000));
 
     hub->kill();
     hub->waitForFinished();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return readLines(annLog).join(u'\n').contains(u"The link to the game was lost"); }, 10000));
-
-    // The hub comes back on its port: new windows join it, the old one lives on.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"The link to the game was lost"); }, 10000));
     hub = std::make_unique<QProcess>();
     ASSERT_TRUE(ProcessTools::StartHub(*hub, port)) << "hub did not come back";
-    LinkTestClient cy;
-    ASSERT_TRUE(cy.Connect(port));
-    cy.Join(QStringLiteral("K"), QStringLiteral("Cy"));
-    ASSERT_TRUE(cy.WaitForDeliveries(1));
     EXPECT_EQ(ann.state(), QProcess::Running);
-
     EXPECT_TRUE(ProcessTools::Terminate(ann));
     EXPECT_EQ(ann.exitCode(), 0);
-    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("BingoMem.Usr")))) << "shutdown saved the tallies";
+    EXPECT_TRUE(QFile::exists(folder.filePath(u"BingoMem.Usr"_s))) << "shutdown saved the tallies";
     EXPECT_TRUE(ProcessTools::Terminate(*hub));
+}
+
+// A copy of the hub in a folder of its own, beside a stand-in for the game
+// program, with a registry of its own. Each stand-in records how it was
+// started and ends at once, unless told to wait.
+class HubProcess : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(top.path()).mkpath(u"bin"_s));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KALUMO_HUB_PATH), path(u"bin/kalumo-hub"_s)));
+        for (const QString &label : {u"bin/kalumo-bingo"_s, u"registered"_s}) {
+            QFile script(path(label));
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(u"#!/bin/sh\necho \"%1 $*\" >> '%2'\n[ -z \"$STANDIN_WAITS\" ] || exec sleep 60\n"_s.arg(label, path(u"record"_s)).toUtf8());
+        }
+        for (const QString &file : {u"bin/kalumo-hub"_s, u"bin/kalumo-bingo"_s, u"registered"_s})
+            ASSERT_TRUE(QFile::setPermissions(path(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    QString path(const QString &name) const { return top.filePath(name); }
+
+    void start(QProcess &hub, const QStringList &arguments, const QStringList &environment = {}) const
+    {
+        hub.setProcessChannelMode(QProcess::MergedChannels);
+        ProcessTools::Start(hub, path(u"bin/kalumo-hub"_s), arguments, QStringList{u"KALUMO_REGISTRY="_s + path(u"registry"_s)} + environment);
+    }
+    QString run(const QStringList &arguments) const
+    {
+        QProcess hub;
+        start(hub, arguments);
+        EXPECT_TRUE(hub.waitForFinished(60000) && hub.exitCode() == 0) << arguments.join(u' ').toStdString();
+        return QString::fromUtf8(hub.readAll());
+    }
+    void enroll(const QString &program) const
+    {
+        const FileRegistry registry(path(u"registry"_s));
+        RegistryKey key;
+        ASSERT_TRUE(registry.CreateKey(Registration::GamesRoot, Registration::GamesSubKey).Ok());
+        ASSERT_TRUE(registry.OpenKey(Registration::GamesRoot, Registration::GamesSubKey, key).Ok());
+        ASSERT_TRUE(registry.SetValue(key, u"Kalumo Bingo"_s, Registration::Data(program, u"Kalumo Bingo"_s).toUtf8()).Ok());
+        registry.CloseKey(key);
+    }
+
+    QTemporaryDir top;
+};
+
+TEST_F(HubProcess, PlayStartsTheRegisteredProgramElseTheOneBesideItAndOneHostForAll)
+{
+    const struct { const char *situation; QString registered; bool programOption; QString started, note; } table[] = {
+        {"registered", path(u"registered"_s), false, u"registered"_s, {}},
+        {"none registered", {}, false, u"bin/kalumo-bingo"_s, u"no program is registered as Kalumo Bingo; starting "_s},
+        {"registered file gone", path(u"moved away"_s), false, u"bin/kalumo-bingo"_s, u"is gone or cannot be run; starting "_s},
+        {"--program given", path(u"registered"_s), true, u"bin/kalumo-bingo"_s, {}},
+    };
+    for (const auto &c : table) {
+        QFile::remove(path(u"record"_s));
+        QDir(path(u"registry"_s)).removeRecursively();
+        if (!c.registered.isEmpty())
+            enroll(c.registered);
+        const QStringList option = c.programOption ? QStringList{u"--program"_s, path(u"bin/kalumo-bingo"_s)} : QStringList();
+        const QString output = run(QStringList{u"play"_s} + option + QStringList{u"Ann"_s, u"Bob"_s});
+
+        QStringList lines = contents(path(u"record"_s)).split(u'\n', Qt::SkipEmptyParts);
+        lines.sort();
+        const QRegularExpression started(u"^%1 kalumo-hub (\\d+ [0-9A-F]{16}) Ann Ann\n%1 kalumo-hub \\1 Bob Ann$"_s.arg(c.started));
+        EXPECT_TRUE(started.match(lines.join(u'\n')).hasMatch()) << c.situation << ": " << lines.join(u'\n').toStdString();
+        EXPECT_EQ(output.contains(c.note + path(u"bin/kalumo-bingo"_s) + u" instead\n"_s), !c.note.isEmpty()) << c.situation;
+        EXPECT_EQ(output.contains(u" instead"_s), !c.note.isEmpty()) << c.situation;
+    }
+}
+
+TEST_F(HubProcess, PlayAsksEveryWindowToCloseWhenItIsStoppedAndThenEnds)
+{
+    QProcess hub;
+    start(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"Ann"_s, u"Bob"_s}, {u"STANDIN_WAITS=1"_s});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"record"_s)).count(u'\n') == 2; }, 10000));
+    EXPECT_TRUE(ProcessTools::Terminate(hub));
+    EXPECT_EQ(hub.exitCode(), 0);
+}
+
+TEST_F(HubProcess, GamesCreatesTheGamesKeyAndListsTheRegisteredGames)
+{
+    EXPECT_EQ(run({u"games"_s}), u"kalumo-hub: no games are registered in "_s + path(u"registry"_s) + u'\n');
+    EXPECT_TRUE(QFileInfo(path(u"registry/HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games"_s)).isDir());
+    enroll(path(u"registered"_s));
+    EXPECT_EQ(run({u"games"_s}), u"Kalumo Bingo: "_s + path(u"registered"_s) + u'\n');
 }
 
 } // namespace

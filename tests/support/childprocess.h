@@ -1,15 +1,13 @@
 #pragma once
-// Runs part of a test in a forked child process, for what must not happen to
-// the test process itself: dying in the middle of a write, giving up root,
-// a file size limit. Files the child touches stay touched; its memory does
-// not come back.
+// Runs part of a test in a forked child, for what must not happen to the
+// test process itself (dying mid-write, giving up root, a file size limit).
+// Returns the child's exit status, or -1 when it did not exit normally.
 
 #include <cstdlib>
 #include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// The child's exit status, or -1 when it did not exit normally.
 inline int ExitStatusInChild(const std::function<int()> &body)
 {
     const pid_t pid = ::fork();

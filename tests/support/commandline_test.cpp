@@ -4,47 +4,32 @@
 
 namespace {
 
-TEST(CommandLine, JoinsArgumentsWithSingleSpacesWhetherGivenWholeOrInPieces)
+TEST(CommandLine, CutsAtSingleSpacesIntoAtMostFivePiecesWhetherGivenWholeOrInPieces)
 {
-    EXPECT_EQ(CommandLine::FromArguments({QStringLiteral("x 77 K7 Ann Bob Smith")}),
-              CommandLine::FromArguments({QStringLiteral("x"), QStringLiteral("77"), QStringLiteral("K7"),
-                                          QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Smith")}));
-    EXPECT_EQ(CommandLine::FromArguments({}), QString());
-}
-
-struct Case
-{
-    const char *line;
-    QStringList pieces;
-};
-
-class CommandLinePieces : public ::testing::TestWithParam<Case> {};
-
-TEST_P(CommandLinePieces, CutsAtSingleSpacesIntoAtMostFivePieces)
-{
-    const CommandLine line(QString::fromUtf8(GetParam().line));
-    QStringList pieces;
-    for (int i = 0; line.Piece(i); ++i)
-        pieces << *line.Piece(i);
-    EXPECT_EQ(pieces, GetParam().pieces);
-    EXPECT_EQ(line.PieceCount(), GetParam().pieces.size());
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, CommandLinePieces, ::testing::Values(
-    Case{"x 77 K7 Ann Ann", {"x", "77", "K7", "Ann", "Ann"}},
-    Case{"x 77 K7 Ann Bob Smith", {"x", "77", "K7", "Ann", "Bob Smith"}},
-    Case{"x 77 K7 Bob Smith Bob Smith", {"x", "77", "K7", "Bob", "Smith Bob Smith"}},
-    Case{"x 77  Ann Ann", {"x", "77", "", "Ann", "Ann"}},
-    Case{"x 77 K7", {"x", "77", "K7"}},
-    Case{"x", {"x"}},
-    Case{" ", {"", ""}},
-    Case{"x 77 K7 Ann Ann ", {"x", "77", "K7", "Ann", "Ann "}}));
-
-TEST(CommandLine, AnEmptyLineIsARegistrationRunAndHasNoPieces)
-{
-    const CommandLine line{QString()};
-    EXPECT_TRUE(line.IsEmpty());
-    EXPECT_FALSE(line.Piece(0));
+    const struct { const char *line; QStringList pieces; } cases[] = {
+        {"x 77 K7 Ann Ann", {"x", "77", "K7", "Ann", "Ann"}},
+        {"x 77 K7 Ann Bob Smith", {"x", "77", "K7", "Ann", "Bob Smith"}},
+        {"x 77 K7 Bob Smith Bob Smith", {"x", "77", "K7", "Bob", "Smith Bob Smith"}},
+        {"x 77  Ann Ann", {"x", "77", "", "Ann", "Ann"}},
+        {"x 77 K7", {"x", "77", "K7"}},
+        {"x", {"x"}},
+        {" ", {"", ""}},
+        {"x 77 K7 Ann Ann ", {"x", "77", "K7", "Ann", "Ann "}},
+        {"", {}}}; // a registration run
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.line);
+        const CommandLine line(text);
+        QStringList pieces;
+        for (int i = 0; line.Piece(i); ++i)
+            pieces << *line.Piece(i);
+        EXPECT_EQ(pieces, c.pieces) << c.line;
+        EXPECT_EQ(line.PieceCount(), c.pieces.size()) << c.line;
+        EXPECT_EQ(line.IsEmpty(), c.pieces.isEmpty()) << c.line;
+        EXPECT_FALSE(line.Piece(-1));
+        // The chat host may pass the line as one argument or in pieces.
+        EXPECT_EQ(CommandLine::FromArguments({text}), text) << c.line;
+        EXPECT_EQ(CommandLine::FromArguments(text.split(u' ', Qt::SkipEmptyParts)), text.simplified()) << c.line;
+    }
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 // The registry kept in files, and the key-path text the game writes through.
 
+#include "support/asnobody.h"
 #include "support/customregistry.h"
 #include "support/fileregistry.h"
+#include "support/foldersnapshot.h"
 #include "support/recordingmessageboxes.h"
+#include "support/registration.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,79 +14,33 @@ namespace {
 
 const QString Title = QStringLiteral("Kalumo Bingo");
 const QString Games = QStringLiteral("SOFTWARE\\Kalumo\\Games");
-
-// Every file, folder and link below `top`, with a file's bytes or a link's
-// target, so that a test can tell that nothing at all was written.
-QMap<QString, QByteArray> Snapshot(const QString &top)
-{
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(top, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        QByteArray content = "<folder>";
-        if (info.isSymLink()) {
-            content = "-> " + info.symLinkTarget().toUtf8();
-        } else if (info.isFile()) {
-            QFile file(info.filePath());
-            content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-        }
-        entries.insert(info.filePath(), content);
-    }
-    return entries;
-}
+const QString GamesPath = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games");
 
 TEST(ParseKeyPath, SplitsTheRootKeyFromTheSubkeyOrShowsTheFormatError)
 {
+    // No subkey: the path is refused, shown as "Incorrect Format:" and left as it was.
     constexpr quint32 Untouched = 12345;
-    // A refused path is shown as "Incorrect Format:" and changes nothing.
-    const struct { const char *path; bool refused; quint32 root; const char *subKey; } table[] = {
-        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games", false, RootKey::LocalMachine, "SOFTWARE\\Kalumo\\Games"},
-        {"HKEY_CURRENT_USER", false, RootKey::CurrentUser, ""},
-        {"HKEY_DYN_DATA\\a", false, RootKey::DynData, "a"},
-        {"HKEY_local_machine\\SOFTWARE", false, 0, "SOFTWARE"},
-        {"HKEY_FOO\\Bar", false, 0, "Bar"},
-        {"HKEY_", false, 0, ""},
-        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games\\", true, 0, ""},
-        {"HKEY_USERS\\", true, 0, ""},
-        {"hkey_local_machine\\SOFTWARE\\Kalumo\\Games", true, 0, ""},
-        {"HKEY", true, 0, ""},
-        {"", true, 0, ""},
-        {" HKEY_USERS", true, 0, ""},
-    };
+    const struct { const char *path; quint32 root; const char *subKey; } table[] = {
+        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games", RootKey::LocalMachine, "SOFTWARE\\Kalumo\\Games"},
+        {"HKEY_CURRENT_USER", RootKey::CurrentUser, ""}, {"HKEY_DYN_DATA\\a", RootKey::DynData, "a"},
+        {"HKEY_local_machine\\SOFTWARE", 0, "SOFTWARE"}, {"HKEY_LOCAL_MACHINE \\SOFTWARE", 0, "SOFTWARE"},
+        {"HKEY_", 0, ""}, {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games\\", Untouched, nullptr},
+        {"HKEY_USERS\\", Untouched, nullptr}, {"hkey_local_machine\\SOFTWARE", Untouched, nullptr},
+        {"HKEY", Untouched, nullptr}, {"", Untouched, nullptr}, {" HKEY_USERS", Untouched, nullptr}};
     for (const auto &c : table) {
         RecordingMessageBoxes boxes;
-        const QString original = QString::fromUtf8(c.path);
-        QString path = original;
+        QString path = QString::fromUtf8(c.path);
         quint32 root = Untouched;
-
         CustomRegistry(FileRegistry({}), boxes, Title).ParseKeyPath(path, root);
-
-        if (c.refused) {
-            EXPECT_EQ(path, original);
-            EXPECT_EQ(root, Untouched) << c.path;
-            ASSERT_EQ(boxes.shown.size(), 1) << c.path;
+        EXPECT_EQ(path, QString::fromUtf8(c.subKey ? c.subKey : c.path)) << c.path;
+        EXPECT_EQ(root, c.root) << c.path;
+        ASSERT_EQ(boxes.shown.size(), c.subKey ? 0 : 1) << c.path;
+        if (!c.subKey) {
             EXPECT_EQ(boxes.shown[0].kind, ShownBox::Plain);
             EXPECT_EQ(boxes.shown[0].title, Title);
-            EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Incorrect Format:\n\n") + original);
-        } else {
-            EXPECT_EQ(path, QString::fromUtf8(c.subKey));
-            EXPECT_EQ(root, c.root) << c.path;
-            EXPECT_TRUE(boxes.shown.isEmpty()) << c.path;
+            EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Incorrect Format:\n\n") + QString::fromUtf8(c.path));
         }
     }
-}
-
-TEST(RootKeyFromName, KnowsTheSevenRootKeysByTheirExactNames)
-{
-    const std::pair<const char *, quint32> table[] = {
-        {"HKEY_CLASSES_ROOT", 0x80000000}, {"HKEY_CURRENT_USER", 0x80000001},
-        {"HKEY_LOCAL_MACHINE", 0x80000002}, {"HKEY_USERS", 0x80000003},
-        {"HKEY_PERFORMANCE_DATA", 0x80000004}, {"HKEY_CURRENT_CONFIG", 0x80000005},
-        {"HKEY_DYN_DATA", 0x80000006},
-        {"HKEY_local_machine", 0}, {"HKEY_LOCAL_MACHINE ", 0}, {"HKEY_FOO", 0}, {"", 0}};
-    for (const auto &[name, handle] : table)
-        EXPECT_EQ(CustomRegistry::RootKeyFromName(QString::fromUtf8(name)), handle) << name;
 }
 
 // A temporary folder holding the registry (with the games key) and, beside
@@ -104,11 +57,7 @@ protected:
     {
         RegistryKey key;
         RegistryOutcome outcome = registry.OpenKey(RootKey::LocalMachine, subKey, key);
-        if (outcome.Ok()) {
-            outcome = registry.SetValue(key, name, data);
-            registry.CloseKey(key);
-        }
-        return outcome;
+        return outcome.Ok() ? registry.SetValue(key, name, data) : outcome;
     }
     // Sets the game's value through its key path as text.
     RegistryOutcome SetString(const QString &keyPath, const QString &data)
@@ -116,6 +65,12 @@ protected:
         RegistryOutcome outcome;
         CustomRegistry(registry, boxes, Title).SetStringValue(keyPath, QStringLiteral("Kalumo Bingo"), data, &outcome);
         return outcome;
+    }
+    // The game's value, by its name.
+    QByteArray Value() const
+    {
+        const QList<RegistryValue> values = registry.Values(RootKey::LocalMachine, Games);
+        return values.value(0).name == Title ? values.value(0).data : QByteArray("<none>");
     }
     QString GamesFolder() const { return top.filePath(QStringLiteral("registry/HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games")); }
 
@@ -126,30 +81,17 @@ protected:
 
 TEST_F(RegistryTest, WritesEveryByteOfTheDataAndReplacesTheValueWhole)
 {
-    const QString games = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games");
-    const QString value = GamesFolder() + QStringLiteral("/Kalumo Bingo");
-
     // Two letters here take two bytes each: the value holds the whole path.
-    const QString path = QStringLiteral("/home/José/Jogos/kalumo-bingo;Kalumo Bingo");
-    EXPECT_TRUE(SetString(games, path).Ok());
-    EXPECT_EQ(Snapshot(top.path()).value(value), path.toUtf8());
-    EXPECT_EQ(QString::fromUtf8(Snapshot(top.path()).value(value)), path);
-
-    // A shorter value replaces the longer one: no byte of it is left.
-    const QString seventeen = QStringLiteral("C:\\G\\Bingo.exe;KB");
-    ASSERT_EQ(seventeen.size(), 17);
-    EXPECT_TRUE(SetString(games, seventeen).Ok());
-    EXPECT_EQ(Snapshot(top.path()).value(value), QByteArray("C:\\G\\Bingo.exe;KB"));
-    EXPECT_EQ(Snapshot(top.path()).value(value).size(), 17);
-    EXPECT_TRUE(boxes.shown.isEmpty());
-
-    const QList<RegistryValue> values = registry.Values(RootKey::LocalMachine, Games);
-    ASSERT_EQ(values.size(), 1);
-    EXPECT_EQ(values[0].name, QStringLiteral("Kalumo Bingo"));
-    EXPECT_EQ(values[0].data, QByteArray("C:\\G\\Bingo.exe;KB"));
-    // Nothing else is left in the key, such as a half-written file.
+    EXPECT_TRUE(SetString(GamesPath, QStringLiteral("/home/José/Jogos/kalumo-bingo;Kalumo Bingo")).Ok());
+    EXPECT_EQ(Value(), QStringLiteral("/home/José/Jogos/kalumo-bingo;Kalumo Bingo").toUtf8());
+    // A shorter value replaces the longer one: no byte of it is left, and
+    // nothing else is left in the key, such as a half-written file.
+    EXPECT_TRUE(SetString(GamesPath, QStringLiteral("C:\\G\\Bingo.exe;KB")).Ok());
+    EXPECT_EQ(Value(), QByteArray("C:\\G\\Bingo.exe;KB"));
+    EXPECT_EQ(registry.Values(RootKey::LocalMachine, Games).size(), 1);
     EXPECT_EQ(QDir(GamesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("Kalumo Bingo")});
+    EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
 TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAnywhere)
@@ -157,28 +99,23 @@ TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAny
     // Links that lead out of the registry, a key and a value.
     ASSERT_TRUE(QFile::link(top.filePath(QStringLiteral("outside")), GamesFolder() + QStringLiteral("/Out")));
     QFile target(top.filePath(QStringLiteral("outside/target")));
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-    target.write("kept");
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly) && target.write("kept") == 4);
     target.close();
     ASSERT_TRUE(QFile::link(target.fileName(), GamesFolder() + QStringLiteral("/Linked")));
-    const auto before = Snapshot(top.path());
+    const auto before = FolderSnapshot(top.path());
 
     const QString nul = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b");
-    const QString keys[] = {
-        QStringLiteral("SOFTWARE\\Kalumo\\Games\\Nope"), QStringLiteral("SOFTWARE\\Other"),
-        QStringLiteral(".."), QStringLiteral("SOFTWARE\\.."), QStringLiteral("SOFTWARE\\Kalumo\\Games\\..\\..\\..\\.."),
-        QStringLiteral("SOFTWARE\\..\\..\\outside"), QStringLiteral("SOFTWARE/Kalumo/Games"),
-        QStringLiteral("../../outside"), QStringLiteral("SOFTWARE\\\\Kalumo\\Games"), QStringLiteral("\\SOFTWARE"),
-        QStringLiteral("SOFTWARE\\Kalumo\\Games\\"), QStringLiteral("."), QStringLiteral("SOFTWARE\\.\\Kalumo"),
-        QStringLiteral("SOFTWARE\\Kalumo\\Games\\Out"), QStringLiteral("SOFTWARE") + QChar(u'\0'), nul};
-    for (const QString &key : keys)
+    for (const QString &key : {QStringLiteral("SOFTWARE\\Kalumo\\Games\\Nope"), QStringLiteral("SOFTWARE\\Other"),
+             QStringLiteral(".."), QStringLiteral("SOFTWARE\\.."), QStringLiteral("SOFTWARE\\Kalumo\\Games\\..\\..\\..\\.."),
+             QStringLiteral("SOFTWARE\\..\\..\\outside"), QStringLiteral("SOFTWARE/Kalumo/Games"),
+             QStringLiteral("../../outside"), QStringLiteral("SOFTWARE\\\\Kalumo\\Games"), QStringLiteral("\\SOFTWARE"),
+             QStringLiteral("SOFTWARE\\Kalumo\\Games\\"), QStringLiteral("."), QStringLiteral("SOFTWARE\\.\\Kalumo"),
+             QStringLiteral("SOFTWARE\\Kalumo\\Games\\Out"), QStringLiteral("SOFTWARE") + QChar(u'\0'), nul})
         EXPECT_EQ(Write(key, QStringLiteral("v"), "x").status, RegistryStatus::KeyMissing) << key.toStdString();
     RegistryKey key;
     EXPECT_EQ(registry.OpenKey(0x12345678, Games, key).status, RegistryStatus::KeyMissing);
-
-    const QString names[] = {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../../../../outside/v"),
-                             QStringLiteral("/v"), QStringLiteral("Out/v"), nul};
-    for (const QString &name : names)
+    for (const QString &name : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("/v"),
+             QStringLiteral("../../../../outside/v"), QStringLiteral("Out/v"), nul})
         EXPECT_EQ(Write(Games, name, "x").status, RegistryStatus::KeyMissing) << name.toStdString();
     EXPECT_EQ(Write(Games, QStringLiteral("Linked"), "x").status, RegistryStatus::WriteFailed);
     EXPECT_EQ(Write(Games, QStringLiteral("Out"), "x").status, RegistryStatus::WriteFailed);
@@ -194,36 +131,42 @@ TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAny
         EXPECT_EQ(SetString(QString::fromUtf8(c.keyPath), QStringLiteral("data")).status, c.status) << c.keyPath;
         EXPECT_EQ(boxes.shown.size(), c.boxes) << c.keyPath;
     }
-
-    EXPECT_EQ(Snapshot(top.path()), before);
+    EXPECT_EQ(FolderSnapshot(top.path()), before);
 }
 
-TEST(FileRegistryFolder, IsTheNamedFolderElseOneInTheUsersConfiguration)
+TEST_F(RegistryTest, AKeyThatMayNotBeWrittenIsReportedAsSuchAndKeepsItsValue)
 {
-    const QByteArray savedRegistry = qgetenv("KALUMO_REGISTRY");
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    QTemporaryDir dir;
+    ASSERT_TRUE(SetString(GamesPath, QStringLiteral("old")).Ok());
+    const auto open = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(top.path(), open | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(GamesFolder(), open));
+    const int status = ExitStatusAsNobody([&] {
+        const RegistryOutcome outcome = SetString(GamesPath, QStringLiteral("new"));
+        const QString text = Registration::FailureText(GamesPath, outcome, top.path());
+        const bool told = text.contains(QStringLiteral("writing to the key is not allowed"));
+        return outcome.status == RegistryStatus::AccessDenied && told ? 0 : 1;
+    });
+    QFile::setPermissions(GamesFolder(), open | QFileDevice::WriteOwner);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Value(), QByteArray("old"));
+}
 
+TEST(FileRegistryFolder, IsTheNamedFolderElseOneInTheUsersConfigurationAndNoneTakesNoWrite)
+{
+    const QByteArray savedRegistry = qgetenv("KALUMO_REGISTRY"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+    QTemporaryDir dir;
     qputenv("KALUMO_REGISTRY", dir.filePath(QStringLiteral("reg")).toUtf8());
     EXPECT_EQ(FileRegistry::DefaultFolder(), dir.filePath(QStringLiteral("reg")));
     qunsetenv("KALUMO_REGISTRY");
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
     EXPECT_EQ(FileRegistry::DefaultFolder(), dir.filePath(QStringLiteral("kalumo/registry")));
+    for (const auto &[name, saved] : {std::pair{"KALUMO_REGISTRY", savedRegistry}, std::pair{"XDG_CONFIG_HOME", savedConfig}})
+        saved.isNull() ? void(qunsetenv(name)) : void(qputenv(name, saved));
 
-    for (const auto &[name, saved] : {std::pair{"KALUMO_REGISTRY", savedRegistry}, std::pair{"XDG_CONFIG_HOME", savedConfig}}) {
-        if (saved.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, saved);
-    }
-}
-
-TEST(FileRegistryFolder, AnEmptyFolderHoldsNoKeyAndTakesNoWrite)
-{
-    const FileRegistry registry({});
+    const FileRegistry none({});
     RegistryKey key;
-    EXPECT_EQ(registry.OpenKey(RootKey::LocalMachine, QString(), key).status, RegistryStatus::KeyMissing);
-    EXPECT_FALSE(registry.CreateKey(RootKey::LocalMachine, Games).Ok());
+    EXPECT_EQ(none.OpenKey(RootKey::LocalMachine, QString(), key).status, RegistryStatus::KeyMissing);
+    EXPECT_FALSE(none.CreateKey(RootKey::LocalMachine, Games).Ok());
 }
 
 } // namespace

@@ -5,10 +5,7 @@
 #include <QStringList>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 inline void PrintTo(const QPair<QString, QString> &pair, std::ostream *os)
 {

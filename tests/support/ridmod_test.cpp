@@ -1,12 +1,15 @@
 #include "support/ridmod.h"
 
-#include "support/childprocess.h"
+#include "support/asnobody.h"
 #include "support/runtimeerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -34,9 +37,7 @@ TEST(ListFileBytes, ReadAsTheseEntriesAndWrittenBackTheSame)
         {"cut-off UTF-8 sequence read as Windows-1252", "Ann\xC3\xFE"_b, {QStringLiteral(u"Ann\u00C3")}, false}};
     for (const auto &c : cases) {
         EXPECT_EQ(RidMod::DecodeList(c.bytes), c.entries) << c.what;
-        if (c.writtenSo) {
-            EXPECT_EQ(RidMod::EncodeList(c.entries), c.bytes) << c.what;
-        }
+        EXPECT_EQ(c.writtenSo ? RidMod::EncodeList(c.entries) : c.bytes, c.bytes) << c.what;
     }
 }
 
@@ -49,63 +50,82 @@ protected:
         QFile file(Path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }
+    void Put(qint64 size, const QByteArray &bytes)
+    {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.resize(size));
+    }
 
     QTemporaryDir dir;
 };
 
 TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
 {
-    {
-        const QByteArray former = "a much longer former content\xFE"_b;
-        QFile file(Path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(former), former.size());
-    }
-    const QStringList list{QStringLiteral("@0"), QStringLiteral(u"Zo\u00EB@1")};
-    RidMod::SaveListToFile(list, Path());
-    EXPECT_EQ(Bytes(), "@0\xFEZo\xC3\xAB@1\xFE"_b);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("list.dat")});
+    const QByteArray old = "@0\xFEZo\xC3\xAB@1\xFE"_b;
+    Put(40, "a much longer former content\xFE"_b);
+    RidMod::SaveListToFile({QStringLiteral("@0"), QStringLiteral(u"Zo\u00EB@1")}, Path());
+    EXPECT_EQ(Bytes(), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.dat")});
 
-    // A program dying between writing and replacing leaves the old file whole.
-    const int status = ExitStatusInChild([&] {
-        RidMod::SaveListToFile({QStringLiteral("@0"), QStringLiteral("Ann@2"), QStringLiteral("Bob@1")}, Path(),
-                               [] { std::_Exit(42); });
-        return 0;
-    });
-    ASSERT_EQ(status, 42) << "the child did not die between writing and replacing";
-    EXPECT_EQ(Bytes(), "@0\xFEZo\xC3\xAB@1\xFE"_b);
+    // The child runs as nobody, so that a shut folder holds for root too.
+    const struct { const char *what; bool folderShut; int (*setUp)(); int status; } cases[] = {
+        {"a folder that may not be written", true, [] { return 0; }, 0},
+        // Files may grow to 4 bytes: the new file cannot be completed.
+        {"a full disk", false, [] {
+             ::signal(SIGXFSZ, SIG_IGN);
+             const rlimit limit{4, 4};
+             return ::setrlimit(RLIMIT_FSIZE, &limit);
+         }, 0},
+        {"a writer dying between writing and replacing", false, [] { return 0; }, 42}};
+    const auto open = QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeOther;
+    const auto write = QFileDevice::WriteOwner | QFileDevice::WriteOther;
+    ASSERT_TRUE(QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::ReadOther | write));
+    for (const auto &c : cases) {
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), c.folderShut ? open : open | write));
+        const int status = ExitStatusAsNobody([&] {
+            if (c.setUp() != 0)
+                return 98;
+            try {
+                RidMod::SaveListToFile({QStringLiteral("Ann@2")}, Path(), [&] { c.status ? std::_Exit(c.status) : void(); });
+            } catch (const RunTimeError &error) {
+                return error.description.contains(Path()) ? 0 : 1;
+            }
+            return 2;
+        });
+        QFile::setPermissions(dir.path(), open | write);
+        EXPECT_EQ(status, c.status) << c.what;
+        EXPECT_EQ(Bytes(), old) << c.what;
+        // A failed write leaves nothing beside the file.
+        EXPECT_TRUE(c.status || QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"list.dat"});
+    }
 
     // Whatever the dead writer left beside it does not disturb the next run.
     QStringList loaded{QStringLiteral("stale")};
     RidMod::LoadListFromFile(loaded, Path());
-    EXPECT_EQ(loaded, list);
-    RidMod::SaveListToFile({QStringLiteral("@0"), QStringLiteral("Ann@2")}, Path());
-    EXPECT_EQ(Bytes(), "@0\xFE" "Ann@2\xFE"_b);
+    EXPECT_EQ(loaded, RidMod::DecodeList(old));
+    RidMod::SaveListToFile({QStringLiteral("Ann@2")}, Path());
+    EXPECT_EQ(Bytes(), "Ann@2\xFE"_b);
 }
 
 TEST_F(ListFiles, ReadFailuresAreReportedWithTheFileAndLeaveTheListEmpty)
 {
-    // An empty file name reads nothing and touches no file.
     QStringList list{QStringLiteral("stale")};
-    RidMod::LoadListFromFile(list, QString());
+    RidMod::LoadListFromFile(list, QString()); // no file name: nothing to read
     EXPECT_TRUE(list.isEmpty());
-
-    list = QStringList{QStringLiteral("stale")};
-    try {
-        RidMod::LoadListFromFile(list, Path());
-        FAIL() << "a missing file was read";
-    } catch (const RunTimeError &error) {
-        EXPECT_TRUE(error.description.contains(Path())) << error.description.toStdString();
+    // A missing file, and one far larger than any list, which is refused
+    // rather than read whole.
+    for (const bool exists : {false, true}) {
+        if (exists)
+            Put(RidMod::MaxFileSize + 1, "@0\xFE"_b);
+        list = QStringList{QStringLiteral("stale")};
+        try {
+            RidMod::LoadListFromFile(list, Path());
+            ADD_FAILURE() << "read " << exists;
+        } catch (const RunTimeError &error) {
+            EXPECT_TRUE(error.description.contains(Path())) << error.description.toStdString();
+        }
+        EXPECT_TRUE(list.isEmpty());
     }
-    EXPECT_TRUE(list.isEmpty());
-
-    // A file far larger than any list is refused rather than read whole.
-    {
-        QFile file(Path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(RidMod::MaxFileSize + 1));
-    }
-    EXPECT_THROW(RidMod::LoadListFromFile(list, Path()), RunTimeError);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Runs the event loop until a condition holds, for at most a deadline. Unlike
+// Runs the event loop until a condition holds, at most timeoutMs. Unlike
 // QTest::qWaitFor it does not sleep between passes, so a hub and its clients
 // in one thread move data at full speed.
 
@@ -11,8 +11,7 @@ template <typename Condition>
 bool WaitFor(Condition condition, int timeoutMs = 10000)
 {
     QDeadlineTimer deadline(timeoutMs);
-    // The ticker only makes sure a blocking pass wakes up to look at the clock.
-    QTimer ticker;
+    QTimer ticker; // wakes a blocked pass to look at the clock
     ticker.start(10);
     while (!condition()) {
         if (deadline.hasExpired())

@@ -4,6 +4,7 @@
 // is waited for.
 
 #include "card/ctlcard.h"
+#include "connections.h"
 #include "hub.h"
 #include "link/tcpgamelink.h"
 #include "support/chatlines.h"
@@ -69,10 +70,10 @@ class WholeGame : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(hub.Listen(QHostAddress::LocalHost, 0)) << hub.ErrorString().toStdString();
+        ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0)) << connections.ErrorString().toStdString();
         quint64 seed = 11;
         for (const char *name : {"Hal", "Ann", "Bob"}) {
-            seats.push_back(std::make_unique<Seat>(hub.Port(), QString::fromUtf8(name), seed++));
+            seats.push_back(std::make_unique<Seat>(connections.Port(), QString::fromUtf8(name), seed++));
             ASSERT_FALSE(seats.back()->window.Startup());
             seats.back()->window.show();
         }
@@ -137,7 +138,8 @@ protected:
         EXPECT_EQ(hal.Log().last(), u"** Click 'New Game' To Begin The Next Round.");
     }
 
-    Hub hub;
+    Connections connections;
+    Hub hub{connections};
     std::vector<std::unique_ptr<Seat>> seats;
 };
 
