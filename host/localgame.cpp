@@ -1,5 +1,7 @@
 #include "localgame.h"
 
+#include "support/playername.h"
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -31,13 +33,13 @@ QString LocalGame::CheckNames(const QStringList &names)
         return QStringLiteral("name at least one player; the first one hosts");
     QSet<QString> seen;
     for (const QString &name : names) {
-        if (name.isEmpty())
-            return QStringLiteral("a player's name cannot be empty");
+        if (const QString refusal = PlayerName::Refusal(name); !refusal.isEmpty())
+            return refusal;
         if (name.contains(QLatin1Char(' ')))
             return QStringLiteral("a player's name cannot hold a blank: \"%1\"").arg(name);
-        if (seen.contains(name))
+        if (seen.contains(PlayerName::SameNameKey(name)))
             return QStringLiteral("the name \"%1\" is given twice").arg(name);
-        seen.insert(name);
+        seen.insert(PlayerName::SameNameKey(name));
     }
     return {};
 }

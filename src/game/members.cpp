@@ -1,11 +1,12 @@
 #include "game/members.h"
 
+#include "support/ridmod.h"
 #include "support/textnum.h"
 
 void MemberTable::Append(const Member &member)
 {
     m_entries.append(member);
-    m_changed = true;
+    m_changed = m_changed || Writable(member.Name);
 }
 
 void MemberTable::AddBlankEntryIfEmpty()
@@ -25,24 +26,31 @@ qint16 MemberTable::RecordWin(const QString &name)
                 ++member.Wins;
                 m_changed = true;
                 m_winsThisRun.append(name);
+                m_bytes.remove(i);
             }
             return member.Wins;
         }
     }
     Append(Member{name, 1});
-    m_winsThisRun.append(name);
+    if (Writable(name))
+        m_winsThisRun.append(name);
     return 1;
 }
 
-void MemberTable::LoadTallyEntries(const QStringList &entries)
+void MemberTable::LoadTallyEntries(const QList<QByteArray> &entries)
 {
     if (entries.isEmpty())
         return;
     m_entries.clear();
     m_kept.clear();
+    m_bytes.clear();
     m_changed = false;
     m_winsThisRun.clear();
-    for (const QString &entry : entries) {
+    for (const QByteArray &bytes : entries) {
+        bool utf8 = true;
+        const QString entry = RidMod::DecodeText(bytes, &utf8);
+        if (!utf8)
+            m_bytes.insert(m_entries.size(), bytes);
         // Name before the first "@", count up to the second; anything after
         // a second "@" is not part of the count.
         const QStringList pieces = entry.split(QLatin1Char('@'));
@@ -53,13 +61,46 @@ void MemberTable::LoadTallyEntries(const QStringList &entries)
     }
 }
 
+void MemberTable::LoadTallyEntries(const QStringList &entries)
+{
+    QList<QByteArray> bytes;
+    for (const QString &entry : entries)
+        bytes.append(entry.toUtf8());
+    LoadTallyEntries(bytes);
+}
+
+bool MemberTable::Writable(const QString &name)
+{
+    return !name.contains(QLatin1Char('@'));
+}
+
+bool MemberTable::Written(qsizetype index) const
+{
+    return IsKept(index) || Writable(m_entries.at(index).Name);
+}
+
+QString MemberTable::EntryText(qsizetype index) const
+{
+    const Member &member = m_entries.at(index);
+    return IsKept(index) ? m_kept.value(index) : member.Name + QLatin1Char('@') + QString::number(member.Wins);
+}
+
 QStringList MemberTable::TallyEntries() const
 {
     QStringList entries;
-    entries.reserve(m_entries.size());
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        const Member &member = m_entries.at(i);
-        entries.append(IsKept(i) ? m_kept.value(i) : member.Name + QLatin1Char('@') + QString::number(member.Wins));
+        if (Written(i))
+            entries.append(EntryText(i));
+    }
+    return entries;
+}
+
+QList<QByteArray> MemberTable::TallyEntryBytes() const
+{
+    QList<QByteArray> entries;
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (Written(i))
+            entries.append(m_bytes.contains(i) ? m_bytes.value(i) : EntryText(i).toUtf8());
     }
     return entries;
 }

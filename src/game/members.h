@@ -7,7 +7,15 @@
 // An entry that does not read that way (no "@", or a count that is not a
 // whole number from -32768 to 32767) keeps its place in the table as a kept
 // entry: it is written back exactly as it was read and never wins.
+//
+// An entry whose bytes are not UTF-8 (written in the Windows code page) is
+// read as Windows-1252 and written back as the very bytes it was read from
+// until a win changes its count; then it is written anew in UTF-8.
+//
+// A name holding "@" would read back as another name with another count: a
+// win under such a name is counted for the run but never written.
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -37,6 +45,7 @@ public:
 
     // Raises the first entry named exactly `name` (case counted), or appends
     // one with a single win; the count stops at MaxWins. Returns the new total.
+    // A name that cannot be written (see above) changes nothing to save.
     qint16 RecordWin(const QString &name);
 
     // True once a win or an entry was added since the table was loaded.
@@ -46,14 +55,22 @@ public:
     const QStringList &WinsThisRun() const { return m_winsThisRun; }
 
     // Replaces the table with the tally entries, in their order; an empty
-    // list leaves the table as it is.
+    // list leaves the table as it is. Text entries count as UTF-8.
+    void LoadTallyEntries(const QList<QByteArray> &entries);
     void LoadTallyEntries(const QStringList &entries);
-    // The tally entries of the whole table, in table order.
+    // The tally entries of the whole table, in table order, as text and as
+    // the bytes to write.
     QStringList TallyEntries() const;
+    QList<QByteArray> TallyEntryBytes() const;
 
 private:
     QVector<Member> m_entries;
-    QHash<qsizetype, QString> m_kept; // index -> entry text as read
+    static bool Writable(const QString &name);
+    bool Written(qsizetype index) const;
+    QString EntryText(qsizetype index) const;
+
+    QHash<qsizetype, QString> m_kept;     // index -> entry text as read
+    QHash<qsizetype, QByteArray> m_bytes; // index -> bytes as read, for entries not in UTF-8
     bool m_changed = false;
     QStringList m_winsThisRun;
 };

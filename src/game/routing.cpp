@@ -9,10 +9,22 @@ QString SenderField(const QString &sender)
     return (sender + QLatin1Char(':')).leftJustified(SenderFieldWidth, QLatin1Char(' '), true);
 }
 
-static Route chatRoute(const QString &sender, const QString &body)
+QString CutChatLine(const QString &line)
 {
-    if (body.startsWith(QLatin1Char('/')))
-        return {Action::ChatCommand, body.mid(1), 0};
+    if (line.size() <= MaxChatLength)
+        return line;
+    qsizetype keep = MaxChatLength - CutMark.size();
+    // Never half of a character written as a surrogate pair.
+    if (line.at(keep - 1).isHighSurrogate())
+        --keep;
+    return line.left(keep) + CutMark;
+}
+
+static Route chatRoute(const QString &sender, const QString &fullBody)
+{
+    if (fullBody.startsWith(QLatin1Char('/')))
+        return {Action::ChatCommand, fullBody.mid(1), 0};
+    const QString body = CutChatLine(fullBody);
     const QString field = SenderField(sender);
     if (body.startsWith(QLatin1Char('\\'))) {
         // The name is the field up to its ":". A sender of 15 characters or
@@ -60,7 +72,7 @@ QString ChatMessage(const QString &typed)
 {
     QString line = typed;
     line.remove(QLatin1Char(';'));
-    return QStringLiteral("Chat;") + line;
+    return QStringLiteral("Chat;") + CutChatLine(line);
 }
 
 QString CommandMessage(const QString &record)

@@ -9,6 +9,7 @@
 //                               "/..."  run as a chat command, not shown
 //                               "\..."  emote line (kind 5)
 //                               else    sender field + body (kind 3)
+//                             a shown body is cut to MaxChatLength
 //   Data contains "Comm;"     evaluate the command record after the first ";"
 //   otherwise                 ignored
 
@@ -17,6 +18,15 @@
 namespace Routing {
 
 inline constexpr int SenderFieldWidth = 15;
+// A chat line longer than this is cut, both where it is typed and where it
+// is shown, and ends with CutMark: one peer's endless line costs the other
+// windows no more than an ordinary one to lay out.
+inline constexpr qsizetype MaxChatLength = 400;
+inline const QString CutMark = QStringLiteral(" [\u2026]");
+
+// The line as it may be sent or shown: itself, or cut to MaxChatLength
+// characters including the mark. A cut line stays as it is when cut again.
+QString CutChatLine(const QString &line);
 
 enum class Action { AddPlayer, RemovePlayer, Log, ChatCommand, Command, Ignore };
 
@@ -38,7 +48,8 @@ Route RouteDelivery(const QString &sender, const QString &data);
 // name. Whatever fails here is dropped silently, neither shown nor run.
 bool SenderMayAct(const Route &route, const QString &sender, const QString &hostName);
 
-// The message text for a typed chat line: "Chat;" and the line less every ";".
+// The message text for a typed chat line: "Chat;" and the line less every
+// ";", cut.
 QString ChatMessage(const QString &typed);
 // The message text for a command record: "Comm;" and the record.
 QString CommandMessage(const QString &record);

@@ -5,22 +5,22 @@
 #include "support/runtimeerror.h"
 
 #include <QFileInfo>
-#include <QStringList>
+#include <QLockFile>
 
-void TallyFile::Load(const QString &path, QStringList &lstMem)
+void TallyFile::Load(const QString &path, QList<QByteArray> &lstMem)
 {
     lstMem.clear();
     if (!QFileInfo(path).isFile())
         return;
     try {
-        RidMod::LoadListFromFile(lstMem, path);
+        lstMem = RidMod::EntriesFromFile(path);
     } catch (const RunTimeError &) {
         m_unreadable = true;
         throw;
     }
 }
 
-bool TallyFile::Save(const QString &path, const MemberTable &members, QStringList &lstMem) const
+bool TallyFile::Save(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const
 {
     if (m_unreadable) {
         if (!members.ChangedThisRun())
@@ -33,21 +33,42 @@ bool TallyFile::Save(const QString &path, const MemberTable &members, QStringLis
     // window left behind at its close.
     if (!members.ChangedThisRun() && QFileInfo::exists(path))
         return false;
+    try {
+        saveLocked(path, members, lstMem);
+        return true;
+    } catch (const RunTimeError &) {
+        // Without a win there is only the blank entry to lose: a folder that
+        // cannot be written is no news at every close.
+        if (members.ChangedThisRun())
+            throw;
+        return false;
+    }
+}
+
+void TallyFile::saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const
+{
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(StaleLockMs);
+    if (!lock.tryLock(LockWaitMs)) {
+        const QString reason = lock.error() == QLockFile::LockFailedError
+            ? QStringLiteral("another window kept the file locked")
+            : QStringLiteral("the lock file beside it could not be made");
+        throw RunTimeError::FileAccess(path, reason);
+    }
     // Another window on this folder (the host of another game) may have
     // saved its wins since this one loaded the file: start from what the
     // file holds now and count this run's wins on top, so neither is lost.
-    QStringList current;
+    QList<QByteArray> current;
     if (QFileInfo(path).isFile())
-        RidMod::LoadListFromFile(current, path);
+        current = RidMod::EntriesFromFile(path);
     if (current.isEmpty()) {
-        lstMem = members.TallyEntries();
+        lstMem = members.TallyEntryBytes();
     } else {
         MemberTable merged;
         merged.LoadTallyEntries(current);
         for (const QString &name : members.WinsThisRun())
             merged.RecordWin(name);
-        lstMem = merged.TallyEntries();
+        lstMem = merged.TallyEntryBytes();
     }
-    RidMod::SaveListToFile(lstMem, path);
-    return true;
+    RidMod::SaveEntriesToFile(lstMem, path);
 }

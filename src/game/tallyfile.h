@@ -6,10 +6,14 @@
 // it found but could not read. Otherwise a window that closes later would put
 // back the counts it loaded and undo another window's wins. A window that
 // does write starts from the file as it is at that moment and adds the wins
-// of its own run, so two hosts on one folder both keep theirs.
+// of its own run, so two hosts on one folder both keep theirs. That read,
+// merge and replace is done holding a lock file beside the tally file
+// (BingoMem.Usr.lock), so two windows closing at once take turns; a lock left
+// by a window that died is taken over.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 class MemberTable;
 
@@ -21,17 +25,25 @@ public:
     // Start-up: when `path` names an ordinary file, fills `lstMem` with its
     // entries; otherwise leaves it empty. Throws RunTimeError::FileAccess when
     // the file is there but cannot be read.
-    void Load(const QString &path, QStringList &lstMem);
+    void Load(const QString &path, QList<QByteArray> &lstMem);
 
     // Shutdown: rebuilds `lstMem` from the file's current entries and this
     // run's wins (or from the whole table when there is no file or it holds
     // nothing) and writes it to `path` when the rules above allow; returns
     // whether it wrote. Throws
     // RunTimeError::FileAccess when the table's wins could not be saved: the
-    // write failed (the old file is left whole) or the file was unreadable at
-    // start-up and the table has changed since.
-    bool Save(const QString &path, const MemberTable &members, QStringList &lstMem) const;
+    // lock or the write failed (the old file is left whole) or the file was
+    // unreadable at start-up and the table has changed since. A table with
+    // nothing new to save fails in silence.
+    bool Save(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const;
+
+    // How long a window waits for another's save, and the age at which a
+    // lock is taken to be left over from a window that hung.
+    static constexpr int LockWaitMs = 15000;
+    static constexpr int StaleLockMs = 10000;
 
 private:
+    void saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const;
+
     bool m_unreadable = false;
 };

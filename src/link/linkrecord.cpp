@@ -1,5 +1,7 @@
 #include "link/linkrecord.h"
 
+#include "link/framecodec.h"
+
 #include <QStringList>
 
 namespace LinkRecord {
@@ -28,6 +30,12 @@ QString Message(const QString &key, const QString &messageText)
 QString PingAnswer(const QString &key)
 {
     return join({QStringLiteral("G"), key, QStringLiteral("P")});
+}
+
+bool CanJoinWith(const QString &key, const QString &caption, const QString &name)
+{
+    return !key.contains(Separator) && !name.contains(Separator) && !caption.contains(Separator)
+        && quint64(Announce(key, caption, name).toUtf8().size()) <= Frame::MaxPayload;
 }
 
 std::optional<Parsed> Parse(const QString &record)

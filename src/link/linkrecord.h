@@ -15,6 +15,10 @@ QString Announce(const QString &key, const QString &caption, const QString &name
 QString Message(const QString &key, const QString &messageText);
 QString PingAnswer(const QString &key);
 
+// Whether the join records can carry this key and name: neither holds the
+// separator, and the "A" record fits in one frame.
+bool CanJoinWith(const QString &key, const QString &caption, const QString &name);
+
 struct Parsed
 {
     QChar kind;          // 'I', 'A', 'C' or 'P'

@@ -75,23 +75,42 @@ void writeBytes(const QString &fileName, const QByteArray &bytes, const BeforeRe
 
 } // namespace
 
-QString DecodeText(const QByteArray &bytes)
+QString DecodeText(const QByteArray &bytes, bool *utf8)
 {
     // Keep a leading byte order mark as a character: the text must give back
     // exactly the bytes it was read from.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? fromWindows1252(bytes) : text;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (utf8)
+        *utf8 = !decoder.hasError();
+    return decoder.hasError() ? fromWindows1252(bytes) : text;
+}
+
+QByteArray JoinEntries(const QList<QByteArray> &entries)
+{
+    QByteArray bytes;
+    for (const QByteArray &entry : entries) {
+        bytes += entry;
+        bytes += Separator;
+    }
+    return bytes;
+}
+
+QList<QByteArray> SplitEntries(const QByteArray &bytes)
+{
+    QList<QByteArray> entries;
+    qsizetype start = 0;
+    for (qsizetype end; (end = bytes.indexOf(Separator, start)) >= 0; start = end + 1)
+        entries.append(bytes.mid(start, end - start));
+    return entries;
 }
 
 QByteArray EncodeList(const QStringList &list)
 {
-    QByteArray bytes;
-    for (const QString &entry : list) {
-        bytes += entry.toUtf8();
-        bytes += Separator;
-    }
-    return bytes;
+    QList<QByteArray> entries;
+    for (const QString &entry : list)
+        entries.append(entry.toUtf8());
+    return JoinEntries(entries);
 }
 
 QStringList DecodeList(const QByteArray &bytes)
@@ -99,9 +118,8 @@ QStringList DecodeList(const QByteArray &bytes)
     // Each piece is decoded on its own, so one entry in the Windows code page
     // does not spoil the UTF-8 entries around it.
     QStringList list;
-    qsizetype start = 0;
-    for (qsizetype end; (end = bytes.indexOf(Separator, start)) >= 0; start = end + 1)
-        list.append(DecodeText(bytes.mid(start, end - start)));
+    for (const QByteArray &entry : SplitEntries(bytes))
+        list.append(DecodeText(entry));
     return list;
 }
 
@@ -110,12 +128,22 @@ void SaveListToFile(const QStringList &list, const QString &fileName, const Befo
     writeBytes(fileName, EncodeList(list), beforeReplace);
 }
 
+void SaveEntriesToFile(const QList<QByteArray> &entries, const QString &fileName, const BeforeReplace &beforeReplace)
+{
+    writeBytes(fileName, JoinEntries(entries), beforeReplace);
+}
+
 void LoadListFromFile(QStringList &list, const QString &fileName)
 {
     list.clear();
     if (fileName.isEmpty())
         return;
     list = DecodeList(readBytes(fileName));
+}
+
+QList<QByteArray> EntriesFromFile(const QString &fileName)
+{
+    return SplitEntries(readBytes(fileName));
 }
 
 } // namespace RidMod

@@ -5,6 +5,10 @@
 // as it was written. A piece that is not valid UTF-8 (a file written by the
 // Windows program, in its Western code page) is read as Windows-1252.
 //
+// The tally file keeps such an entry's bytes exactly: EntriesFromFile and
+// SaveEntriesToFile work on entries as the bytes they were read or are
+// written as.
+//
 // Writing replaces a file only once the new content is complete on disk: the
 // bytes go to a temporary file in the same folder, which is flushed and then
 // renamed over the old one. Every failure, reading or writing, is thrown as
@@ -29,16 +33,22 @@ inline constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 using BeforeReplace = std::function<void()>;
 
 void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace = {});
+void SaveEntriesToFile(const QList<QByteArray> &entries, const QString &fileName,
+                       const BeforeReplace &beforeReplace = {});
 // Replaces the list's entries with the file's. Text after the last separator
 // is not an entry; a file without any separator holds no entries. When the
 // read fails the list is left empty.
 void LoadListFromFile(QStringList &list, const QString &fileName);
+QList<QByteArray> EntriesFromFile(const QString &fileName);
 
 // The bytes of a list file, and the entries they hold.
 QByteArray EncodeList(const QStringList &list);
 QStringList DecodeList(const QByteArray &bytes);
+QByteArray JoinEntries(const QList<QByteArray> &entries);
+QList<QByteArray> SplitEntries(const QByteArray &bytes);
 
-// UTF-8 when the bytes are valid UTF-8, Windows-1252 otherwise.
-QString DecodeText(const QByteArray &bytes);
+// UTF-8 when the bytes are valid UTF-8, Windows-1252 otherwise. `utf8`,
+// when given, tells which; text read as UTF-8 encodes back to its bytes.
+QString DecodeText(const QByteArray &bytes, bool *utf8 = nullptr);
 
 } // namespace RidMod

@@ -12,6 +12,9 @@ ChatLog::ChatLog(QWidget *parent)
     setReadOnly(true);
     setAcceptRichText(false);
     setUndoRedoEnabled(false);
+    // A flood would otherwise grow the window without end. Every line is a
+    // block, and one more block is the empty one after the newest line.
+    document()->setMaximumBlockCount(MaxLines + 1);
     // Lines are coloured per kind, and black text needs a light page.
     QPalette pal = palette();
     pal.setColor(QPalette::Base, Qt::white);

@@ -2,6 +2,7 @@
 // The chat log (rtbChatIn): a read-only rich-text view of everything that
 // happens in the game, one coloured line per event. Text is only ever
 // inserted as plain text, so a peer's "<b>" shows as those characters.
+// The log keeps the newest MaxLines lines; older ones are dropped.
 
 #include <QTextEdit>
 
@@ -9,6 +10,8 @@ class ChatLog : public QTextEdit
 {
     Q_OBJECT
 public:
+    static constexpr int MaxLines = 5000;
+
     explicit ChatLog(QWidget *parent = nullptr);
 
     // Appends Strin as one line in the colour of MyType: 1 green, 2 red,

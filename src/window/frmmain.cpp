@@ -12,6 +12,7 @@
 #include "window/chatlog.h"
 #include "support/commandline.h"
 #include "support/messageboxes.h"
+#include "support/playername.h"
 #include "window/numberboard.h"
 #include "support/registration.h"
 #include "game/routing.h"
@@ -176,6 +177,18 @@ std::optional<int> frmMain::Startup()
             m_game->SetHost(true);
         }
     });
+
+    // Refused before any connection: the hub would turn such a name or key
+    // away, or never see the join at all, and the window would wait for
+    // nothing. A missing name piece has had its box already.
+    const QString nameRefusal = line.Piece(3) ? PlayerName::Refusal(m_myName) : QString();
+    if (!nameRefusal.isEmpty() || !LinkRecord::CanJoinWith(m_gameKey, Caption, m_myName)) {
+        m_boxes.Error(Caption, nameRefusal.isEmpty()
+                                   ? QStringLiteral("This game key cannot be used: it holds \"\u00FF\" or is too long.")
+                                   : QStringLiteral("This name cannot be used: %1.").arg(nameRefusal));
+        Shutdown();
+        return 1;
+    }
 
     bool joined = false;
     QString failure;

@@ -119,7 +119,7 @@ private:
     bool m_shutDown = false;
     std::array<QString, 5> m_winNums;
     MemberTable m_members;
-    QStringList m_lstMem;
+    QList<QByteArray> m_lstMem;
     TallyFile m_tallyFile;
     BingoGame *m_game = nullptr;
 

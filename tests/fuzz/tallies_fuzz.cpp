@@ -21,7 +21,7 @@ QByteArray contents(const QString &path)
 }
 
 // Start-up's load: the file into the list, the list into the table.
-MemberTable load(const QString &path, TallyFile &file, QStringList &list)
+MemberTable load(const QString &path, TallyFile &file, QList<QByteArray> &list)
 {
     file.Load(path, list);
     MemberTable table;
@@ -48,11 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     TallyFile tallies;
-    QStringList list;
+    QList<QByteArray> list;
     const MemberTable first = load(path, tallies, list);
-    // Each separator ends one entry, and each entry is one member.
+    // Each separator ends one entry, and each entry is one member; an entry
+    // the program cannot read keeps its bytes.
     FUZZ_CHECK(list.size() == bytes.count(RidMod::Separator));
     FUZZ_CHECK(first.Size() == std::max<qsizetype>(list.size(), 1));
+    for (qsizetype i = 0; i < list.size(); ++i)
+        FUZZ_CHECK(!first.IsKept(i) || first.TallyEntryBytes().at(i) == list.at(i));
 
     MemberTable played = first;
     for (const QString &name : std::as_const(winners))
@@ -62,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(wrote || contents(path) == bytes);
 
     TallyFile next;
-    QStringList again;
+    QList<QByteArray> again;
     const MemberTable second = load(path, next, again);
     const MemberTable &expected = wrote ? played : first;
     // An entry a win appended under a name with "@" reads back as another.

@@ -50,7 +50,7 @@ struct Session
 
     QString path;
     TallyFile file;
-    QStringList list;
+    QList<QByteArray> list;
     MemberTable members;
 };
 

@@ -1,0 +1,96 @@
+#include "support/playername.h"
+
+#include <QList>
+
+#include <optional>
+#include <string_view>
+
+namespace PlayerName {
+
+namespace {
+
+// Characters that draw nothing, draw something else or hold nothing: they
+// let one name look like another, or like none.
+bool hidden(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Japanese and Korean are written in Han together with their own scripts;
+// none of these is mistaken for a Latin, Greek or Cyrillic letter.
+QChar::Script scriptGroup(char32_t c)
+{
+    const QChar::Script script = QChar::script(c);
+    switch (script) {
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo:
+        return QChar::Script_Han;
+    default:
+        return script;
+    }
+}
+
+} // namespace
+
+QString Refusal(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("a name cannot be empty");
+    // A lone surrogate is no character at all: it is refused as one, rather
+    // than read as the replacement character toUcs4 would make of it.
+    QList<char32_t> chars;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
+            chars.append(QChar::surrogateToUcs4(c, name.at(++i)));
+        else
+            chars.append(c.unicode());
+    }
+    if (chars.size() > MaxLength)
+        return QStringLiteral("a name cannot be longer than %1 characters").arg(MaxLength);
+    if (QChar::isSpace(chars.first()) || QChar::isSpace(chars.last()))
+        return QStringLiteral("a name cannot start or end with a blank");
+    if (chars.first() == u'[' || chars.first() == u'*')
+        return QStringLiteral("a name cannot start with \"[\" or \"*\"");
+    std::optional<QChar::Script> letters;
+    for (const char32_t c : chars) {
+        if (std::u32string_view(U"|;@:\u00FF").find(c) != std::u32string_view::npos)
+            return QStringLiteral("a name cannot hold \"|\", \";\", \"@\", \":\" or \"\u00FF\"");
+        if (hidden(c))
+            return QStringLiteral("a name cannot hold control, formatting or private characters");
+        const QChar::Script script = scriptGroup(c);
+        if (!QChar::isLetter(c) || script == QChar::Script_Common || script == QChar::Script_Inherited)
+            continue;
+        if (letters && *letters != script)
+            return QStringLiteral("a name cannot mix letters of different scripts");
+        letters = script;
+    }
+    return {};
+}
+
+QString SameNameKey(const QString &name)
+{
+    // Qt folds one character to one, so "ß" would stay apart from "SS":
+    // upper case first, which maps it to "SS" as full folding does. Folding
+    // can undo the normalisation ("ǰ" folds to "j" and a combining caron),
+    // so the folded text is normalised once more.
+    return name.normalized(QString::NormalizationForm_KC)
+        .toUpper()
+        .toCaseFolded()
+        .normalized(QString::NormalizationForm_KC);
+}
+
+} // namespace PlayerName

@@ -1,0 +1,30 @@
+#pragma once
+// What may be a player's name. A name shows in every window's player list
+// and chat log, is the sender of each of its player's deliveries and is
+// written into the tally file, so it must not pass for anything the game or
+// the hub writes itself, nor break a record or a file it travels in.
+
+#include <QString>
+
+namespace PlayerName {
+
+// In characters (code points), not UTF-16 units.
+inline constexpr qsizetype MaxLength = 32;
+
+// Why `name` cannot be a player's name, as a clause a message can carry
+// ("a name cannot ..."); empty when it can. Refused:
+//   - empty, longer than MaxLength, or with white space at either end;
+//   - starting with "[" (the hub's own senders: "[Enter]", "[Exit]") or "*"
+//     (the log's announcements);
+//   - holding "|", ";", "@", ":" or "ÿ", the separators of records and files;
+//   - holding a control, format (bidirectional marks, zero-width characters),
+//     line or paragraph separator, private-use, surrogate or unassigned
+//     character;
+//   - mixing letters of two scripts (a Cyrillic "А" among Latin letters).
+QString Refusal(const QString &name);
+
+// Two names with the same key are the same name in a game: equal after
+// compatibility normalisation and case folding ("ANN", "ann", "ａｎｎ").
+QString SameNameKey(const QString &name);
+
+} // namespace PlayerName
