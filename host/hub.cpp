@@ -2,6 +2,7 @@
 
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
+#include "support/playername.h"
 
 #include <QTimer>
 
@@ -15,6 +16,7 @@ struct HubClient : QObject
     Frame::Reader reader;
     QString key;
     QString name;
+    QString nameKey; // PlayerName::SameNameKey of the name
     bool joined = false;
     bool answersPings = false;
     qint64 lastAnswerMs = 0; // on the hub's clock
@@ -120,8 +122,16 @@ void Hub::handleRecord(HubClient *client, const QString &record)
 
 void Hub::join(HubClient *client, const QString &key, const QString &name)
 {
+    // A name that could pass for the hub's own senders or break a record
+    // never joins; nor does one that reads the same as a player's already in.
+    if (const QString refusal = PlayerName::Refusal(name); !refusal.isEmpty()) {
+        refuse(client, QStringLiteral("this name cannot play: %1.").arg(refusal),
+               QStringLiteral("a name refused in game %1: %2").arg(key, refusal));
+        return;
+    }
+    const QString nameKey = PlayerName::SameNameKey(name);
     for (const HubClient *other : m_games.value(key)) {
-        if (other->name == name) {
+        if (other->nameKey == nameKey) {
             refuse(client, QStringLiteral("the name \"%1\" is already taken in this game.").arg(name),
                    QStringLiteral("the name \"%1\" is already taken in game %2").arg(name, key));
             return;
@@ -134,6 +144,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     client->key = key;
     client->name = name;
+    client->nameKey = nameKey;
     client->joined = true;
     game.append(client);
     emit Log(QStringLiteral("join: game %1: %2").arg(key, name));

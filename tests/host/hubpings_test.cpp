@@ -45,6 +45,25 @@ TEST(HubPings, GoToJoinedPlayersAndCutOffOnlyOnesThatAnsweredAndFellSilent)
     EXPECT_EQ(hub.ConnectionCount(), 2);
 }
 
+TEST(HubRefusals, SayWhyAndCloseForANameThatCouldForgeTheHubOrReadsAsOneTaken)
+{
+    FakeTransport net;
+    Hub hub(net);
+    const quint64 ann = net.Open();
+    net.Feed(ann, announce(u"Ann"_s));
+    const struct { QString name, text; } table[] = {
+        {u"[Hub]"_s, u"this name cannot play: a name cannot start with \"[\" or \"*\"."_s},
+        {u"ANN"_s, u"the name \"ANN\" is already taken in this game."_s},
+    };
+    for (const auto &c : table) {
+        const quint64 id = net.Open();
+        net.Feed(id, announce(c.name));
+        EXPECT_EQ(net.Take(id), QStringList{u"[Hub]ÿRefusedÿ"_s + c.text});
+        EXPECT_FALSE(net.peers[id].open);
+    }
+    EXPECT_EQ(net.Take(ann), QStringList{u"[Enter]ÿAnn"_s});
+}
+
 TEST(HubPingsOverTcp, CutOffAPeerThatFellSilentKeepAWindowThatAnswersAndExplainARefusal)
 {
     Connections connections;
