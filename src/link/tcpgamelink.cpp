@@ -149,6 +149,7 @@ void TcpGameLink::readFrames()
         if (!m_joined && sender == u"[Enter]" && data == m_name && m_waiting) {
             m_joined = true;
             m_waiting->quit();
+            m_waiting = nullptr; // what follows in this batch comes after the join
         }
     }
 }

@@ -9,113 +9,67 @@
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Y = QStringLiteral("\u00FF");
-
-QByteArray frames(const QStringList &texts)
+// A window's link, connected to a hub stand-in that the test scripts by hand.
+struct Connected
 {
-    QByteArray bytes;
-    for (const QString &text : texts)
-        bytes += Frame::Encode(text);
-    return bytes;
-}
-
-// A window's link joined to a hub stand-in that the test scripts by hand.
-struct Joined
-{
-    explicit Joined(int silenceMs = 45000)
-        : link(QStringLiteral("127.0.0.1"), TcpGameLink::Timing{5000, silenceMs})
+    explicit Connected(int silenceMs = 45000) : link(u"127.0.0.1"_s, {5000, silenceMs})
     {
-        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-        EXPECT_TRUE(link.JoinGame(1, server.serverPort()));
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0) && link.JoinGame(1, server.serverPort()));
         EXPECT_TRUE(server.waitForNewConnection(5000));
         hub = server.nextPendingConnection();
+    }
+    std::optional<QString> join(const QStringList &hubSends, bool hubCloses = false, int timeoutMs = 5000)
+    {
+        for (const QString &text : hubSends)
+            hub->write(Frame::Encode(text));
+        if (hubCloses)
+            hub->disconnectFromHost();
+        return link.WaitUntilJoined(u"K7"_s, u"Ann"_s, timeoutMs);
     }
     QTcpServer server;
     TcpGameLink link;
     QTcpSocket *hub = nullptr;
+    QSignalSpy lost{&link, &GameLink::LinkLost};
+    QSignalSpy refused{&link, &GameLink::Refused};
 };
 
-struct JoinCase
+TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
 {
-    QStringList hubSends;
-    bool hubCloses;
-    const char *outcome; // empty when the join is confirmed
-};
-
-class JoinAnswers : public ::testing::TestWithParam<JoinCase> {};
-
-TEST_P(JoinAnswers, EndTheWaitWithTheHubsReasonOrTheConfirmation)
-{
-    Joined j;
-    QSignalSpy lost(&j.link, &GameLink::LinkLost);
-    QSignalSpy refused(&j.link, &GameLink::Refused);
-    j.hub->write(frames(GetParam().hubSends));
-    if (GetParam().hubCloses)
-        j.hub->disconnectFromHost();
-    const std::optional<QString> outcome = j.link.WaitUntilJoined(QStringLiteral("K7"), QStringLiteral("Ann"), 300);
-    EXPECT_EQ(outcome.value_or(QString()), QString::fromUtf8(GetParam().outcome));
-    EXPECT_EQ(j.link.SendText(QStringLiteral("G\u00ffK7\u00ffC\u00ffChat;x")), !outcome);
-    EXPECT_TRUE(lost.isEmpty() && refused.isEmpty()) << "start-up reports it, not the running window";
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, JoinAnswers, ::testing::Values(
-    JoinCase{{"[Enter]" + Y + "Bob", "[Enter]" + Y + "Ann"}, false, ""},
-    JoinCase{{"[Hub]" + Y + "Refused" + Y + "the name \"Ann\" is already taken."}, true,
-             "the game refused this window: the name \"Ann\" is already taken."},
-    JoinCase{{"[Enter]" + Y + "Bob"}, true, "the game host closed the connection."},
-    JoinCase{{"[Enter]" + Y + "Bob"}, false, "the game did not answer within 0.3 s."}));
-
-TEST(LinkJoin, NamesTheAddressAndPortWhereNobodyListens)
-{
-    quint16 port;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
+    const struct { QStringList hubSends; bool hubCloses; QString outcome; } table[] = {
+        {{u"[Enter]ÿBob"_s, u"[Enter]ÿAnn"_s}, false, {}},
+        {{u"[Hub]ÿRefusedÿthe name \"Ann\" is already taken."_s}, true,
+         u"the game refused this window: the name \"Ann\" is already taken."_s},
+        {{u"[Enter]ÿBob"_s}, true, u"the game host closed the connection."_s},
+        {{u"[Enter]ÿBob"_s}, false, u"the game did not answer within 0.2 s."_s},
+    };
+    for (const auto &c : table) {
+        Connected j;
+        const std::optional<QString> outcome = j.join(c.hubSends, c.hubCloses, 200);
+        EXPECT_EQ(outcome.value_or(QString()), c.outcome);
+        EXPECT_EQ(j.link.SendText(u"GÿK7ÿCÿChat;x"_s), !outcome) << c.outcome.toStdString();
+        EXPECT_TRUE(j.lost.isEmpty() && j.refused.isEmpty()) << c.outcome.toStdString();
     }
-    TcpGameLink link(QStringLiteral("127.0.0.1"));
-    ASSERT_FALSE(link.JoinGame(1, port));
-    EXPECT_EQ(link.ErrorString(), QStringLiteral("the game hub at 127.0.0.1 port %1 could not be reached: "
-                                                 "the connection was refused (is the hub running?).").arg(port));
 }
 
-TEST(LinkPing, IsAnsweredWithTheKeyAndThenSilenceIsALostLink)
+TEST(LinkAfterTheJoin, AnswersPingsItselfAndEndsOnSilenceOrARefusalWithTheReason)
 {
-    Joined j(150);
-    QSignalSpy received(&j.link, &GameLink::TextReceived);
-    QSignalSpy lost(&j.link, &GameLink::LinkLost);
-    j.hub->write(frames({"[Enter]" + Y + "Ann"}));
-    ASSERT_EQ(j.link.WaitUntilJoined(QStringLiteral("K7"), QStringLiteral("Ann"), 5000), std::nullopt);
-    // A hub that has never pinged (an older one) may stay quiet for ever.
-    WaitFor([] { return false; }, 300);
-    ASSERT_TRUE(lost.isEmpty());
-
-    j.hub->write(frames({"[Hub]" + Y + "Ping", "[Hub]" + Y + "Later" + Y + "x"}));
-    Frame::Reader answers;
-    ASSERT_TRUE(WaitFor([&] {
-        answers.Feed(j.hub->readAll());
-        return answers.Next() == "G" + Y + "K7" + Y + "P";
-    }, 5000));
-    ASSERT_TRUE(WaitFor([&] { return !lost.isEmpty(); }, 5000));
-    EXPECT_EQ(lost.first().first().toString(), u"the game stopped answering");
-    EXPECT_EQ(received.size(), 1) << "control frames are not deliveries";
-}
-
-TEST(LinkRefusal, AfterTheJoinIsReportedAsRefusedNotLost)
-{
-    Joined j;
-    QSignalSpy lost(&j.link, &GameLink::LinkLost);
-    QSignalSpy refused(&j.link, &GameLink::Refused);
-    j.hub->write(frames({"[Enter]" + Y + "Ann"}));
-    ASSERT_EQ(j.link.WaitUntilJoined(QStringLiteral("K7"), QStringLiteral("Ann"), 5000), std::nullopt);
-    j.hub->write(frames({"[Hub]" + Y + "Refused" + Y + "too many records."}));
-    j.hub->disconnectFromHost();
-    ASSERT_TRUE(WaitFor([&] { return !refused.isEmpty(); }, 5000));
-    WaitFor([] { return false; }, 50);
-    EXPECT_EQ(refused.first().first().toString(), u"too many records.");
-    EXPECT_TRUE(lost.isEmpty());
+    const struct { QString hubSends; QString lost, refused; } table[] = {
+        {u"[Hub]ÿPing"_s, u"the game stopped answering"_s, {}}, // then nothing more
+        {u"[Hub]ÿRefusedÿtoo many records."_s, {}, u"too many records."_s},
+    };
+    for (const auto &c : table) {
+        Connected j(150);
+        QSignalSpy received(&j.link, &GameLink::TextReceived);
+        ASSERT_EQ(j.join({u"[Enter]ÿAnn"_s, u"[Hub]ÿLaterÿx"_s, c.hubSends}), std::nullopt);
+        ASSERT_TRUE(WaitFor([&] { return j.lost.size() + j.refused.size() > 0; }, 5000));
+        EXPECT_EQ(j.lost.value(0).value(0).toString() + j.refused.value(0).value(0).toString(), c.lost + c.refused);
+        EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.refused.isEmpty());
+        EXPECT_EQ(received.size(), 1) << "control frames are not deliveries";
+    }
 }
 
 } // namespace
