@@ -176,10 +176,7 @@ void ctlCard::CheckLines()
 {
     if (!m_tmrWinner->isActive())
         return;
-    std::array<bool, 25> marked{};
-    for (int i = 0; i < 25; ++i)
-        marked[i] = !m_shpMarker[i]->isHidden();
-    const auto line = WinLines::FirstComplete(m_winLines, marked);
+    const auto line = WinLines::FirstComplete(m_winLines, marks());
     if (!line)
         return; // an incomplete card takes back nothing it reported before
     const auto &cells = *line;
@@ -187,6 +184,26 @@ void ctlCard::CheckLines()
                    m_lblMyNum[cells[3]]->text(), m_lblMyNum[cells[4]]->text());
     if (m_owner.ClaimAllowed())
         m_owner.EnableBingo();
+}
+
+std::array<bool, 25> ctlCard::marks() const
+{
+    std::array<bool, 25> marked{};
+    for (int i = 0; i < 25; ++i)
+        marked[i] = !m_shpMarker[i]->isHidden();
+    return marked;
+}
+
+QList<QStringList> ctlCard::CompleteLines() const
+{
+    QList<QStringList> lines;
+    for (const auto &cells : WinLines::AllComplete(m_winLines, marks())) {
+        QStringList numbers;
+        for (int cell : cells)
+            numbers << m_lblMyNum[cell]->text();
+        lines << numbers;
+    }
+    return lines;
 }
 
 void ctlCard::ToggleMark(int index)

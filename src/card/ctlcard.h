@@ -35,6 +35,10 @@ public:
     // while the check is stopped.
     void CheckLines();
 
+    // The numbers of every complete marked line, five each as shown, in the
+    // order of the winning lines; whether the check runs does not matter.
+    QList<QStringList> CompleteLines() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -42,6 +46,7 @@ protected:
 private:
     void LoadLines();
     void ToggleMark(int index);
+    std::array<bool, 25> marks() const;
 
     CardOwner &m_owner;
     RandomGenerator &m_random;

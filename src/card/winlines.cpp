@@ -1,5 +1,7 @@
 #include "card/winlines.h"
 
+#include <algorithm>
+
 namespace WinLines {
 
 QStringList LoadLines()
@@ -31,19 +33,23 @@ std::optional<std::array<int, 5>> Cells(const QString &line)
 
 } // namespace
 
-std::optional<std::array<int, 5>> FirstComplete(const QStringList &lines, const std::array<bool, 25> &marked)
+QList<std::array<int, 5>> AllComplete(const QStringList &lines, const std::array<bool, 25> &marked)
 {
+    QList<std::array<int, 5>> complete;
     for (const QString &line : lines) {
         const auto cells = Cells(line);
-        if (!cells)
-            continue;
-        int count = 0;
-        for (int cell : *cells)
-            count += marked[cell] ? 1 : 0;
-        if (count == 5)
-            return cells;
+        if (cells && std::all_of(cells->begin(), cells->end(), [&](int cell) { return marked[cell]; }))
+            complete << *cells;
     }
-    return std::nullopt;
+    return complete;
+}
+
+std::optional<std::array<int, 5>> FirstComplete(const QStringList &lines, const std::array<bool, 25> &marked)
+{
+    const QList<std::array<int, 5>> complete = AllComplete(lines, marked);
+    if (complete.isEmpty())
+        return std::nullopt;
+    return complete.first();
 }
 
 } // namespace WinLines

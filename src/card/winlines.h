@@ -21,5 +21,7 @@ QStringList LoadLines();
 // marked, in the order its text lists them; nothing when no line is complete.
 // A text that does not name five cells of the card is never complete.
 std::optional<std::array<int, 5>> FirstComplete(const QStringList &lines, const std::array<bool, 25> &marked);
+// Every such line, in table order.
+QList<std::array<int, 5>> AllComplete(const QStringList &lines, const std::array<bool, 25> &marked);
 
 } // namespace WinLines

@@ -1,18 +1,20 @@
 #pragma once
 // One window's side of the game, without the window: it carries out the
-// command records, draws the host's numbers and judges claims, and says
-// through signals what the window must show or send. The window renders;
-// every decision is made here.
+// command records, draws the host's numbers and judges claims, follows who
+// is in the game, and says through signals what the window must show or
+// send. The window renders; every decision is made here.
 //
-// A game is in progress from the new-game record to the win-confirmed
-// record; while it is, a card's complete line may enable BINGO!, in every
-// window. The host's window accepts one claim per game: once it has sent a
-// win, further claims of that game are refused, so a second press of BINGO!
-// never counts twice.
+// A round is in progress from the new-game record (or a catch-up for this
+// window) to the win-confirmed record, or until the host leaves; while it is,
+// a card's complete line may enable BINGO!, in every window. Every window
+// keeps the numbers called in the round, but only the host's judges claims:
+// it accepts one claim per round and answers every other claim with a
+// refusal meant for the claimant alone.
 
 #include "game/numbercaller.h"
 
 #include <QObject>
+#include <QStringList>
 
 class MemberTable;
 class RandomGenerator;
@@ -23,6 +25,9 @@ class BingoGame : public QObject
 public:
     BingoGame(MemberTable &members, RandomGenerator &random, QObject *parent = nullptr);
 
+    // This window's player and the host named on its command line; the
+    // window hosts when the two are the same.
+    void SetNames(const QString &myName, const QString &hostName);
     void SetHost(bool isHost) { m_isHost = isHost; }
     bool IsHost() const { return m_isHost; }
     bool InProgress() const { return m_inProgress; }
@@ -36,26 +41,50 @@ public:
     // One tick of the host's calling: draws and sends one new number.
     void CallNext();
 
+    // A player joined or left, as the link's "[Enter]" and "[Exit]" say.
+    void PlayerJoined(const QString &name);
+    void PlayerLeft(const QString &name);
+
+    // A line typed into the chat input that starts with "/": the line that
+    // tells this player why it is not run, or nothing when it may be sent.
+    std::optional<QString> RefuseChatCommand(const QString &typed) const;
+
+    // The line to claim with: of the complete lines on the cards (each five
+    // numbers as shown), one whose numbers have all been called, the last
+    // reported one when it is such a line; when none is, the last reported.
+    QStringList ClaimLine(const QList<QStringList> &complete, const QStringList &lastReported) const;
+
 signals:
     void Log(int MyType, const QString &Strin);
     void Send(const QString &record);
     // Number n has been called: it turns green on the board.
     void NumberCalled(int n);
-    // A new game: clear the board, deal new cards and start their checks,
-    // and show the host's interval text.
+    // A round begins here: clear the board, deal new cards and start their
+    // checks, and show the host's interval text.
     void GameStarted(const QString &seconds);
-    // The game is won: stop calling, disable BINGO!, stop the cards' checks.
-    void GameWon();
+    // The round is over (won, or its host left): stop calling, disable
+    // BINGO!, stop the cards' checks.
+    void RoundOver();
     // Every number has been called: the host's calling stops.
     void CallingDone();
 
 private:
+    void startRound(const QString &seconds);
+    void markCalled(int n);
+    void catchUp(const QString &seconds, const QStringList &numbers);
     void judgeClaim(const QString &claimant, const QStringList &items);
+    void sayClaimRefused(const QString &why, const QStringList &detail);
 
     MemberTable &m_members;
     RandomGenerator &m_random;
     NumberCaller m_caller;
+    QString m_myName;
+    QString m_hostName;
+    QString m_seconds; // the interval text of the round, as the host typed it
+    QStringList m_players;
+    bool m_joined = false;
     bool m_isHost = false;
     bool m_inProgress = false;
     bool m_claimAccepted = false;
+    bool m_allCalledSaid = false;
 };

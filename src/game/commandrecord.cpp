@@ -65,6 +65,14 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
         read.name = fields.at(1);
         read.items = fields.at(2).split(QLatin1Char('@'));
         break;
+    case CatchUp:
+    case ClaimRefused:
+        if (fields.size() < 4)
+            return std::nullopt;
+        read.name = fields.at(1);
+        read.text = fields.at(2);
+        read.items = fields.at(3).split(QLatin1Char('@'), Qt::SkipEmptyParts);
+        break;
     default:
         return std::nullopt;
     }
@@ -90,4 +98,17 @@ QString CommandRecord::Won(const QString &name, int total)
 QString CommandRecord::MakeClaim(const QString &name, const QStringList &numbers)
 {
     return QStringLiteral("4|") + name + QLatin1Char('|') + numbers.join(QLatin1Char('@'));
+}
+
+QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called)
+{
+    QStringList numbers;
+    for (int n : called)
+        numbers << QString::number(n);
+    return QStringLiteral("5|") + name + QLatin1Char('|') + seconds + QLatin1Char('|') + numbers.join(QLatin1Char('@'));
+}
+
+QString CommandRecord::RefuseClaim(const QString &name, const QString &why, const QStringList &detail)
+{
+    return QStringLiteral("6|") + name + QLatin1Char('|') + why + QLatin1Char('|') + detail.join(QLatin1Char('@'));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The command records that keep every window of a game in step: number
-// called, new game, win confirmed and claim (README.md, "The game link
-// protocol"). Read parses a record into what its kind needs; a record the
+// called, new game, win confirmed, claim, catch-up and claim refused
+// (README.md, "The game link protocol"). Read parses a record into what its kind needs; a record the
 // program never sends (an unknown kind, a kind or called number that is not a
 // whole number, a called number outside 1 to 100, a missing field) reads as
 // nothing, and is then ignored without a message.
@@ -12,14 +12,18 @@
 
 struct CommandRecord
 {
-    enum Kind { NumberCalled = 1, NewGame = 2, WinConfirmed = 3, Claim = 4 };
+    enum Kind { NumberCalled = 1, NewGame = 2, WinConfirmed = 3, Claim = 4, CatchUp = 5, ClaimRefused = 6 };
 
     Kind kind = NumberCalled;
     int number = 0;     // NumberCalled: the number, 1 to 100
-    QString text;       // NumberCalled: the number as received; NewGame: the seconds
-                        // as typed; WinConfirmed: the total as received
-    QString name;       // WinConfirmed: the winner; Claim: the claimant
-    QStringList items;  // Claim: the claimed numbers as received, split at "@"
+    QString text;       // NumberCalled: the number as received; NewGame, CatchUp: the
+                        // seconds as typed; WinConfirmed: the total as received;
+                        // ClaimRefused: why
+    QString name;       // WinConfirmed: the winner; Claim: the claimant; CatchUp,
+                        // ClaimRefused: the window it is meant for
+    QStringList items;  // Claim: the claimed numbers; CatchUp: the called numbers;
+                        // ClaimRefused: the detail. As received, split at "@";
+                        // an empty field gives no items
 
     static std::optional<CommandRecord> Read(const QString &record);
 
@@ -33,6 +37,8 @@ struct CommandRecord
     static QString StartGame(const QString &seconds);
     static QString Won(const QString &name, int total);
     static QString MakeClaim(const QString &name, const QStringList &numbers);
+    static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called);
+    static QString RefuseClaim(const QString &name, const QString &why, const QStringList &detail = {});
 };
 
 // The whole number that a text holds, or nothing: decimal text that needs no

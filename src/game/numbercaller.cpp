@@ -5,25 +5,27 @@
 #include "support/textnum.h"
 
 #include <QStringList>
-#include <algorithm>
 #include <bitset>
 
 void NumberCaller::Reset()
 {
     m_called.fill(false);
-    m_callCount = 0;
+    m_order.clear();
 }
 
-void NumberCaller::MarkCalled(int n)
+bool NumberCaller::MarkCalled(int n)
 {
-    if (n >= 1 && n <= Highest)
-        m_called[n] = true;
+    if (n < 1 || n > Highest || m_called[n])
+        return false;
+    m_called[n] = true;
+    m_order.append(n);
+    return true;
 }
 
 std::optional<int> NumberCaller::Draw(RandomGenerator &random)
 {
     // With every number called no attempt could ever succeed.
-    if (std::find(m_called.begin() + 1, m_called.end(), false) == m_called.end())
+    if (CallCount() >= Highest)
         return std::nullopt;
 
     // Each attempt reseeds (RandomGenerator::Next does) and looks at the
@@ -36,11 +38,8 @@ std::optional<int> NumberCaller::Draw(RandomGenerator &random)
             if (forced >= 1 && forced <= Highest)
                 n = forced;
         }
-        if (!m_called[n]) {
-            m_called[n] = true;
-            ++m_callCount;
+        if (MarkCalled(n))
             return n;
-        }
     }
 }
 
@@ -65,4 +64,15 @@ bool NumberCaller::ClaimHolds(const QStringList &items) const
         named.set(*n);
     }
     return named.count() >= 5;
+}
+
+QStringList NumberCaller::Uncalled(const QStringList &items) const
+{
+    QStringList uncalled;
+    for (const QString &item : items) {
+        const std::optional<int> n = WholeNumber(item);
+        if ((!n || !Called(*n)) && !uncalled.contains(item))
+            uncalled << item;
+    }
+    return uncalled;
 }

@@ -1,8 +1,7 @@
 #pragma once
-// The host's calling: which numbers have been called in this game, how many,
-// and the number that the next draw must call instead of a random one.
-// Every window keeps one, but only the host's fills it (from its own draws
-// and the number-called records), so only the host's can judge a claim.
+// The numbers called in this game, in call order, and the number that the
+// host's next draw must call instead of a random one. Every window fills one
+// from the number-called records; the host's also from its own draws.
 
 #include <QStringList>
 #include <array>
@@ -16,13 +15,15 @@ public:
     static constexpr int Highest = 100;
 
     bool Called(int n) const { return n >= 1 && n <= Highest && m_called[n]; }
-    int CallCount() const { return m_callCount; }
+    int CallCount() const { return int(m_order.size()); }
+    // The called numbers in the order they were first marked or drawn.
+    const QList<int> &Order() const { return m_order; }
     qint16 ForcedNumber() const { return m_forcedNumber; }
 
     // A new game: nothing called. The forced number stays until a draw uses it.
     void Reset();
-    // Marks n (1 to 100) as called, without counting it as a draw of this window.
-    void MarkCalled(int n);
+    // Marks n (1 to 100) as called; true when it was not called before.
+    bool MarkCalled(int n);
 
     // Draws one number not yet called, marks it and counts it; nothing when
     // every number has been called. A forced number is used up by the first
@@ -39,9 +40,11 @@ public:
     // different numbers are named. Items are looked at in order; the first
     // that is not called ends the look.
     bool ClaimHolds(const QStringList &items) const;
+    // The items that do not name a called number, as received, each once.
+    QStringList Uncalled(const QStringList &items) const;
 
 private:
     std::array<bool, Highest + 1> m_called{}; // index 0 is never called
-    int m_callCount = 0;
+    QList<int> m_order;
     qint16 m_forcedNumber = 0;
 };

@@ -59,7 +59,8 @@ bool SenderMayAct(const Route &route, const QString &sender, const QString &host
         if (kind == CommandRecord::Claim)
             return CommandRecord::SecondField(route.text) == sender;
         if (kind == CommandRecord::NumberCalled || kind == CommandRecord::NewGame
-            || kind == CommandRecord::WinConfirmed)
+            || kind == CommandRecord::WinConfirmed || kind == CommandRecord::CatchUp
+            || kind == CommandRecord::ClaimRefused)
             return sender == hostName;
         return true; // not a record anybody acts on
     }

@@ -44,7 +44,7 @@ Route RouteDelivery(const QString &sender, const QString &data);
 
 // Whether a routed delivery may take effect, given who the link says sent
 // it. Only the host steers the game: chat commands and the records of kinds
-// 1 to 3 count only from the host, and a claim only in its sender's own
+// 1 to 3, 5 and 6 count only from the host, and a claim only in its sender's own
 // name. Whatever fails here is dropped silently, neither shown nor run.
 bool SenderMayAct(const Route &route, const QString &sender, const QString &hostName);
 

@@ -21,6 +21,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,7 +56,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     connect(m_game, &BingoGame::Send, this, &frmMain::SendCommand);
     connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetColour(n, NumberBoard::Called); });
     connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
-    connect(m_game, &BingoGame::GameWon, this, &frmMain::onGameWon);
+    connect(m_game, &BingoGame::RoundOver, this, &frmMain::onRoundOver);
     connect(m_game, &BingoGame::CallingDone, m_tmrHost, &QTimer::stop);
     connect(m_tmrHost, &QTimer::timeout, m_game, &BingoGame::CallNext);
     connect(m_cmdNewGame, &QPushButton::clicked, this, &frmMain::onNewGameClicked);
@@ -95,12 +96,28 @@ void frmMain::buildControls()
     m_cmdBingo->setObjectName(QStringLiteral("cmdBingo"));
     m_cmdBingo->setGeometry(Twips::Rect(3480, 3120, 1455, 315));
     m_cmdBingo->setEnabled(false);
+    // Neither button is pressed by a key typed while it has focus by chance:
+    // they take focus only from Tab, and neither is a default button.
+    for (QPushButton *button : {m_cmdNewGame, m_cmdBingo}) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 
-    label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 735, 255));
+    // "Calls @", the seconds and "Sec." read as one line: the first label
+    // ends where the box begins, and both labels take the board's face, made
+    // smaller where the installed face would not show the whole caption.
+    QLabel *calls = label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 600, 255));
     m_txtSec = new QLineEdit(QStringLiteral("10"), this);
     m_txtSec->setObjectName(QStringLiteral("txtSec"));
     m_txtSec->setGeometry(Twips::Rect(4080, 3480, 255, 285));
-    label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4440, 3480, 615, 255));
+    QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4440, 3480, 615, 255));
+    QFont intervalFont = NumberBoard::Font(8.25);
+    while (intervalFont.pointSizeF() > 6
+           && QFontMetrics(intervalFont).horizontalAdvance(calls->text()) > calls->width())
+        intervalFont.setPointSizeF(intervalFont.pointSizeF() - 0.25);
+    calls->setFont(intervalFont);
+    sec->setFont(intervalFont);
 
     m_lstUsers = new QListWidget(this);
     m_lstUsers->setObjectName(QStringLiteral("lstUsers"));
@@ -115,6 +132,8 @@ void frmMain::buildControls()
     m_txtChatOut->setObjectName(QStringLiteral("txtChatOut"));
     m_txtChatOut->setGeometry(Twips::Rect(4680, 6240, 3735, 285));
     connect(m_txtChatOut, &QLineEdit::returnPressed, this, &frmMain::onChatEntered);
+    // Typing goes to the chat from the moment the window opens.
+    m_txtChatOut->setFocus();
 
     m_tmrHost = new QTimer(this);
     m_tmrHost->setObjectName(QStringLiteral("tmrHost"));
@@ -171,10 +190,10 @@ std::optional<int> frmMain::Startup()
     runStep([&] { m_myName = piece(3); });
     runStep([&] { m_hostName = piece(4); });
     runStep([&] {
+        m_game->SetNames(m_myName, m_hostName);
         if (m_myName == m_hostName) {
             m_cmdNewGame->setEnabled(true);
             m_isHost = true;
-            m_game->SetHost(true);
         }
     });
 
@@ -303,8 +322,11 @@ void frmMain::RunChatCommand(const QString &Data)
 
 void frmMain::onNewGameClicked()
 {
-    if (!m_boxes.Question(QStringLiteral("Confirm"),
-                          QStringLiteral("Starting a new game will end any game in progress, Proceede?")))
+    const bool proceed = m_boxes.Question(QStringLiteral("Confirm"),
+                                          QStringLiteral("Starting a new game will end any game in progress, Proceede?"));
+    // Whatever the answer, the next key typed belongs to the chat.
+    m_txtChatOut->setFocus();
+    if (!proceed)
         return;
     m_tmrHost->stop();
     SendCommand(CommandRecord::StartGame(m_txtSec->text()));
@@ -317,7 +339,12 @@ void frmMain::onNewGameClicked()
 
 void frmMain::onBingoClicked()
 {
-    SendCommand(CommandRecord::MakeClaim(m_myName, QStringList(m_winNums.begin(), m_winNums.end())));
+    QList<QStringList> complete;
+    for (const ctlCard *card : m_cards)
+        complete += card->CompleteLines();
+    const QStringList line = m_game->ClaimLine(complete, QStringList(m_winNums.begin(), m_winNums.end()));
+    SendCommand(CommandRecord::MakeClaim(m_myName, line));
+    m_txtChatOut->setFocus();
 }
 
 void frmMain::onGameStarted(const QString &seconds)
@@ -331,7 +358,7 @@ void frmMain::onGameStarted(const QString &seconds)
     m_txtSec->setText(seconds);
 }
 
-void frmMain::onGameWon()
+void frmMain::onRoundOver()
 {
     m_tmrHost->stop();
     m_cmdBingo->setEnabled(false);
@@ -341,6 +368,12 @@ void frmMain::onGameWon()
 
 void frmMain::onChatEntered()
 {
+    // A command that would not run anywhere is not sent: only its typist hears why.
+    if (const std::optional<QString> refusal = m_game->RefuseChatCommand(m_txtChatOut->text())) {
+        AddText(4, *refusal);
+        m_txtChatOut->clear();
+        return;
+    }
     SendToGame(m_gameKey, Routing::ChatMessage(m_txtChatOut->text()));
     m_txtChatOut->clear();
 }
@@ -354,12 +387,14 @@ void frmMain::onTextReceived(const QString &Sender, const QString &Data)
     case Routing::Action::AddPlayer:
         m_lstUsers->addItem(route.text);
         AddText(route.logType, route.text + QStringLiteral(" has joined the game."));
+        m_game->PlayerJoined(route.text);
         break;
     case Routing::Action::RemovePlayer:
         for (int row = 0; row < m_lstUsers->count(); ++row) {
             if (m_lstUsers->item(row)->text() == route.text) {
                 delete m_lstUsers->takeItem(row);
                 AddText(route.logType, route.text + QStringLiteral(" has left the game."));
+                m_game->PlayerLeft(route.text);
                 break;
             }
         }

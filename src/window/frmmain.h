@@ -100,7 +100,7 @@ private:
     void onNewGameClicked();
     void onBingoClicked();
     void onGameStarted(const QString &seconds);
-    void onGameWon();
+    void onRoundOver();
     template <typename Step> bool runStep(Step step);
 
     MessageBoxes &m_boxes;

@@ -12,14 +12,22 @@ QLabel *makeCell(QWidget &window, int n, const QRect &place)
 {
     auto *cell = new QLabel(QString::number(n), &window);
     cell->setObjectName(QStringLiteral("lblItm%1").arg(n));
-    QFont font(QStringLiteral("Arial Black"));
-    font.setPointSizeF(8.25);
-    cell->setFont(font);
+    cell->setFont(NumberBoard::Font(8.25));
     cell->setAlignment(Qt::AlignCenter);
     cell->setGeometry(place);
     return cell;
 }
 } // namespace
+
+QFont NumberBoard::Font(double points)
+{
+    // Where Arial Black is missing, a bold sans face keeps the board's weight.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial Black"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    font.setWeight(QFont::Bold);
+    font.setPointSizeF(points);
+    return font;
+}
 
 NumberBoard::NumberBoard(QWidget &window)
     : m_window(window)

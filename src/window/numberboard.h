@@ -9,9 +9,15 @@
 class QLabel;
 class QWidget;
 
+class QFont;
+
 class NumberBoard
 {
 public:
+    // The board's face, Arial Black, or the boldest stand-in installed, at
+    // the given size; the window's own labels use it too.
+    static QFont Font(double points);
+
     static inline const QColor Uncalled{255, 255, 255};
     static inline const QColor Called{0, 255, 0};
 

@@ -94,8 +94,7 @@ TEST_P(CommandEvaluation, ShowsAndChangesWhatTheRecordSays)
         const bool green = c.green.count(n) > 0;
         const QColor colour = fixture.Control<QLabel>(QStringLiteral("lblItm%1").arg(n))->palette().color(QPalette::WindowText);
         EXPECT_EQ(colour, green ? QColor(0, 255, 0) : QColor(255, 255, 255)) << "cell " << n;
-        // Only the host's window keeps the called numbers.
-        EXPECT_EQ(caller.Called(n), c.host && green) << "cell " << n;
+        EXPECT_EQ(caller.Called(n), green) << "cell " << n;
     }
     EXPECT_EQ(fixture.Control<QLineEdit>(QStringLiteral("txtSec"))->text(), QString::fromUtf8(c.seconds));
     EXPECT_EQ(fixture.window->ClaimAllowed(), c.inProgress);
@@ -121,11 +120,12 @@ INSTANTIATE_TEST_SUITE_P(Table, CommandEvaluation, ::testing::Values(
     EvalCase{"a call shows the number as sent", false, {{"Hal", "Comm;1|07"}},
              {{"** The Number (07) Has Been Called.", 4}}, {7}},
     EvalCase{"a new game in the host's window", true, {{"Hal", "Comm;1|7"}, {"Hal", "Comm;2|ResetMe|15"}},
-             {{NumberSeven, 4}, {NewGame, 3}}, {}, "15", true},
+             {{NumberSeven, 4}, {NewGame, 3}, {"** A number will be called every 15 seconds.", 4}}, {}, "15", true},
     EvalCase{"a new game in a player's window", false, {{"Hal", "Comm;1|7"}, {"Hal", "Comm;2|ResetMe|ab"}},
              {{NumberSeven, 4}, {NewGame, 3}}, {}, "ab", true},
     EvalCase{"a win in the host's window", true, {{"Hal", "Comm;2|ResetMe|10"}, {"Hal", "Comm;3|Ann|2"}},
-             {{NewGame, 3}, {AnnWins, 4}, {NextRound, 4}}, {}, "10", false, true},
+             {{NewGame, 3}, {"** A number will be called every 10 seconds.", 4}, {AnnWins, 4}, {NextRound, 4}}, {}, "10",
+             false, true},
     EvalCase{"a win in a player's window", false, {{"Hal", "Comm;2|ResetMe|10"}, {"Hal", "Comm;3|Ann|2"}},
              {{NewGame, 3}, {AnnWins, 4}}, {}, "10", false, true},
     EvalCase{"a call after the win", false, {{"Hal", "Comm;3|Ann|2"}, {"Hal", "Comm;1|7"}},
@@ -185,18 +185,18 @@ INSTANTIATE_TEST_SUITE_P(Table, ClaimJudgement, ::testing::Values(
     ClaimCase{"Ann's second win", true, {"Ann"}, {{"Ann", AnnsLine}}, {"Comm;3|Ann|2"}},
     ClaimCase{"ann is another member", true, {"Ann"}, {{"ann", "Comm;4|ann|12@3@77@40@9"}}, {"Comm;3|ann|1"}},
     ClaimCase{"six called numbers", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@9@5"}}, {"Comm;3|Ann|1"}},
-    ClaimCase{"a number not called", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@8"}}, {}},
-    ClaimCase{"four numbers", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40"}}, {}},
-    ClaimCase{"a zero", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@0"}}, {}},
-    ClaimCase{"a number that is not whole", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@9.2"}}, {}},
-    ClaimCase{"one number five times", true, {}, {{"Ann", "Comm;4|Ann|5@5@5@5@5"}}, {}},
-    ClaimCase{"four different numbers", true, {}, {{"Ann", "Comm;4|Ann|12@12@3@77@40"}}, {}},
+    ClaimCase{"a number not called", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@8"}}, {"Comm;6|Ann|uncalled|8"}},
+    ClaimCase{"four numbers", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40"}}, {"Comm;6|Ann|uncalled|"}},
+    ClaimCase{"a zero", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@0"}}, {"Comm;6|Ann|uncalled|0"}},
+    ClaimCase{"a number that is not whole", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@9.2"}}, {"Comm;6|Ann|uncalled|9.2"}},
+    ClaimCase{"one number five times", true, {}, {{"Ann", "Comm;4|Ann|5@5@5@5@5"}}, {"Comm;6|Ann|uncalled|"}},
+    ClaimCase{"four different numbers", true, {}, {{"Ann", "Comm;4|Ann|12@12@3@77@40"}}, {"Comm;6|Ann|uncalled|"}},
     ClaimCase{"five different numbers among six", true, {}, {{"Ann", "Comm;4|Ann|12@3@77@40@9@12"}}, {"Comm;3|Ann|1"}},
     ClaimCase{"a claim in a player's window", false, {}, {{"Ann", AnnsLine}}, {}},
     ClaimCase{"a claim in another player's name", true, {}, {{"Bob", AnnsLine}}, {}},
-    ClaimCase{"a second press of BINGO!", true, {}, {{"Ann", AnnsLine}, {"Ann", AnnsLine}}, {"Comm;3|Ann|1"}},
+    ClaimCase{"a second press of BINGO!", true, {}, {{"Ann", AnnsLine}, {"Ann", AnnsLine}}, {"Comm;3|Ann|1", "Comm;6|Ann|taken|"}},
     ClaimCase{"a rival's line after the accepted one", true, {},
-              {{"Ann", AnnsLine}, {"Bob", "Comm;4|Bob|5@9@40@77@3"}}, {"Comm;3|Ann|1"}}),
+              {{"Ann", AnnsLine}, {"Bob", "Comm;4|Bob|5@9@40@77@3"}}, {"Comm;3|Ann|1", "Comm;6|Bob|taken|"}}),
     caseName);
 
 } // namespace
