@@ -1,5 +1,7 @@
 #include "connections.h"
 
+#include "link/hubcontrol.h"
+
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTimer>
@@ -84,6 +86,7 @@ void Connections::accept(qintptr descriptor)
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    HubControl::WatchForDeadPeer(fd);
     setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
     auto connection = std::make_unique<Connection>();
     connection->id = m_nextId++;

@@ -2,6 +2,7 @@
 
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
+#include "support/playername.h"
 
 #include <QTimer>
 
@@ -15,7 +16,10 @@ struct HubClient : QObject
     Frame::Reader reader;
     QString key;
     QString name;
+    QString nameKey; // PlayerName::SameNameKey of the name
     bool joined = false;
+    bool answersPings = false;
+    qint64 lastAnswerMs = 0; // on the hub's clock
     bool dropping = false;  // no more reading from or writing to it
     bool forgotten = false; // gone from m_clients; deleted soon
 };
@@ -34,6 +38,11 @@ Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     , m_transport(transport)
 {
     m_transport.SetHandler(*this);
+    m_clock.start();
+    auto *pinger = new QTimer(this);
+    pinger->setObjectName(QStringLiteral("pinger"));
+    connect(pinger, &QTimer::timeout, this, &Hub::ping);
+    pinger->start(m_limits.pingIntervalMs);
 }
 
 Hub::~Hub() = default;
@@ -92,6 +101,13 @@ void Hub::handleRecord(HubClient *client, const QString &record)
     switch (parsed->kind.unicode()) {
     case 'I':
         return;
+    case 'P':
+        // Only a joined connection's answer under its own key counts.
+        if (client->joined && parsed->key == client->key) {
+            client->answersPings = true;
+            client->lastAnswerMs = m_clock.elapsed();
+        }
+        return;
     case 'A':
         if (!client->joined)
             join(client, parsed->key, parsed->name);
@@ -106,9 +122,18 @@ void Hub::handleRecord(HubClient *client, const QString &record)
 
 void Hub::join(HubClient *client, const QString &key, const QString &name)
 {
+    // A name that could pass for the hub's own senders or break a record
+    // never joins; nor does one that reads the same as a player's already in.
+    if (const QString refusal = PlayerName::Refusal(name); !refusal.isEmpty()) {
+        refuse(client, QStringLiteral("this name cannot play: %1.").arg(refusal),
+               QStringLiteral("a name refused in game %1: %2").arg(key, refusal));
+        return;
+    }
+    const QString nameKey = PlayerName::SameNameKey(name);
     for (const HubClient *other : m_games.value(key)) {
-        if (other->name == name) {
-            drop(client, QStringLiteral("the name \"%1\" is already taken in game %2").arg(name, key));
+        if (other->nameKey == nameKey) {
+            refuse(client, QStringLiteral("the name \"%1\" is already taken in this game.").arg(name),
+                   QStringLiteral("the name \"%1\" is already taken in game %2").arg(name, key));
             return;
         }
     }
@@ -119,6 +144,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     client->key = key;
     client->name = name;
+    client->nameKey = nameKey;
     client->joined = true;
     game.append(client);
     emit Log(QStringLiteral("join: game %1: %2").arg(key, name));
@@ -165,6 +191,36 @@ void Hub::drop(HubClient *client, const QString &why)
                             : QStringLiteral("drop: connection: %1").arg(why));
     m_transport.Abort(client->id);
     forget(client);
+}
+
+void Hub::refuse(HubClient *client, const QString &text, const QString &why)
+{
+    // The window learns why, then the connection closes once that is written.
+    sendTo(client, Frame::Encode(HubControl::RefusalDelivery(text)));
+    if (client->dropping)
+        return;
+    client->dropping = true;
+    emit Log(QStringLiteral("refuse: %1").arg(why));
+    m_transport.Close(client->id);
+    forget(client);
+}
+
+void Hub::ping()
+{
+    // Pings go out to joined connections only; a window of an earlier
+    // release ignores them and never answers, so only a connection that has
+    // answered before can be found silent.
+    const QByteArray frame = Frame::Encode(HubControl::PingDelivery());
+    const qint64 now = m_clock.elapsed();
+    const QList<HubClient *> clients = m_clients.values();
+    for (HubClient *client : clients) {
+        if (!client->joined || client->dropping)
+            continue;
+        if (client->answersPings && now - client->lastAnswerMs > m_limits.silenceMs)
+            drop(client, QStringLiteral("stopped answering"));
+        else
+            sendTo(client, frame);
+    }
 }
 
 void Hub::forget(HubClient *client)

@@ -3,7 +3,10 @@
 // game's records to its players, under the rules of README.md, "The game link
 // protocol". It reaches its players through a Transport it is given.
 
+#include "link/hubcontrol.h"
 #include "transport.h"
+
+#include <QElapsedTimer>
 
 #include <QHash>
 #include <QObject>
@@ -19,6 +22,10 @@ public:
     {
         qint64 maxQueuedBytes = 8 * 1024 * 1024;
         int joinTimeoutMs = 30000;
+        int pingIntervalMs = HubControl::PingIntervalMs;
+        // A connection that has answered a Ping and then answers none for
+        // this long is closed as dead.
+        int silenceMs = HubControl::SilenceMs;
     };
 
     // A connection is closed when more than maxQueuedBytes wait to be
@@ -47,6 +54,8 @@ private:
     void deliver(const QString &key, const QString &sender, const QString &data);
     void sendTo(HubClient *client, const QByteArray &frame);
     void drop(HubClient *client, const QString &why);
+    void refuse(HubClient *client, const QString &text, const QString &why);
+    void ping();
     void forget(HubClient *client);
     void leave(HubClient *client);
 
@@ -56,4 +65,5 @@ private:
     QHash<QString, QVector<HubClient *>> m_games;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;
+    QElapsedTimer m_clock; // for the last Ping answer of each connection
 };

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,13 +56,24 @@ bool LocalGame::Start(const QStringList &names)
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
         process->setProgram(m_program);
-        // Should the hub itself be killed, each window is asked to close the
-        // normal way (so its tallies are saved) instead of living on alone.
-        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        // Each window runs in a process group of its own, so a Ctrl+C at the
+        // terminal reaches the hub alone, which then closes the windows one
+        // way, through CloseAll. Should the hub itself be killed, each window
+        // is asked to close the normal way (so its tallies are saved)
+        // instead of living on alone.
+        process->setChildProcessModifier([] {
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        });
         process->setArguments({QStringLiteral("kalumo-hub"), port, key, name, names.first()});
         connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
-            emit Log(status == QProcess::NormalExit ? QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code)
-                                                    : QStringLiteral("window of %1 crashed").arg(name));
+            // A window ended by the signal CloseAll sent it was closed, not crashed.
+            if (status == QProcess::NormalExit)
+                emit Log(QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code));
+            else if (m_closing && code == SIGTERM)
+                emit Log(QStringLiteral("window of %1 closed when asked to").arg(name));
+            else
+                emit Log(QStringLiteral("window of %1 crashed").arg(name));
             m_running.removeOne(process);
             process->deleteLater();
             if (m_running.isEmpty())
@@ -81,6 +93,7 @@ bool LocalGame::Start(const QStringList &names)
 
 void LocalGame::CloseAll()
 {
+    m_closing = true;
     for (QProcess *process : std::as_const(m_running))
         process->terminate();
 }

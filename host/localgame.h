@@ -23,7 +23,7 @@ public:
     // Starts one window per name; false, with ErrorString, when none could start.
     bool Start(const QStringList &names);
     QString ErrorString() const { return m_error; }
-    // Asks every window still open to close the normal way.
+    // Asks every window still open to close the normal way (SIGTERM).
     void CloseAll();
 
 signals:
@@ -35,4 +35,5 @@ private:
     QString m_program;
     QString m_error;
     QList<QProcess *> m_running;
+    bool m_closing = false; // CloseAll has asked the windows to close
 };

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class GameLink : public QObject
 {
@@ -14,6 +15,14 @@ public:
 
     // True when the window has joined the game behind this link number.
     virtual bool JoinGame(quint64 windowHandle, qint32 linkNumber) = 0;
+    // Why the last JoinGame failed, as a sentence for the player.
+    virtual QString ErrorString() const = 0;
+    // Once the window has announced itself as `name` in game `key`: runs the
+    // event loop until the game confirms the join by delivering ("[Enter]",
+    // name), for at most timeoutMs. Nothing when joined, else why not, as a
+    // sentence for the player. Deliveries that arrive meanwhile are raised
+    // as usual; LinkLost and Refused are not.
+    virtual std::optional<QString> WaitUntilJoined(const QString &key, const QString &name, int timeoutMs) = 0;
     // Hands one record to the link. The answer says whether it was taken,
     // not whether anybody received it.
     virtual bool SendText(const QString &record) = 0;
@@ -24,4 +33,7 @@ signals:
     void TextReceived(const QString &Sender, const QString &Data);
     // The link broke after a successful join; nothing more will arrive.
     void LinkLost(const QString &reason);
+    // The game refused this window after it had joined, with the game's
+    // sentence why; raised instead of LinkLost, and nothing more arrives.
+    void Refused(const QString &reason);
 };

@@ -27,6 +27,11 @@ QString Message(const QString &key, const QString &messageText)
     return join({QStringLiteral("G"), key, QStringLiteral("C"), messageText});
 }
 
+QString PingAnswer(const QString &key)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("P")});
+}
+
 bool CanJoinWith(const QString &key, const QString &caption, const QString &name)
 {
     return !key.contains(Separator) && !name.contains(Separator) && !caption.contains(Separator)
@@ -47,8 +52,8 @@ std::optional<Parsed> Parse(const QString &record)
 
     Parsed parsed;
     parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
-    if (kind == u"I") {
-        parsed.kind = QLatin1Char('I');
+    if (kind == u"I" || kind == u"P") {
+        parsed.kind = kind.front();
         return parsed;
     }
     if (s3 < 0)

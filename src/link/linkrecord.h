@@ -1,7 +1,7 @@
 #pragma once
-// The records a game window sends the hub: identify, announce (the join)
-// and message (README.md, "The game link protocol"). The window builds them;
-// the hub reads them back with Parse.
+// The records a game window sends the hub: identify, announce (the join),
+// message and the answer to the hub's Ping (README.md, "The game link
+// protocol"). The window builds them; the hub reads them back with Parse.
 
 #include <QString>
 #include <optional>
@@ -13,6 +13,7 @@ inline constexpr QChar Separator = QChar(0x00FF);
 QString Identify(const QString &key, quint64 windowHandle);
 QString Announce(const QString &key, const QString &caption, const QString &name);
 QString Message(const QString &key, const QString &messageText);
+QString PingAnswer(const QString &key);
 
 // Whether the join records can carry this key and name: neither holds the
 // separator, and the "A" record fits in one frame.
@@ -20,7 +21,7 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind;          // 'I', 'A' or 'C'
+    QChar kind;          // 'I', 'A', 'C' or 'P'
     QString key;
     QString name;        // "A" only: the player's name
     QString messageText; // "C" only

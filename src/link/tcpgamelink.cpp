@@ -2,12 +2,43 @@
 
 #include "link/linkrecord.h"
 
+#include <QEventLoop>
 #include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+// Why a connection to the hub could not be made, in the player's words.
+QString connectProblem(const QTcpSocket &socket, int timeoutMs)
+{
+    switch (socket.error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("the connection was refused (is the hub running?)");
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("no such host");
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("no answer within %1 s").arg(QString::number(timeoutMs / 1000.0));
+    default:
+        return socket.errorString();
+    }
+}
+
+} // namespace
 
 TcpGameLink::TcpGameLink(const QString &hubHost, QObject *parent)
+    : TcpGameLink(hubHost, Timing{}, parent)
+{
+}
+
+TcpGameLink::TcpGameLink(const QString &hubHost, const Timing &timing, QObject *parent)
     : GameLink(parent)
     , m_host(hubHost)
+    , m_timing(timing)
+    , m_silence(new QTimer(this))
 {
+    m_silence->setSingleShot(true);
+    m_silence->setInterval(m_timing.silenceMs);
+    connect(m_silence, &QTimer::timeout, this, [this] { fail(QStringLiteral("the game stopped answering")); });
 }
 
 TcpGameLink::~TcpGameLink() = default;
@@ -21,27 +52,59 @@ QString TcpGameLink::HostFromEnvironment()
 bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
 {
     Q_UNUSED(windowHandle) // the hub needs no handle: the "I" record carries it
-    if (m_socket || linkNumber < 1 || linkNumber > 65535)
+    if (m_socket) {
+        m_error = QStringLiteral("this window has joined a game already.");
         return false;
+    }
+    if (linkNumber < 1 || linkNumber > 65535) {
+        m_error = QStringLiteral("%1 is not a port the game hub can listen on.").arg(linkNumber);
+        return false;
+    }
 
     m_socket = new QTcpSocket(this);
     m_socket->connectToHost(m_host, quint16(linkNumber));
     // Start-up waits here before the window is shown; nothing else can run yet.
-    if (!m_socket->waitForConnected(ConnectTimeoutMs)) {
+    if (!m_socket->waitForConnected(m_timing.connectMs)) {
+        m_error = QStringLiteral("the game hub at %1 port %2 could not be reached: %3.")
+                      .arg(m_host).arg(linkNumber).arg(connectProblem(*m_socket, m_timing.connectMs));
         m_socket->abort();
         m_socket->deleteLater();
         m_socket = nullptr;
         return false;
     }
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    HubControl::WatchForDeadPeer(m_socket->socketDescriptor());
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpGameLink::readFrames);
-    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
-        fail(QStringLiteral("the game host closed the connection"));
-    });
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this] {
-        fail(m_socket->errorString());
+    const QString closed = QStringLiteral("the game host closed the connection");
+    connect(m_socket, &QTcpSocket::disconnected, this, [this, closed] { fail(closed); });
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this, closed](QAbstractSocket::SocketError error) {
+        fail(error == QAbstractSocket::RemoteHostClosedError ? closed : m_socket->errorString());
     });
     return true;
+}
+
+std::optional<QString> TcpGameLink::WaitUntilJoined(const QString &key, const QString &name, int timeoutMs)
+{
+    m_key = key;
+    m_name = name;
+    if (!m_socket)
+        return QStringLiteral("this window is not connected to the game hub.");
+    if (!m_lost && !m_joined) {
+        QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        m_waiting = &loop;
+        loop.exec();
+        m_waiting = nullptr;
+    }
+    if (m_joined)
+        return std::nullopt;
+    if (!m_lost) {
+        // A hub that took the connection and never answered: give up on it.
+        m_error = QStringLiteral("the game did not answer within %1 s.").arg(QString::number(timeoutMs / 1000.0));
+        m_lost = true;
+        m_socket->abort();
+    }
+    return m_error;
 }
 
 bool TcpGameLink::SendText(const QString &record)
@@ -58,6 +121,8 @@ void TcpGameLink::readFrames()
 {
     if (m_lost)
         return;
+    if (m_silence->isActive())
+        m_silence->start(); // the hub is still there
     m_reader.Feed(m_socket->readAll());
     // Each delivery may run a long handler; the socket does not signal
     // readyRead again while we are inside this one, so take what is here.
@@ -73,16 +138,48 @@ void TcpGameLink::readFrames()
             fail(QStringLiteral("protocol error: delivery without a sender"));
             return;
         }
-        emit TextReceived(frame->left(cut), frame->mid(cut + 1));
+        const QString sender = frame->left(cut);
+        const QString data = frame->mid(cut + 1);
+        if (sender == HubControl::Sender) {
+            control(data);
+            continue;
+        }
+        emit TextReceived(sender, data);
+        // The join replay ends with the window's own arrival.
+        if (!m_joined && sender == u"[Enter]" && data == m_name && m_waiting) {
+            m_joined = true;
+            m_waiting->quit();
+            m_waiting = nullptr; // what follows in this batch comes after the join
+        }
     }
 }
 
-void TcpGameLink::fail(const QString &reason)
+void TcpGameLink::control(const QString &data)
+{
+    const HubControl::Control control = HubControl::Read(data);
+    if (control.verb == HubControl::Ping) {
+        SendText(LinkRecord::PingAnswer(m_key));
+        m_silence->start();
+    } else if (control.verb == HubControl::Refused) {
+        fail(control.text.isEmpty() ? QStringLiteral("no reason was given.") : control.text, true);
+    }
+    // Verbs of a later hub are not this window's business.
+}
+
+void TcpGameLink::fail(const QString &reason, bool refused)
 {
     if (m_lost)
         return;
     m_lost = true;
+    m_silence->stop();
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         m_socket->abort();
-    emit LinkLost(reason);
+    if (m_waiting) {
+        m_error = refused ? QStringLiteral("the game refused this window: ") + reason : reason + QLatin1Char('.');
+        m_waiting->quit();
+    } else if (refused) {
+        emit Refused(reason);
+    } else {
+        emit LinkLost(reason);
+    }
 }

@@ -27,6 +27,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QTextStream>
 #include <QTimer>
 
 frmMain::frmMain(const WindowContext &context, QWidget *parent)
@@ -63,6 +64,9 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     connect(&m_link, &GameLink::TextReceived, this, &frmMain::onTextReceived);
     connect(&m_link, &GameLink::LinkLost, this, [this](const QString &reason) {
         AddText(2, QStringLiteral("** The link to the game was lost (%1). You may close the window.").arg(reason));
+    });
+    connect(&m_link, &GameLink::Refused, this, [this](const QString &reason) {
+        AddText(2, QStringLiteral("** The game refused this window: ") + reason);
     });
 }
 
@@ -206,22 +210,38 @@ std::optional<int> frmMain::Startup()
     }
 
     bool joined = false;
+    QString failure;
     runStep([&] {
         const QString number = piece(1);
         const auto linkNumber = TextNum::ToInt32(number);
         if (!linkNumber)
             throw RunTimeError::NotANumber(number);
         joined = m_link.JoinGame(quint64(winId()), *linkNumber);
+        if (!joined)
+            failure = m_link.ErrorString();
     });
+    if (joined) {
+        runStep([&] { m_link.SendText(LinkRecord::Identify(m_gameKey, quint64(winId()))); });
+        runStep([&] { m_link.SendText(LinkRecord::Announce(m_gameKey, Caption, m_myName)); });
+        runStep([&] { AddText(1, QStringLiteral("Thank You For Choosing ") + Caption + QLatin1Char('.')); });
+        // A hub that took the connection may still refuse the name, or
+        // never answer: the window is not shown without a game behind it.
+        const std::optional<QString> notJoined = m_link.WaitUntilJoined(m_gameKey, m_myName, JoinAnswerMs);
+        if (m_shutDown)
+            return 1; // closed while waiting (a logout, or kalumo-hub closing its windows)
+        joined = !notJoined;
+        failure = notJoined.value_or(QString());
+    }
     if (!joined) {
-        m_boxes.Information(QStringLiteral("ERROR!"), QStringLiteral("Error, Please Restart The Game!"));
+        QString text = QStringLiteral("Error, Please Restart The Game!");
+        if (!failure.isEmpty()) {
+            text += QStringLiteral("\n\n") + failure.left(1).toUpper() + failure.mid(1);
+            QTextStream(stderr) << "kalumo-bingo: cannot join the game: " << failure << Qt::endl;
+        }
+        m_boxes.Information(QStringLiteral("ERROR!"), text);
         Shutdown();
         return 1;
     }
-
-    runStep([&] { m_link.SendText(LinkRecord::Identify(m_gameKey, quint64(winId()))); });
-    runStep([&] { m_link.SendText(LinkRecord::Announce(m_gameKey, Caption, m_myName)); });
-    runStep([&] { AddText(1, QStringLiteral("Thank You For Choosing ") + Caption + QLatin1Char('.')); });
     return std::nullopt;
 }
 

@@ -43,6 +43,8 @@ class frmMain : public QWidget, public CardOwner
     Q_OBJECT
 public:
     static inline const QString Caption = QStringLiteral("Kalumo Bingo");
+    // How long start-up waits for the game to confirm the join.
+    static constexpr int JoinAnswerMs = 10000;
 
     explicit frmMain(const WindowContext &context, QWidget *parent = nullptr);
     ~frmMain() override;

@@ -60,7 +60,7 @@ TEST(BingoGame, CarriesOutEachRecordAndSaysWhatTheWindowMustShow)
         {"a new game in a player's game", false, {"2|ResetMe|ab"}, {"started ab", NewGame}, {}, true},
         {"a win in the host's game", true, {"2|ResetMe|10", "3|Ann|2"}, {"started 10", NewGame, "4:** A number will be called every 10 seconds.", AnnWins, NextRound, "won"}, {}, false},
         {"a win, then a call, in a player's game", false, {"2|ResetMe|10", "3|Ann|2", "1|7"},
-         {"started 10", NewGame, AnnWins, "won", Seven, "called 7"}, {}, false},
+         {"started 10", NewGame, AnnWins, "won", Seven, "called 7"}, {7}, false},
         {"records the program never sends", true,
          {"5|7", "1|0", "1|101", "1|x", "1|7.5", "1", "2|ResetMe", "3|Ann", "x|7", "1.5|7", "4|Hal", ""}, {}, {}, false},
     };

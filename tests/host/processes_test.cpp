@@ -10,6 +10,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -119,13 +122,18 @@ TEST_F(HubProcess, PlayStartsTheRegisteredProgramElseTheOneBesideItAndOneHostFor
     }
 }
 
-TEST_F(HubProcess, PlayAsksEveryWindowToCloseWhenItIsStoppedAndThenEnds)
+TEST_F(HubProcess, PlayStoppedByCtrlCAsksEveryWindowToCloseReportsNoneCrashedAndEnds)
 {
     QProcess hub;
+    hub.setChildProcessModifier([] { ::setpgid(0, 0); }); // the terminal's foreground group
     start(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"Ann"_s, u"Bob"_s}, {u"STANDIN_WAITS=1"_s});
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"record"_s)).count(u'\n') == 2; }, 10000));
-    EXPECT_TRUE(ProcessTools::Terminate(hub));
+    ::kill(-pid_t(hub.processId()), SIGINT); // what Ctrl+C does
+    ASSERT_TRUE(hub.waitForFinished(10000));
     EXPECT_EQ(hub.exitCode(), 0);
+    const QString output = QString::fromUtf8(hub.readAll());
+    EXPECT_EQ(output.count(u"closed when asked to"_s), 2) << output.toStdString();
+    EXPECT_FALSE(output.contains(u"crashed"_s)) << output.toStdString();
 }
 
 TEST_F(HubProcess, GamesCreatesTheGamesKeyAndListsTheRegisteredGames)

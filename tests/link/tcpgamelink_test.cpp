@@ -63,6 +63,8 @@ TEST(TcpGameLink, DoesNotJoinWhereNobodyListens)
     probe.close();
     TcpGameLink link(QStringLiteral("127.0.0.1"));
     EXPECT_FALSE(link.JoinGame(1, port));
+    EXPECT_EQ(link.ErrorString(), QStringLiteral("the game hub at 127.0.0.1 port %1 could not be reached: "
+                                                 "the connection was refused (is the hub running?).").arg(port));
     EXPECT_FALSE(link.JoinGame(1, 0));
     EXPECT_FALSE(link.SendText(QStringLiteral("x")));
 }

@@ -13,6 +13,8 @@ public:
         joinCalls.append({windowHandle, linkNumber});
         return joinAnswer;
     }
+    QString ErrorString() const override { return joinError; }
+    std::optional<QString> WaitUntilJoined(const QString &, const QString &, int) override { return joinRefusal; }
     bool SendText(const QString &record) override
     {
         sent.append(record);
@@ -23,6 +25,8 @@ public:
     void Lose(const QString &reason) { emit LinkLost(reason); }
 
     bool joinAnswer = true;
+    QString joinError;                   // why a refused JoinGame failed
+    std::optional<QString> joinRefusal;  // why the join was not confirmed
     QList<QPair<quint64, qint32>> joinCalls;
     QStringList sent;
 };
