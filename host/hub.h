@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QVector>
 
+#include <functional>
+
 struct HubClient;
 
 class Hub : public QObject, private Transport::Handler
@@ -19,11 +21,21 @@ public:
     {
         qint64 maxQueuedBytes = 8 * 1024 * 1024;
         int joinTimeoutMs = 30000;
+        qint64 maxQueuedTotal = 256 * 1024 * 1024;
+        double recordsPerSecond = 20, recordBurst = 100;
+        double bytesPerSecond = 64 * 1024, byteBurst = 512 * 1024;
+        int maxPerAddress = 200;
+        // Milliseconds on a clock that never goes back; empty for the system's.
+        std::function<qint64()> clockMs = nullptr;
     };
 
     // A connection is closed when more than maxQueuedBytes wait to be
-    // written to it, and when it has not joined within joinTimeoutMs.
-    // The hub becomes the transport's handler.
+    // written to it, and when it has not joined within joinTimeoutMs. One
+    // that sends more records or bytes than its rates and bursts allow, or
+    // that comes from an address with maxPerAddress connections open, is
+    // refused with a reason. When more than maxQueuedTotal bytes wait for
+    // all connections together, those with the most waiting are closed
+    // until the rest fits. The hub becomes the transport's handler.
     explicit Hub(Transport &transport);
     Hub(Transport &transport, const Limits &limits, QObject *parent = nullptr);
     ~Hub() override;
@@ -47,6 +59,9 @@ private:
     void deliver(const QString &key, const QString &sender, const QString &data);
     void sendTo(HubClient *client, const QByteArray &frame);
     void drop(HubClient *client, const QString &why);
+    void refuse(HubClient *client, const QString &text, const QString &why);
+    void trimQueues();
+    QString describe(const HubClient *client) const;
     void forget(HubClient *client);
     void leave(HubClient *client);
 
@@ -54,6 +69,8 @@ private:
     Transport &m_transport;
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
+    QHash<QHostAddress, int> m_perAddress; // open connections from each address
+    std::function<qint64()> m_clockMs;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;
 };

@@ -31,8 +31,8 @@ protected:
     // A stopped reader holds its two joins and three of these before it is cut off.
     const QString big = u"Chat;"_s + QString(1000, u'x');
     FakeTransport net;
-    Hub hub{net, {Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
-                      + 3 * Frame::Encode(u"Talkerÿ"_s + big).size(), 0}};
+    Hub hub{net, {.maxQueuedBytes = Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
+                          + 3 * Frame::Encode(u"Talkerÿ"_s + big).size(), .joinTimeoutMs = 0}};
 };
 
 TEST_F(HubTest, ReplaysEarlierPlayersToANewcomerAndDeliversToTheWholeGameInOrder)
@@ -63,7 +63,7 @@ TEST_F(HubTest, KeepsGamesApartRefusesATakenNameAndDropsMessagesBeforeTheJoinOrU
     const quint64 impostor = join(u"K1"_s, u"Ann"_s);
     say(ann, u"K1"_s, u"Chat;hi"_s);
     EXPECT_FALSE(net.peers[impostor].open);
-    EXPECT_TRUE(net.Take(impostor).isEmpty());
+    EXPECT_EQ(net.Take(impostor), QStringList{u"[Hub]ÿRefusedÿthe name \"Ann\" is already taken in this game."_s});
     EXPECT_EQ(net.Take(other), QStringList{u"[Enter]ÿAnn"_s});
     EXPECT_EQ(net.Take(early), QStringList({u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"AnnÿChat;hi"_s}));
     EXPECT_EQ(hub.Players(u"K1"_s), QStringList({u"Ann"_s, u"Bob"_s}));
