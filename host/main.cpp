@@ -103,7 +103,7 @@ int serve(const QStringList &arguments)
     const auto maxQueuedTotal = number(parser, QStringLiteral("max-queued-total"), frame);
     const auto maxPerAddress = number(parser, QStringLiteral("max-per-address"), 1);
     const auto records = number(parser, QStringLiteral("records-per-second"), 1);
-    const auto bytes = number(parser, QStringLiteral("bytes-per-second"), frame);
+    const auto bytes = number(parser, QStringLiteral("bytes-per-second"), frame / 8 + 1);
     if (!maxQueued || !maxQueuedTotal || !maxPerAddress || !records || !bytes)
         return 2;
     Hub::Limits limits;
