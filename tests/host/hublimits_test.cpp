@@ -44,17 +44,14 @@ TEST(HubLimits, RefusesNamesTheGameCannotCarryWithAReasonAndLogsPeerTextAsOneCle
     game.join(u"Cy"_s, u"K\n\x1b[2Jkey"_s + QString(500, u'k')); // joins, but its key is peer text too
     for (const QString &name : {u"[Exit]"_s, u"Zed@30000"_s, u"Ann\n\x1b[31mBob"_s, u"ann"_s, u"ＡＮＮ"_s, u"\u202Enna"_s, u" Ann"_s}) {
         const quint64 id = game.join(name);
-        const QStringList frames = game.net.Take(id);
         EXPECT_FALSE(game.open(id)) << name.toStdString();
-        ASSERT_EQ(frames.size(), 1) << name.toStdString();
-        EXPECT_TRUE(frames[0].startsWith(Refused)) << frames[0].toStdString();
+        EXPECT_EQ(game.net.Take(id).join(u'|').left(Refused.size()), Refused) << name.toStdString();
     }
     EXPECT_EQ(game.hub.Players(u"K"_s), QStringList{u"Ann"_s});
     ASSERT_EQ(log.size(), 9);
     for (const QList<QVariant> &line : log) {
         const QString text = line[0].toString();
-        EXPECT_LT(text.size(), 200) << text.toStdString();
-        EXPECT_TRUE(std::none_of(text.begin(), text.end(), [](QChar c) {
+        EXPECT_TRUE(text.size() < 200 && std::none_of(text.begin(), text.end(), [](QChar c) {
             return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
         })) << text.toStdString();
     }
@@ -75,9 +72,7 @@ TEST(HubLimits, ClosesAConnectionThatSendsAboveItsRecordOrByteRateAndKeepsOneWit
     };
     for (const auto &row : table) {
         qint64 nowMs = 0;
-        Hub::Limits limits;
-        limits.clockMs = [&nowMs] { return nowMs; };
-        Game game(limits);
+        Game game({.clockMs = [&nowMs] { return nowMs; }});
         const quint64 ann = game.join(u"Ann"_s);
         const QString text = u"Chat;"_s + QString(row.bytes, u'x');
         for (int i = 0; i < row.records && game.open(ann); ++i) {
@@ -97,8 +92,7 @@ TEST(HubLimits, CutsOffAFlooderBeforeAnyoneElseIsCutForReadingTooSlowly)
     for (int i = 0; i < 20000 && game.open(flooder); ++i) // 2.6 MB when nobody stops it
         game.net.Feed(flooder, line);
     EXPECT_FALSE(game.open(flooder));
-    EXPECT_TRUE(game.open(host));
-    EXPECT_TRUE(game.open(sleeper));
+    EXPECT_TRUE(game.open(host) && game.open(sleeper));
     EXPECT_EQ(game.net.Take(host).last(), u"[Exit]ÿFlood"_s);
 }
 
@@ -106,7 +100,6 @@ TEST(HubLimits, CutsTheConnectionsWithTheMostWaitingFirstWhenAllQueuesTogetherPa
 {
     Game game({.maxQueuedBytes = 1 << 20, .maxQueuedTotal = 8000});
     const quint64 talker = game.join(u"Talker"_s), behind = game.join(u"Behind"_s), sleeper = game.join(u"Sleeper"_s);
-    QSignalSpy log(&game.hub, &Hub::Log);
     for (int i = 0; i < 30; ++i) {
         game.say(talker, u"Chat;"_s + QString(1000, u'x'));
         game.net.Take(talker);
@@ -114,16 +107,13 @@ TEST(HubLimits, CutsTheConnectionsWithTheMostWaitingFirstWhenAllQueuesTogetherPa
             game.net.Take(behind); // never more than two records behind
     }
     EXPECT_FALSE(game.open(sleeper));
-    EXPECT_TRUE(game.open(behind));
-    EXPECT_TRUE(game.open(talker));
+    EXPECT_TRUE(game.open(behind) && game.open(talker));
     EXPECT_EQ(game.hub.Players(u"K"_s), QStringList({u"Talker"_s, u"Behind"_s}));
-    EXPECT_EQ(log.size(), 2); // Sleeper's drop and leave
 }
 
 // A loopback client of a real hub.
-int connectTo(quint16 port)
+int connectTo(quint16 port, int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in address = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     ::fcntl(fd, F_SETFL, O_NONBLOCK);
@@ -149,24 +139,16 @@ TEST(HubLimits, RefusesConnectionsFromOneAddressBeyondItsCapUntilOneCloses)
     Connections connections;
     Hub hub(connections, {.maxPerAddress = 2});
     ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0));
-    const int first = connectTo(connections.Port()), second = connectTo(connections.Port());
-    const int third = connectTo(connections.Port());
-    const QByteArray refused = untilClosed(third);
-    EXPECT_TRUE(refused.contains("Refused")) << refused.constData();
+    const quint16 port = connections.Port();
+    const int first = connectTo(port), second = connectTo(port), third = connectTo(port);
+    EXPECT_TRUE(untilClosed(third).contains("Refused"));
     ::close(first);
     ASSERT_TRUE(WaitFor([&] { return hub.ConnectionCount() == 1; }, 2000));
-    const int fourth = connectTo(connections.Port());
+    const int fourth = connectTo(port);
     EXPECT_TRUE(WaitFor([&] { return hub.ConnectionCount() == 2; }, 2000));
     EXPECT_TRUE(untilClosed(fourth, 200).isEmpty());
     for (int fd : {second, third, fourth})
         ::close(fd);
-}
-
-qint64 threadCpuMs()
-{
-    timespec now = {};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 TEST(HubLimits, PausesAcceptingWhenNoDescriptorIsLeftSaysSoOnceAndAcceptsOnceOneIsFree)
@@ -186,13 +168,12 @@ TEST(HubLimits, PausesAcceptingWhenNoDescriptorIsLeftSaysSoOnceAndAcceptsOnceOne
     rlimit lowered = {rlim_t(lowestFree), saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
 
-    const sockaddr_in address = {AF_INET, htons(connections.Port()), {htonl(INADDR_LOOPBACK)}, {}};
-    ::connect(clients[0], reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    connectTo(connections.Port(), clients[0]);
     EXPECT_TRUE(WaitFor([&] { return log.size() == 1; }, 2000));
-    const qint64 cpuBefore = threadCpuMs();
+    const std::clock_t cpuBefore = std::clock();
     WaitFor([] { return false; }, 300);
-    EXPECT_LT(threadCpuMs() - cpuBefore, 100) << "the hub spins on failed accepts";
-    ::connect(clients[1], reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    EXPECT_LT((std::clock() - cpuBefore) * 1000 / CLOCKS_PER_SEC, 100) << "the hub spins on failed accepts";
+    connectTo(connections.Port(), clients[1]);
     pause->start(0); // the pause ends while descriptors are still short
     WaitFor([] { return false; }, 50);
 
