@@ -4,14 +4,19 @@
 // drops its connection without a word and joins again every few seconds; in
 // every fourth game player 8 stops reading; in every fourth game (another
 // one) player 9 sends garbage, oversized frames or records of no known form,
-// and joins again each time the hub closes it. Everyone else behaves.
+// and joins again each time the hub closes it. For the second half of the
+// run, player 6 of game 0 floods: it sends chat records as fast as its
+// socket takes them and joins again each time the hub closes it. Everyone
+// else behaves.
 //
 // Checks, on exit status 1 when one fails: every well-behaved player got
 // every record of its game exactly once and in order, from its host; no
 // record reached another game; within each of its sessions a rejoining
 // player's records run without a gap; every reader that stopped was cut off
-// by the hub; every garbage sender was closed each time. Stops by itself:
-// any phase that overruns its deadline fails the run.
+// by the hub; every garbage sender was closed each time; the flooder was cut
+// off, and the p99 latency of the well-behaved players, in the flooder's game
+// and in the others, stayed within twice (or 1 ms of) that of the first half.
+// Stops by itself: any phase that overruns its deadline fails the run.
 
 #include "hubwire.h"
 #include "latency.h"
@@ -27,7 +32,8 @@
 
 namespace {
 
-enum class Role { Host, Reader, Rejoiner, Stopper, Garbage };
+enum class Role { Host, Reader, Rejoiner, Stopper, Garbage, Flooder };
+constexpr int FloodGame = 0;
 
 struct Options
 {
@@ -50,7 +56,7 @@ public:
     int64_t nextEvent = 0;  // the next misbehaviour or rejoin, in NowNs
     uint64_t expected = 0;  // the next sequence number due in this session
     bool inSession = false; // a record arrived since the last (re)join
-    uint64_t received = 0, faults = 0, sessions = 0, garbageSent = 0, closedByHub = 0;
+    uint64_t received = 0, faults = 0, sessions = 0, garbageSent = 0, closedByHub = 0, floodSent = 0;
 
 protected:
     size_t OnData(const char *data, size_t size) override;
@@ -69,6 +75,11 @@ struct Load
     std::vector<uint64_t> sent;      // per game
     std::vector<int64_t> nextSend;   // per game
     LatencyHistogram latency;
+    // Well-behaved players' latencies by half of the run (without the
+    // flooder, with it) and by game (the others, the flooder's).
+    LatencyHistogram halves[2][2];
+    std::string flooder;
+    int64_t floodFrom = 0;
     std::mt19937 random{7};
     int64_t start = 0, end = 0;
 
@@ -101,6 +112,8 @@ void Player::Join()
 size_t Player::OnData(const char *data, size_t size)
 {
     const size_t used = HubWire::Parse(data, size, [&](std::string_view sender, std::string_view text) {
+        if (sender == m_load.flooder || sender == "[Hub]") // a flood record, or the hub refusing this one
+            return;
         if (sender == "[Enter]" || sender == "[Exit]") {
             if (sender == "[Enter]" && text == name && !joined) {
                 joined = true;
@@ -131,7 +144,7 @@ void Player::record(std::string_view sender, std::string_view text)
     r = std::from_chars(r.ptr + 1, e, seq);
     r = std::from_chars(r.ptr + 1, e, sentAt);
     const bool fromOwnHost = sender == m_load.HostOf(game).name && g == game && text.substr(0, 2) == "L ";
-    const bool inOrder = inSession ? seq == expected : (role == Role::Rejoiner || role == Role::Garbage || seq == 0);
+    const bool inOrder = inSession ? seq == expected : (role == Role::Rejoiner || role == Role::Garbage || role == Role::Flooder || seq == 0);
     if (!fromOwnHost || !inOrder || r.ec != std::errc()) {
         if (faults++ < 3)
             fprintf(stderr, "load: %s got %.*s from %.*s, expected game %d seq %llu\n", name.c_str(), int(std::min<size_t>(text.size(), 40)),
@@ -140,8 +153,10 @@ void Player::record(std::string_view sender, std::string_view text)
     inSession = true;
     expected = seq + 1;
     ++received;
-    if (role == Role::Host || role == Role::Reader)
+    if (role == Role::Host || role == Role::Reader) {
         m_load.latency.Add(now - sentAt);
+        m_load.halves[sentAt >= m_load.floodFrom][game == FloodGame].Add(now - sentAt);
+    }
 }
 
 void Player::OnClosed(int)
@@ -151,7 +166,7 @@ void Player::OnClosed(int)
     joined = false;
     if (role == Role::Stopper) {
         cutOff = true;
-    } else if (role == Role::Garbage || role == Role::Rejoiner) {
+    } else if (role == Role::Garbage || role == Role::Rejoiner || role == Role::Flooder) {
         nextEvent = m_load.After(0.1, 0.3); // join again soon
     } else {
         ++faults;
@@ -175,7 +190,7 @@ void misbehave(Load &load, Player &p, int64_t now)
         return;
     if (!p.IsOpen()) { // closed earlier: join again
         p.Join();
-        p.nextEvent = load.After(2, 6);
+        p.nextEvent = p.role == Role::Flooder ? now : load.After(2, 6);
         return;
     }
     switch (p.role) {
@@ -187,6 +202,15 @@ void misbehave(Load &load, Player &p, int64_t now)
     case Role::Stopper:
         p.StopReading();
         p.nextEvent = 0;
+        break;
+    case Role::Flooder:
+        // As fast as the socket takes them, a slice per turn of the loop
+        // (the hub reads on after closing it, so the socket may never fill);
+        // nextEvent stays due.
+        for (int i = 0; i < 256 && p.joined && p.IsOpen() && p.Unsent() == 0; ++i) {
+            p.Send(HubWire::Message(Bench::Cat("G", std::to_string(FloodGame)),
+                                    Bench::Cat("Chat;flood ", std::to_string(p.floodSent++), std::string(100, '.'))));
+        }
         break;
     case Role::Garbage:
         if (p.joined) {
@@ -240,7 +264,9 @@ int main(int argc, char **argv)
             if (i == 7) role = Role::Rejoiner;
             if (i == 8 && g % 4 == 0) role = Role::Stopper;
             if (i == 9 && g % 4 == 1) role = Role::Garbage;
+            if (i == 6 && g == FloodGame) role = Role::Flooder;
             load.players.push_back(std::make_unique<Player>(load, g, i, role));
+            if (role == Role::Flooder) load.flooder = load.players.back()->name;
         }
     }
     for (auto &p : load.players) {
@@ -260,6 +286,7 @@ int main(int argc, char **argv)
 
     load.start = Bench::NowNs();
     load.end = load.start + int64_t(o.seconds * 1e9);
+    load.floodFrom = load.start + int64_t(o.seconds * 0.5e9);
     const int64_t interval = int64_t(o.intervalMs) * 1000000;
     load.sent.assign(size_t(o.games), 0);
     load.nextSend.resize(size_t(o.games));
@@ -268,6 +295,7 @@ int main(int argc, char **argv)
     for (auto &p : load.players) {
         if (p->role == Role::Rejoiner || p->role == Role::Garbage) p->nextEvent = load.After(2, 6);
         if (p->role == Role::Stopper) p->nextEvent = load.After(o.seconds * 0.1, o.seconds * 0.25);
+        if (p->role == Role::Flooder) p->nextEvent = load.floodFrom;
     }
     std::string text;
     for (int64_t now = Bench::NowNs(); now < load.end; now = Bench::NowNs()) {
@@ -303,7 +331,7 @@ int main(int argc, char **argv)
     runUntil(load, std::min(hardDeadline, Bench::NowNs() + 10'000'000'000), stoppersGone);
 
     uint64_t sent = 0, delivered = 0, faults = 0, wellBehaved = 0, incomplete = 0, stoppers = 0, cut = 0;
-    uint64_t garbageSent = 0, garbageClosed = 0, rejoins = 0;
+    uint64_t garbageSent = 0, garbageClosed = 0, rejoins = 0, floodSent = 0, floodCut = 0;
     for (uint64_t s : load.sent) sent += s;
     for (auto &p : load.players) {
         delivered += p->received;
@@ -315,6 +343,7 @@ int main(int argc, char **argv)
         if (p->role == Role::Stopper) { ++stoppers; cut += p->cutOff; }
         if (p->role == Role::Garbage) { garbageSent += p->garbageSent; garbageClosed += p->closedByHub; }
         if (p->role == Role::Rejoiner) rejoins += p->sessions - 1;
+        if (p->role == Role::Flooder) { floodSent += p->floodSent; floodCut += p->closedByHub; }
     }
     const bool garbageOk = garbageClosed >= garbageSent && garbageSent > 0;
     printf("load: %llu records sent, %llu deliveries; latency to well-behaved players p50 %lld us, p99 %lld us, max %lld us\n",
@@ -328,7 +357,20 @@ int main(int argc, char **argv)
            static_cast<unsigned long long>(rejoins), static_cast<unsigned long long>(stoppers),
            static_cast<unsigned long long>(cut), static_cast<unsigned long long>(garbageSent),
            static_cast<unsigned long long>(garbageClosed));
-    const bool pass = drained && incomplete == 0 && faults == 0 && cut == stoppers && garbageOk;
+    // The flooder's cost to the others: p99 of the half with it against the half without.
+    bool floodOk = load.flooder.empty() || floodCut > 0;
+    for (int inFloodGame : {1, 0}) {
+        const int64_t before = load.halves[0][inFloodGame].Percentile(0.99), during = load.halves[1][inFloodGame].Percentile(0.99);
+        const bool kept = during <= std::max<int64_t>(2 * before, 1000);
+        floodOk = floodOk && (load.flooder.empty() || kept);
+        printf("load: p99 latency in %s without the flooder %lld us, with it %lld us%s\n",
+               inFloodGame ? "the flooder's game" : "the other games", static_cast<long long>(before),
+               static_cast<long long>(during), kept ? "" : " (more than twice)");
+    }
+    if (!load.flooder.empty())
+        printf("load: the flooder sent %llu records and was cut off %llu times\n",
+               static_cast<unsigned long long>(floodSent), static_cast<unsigned long long>(floodCut));
+    const bool pass = drained && incomplete == 0 && faults == 0 && cut == stoppers && garbageOk && floodOk;
     printf("load: %s\n", pass ? "PASS" : "FAIL");
     return pass ? 0 : 1;
 }

@@ -1,14 +1,13 @@
 #include "connections.h"
 
 #include "link/hubcontrol.h"
+#include "listener.h"
 
 #include <QSocketNotifier>
-#include <QTcpServer>
 #include <QTimer>
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -17,16 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Accepted sockets go to the hub's own set, never to a QTcpSocket.
-class Listener : public QTcpServer
-{
-public:
-    std::function<void(qintptr)> accepted;
-
-protected:
-    void incomingConnection(qintptr descriptor) override { accepted(descriptor); }
-};
 
 // The kernel's send buffer per connection. Left to itself Linux lets it grow
 // to megabytes for a peer that does not read, all held before the hub sees
@@ -48,6 +37,7 @@ struct Connections::Connection
     int fd = -1;
     QByteArray out;
     qsizetype outAt = 0;
+    QHostAddress peer;
     bool dirty = false;
     bool watchingWrites = false;
     bool closing = false; // Close was called: nothing more is read or sent
@@ -59,10 +49,8 @@ Connections::Connections(QObject *parent)
 {
     if (m_epoll < 0)
         qFatal("cannot create the hub's epoll set: %s", strerror(errno));
-    auto *listener = new Listener;
-    listener->setParent(this);
-    listener->accepted = [this](qintptr descriptor) { accept(descriptor); };
-    m_server = listener;
+    m_listener = new Listener([this](int fd, const QHostAddress &peer) { accept(fd, peer); }, this);
+    connect(m_listener, &Listener::Log, this, &Connections::Log);
     m_notifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &Connections::pass);
 }
@@ -75,15 +63,12 @@ Connections::~Connections()
     ::close(m_epoll);
 }
 
-bool Connections::Listen(const QHostAddress &address, quint16 port) { return m_server->listen(address, port); }
-quint16 Connections::Port() const { return m_server->serverPort(); }
-QString Connections::ErrorString() const { return m_server->errorString(); }
+bool Connections::Listen(const QHostAddress &address, quint16 port) { return m_listener->Listen(address, port); }
+quint16 Connections::Port() const { return m_listener->Port(); }
+QString Connections::ErrorString() const { return m_listener->ErrorString(); }
 
-void Connections::accept(qintptr descriptor)
+void Connections::accept(int fd, const QHostAddress &peer)
 {
-    const int fd = int(descriptor);
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    fcntl(fd, F_SETFD, FD_CLOEXEC);
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     HubControl::WatchForDeadPeer(fd);
@@ -91,6 +76,7 @@ void Connections::accept(qintptr descriptor)
     auto connection = std::make_unique<Connection>();
     connection->id = m_nextId++;
     connection->fd = fd;
+    connection->peer = peer;
     epoll_event event = {};
     event.events = EPOLLIN | EPOLLRDHUP;
     event.data.u64 = connection->id;
@@ -162,6 +148,7 @@ qint64 Connections::Send(quint64 id, const QByteArray &bytes)
         return 0;
     Connection &connection = *found->second;
     connection.out.append(bytes);
+    m_queuedTotal += bytes.size();
     if (!connection.dirty) {
         connection.dirty = true;
         m_dirty.push_back(id);
@@ -174,6 +161,18 @@ qint64 Connections::Send(quint64 id, const QByteArray &bytes)
         }, Qt::QueuedConnection);
     }
     return connection.out.size() - connection.outAt;
+}
+
+qint64 Connections::Queued(quint64 id) const
+{
+    const auto found = m_connections.find(id);
+    return found == m_connections.end() ? 0 : found->second->out.size() - found->second->outAt;
+}
+
+QHostAddress Connections::PeerAddress(quint64 id) const
+{
+    const auto found = m_connections.find(id);
+    return found == m_connections.end() ? QHostAddress() : found->second->peer;
 }
 
 void Connections::flush()
@@ -218,6 +217,7 @@ void Connections::write(Connection &connection)
             return;
         }
         connection.outAt += written;
+        m_queuedTotal -= written;
     }
     connection.out.clear();
     connection.outAt = 0;
@@ -270,6 +270,7 @@ void Connections::close(quint64 id, bool reset)
     if (found == m_connections.end())
         return;
     const int fd = found->second->fd;
+    m_queuedTotal -= found->second->out.size() - found->second->outAt;
     if (reset) {
         // A reset frees the kernel's buffers at once; a reader cut off for
         // being slow would otherwise keep them filled until it caught up.

@@ -15,8 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+class Listener;
 class QSocketNotifier;
-class QTcpServer;
 
 class Connections : public QObject, public Transport
 {
@@ -33,12 +33,19 @@ public:
     // turn of the event loop when no pass is running; what waits is what the
     // kernel has not taken yet.
     qint64 Send(quint64 id, const QByteArray &bytes) override;
+    qint64 Queued(quint64 id) const override;
+    qint64 QueuedTotal() const override { return m_queuedTotal; }
+    QHostAddress PeerAddress(quint64 id) const override;
     void Abort(quint64 id) override;
     void Close(quint64 id) override;
 
+signals:
+    // One line for the hub's log.
+    void Log(const QString &line);
+
 private:
     struct Connection;
-    void accept(qintptr descriptor);
+    void accept(int fd, const QHostAddress &peer);
     void pass();
     void read(Connection &connection);
     void flush();
@@ -47,12 +54,13 @@ private:
     void finish(Connection &connection);
     void close(quint64 id, bool reset);
 
-    QTcpServer *m_server = nullptr;
+    Listener *m_listener = nullptr;
     int m_epoll = -1;
     QSocketNotifier *m_notifier = nullptr;
     quint64 m_nextId = 1;
     std::unordered_map<quint64, std::unique_ptr<Connection>> m_connections;
     std::vector<quint64> m_dirty; // connections with bytes queued in this pass
+    qint64 m_queuedTotal = 0;
     bool m_inPass = false;
     bool m_flushPosted = false;
 };

@@ -3,8 +3,13 @@
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
 #include "support/playername.h"
+#include "logtext.h"
+#include "tokenbucket.h"
 
 #include <QTimer>
+
+#include <algorithm>
+#include <chrono>
 
 // One connection. It is deleted with deleteLater only, so a handler that is
 // still working with it when its connection goes away never touches freed
@@ -16,7 +21,10 @@ struct HubClient : QObject
     Frame::Reader reader;
     QString key;
     QString name;
-    QString nameKey; // PlayerName::SameNameKey of the name
+    QString nameKey; // the name as compared with the others of its game
+    QHostAddress address;
+    TokenBucket records;
+    TokenBucket bytes;
     bool joined = false;
     bool answersPings = false;
     qint64 lastAnswerMs = 0; // on the hub's clock
@@ -36,9 +44,15 @@ Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     : QObject(parent)
     , m_limits(limits)
     , m_transport(transport)
+    , m_clockMs(limits.clockMs)
 {
+    if (!m_clockMs) {
+        m_clockMs = [] {
+            using namespace std::chrono;
+            return qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        };
+    }
     m_transport.SetHandler(*this);
-    m_clock.start();
     auto *pinger = new QTimer(this);
     pinger->setObjectName(QStringLiteral("pinger"));
     connect(pinger, &QTimer::timeout, this, &Hub::ping);
@@ -59,7 +73,16 @@ void Hub::Opened(quint64 id)
 {
     auto *client = new HubClient(this);
     client->id = id;
+    const qint64 now = m_clockMs();
+    client->records = TokenBucket(m_limits.recordsPerSecond, m_limits.recordBurst, now);
+    client->bytes = TokenBucket(m_limits.bytesPerSecond, m_limits.byteBurst, now);
+    client->address = m_transport.PeerAddress(id);
     m_clients.insert(id, client);
+    if (++m_perAddress[client->address] > m_limits.maxPerAddress) {
+        refuse(client, QStringLiteral("too many connections come from this address."),
+               QStringLiteral("more than %1 connections from %2").arg(m_limits.maxPerAddress).arg(client->address.toString()));
+        return;
+    }
     // A connection that never joins must not hold its place for ever.
     QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, id] {
         HubClient *client = m_clients.value(id);
@@ -79,12 +102,24 @@ void Hub::Received(quint64 id, const char *data, qsizetype size)
     HubClient *client = m_clients.value(id);
     if (!client || client->dropping)
         return;
+    // Above its rates a connection is closed rather than slowed: the others
+    // of its game must not pay for its records with their own queues.
+    const qint64 now = m_clockMs();
+    const QString tooFast = QStringLiteral("it sent more than the hub takes from one window.");
+    if (!client->bytes.Take(double(size), now)) {
+        refuse(client, tooFast, QStringLiteral("sends bytes too fast"));
+        return;
+    }
     client->reader.Feed(data, size);
     while (!client->dropping) {
         const std::optional<QString> record = client->reader.Next();
         if (!record) {
             if (client->reader.Failed())
                 drop(client, client->reader.Error());
+            return;
+        }
+        if (!client->records.Take(1, now)) {
+            refuse(client, tooFast, QStringLiteral("sends records too fast"));
             return;
         }
         handleRecord(client, *record);
@@ -105,7 +140,7 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         // Only a joined connection's answer under its own key counts.
         if (client->joined && parsed->key == client->key) {
             client->answersPings = true;
-            client->lastAnswerMs = m_clock.elapsed();
+            client->lastAnswerMs = m_clockMs();
         }
         return;
     case 'A':
@@ -122,18 +157,16 @@ void Hub::handleRecord(HubClient *client, const QString &record)
 
 void Hub::join(HubClient *client, const QString &key, const QString &name)
 {
-    // A name that could pass for the hub's own senders or break a record
-    // never joins; nor does one that reads the same as a player's already in.
     if (const QString refusal = PlayerName::Refusal(name); !refusal.isEmpty()) {
-        refuse(client, QStringLiteral("this name cannot play: %1.").arg(refusal),
-               QStringLiteral("a name refused in game %1: %2").arg(key, refusal));
+        refuse(client, QStringLiteral("this name cannot be used: %1.").arg(refusal),
+               QStringLiteral("the name %1 in game %2: %3").arg(LogText(name), LogText(key), refusal));
         return;
     }
     const QString nameKey = PlayerName::SameNameKey(name);
     for (const HubClient *other : m_games.value(key)) {
         if (other->nameKey == nameKey) {
             refuse(client, QStringLiteral("the name \"%1\" is already taken in this game.").arg(name),
-                   QStringLiteral("the name \"%1\" is already taken in game %2").arg(name, key));
+                   QStringLiteral("the name %1 is already taken in game %2").arg(LogText(name), LogText(key)));
             return;
         }
     }
@@ -147,7 +180,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     client->nameKey = nameKey;
     client->joined = true;
     game.append(client);
-    emit Log(QStringLiteral("join: game %1: %2").arg(key, name));
+    emit Log(QStringLiteral("join: %1").arg(describe(client)));
     deliver(key, Enter, name);
 }
 
@@ -180,6 +213,25 @@ void Hub::sendTo(HubClient *client, const QByteArray &frame)
     const qint64 queued = m_transport.Send(client->id, frame);
     if (queued > m_limits.maxQueuedBytes)
         drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued - frame.size()));
+    else if (m_transport.QueuedTotal() > m_limits.maxQueuedTotal)
+        trimQueues();
+}
+
+void Hub::trimQueues()
+{
+    // Rarely needed, so sorting every connection costs nothing that matters.
+    QVector<std::pair<qint64, HubClient *>> waiting;
+    for (HubClient *client : std::as_const(m_clients)) {
+        if (!client->dropping)
+            waiting.append({m_transport.Queued(client->id), client});
+    }
+    std::sort(waiting.begin(), waiting.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    for (const auto &[queued, client] : waiting) {
+        if (m_transport.QueuedTotal() <= m_limits.maxQueuedTotal)
+            return;
+        drop(client, QStringLiteral("has the most waiting (%1 bytes) when the hub holds more than %2 in all")
+                         .arg(queued).arg(m_limits.maxQueuedTotal));
+    }
 }
 
 void Hub::drop(HubClient *client, const QString &why)
@@ -187,20 +239,19 @@ void Hub::drop(HubClient *client, const QString &why)
     if (client->dropping)
         return;
     client->dropping = true;
-    emit Log(client->joined ? QStringLiteral("drop: game %1: %2: %3").arg(client->key, client->name, why)
-                            : QStringLiteral("drop: connection: %1").arg(why));
+    emit Log(QStringLiteral("drop: %1: %2").arg(describe(client), why));
     m_transport.Abort(client->id);
     forget(client);
 }
 
 void Hub::refuse(HubClient *client, const QString &text, const QString &why)
 {
-    // The window learns why, then the connection closes once that is written.
+    // The window learns why; the connection closes once that is written.
     sendTo(client, Frame::Encode(HubControl::RefusalDelivery(text)));
     if (client->dropping)
         return;
     client->dropping = true;
-    emit Log(QStringLiteral("refuse: %1").arg(why));
+    emit Log(QStringLiteral("refuse: %1: %2").arg(describe(client), why));
     m_transport.Close(client->id);
     forget(client);
 }
@@ -211,7 +262,7 @@ void Hub::ping()
     // release ignores them and never answers, so only a connection that has
     // answered before can be found silent.
     const QByteArray frame = Frame::Encode(HubControl::PingDelivery());
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = m_clockMs();
     const QList<HubClient *> clients = m_clients.values();
     for (HubClient *client : clients) {
         if (!client->joined || client->dropping)
@@ -223,6 +274,12 @@ void Hub::ping()
     }
 }
 
+QString Hub::describe(const HubClient *client) const
+{
+    return client->joined ? QStringLiteral("game %1: %2").arg(LogText(client->key), LogText(client->name))
+                          : QStringLiteral("connection");
+}
+
 void Hub::forget(HubClient *client)
 {
     if (client->forgotten)
@@ -230,6 +287,8 @@ void Hub::forget(HubClient *client)
     client->forgotten = true;
     client->dropping = true;
     m_clients.remove(client->id);
+    if (--m_perAddress[client->address] <= 0)
+        m_perAddress.remove(client->address);
     client->deleteLater();
     if (!client->joined)
         return;
@@ -245,7 +304,7 @@ void Hub::leave(HubClient *client)
 {
     auto game = m_games.find(client->key);
     game->removeOne(client);
-    emit Log(QStringLiteral("leave: game %1: %2").arg(client->key, client->name));
+    emit Log(QStringLiteral("leave: %1").arg(describe(client)));
     if (game->isEmpty())
         m_games.erase(game);
     else

@@ -6,11 +6,12 @@
 #include "link/hubcontrol.h"
 #include "transport.h"
 
-#include <QElapsedTimer>
 
 #include <QHash>
 #include <QObject>
 #include <QVector>
+
+#include <functional>
 
 struct HubClient;
 
@@ -26,11 +27,21 @@ public:
         // A connection that has answered a Ping and then answers none for
         // this long is closed as dead.
         int silenceMs = HubControl::SilenceMs;
+        qint64 maxQueuedTotal = 256 * 1024 * 1024;
+        double recordsPerSecond = 20, recordBurst = 100;
+        double bytesPerSecond = 64 * 1024, byteBurst = 512 * 1024;
+        int maxPerAddress = 200;
+        // Milliseconds on a clock that never goes back; empty for the system's.
+        std::function<qint64()> clockMs = nullptr;
     };
 
     // A connection is closed when more than maxQueuedBytes wait to be
-    // written to it, and when it has not joined within joinTimeoutMs.
-    // The hub becomes the transport's handler.
+    // written to it, and when it has not joined within joinTimeoutMs. One
+    // that sends more records or bytes than its rates and bursts allow, or
+    // that comes from an address with maxPerAddress connections open, is
+    // refused with a reason. When more than maxQueuedTotal bytes wait for
+    // all connections together, those with the most waiting are closed
+    // until the rest fits. The hub becomes the transport's handler.
     explicit Hub(Transport &transport);
     Hub(Transport &transport, const Limits &limits, QObject *parent = nullptr);
     ~Hub() override;
@@ -56,6 +67,8 @@ private:
     void drop(HubClient *client, const QString &why);
     void refuse(HubClient *client, const QString &text, const QString &why);
     void ping();
+    void trimQueues();
+    QString describe(const HubClient *client) const;
     void forget(HubClient *client);
     void leave(HubClient *client);
 
@@ -63,7 +76,8 @@ private:
     Transport &m_transport;
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
+    QHash<QHostAddress, int> m_perAddress; // open connections from each address
+    std::function<qint64()> m_clockMs;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;
-    QElapsedTimer m_clock; // for the last Ping answer of each connection
 };

@@ -1,6 +1,7 @@
 // kalumo-hub: the chat host's side of Kalumo Bingo's game link.
 //
-//   kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES]
+//   kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]
+//                    [--max-per-address N] [--records-per-second N] [--bytes-per-second N]
 //                                                     run a hub for play across machines
 //   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
 //   kalumo-hub games                                  the games registered with the hub
@@ -23,6 +24,9 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <climits>
+#include <optional>
+
 namespace {
 
 constexpr quint16 DefaultPort = 47474;
@@ -44,6 +48,18 @@ int fail(const QString &message)
     return 2;
 }
 
+// A whole number of at least `least` from the option `name`, or nothing.
+std::optional<qint64> number(const QCommandLineParser &parser, const QString &name, qint64 least)
+{
+    bool ok = false;
+    const qint64 value = parser.value(name).toLongLong(&ok);
+    if (!ok || value < least) {
+        logLine(QStringLiteral("--%1 takes a whole number of at least %2").arg(name).arg(least));
+        return std::nullopt;
+    }
+    return value;
+}
+
 int serve(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -57,6 +73,20 @@ int serve(const QStringList &arguments)
                       QStringLiteral("Bytes that may wait to be sent to one window before it is cut off as too slow (default %1).")
                           .arg(Hub::Limits{}.maxQueuedBytes),
                       QStringLiteral("bytes"), QString::number(Hub::Limits{}.maxQueuedBytes)});
+    const Hub::Limits defaults;
+    const struct { const char *name, *help, *value; qint64 fallback; } numbers[] = {
+        {"max-queued-total", "Bytes that may wait for all windows together; beyond them the windows with the most "
+                             "waiting are cut off first (default %1).", "bytes", defaults.maxQueuedTotal},
+        {"max-per-address", "Connections open at once from one address (default %1).", "n", defaults.maxPerAddress},
+        {"records-per-second", "Records one window may send a second, and five times as many at once (default %1).",
+         "n", qint64(defaults.recordsPerSecond)},
+        {"bytes-per-second", "Bytes one window may send a second, and eight times as many at once (default %1).",
+         "bytes", qint64(defaults.bytesPerSecond)},
+    };
+    for (const auto &option : numbers) {
+        parser.addOption({QString::fromLatin1(option.name), QString::fromLatin1(option.help).arg(option.fallback),
+                          QString::fromLatin1(option.value), QString::number(option.fallback)});
+    }
     parser.process(arguments);
 
     QHostAddress address;
@@ -67,15 +97,28 @@ int serve(const QStringList &arguments)
     if (!ok || port > 65535)
         return fail(QStringLiteral("not a port: %1").arg(parser.value(QStringLiteral("port"))));
 
+    // Each limit must let at least one frame of the largest size through.
+    const qint64 frame = Frame::HeaderSize + qint64(Frame::MaxPayload);
+    const auto maxQueued = number(parser, QStringLiteral("max-queued"), frame);
+    const auto maxQueuedTotal = number(parser, QStringLiteral("max-queued-total"), frame);
+    const auto maxPerAddress = number(parser, QStringLiteral("max-per-address"), 1);
+    const auto records = number(parser, QStringLiteral("records-per-second"), 1);
+    const auto bytes = number(parser, QStringLiteral("bytes-per-second"), frame / 8 + 1);
+    if (!maxQueued || !maxQueuedTotal || !maxPerAddress || !records || !bytes)
+        return 2;
     Hub::Limits limits;
-    limits.maxQueuedBytes = parser.value(QStringLiteral("max-queued")).toLongLong(&ok);
-    if (!ok || limits.maxQueuedBytes < Frame::HeaderSize + qint64(Frame::MaxPayload))
-        return fail(QStringLiteral("--max-queued takes a number of bytes, at least one whole frame (%1)")
-                        .arg(Frame::HeaderSize + Frame::MaxPayload));
+    limits.maxQueuedBytes = *maxQueued;
+    limits.maxQueuedTotal = *maxQueuedTotal;
+    limits.maxPerAddress = int(std::min<qint64>(*maxPerAddress, INT_MAX));
+    limits.recordsPerSecond = double(*records);
+    limits.recordBurst = 5.0 * double(*records);
+    limits.bytesPerSecond = double(*bytes);
+    limits.byteBurst = 8.0 * double(*bytes);
 
     Connections connections;
     Hub hub(connections, limits);
     QObject::connect(&hub, &Hub::Log, &logLine);
+    QObject::connect(&connections, &Connections::Log, &logLine);
     if (!connections.Listen(address, quint16(port)))
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(connections.ErrorString()));
     logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(connections.Port()));
@@ -133,6 +176,7 @@ int play(const QStringList &arguments, const GamesList &list)
     Connections connections;
     Hub hub(connections);
     QObject::connect(&hub, &Hub::Log, &logLine);
+    QObject::connect(&connections, &Connections::Log, &logLine);
     if (!connections.Listen(QHostAddress::LocalHost, 0))
         return fail(QStringLiteral("cannot listen on loopback: %1").arg(connections.ErrorString()));
 
@@ -168,7 +212,8 @@ int main(int argc, char **argv)
     }
 
     QTextStream out(command == u"--help" || command == u"-h" ? stdout : stderr);
-    out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES]\n"
+    out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
+           "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
            "       kalumo-hub play [--program PATH] NAME...\n"
            "       kalumo-hub games\n"
            "\n"

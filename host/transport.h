@@ -6,6 +6,7 @@
 // its encryption) stays behind it, to be asked for by the same id.
 
 #include <QByteArray>
+#include <QHostAddress>
 
 class Transport
 {
@@ -27,6 +28,11 @@ public:
     // Queues bytes to be written; the answer is how many bytes now wait to
     // be written to the connection, none once it is closed.
     virtual qint64 Send(quint64 id, const QByteArray &bytes) = 0;
+    // Bytes waiting to be written to one connection, and to all together.
+    virtual qint64 Queued(quint64 id) const = 0;
+    virtual qint64 QueuedTotal() const = 0;
+    // The address the connection comes from; null once it is closed.
+    virtual QHostAddress PeerAddress(quint64 id) const = 0;
     // Closes at once with a reset: what is queued is thrown away.
     virtual void Abort(quint64 id) = 0;
     // Reads no more and closes once what is queued has been written.

@@ -31,8 +31,8 @@ protected:
     // A stopped reader holds its two joins and three of these before it is cut off.
     const QString big = u"Chat;"_s + QString(1000, u'x');
     FakeTransport net;
-    Hub hub{net, {Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
-                      + 3 * Frame::Encode(u"Talkerÿ"_s + big).size(), 0}};
+    Hub hub{net, {.maxQueuedBytes = Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
+                          + 3 * Frame::Encode(u"Talkerÿ"_s + big).size(), .joinTimeoutMs = 0}};
 };
 
 TEST_F(HubTest, ReplaysEarlierPlayersToANewcomerAndDeliversToTheWholeGameInOrder)

@@ -52,7 +52,7 @@ TEST(HubPingsOverTcp, CutOffAPeerThatFellSilentKeepAWindowThatAnswersAndRefusals
     TcpGameLink ann2(u"127.0.0.1"_s), hubForger(u"127.0.0.1"_s);
     EXPECT_EQ(window(ann2, u"ANN"_s), u"the game refused this window: the name \"ANN\" is already taken in this game."_s);
     EXPECT_EQ(window(hubForger, u"[Hub]"_s),
-              u"the game refused this window: this name cannot play: a name cannot start with \"[\" or \"*\"."_s);
+              u"the game refused this window: this name cannot be used: a name cannot start with \"[\" or \"*\"."_s);
 }
 
 } // namespace

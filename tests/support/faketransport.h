@@ -37,6 +37,15 @@ public:
         peer.written += peer.open ? bytes : QByteArray();
         return peer.open ? peer.written.size() - peer.taken : 0;
     }
+    qint64 Queued(quint64 id) const override { const Peer &peer = peers.at(id); return peer.open ? peer.written.size() - peer.taken : 0; }
+    qint64 QueuedTotal() const override
+    {
+        qint64 total = 0;
+        for (const auto &[id, peer] : peers)
+            total += Queued(id);
+        return total;
+    }
+    QHostAddress PeerAddress(quint64) const override { return QHostAddress(QHostAddress::LocalHost); }
     void Abort(quint64 id) override { peers.at(id).open = false; }
     void Close(quint64 id) override { peers.at(id).open = false; }
 
