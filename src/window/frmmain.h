@@ -102,7 +102,6 @@ private:
     QString m_gameKey;
     QString m_myName;
     QString m_hostName;
-    bool m_isHost = false;
     bool m_shutDown = false;
     std::array<QString, 5> m_winNums;
     MemberTable m_members;

@@ -56,10 +56,7 @@ std::optional<int> frmMain::Startup()
     runStep([&] { m_hostName = piece(4); });
     runStep([&] {
         m_game->SetNames(m_myName, m_hostName);
-        if (m_myName == m_hostName) {
-            m_cmdNewGame->setEnabled(true);
-            m_isHost = true;
-        }
+        m_cmdNewGame->setEnabled(m_game->IsHost());
     });
 
     // Refused before any connection: the hub would turn such a name or key
