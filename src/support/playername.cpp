@@ -9,24 +9,6 @@ namespace PlayerName {
 
 namespace {
 
-// Characters that draw nothing, draw something else or hold nothing: they
-// let one name look like another, or like none.
-bool hidden(char32_t c)
-{
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Other_Surrogate:
-    case QChar::Other_PrivateUse:
-    case QChar::Other_NotAssigned:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Japanese and Korean are written in Han together with their own scripts;
 // none of these is mistaken for a Latin, Greek or Cyrillic letter.
 QChar::Script scriptGroup(char32_t c)
@@ -69,7 +51,7 @@ QString Refusal(const QString &name)
     for (const char32_t c : chars) {
         if (std::u32string_view(U"|;@:\u00FF").find(c) != std::u32string_view::npos)
             return QStringLiteral("a name cannot hold \"|\", \";\", \"@\", \":\" or \"\u00FF\"");
-        if (hidden(c))
+        if (Hidden(c))
             return QStringLiteral("a name cannot hold control, formatting or private characters");
         const QChar::Script script = scriptGroup(c);
         if (!QChar::isLetter(c) || script == QChar::Script_Common || script == QChar::Script_Inherited)
@@ -91,6 +73,22 @@ QString SameNameKey(const QString &name)
         .toUpper()
         .toCaseFolded()
         .normalized(QString::NormalizationForm_KC);
+}
+
+bool Hidden(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace PlayerName

@@ -27,4 +27,9 @@ QString Refusal(const QString &name);
 // compatibility normalisation and case folding ("ANN", "ann", "ａｎｎ").
 QString SameNameKey(const QString &name);
 
+// Whether c draws nothing, draws something else or holds nothing (control,
+// format, separator, private-use, surrogate, unassigned): such a character
+// lets one text look like another, or like none.
+bool Hidden(char32_t c);
+
 } // namespace PlayerName
