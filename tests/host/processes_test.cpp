@@ -10,8 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -37,15 +35,18 @@ void start(QProcess &process, const QString &program, const QStringList &argumen
     process.waitForStarted();
 }
 
-// Starts "kalumo-hub serve" on the port and waits until it takes connections.
-bool startHub(QProcess &hub, quint16 port)
+// Starts "kalumo-hub serve" on the port, or on a free one for 0, and returns
+// the port it listens on once it does, or 0.
+quint16 startHub(QProcess &hub, quint16 port = 0)
 {
+    hub.setProcessChannelMode(QProcess::MergedChannels);
     start(hub, QStringLiteral(KALUMO_HUB_PATH), {u"serve"_s, u"--port"_s, QString::number(port)});
-    return QTest::qWaitFor([&] {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        return probe.waitForConnected(200);
+    QRegularExpressionMatch listening;
+    QTest::qWaitFor([&] {
+        hub.waitForReadyRead(100);
+        return (listening = QRegularExpression(u"listening on .*:(\\d+)\n"_s).match(QString::fromUtf8(hub.peek(1 << 16)))).hasMatch();
     }, 10000);
+    return listening.captured(1).toUShort();
 }
 
 TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
@@ -55,12 +56,9 @@ TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
     const QString program = folder.filePath(u"kalumo-bingo"_s), log = folder.filePath(u"ann.log"_s);
     ASSERT_TRUE(QFile::copy(QStringLiteral(KALUMO_BINGO_PATH), program));
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
-    QTcpServer probe; // a port that was free a moment ago
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
     auto hub = std::make_unique<QProcess>();
-    ASSERT_TRUE(startHub(*hub, port)) << "hub did not come up";
+    const quint16 port = startHub(*hub);
+    ASSERT_NE(port, 0) << "hub did not come up";
     TcpGameLink cy(u"127.0.0.1"_s);
     QSignalSpy cyHears(&cy, &GameLink::TextReceived);
     ASSERT_TRUE(cy.JoinGame(1, port));
@@ -76,7 +74,7 @@ TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
     hub->waitForFinished();
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"The link to the game was lost"); }, 10000));
     hub = std::make_unique<QProcess>();
-    ASSERT_TRUE(startHub(*hub, port)) << "hub did not come back";
+    ASSERT_EQ(startHub(*hub, port), port) << "hub did not come back";
     EXPECT_EQ(ann.state(), QProcess::Running);
     ann.terminate();
     EXPECT_TRUE(ann.waitForFinished(10000) && ann.exitStatus() == QProcess::NormalExit && ann.exitCode() == 0);
