@@ -27,9 +27,11 @@ QString contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// Starts a program with extra "NAME=value" entries in its environment.
+// Starts a program with extra "NAME=value" entries in its environment, its
+// errors and output merged.
 void start(QProcess &process, const QString &program, const QStringList &arguments, const QStringList &environment = {})
 {
+    process.setProcessChannelMode(QProcess::MergedChannels);
     process.setEnvironment(QProcess::systemEnvironment() + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"KALUMO_LINK_HOST=127.0.0.1"_s} + environment);
     process.start(program, arguments);
     process.waitForStarted();
@@ -39,7 +41,6 @@ void start(QProcess &process, const QString &program, const QStringList &argumen
 // the port it listens on once it does, or 0.
 quint16 startHub(QProcess &hub, quint16 port = 0)
 {
-    hub.setProcessChannelMode(QProcess::MergedChannels);
     start(hub, QStringLiteral(KALUMO_HUB_PATH), {u"serve"_s, u"--port"_s, QString::number(port)});
     QRegularExpressionMatch listening;
     QTest::qWaitFor([&] {
@@ -100,15 +101,14 @@ protected:
         }
     }
     QString path(const QString &name) const { return top.filePath(name); }
-    void startHub(QProcess &hub, const QStringList &arguments, const QStringList &environment = {}) const
+    void launch(QProcess &hub, const QStringList &arguments, const QStringList &environment = {}) const
     {
-        hub.setProcessChannelMode(QProcess::MergedChannels);
         start(hub, path(u"bin/kalumo-hub"_s), arguments, QStringList{u"KALUMO_REGISTRY="_s + path(u"registry"_s)} + environment);
     }
     QString run(const QStringList &arguments) const
     {
         QProcess hub;
-        startHub(hub, arguments);
+        launch(hub, arguments);
         EXPECT_TRUE(hub.waitForFinished(60000) && hub.exitCode() == 0) << arguments.join(u' ').toStdString();
         return QString::fromUtf8(hub.readAll());
     }
@@ -157,7 +157,7 @@ TEST_F(HubProcess, PlayStoppedByCtrlCAsksEveryWindowToCloseReportsNoneCrashedAnd
 {
     QProcess hub;
     hub.setChildProcessModifier([] { ::setpgid(0, 0); }); // the terminal's foreground group
-    startHub(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"Ann"_s, u"Bob"_s}, {u"STANDIN_WAITS=1"_s});
+    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"Ann"_s, u"Bob"_s}, {u"STANDIN_WAITS=1"_s});
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"record"_s)).count(u'\n') == 2; }, 10000));
     ::kill(-pid_t(hub.processId()), SIGINT); // what Ctrl+C does
     ASSERT_TRUE(hub.waitForFinished(10000));
