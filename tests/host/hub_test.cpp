@@ -1,75 +1,80 @@
-#include "connections.h"
-#include "hub.h"
-#include "link/linkrecord.h"
+// The hub's rules, on a transport in memory.
 #include "localgame.h"
 #include "support/faketransport.h"
-#include "support/waitfor.h"
 
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtEndian>
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class HubTest : public ::testing::Test
-{
-protected:
-    // Joins `key` as `name` on connection `id`, or on a new one.
-    quint64 join(const QString &key, const QString &name, quint64 id = 0)
-    {
-        id = id ? id : net.Open();
-        net.Feed(id, Frame::Encode(LinkRecord::Announce(key, u"Kalumo Bingo"_s, name)));
-        return id;
-    }
-    void say(quint64 id, const QString &key, const QString &text) { net.Feed(id, Frame::Encode(LinkRecord::Message(key, text))); }
+const QString Refused = u"[Hub]ÿRefusedÿ"_s;
 
-    // A stopped reader holds its two joins and three of these before it is cut off.
-    const QString big = u"Chat;"_s + QString(1000, u'x');
-    FakeTransport net;
-    Hub hub{net, {.maxQueuedBytes = Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
-                          + 3 * Frame::Encode(u"Talkerÿ"_s + big).size(), .joinTimeoutMs = 0}};
-};
-
-TEST_F(HubTest, ReplaysEarlierPlayersToANewcomerAndDeliversToTheWholeGameInOrder)
+TEST(Hub, ReplaysEarlierPlayersDeliversInOrderAndClosesWhoDoesNotJoinInTime)
 {
-    const quint64 ann = join(u"K"_s, u"Ann"_s), bob = join(u"K"_s, u"Bob"_s);
-    say(ann, u"K"_s, u"Chat;one"_s);
-    say(bob, u"K"_s, u"Comm;1|7ÿAnn"_s); // a name inside the text names nobody
-    const quint64 cy = join(u"K"_s, u"Cy"_s);
-    net.PeerCloses(bob);
+    FakeHub h({.joinTimeoutMs = 0});
+    const quint64 ann = h.Join(u"Ann"_s), bob = h.Join(u"Bob"_s);
+    h.Say(ann, u"Chat;one"_s);
+    h.Say(bob, u"Comm;1|7ÿAnn"_s); // a name inside the text names nobody
+    const quint64 cy = h.Join(u"Cy"_s), idle = h.net.Open();
+    h.net.PeerCloses(bob);
     const QStringList before{u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"AnnÿChat;one"_s, u"BobÿComm;1|7ÿAnn"_s, u"[Enter]ÿCy"_s};
-    EXPECT_EQ(net.Take(ann), before + QStringList{u"[Exit]ÿBob"_s});
-    EXPECT_EQ(net.Take(bob), before);
-    EXPECT_EQ(net.Take(cy), QStringList({u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"[Enter]ÿCy"_s, u"[Exit]ÿBob"_s}));
-    EXPECT_EQ(hub.Players(u"K"_s), QStringList({u"Ann"_s, u"Cy"_s}));
-    net.PeerCloses(ann);
-    net.PeerCloses(cy);
-    EXPECT_EQ(hub.GameCount() + hub.ConnectionCount(), 0);
+    EXPECT_EQ(h.net.Take(ann), before + QStringList{u"[Exit]ÿBob"_s});
+    EXPECT_EQ(h.net.Take(bob), before);
+    EXPECT_EQ(h.net.Take(cy), QStringList({u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"[Enter]ÿCy"_s, u"[Exit]ÿBob"_s}));
+    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Ann"_s, u"Cy"_s}));
+    QCoreApplication::processEvents(); // the join timers: no time at all here
+    EXPECT_TRUE(h.IsOpen(ann) && h.IsOpen(cy) && !h.IsOpen(idle));
+    h.net.PeerCloses(ann);
+    h.net.PeerCloses(cy);
+    EXPECT_EQ(h.hub.GameCount() + h.hub.ConnectionCount(), 0);
 }
 
-TEST_F(HubTest, KeepsGamesApartRefusesATakenNameAndDropsMessagesBeforeTheJoinOrUnderAnotherKey)
+TEST(Hub, KeepsGamesApartDropsMessagesBeforeTheJoinOrUnderAnotherKeyAndRefusesATakenNameOrAnAddressOverItsCap)
 {
-    const quint64 ann = join(u"K1"_s, u"Ann"_s), other = join(u"K2"_s, u"Ann"_s), early = net.Open();
-    say(early, u"K1"_s, u"Chat;before the join"_s);
-    net.Feed(early, Frame::Encode(LinkRecord::Identify(u"K1"_s, 5)));
-    join(u"K1"_s, u"Bob"_s, early);
-    join(u"K1"_s, u"Bobby"_s, early); // a second join changes nothing
-    say(early, u"K2"_s, u"Chat;into the other game"_s);
-    const quint64 impostor = join(u"K1"_s, u"Ann"_s);
-    say(ann, u"K1"_s, u"Chat;hi"_s);
-    EXPECT_FALSE(net.peers[impostor].open);
-    EXPECT_EQ(net.Take(impostor), QStringList{u"[Hub]ÿRefusedÿthe name \"Ann\" is already taken in this game."_s});
-    EXPECT_EQ(net.Take(other), QStringList{u"[Enter]ÿAnn"_s});
-    EXPECT_EQ(net.Take(early), QStringList({u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"AnnÿChat;hi"_s}));
-    EXPECT_EQ(hub.Players(u"K1"_s), QStringList({u"Ann"_s, u"Bob"_s}));
+    FakeHub h({.maxPerAddress = 4});
+    const quint64 ann = h.Join(u"Ann"_s, u"K1"_s), other = h.Join(u"Ann"_s, u"K2"_s), early = h.net.Open();
+    h.Say(early, u"Chat;before the join"_s, u"K1"_s);
+    h.net.Feed(early, Frame::Encode(LinkRecord::Identify(u"K1"_s, 5)));
+    h.Join(u"Bob"_s, u"K1"_s, early);
+    h.Join(u"Bobby"_s, u"K1"_s, early); // a second join changes nothing
+    h.Say(early, u"Chat;into the other game"_s, u"K2"_s);
+    const quint64 impostor = h.Join(u"Ann"_s, u"K1"_s);
+    h.Say(ann, u"Chat;hi"_s, u"K1"_s);
+    EXPECT_FALSE(h.IsOpen(impostor));
+    EXPECT_EQ(h.net.Take(impostor), QStringList{Refused + u"the name \"Ann\" is already taken in this game."_s});
+    EXPECT_EQ(h.net.Take(other), QStringList{u"[Enter]ÿAnn"_s});
+    EXPECT_EQ(h.net.Take(early), QStringList({u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"AnnÿChat;hi"_s}));
+    EXPECT_EQ(h.hub.Players(u"K1"_s), QStringList({u"Ann"_s, u"Bob"_s}));
+    // Three are open: the cap lets one more in, and another once one closes.
+    const quint64 fourth = h.net.Open(), fifth = h.net.Open();
+    EXPECT_TRUE(h.IsOpen(fourth) && !h.IsOpen(fifth) && h.net.Take(fifth).value(0).startsWith(Refused));
+    h.net.PeerCloses(fourth);
+    EXPECT_TRUE(h.IsOpen(h.net.Open()));
 }
 
-TEST_F(HubTest, ClosesOnlyAConnectionThatSendsBadInput)
+TEST(Hub, RefusesNamesTheGameCannotCarryWithAReasonAndLogsPeerTextAsOneCleanLine)
+{
+    FakeHub h;
+    QSignalSpy log(&h.hub, &Hub::Log);
+    h.Join(u"Ann"_s);
+    h.Join(u"Cy"_s, u"K\n\x1b[2Jkey"_s + QString(500, u'k')); // joins, but its key is peer text too
+    for (const QString &name : {u"[Exit]"_s, u"Zed@30000"_s, u"Ann\n\x1b[31mBob"_s, u"ann"_s, u"ＡＮＮ"_s, u"\u202Enna"_s, u" Ann"_s}) {
+        const quint64 id = h.Join(name);
+        EXPECT_FALSE(h.IsOpen(id)) << name.toStdString();
+        EXPECT_TRUE(h.net.Take(id).value(0).startsWith(Refused)) << name.toStdString();
+    }
+    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList{u"Ann"_s});
+    ASSERT_EQ(log.size(), 9);
+    for (const QList<QVariant> &line : log)
+        EXPECT_TRUE(line[0].toString().size() < 200 && !line[0].toString().contains(QRegularExpression(u"[\\p{Cc}\\p{Cf}]"_s))) << line[0].toString().toStdString();
+    EXPECT_TRUE(log[4][0].toString().contains(u"Ann\\u{a}\\u{1b}[31mBob"_s)) << log[4][0].toString().toStdString();
+}
+
+TEST(Hub, ClosesOnlyAConnectionThatSendsBadInput)
 {
     QByteArray oversized(4, '\0');
     qToBigEndian<quint32>(Frame::MaxPayload + 1, oversized.data());
@@ -79,42 +84,85 @@ TEST_F(HubTest, ClosesOnlyAConnectionThatSendsBadInput)
         {"a record of no known form", Frame::Encode(u"hello"_s)},
         {"a message of no known form", Frame::Encode(u"GÿK"_s)},
     };
-    const quint64 ann = join(u"K"_s, u"Ann"_s);
+    FakeHub h;
+    const quint64 ann = h.Join(u"Ann"_s);
     for (const auto &row : table) {
-        const quint64 bad = join(u"K"_s, u"Bad"_s);
-        net.Take(ann);
-        net.Feed(bad, row.bytes);
-        EXPECT_FALSE(net.peers[bad].open) << row.what;
-        EXPECT_EQ(net.Take(ann), QStringList{u"[Exit]ÿBad"_s}) << row.what;
+        const quint64 bad = h.Join(u"Bad"_s);
+        h.net.Take(ann);
+        h.net.Feed(bad, row.bytes);
+        EXPECT_FALSE(h.IsOpen(bad)) << row.what;
+        EXPECT_EQ(h.net.Take(ann), QStringList{u"[Exit]ÿBad"_s}) << row.what;
     }
     // A frame at the size limit is taken, but is too long to deliver with this sender's name.
-    const quint64 bob = join(u"K"_s, u"Bartholomew"_s);
-    net.Take(ann);
-    say(bob, u"K"_s, QString(Frame::MaxPayload - LinkRecord::Message(u"K"_s, {}).toUtf8().size(), u'x'));
-    EXPECT_TRUE(net.peers[bob].open);
-    EXPECT_TRUE(net.Take(ann).isEmpty());
+    const quint64 bob = h.Join(u"Bartholomew"_s);
+    h.net.Take(ann);
+    h.Say(bob, QString(Frame::MaxPayload - LinkRecord::Message(u"K"_s, {}).toUtf8().size(), u'x'));
+    EXPECT_TRUE(h.IsOpen(bob) && h.net.Take(ann).isEmpty());
 }
 
-TEST_F(HubTest, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
+TEST(Hub, ClosesAConnectionThatSendsAboveItsRecordOrByteRateAndKeepsOneWithinIt)
 {
-    const quint64 talker = join(u"K"_s, u"Talker"_s), sleeper = join(u"K"_s, u"Sleeper"_s);
+    const struct { const char *what; int records, bytes, stepMs; bool staysOpen; } table[] = {
+        {"the whole record burst at once", 99, 10, 0, true},
+        {"one record over the burst", 100, 10, 0, false},
+        {"the sustained record rate for a minute", 1200, 10, 50, true},
+        {"a tenth over the record rate", 1200, 10, 45, false},
+        {"the byte burst at once", 80, 6000, 0, true},
+        {"past the byte burst", 90, 6000, 0, false},
+        {"the sustained byte rate for a minute", 300, 13000, 200, true},
+        {"half again the byte rate", 300, 19600, 200, false},
+    };
+    for (const auto &row : table) {
+        qint64 nowMs = 0;
+        FakeHub h({.clockMs = [&nowMs] { return nowMs; }});
+        const quint64 ann = h.Join(u"Ann"_s);
+        for (int i = 0; i < row.records && h.IsOpen(ann); ++i, nowMs += row.stepMs)
+            h.Say(ann, u"Chat;"_s + QString(row.bytes, u'x'));
+        EXPECT_EQ(h.IsOpen(ann), row.staysOpen) << row.what;
+        EXPECT_EQ(h.net.Take(ann).last().startsWith(Refused), !row.staysOpen) << row.what;
+    }
+}
+
+TEST(Hub, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
+{
+    // A stopped reader holds its two joins and three of these before it is cut off.
+    const QString big = u"Chat;"_s + QString(1000, u'x');
+    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
+                                 + 3 * Frame::Encode(u"Talkerÿ"_s + big).size()});
+    const quint64 talker = h.Join(u"Talker"_s), sleeper = h.Join(u"Sleeper"_s);
     for (int i = 0; i < 3; ++i)
-        say(talker, u"K"_s, big);
-    EXPECT_TRUE(net.peers[sleeper].open);
-    net.Take(talker);
-    say(talker, u"K"_s, big);
-    EXPECT_FALSE(net.peers[sleeper].open);
-    EXPECT_EQ(net.Take(talker), QStringList({u"Talkerÿ"_s + big, u"[Exit]ÿSleeper"_s}));
-    EXPECT_EQ(hub.Players(u"K"_s), QStringList{u"Talker"_s});
+        h.Say(talker, big);
+    EXPECT_TRUE(h.IsOpen(sleeper));
+    h.net.Take(talker);
+    h.Say(talker, big);
+    EXPECT_FALSE(h.IsOpen(sleeper));
+    EXPECT_EQ(h.net.Take(talker), QStringList({u"Talkerÿ"_s + big, u"[Exit]ÿSleeper"_s}));
+    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList{u"Talker"_s});
 }
 
-TEST_F(HubTest, ClosesAConnectionThatHasNotJoinedWhenItsTimeIsUp)
+TEST(Hub, CutsOffAFlooderBeforeAnyoneElseIsCutForReadingTooSlowly)
 {
-    const quint64 ann = join(u"K"_s, u"Ann"_s), idle = net.Open();
-    QCoreApplication::processEvents(); // the join timers: no time at all here
-    EXPECT_TRUE(net.peers[ann].open);
-    EXPECT_FALSE(net.peers[idle].open);
-    EXPECT_EQ(hub.ConnectionCount(), 1);
+    FakeHub h({.maxQueuedBytes = 1 << 20});
+    const quint64 host = h.Join(u"Host"_s), sleeper = h.Join(u"Sleeper"_s), flooder = h.Join(u"Flood"_s);
+    const QByteArray line = Frame::Encode(LinkRecord::Message(u"K"_s, u"Chat;"_s + QString(120, u'x')));
+    for (int i = 0; i < 20000 && h.IsOpen(flooder); ++i) // 2.6 MB when nobody stops it
+        h.net.Feed(flooder, line);
+    EXPECT_TRUE(!h.IsOpen(flooder) && h.IsOpen(host) && h.IsOpen(sleeper));
+    EXPECT_EQ(h.net.Take(host).last(), u"[Exit]ÿFlood"_s);
+}
+
+TEST(Hub, CutsTheConnectionsWithTheMostWaitingFirstWhenAllQueuesTogetherPassTheBudget)
+{
+    FakeHub h({.maxQueuedBytes = 1 << 20, .maxQueuedTotal = 8000});
+    const quint64 talker = h.Join(u"Talker"_s), behind = h.Join(u"Behind"_s), sleeper = h.Join(u"Sleeper"_s);
+    for (int i = 0; i < 30; ++i) {
+        h.Say(talker, u"Chat;"_s + QString(1000, u'x'));
+        h.net.Take(talker);
+        if (i % 2)
+            h.net.Take(behind); // never more than two records behind
+    }
+    EXPECT_FALSE(h.IsOpen(sleeper));
+    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Talker"_s, u"Behind"_s}));
 }
 
 TEST(LocalGame, RefusesNoNamesBlanksRepeatsAndEmptyNames)
@@ -122,50 +170,6 @@ TEST(LocalGame, RefusesNoNamesBlanksRepeatsAndEmptyNames)
     EXPECT_EQ(LocalGame::CheckNames({u"Ann"_s, u"-style"_s}), QString());
     for (const QStringList &names : {QStringList(), QStringList{u"Ann Lee"_s}, QStringList{u"Ann"_s, u"Ann"_s}, QStringList{u"Ann"_s, QString()}})
         EXPECT_FALSE(LocalGame::CheckNames(names).isEmpty()) << names.join(u',').toStdString();
-}
-
-struct Heard : Transport::Handler
-{
-    void Opened(quint64 id) override { opened << id; }
-    void Received(quint64, const char *data, qsizetype size) override { received.append(data, size); }
-    void Closed(quint64 id) override { closed << id; }
-    QList<quint64> opened, closed;
-    QByteArray received;
-};
-
-TEST(Connections, AReaderThatPausesGetsEveryByteOnceItGoesOnAndThenTheClose)
-{
-    Heard heard;
-    Connections connections;
-    connections.SetHandler(heard);
-    ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0));
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0), small = 4096;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    const sockaddr_in address = {AF_INET, htons(connections.Port()), {htonl(INADDR_LOOPBACK)}, {}};
-    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
-    ASSERT_EQ(::send(fd, "hello", 5, 0), 5);
-    ASSERT_TRUE(WaitFor([&] { return heard.received == "hello"; }));
-
-    // Far more than the kernel buffers hold: the hub has to wait for room.
-    QByteArray sent;
-    for (int i = 0; sent.size() < 4 << 20; ++i)
-        sent += QByteArray::number(i) + ' ';
-    EXPECT_EQ(connections.Send(heard.opened.value(0), sent), sent.size());
-    connections.Close(heard.opened.value(0));
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents(); // the reader has paused
-    ::fcntl(fd, F_SETFL, O_NONBLOCK);
-    QByteArray got;
-    EXPECT_TRUE(WaitFor([&] {
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
-            got.append(buffer, n);
-        return n == 0;
-    }, 5000));
-    EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes";
-    EXPECT_TRUE(heard.closed.isEmpty());
-    ::close(fd);
 }
 
 } // namespace

@@ -3,11 +3,14 @@
 // and takes the frames the hub wrote to them; what it has not taken counts as
 // queued, so a connection whose frames are never taken is a reader that stopped.
 
+#include "hub.h"
 #include "link/framecodec.h"
+#include "link/linkrecord.h"
 #include "transport.h"
 
 #include <QStringList>
 #include <map>
+#include <numeric>
 #include <utility>
 
 class FakeTransport : public Transport
@@ -35,15 +38,12 @@ public:
     {
         Peer &peer = peers.at(id);
         peer.written += peer.open ? bytes : QByteArray();
-        return peer.open ? peer.written.size() - peer.taken : 0;
+        return Queued(id);
     }
     qint64 Queued(quint64 id) const override { const Peer &peer = peers.at(id); return peer.open ? peer.written.size() - peer.taken : 0; }
     qint64 QueuedTotal() const override
     {
-        qint64 total = 0;
-        for (const auto &[id, peer] : peers)
-            total += Queued(id);
-        return total;
+        return std::accumulate(peers.begin(), peers.end(), qint64(0), [this](qint64 sum, const auto &peer) { return sum + Queued(peer.first); });
     }
     QHostAddress PeerAddress(quint64) const override { return QHostAddress(QHostAddress::LocalHost); }
     void Abort(quint64 id) override { peers.at(id).open = false; }
@@ -53,4 +53,22 @@ public:
 
 private:
     quint64 m_lastId = 0;
+};
+
+// A hub on a FakeTransport, with players who join and chat in one step.
+struct FakeHub
+{
+    explicit FakeHub(const Hub::Limits &limits = {}) : hub(net, limits) {}
+    // Joins `key` as `name` on connection `id`, or on a new one.
+    quint64 Join(const QString &name, const QString &key = QStringLiteral("K"), quint64 id = 0)
+    {
+        id = id ? id : net.Open();
+        net.Feed(id, Frame::Encode(LinkRecord::Announce(key, QStringLiteral("Kalumo Bingo"), name)));
+        return id;
+    }
+    void Say(quint64 id, const QString &text, const QString &key = QStringLiteral("K")) { net.Feed(id, Frame::Encode(LinkRecord::Message(key, text))); }
+    bool IsOpen(quint64 id) const { return net.peers.at(id).open; }
+
+    FakeTransport net;
+    Hub hub;
 };
