@@ -172,7 +172,7 @@ TEST(BingoGame, AnswersPlayersComingAndGoingRefusalsAndLatecomers)
         {"Ann", {"5|Bob|15|1", "5|Ann|15|7@3@x@101@9", "5|Ann|15|7@4"},
          {"start 15", "call 7", "call 3", "call 9",
           "** You joined a round in progress: 3 number(s) had been called before you came.", "call 4"}, true},
-        {"Ann", {"2|ResetMe|10", "1|7", "5|Ann|15|7@3"}, {"start 10", "call 7", "call 3"}, true},
+        {"Ann", {"2|ResetMe|10", "1|7", "5|Ann|15|7@3", "+Cy"}, {"start 10", "call 7", "call 3"}, true},
         {"Hal", {"+Hal", "+Ann", "2|ResetMe|15", "1|7", "1|3", "+Bob", "3|Ann|1", "+Ben"},
          {"start 15", "** A number will be called every 15 seconds.", "call 7", "call 3", "send 5|Bob|15|7@3",
           "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over"}, false}};
