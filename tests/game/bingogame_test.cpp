@@ -71,14 +71,8 @@ const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
 
 TEST(BingoGame, CarriesOutEachRecordAndSaysWhatTheWindowMustShow)
 {
-    const struct {
-        const char *what;
-        bool host;
-        std::vector<const char *> records;
-        QStringList events;
-        QSet<int> kept; // the called numbers the game keeps for judging
-        bool inProgress;
-    } cases[] = {
+    // kept: the called numbers the game keeps for judging.
+    const struct { const char *what; bool host; std::vector<const char *> records; QStringList events; QSet<int> kept; bool inProgress; } cases[] = {
         {"a call in the host's game", true, {"1|7"}, {Seven, "call 7"}, {7}, false},
         {"a call shows the number as sent", false, {"1|07"}, {"** The Number (07) Has Been Called.", "call 7"}, {7}, false},
         {"a new game in the host's game", true, {"1|7", "2|ResetMe|15"},

@@ -20,13 +20,8 @@ QByteArray operator""_b(const char *text, std::size_t size) { return QByteArray(
 
 TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
 {
-    const struct {
-        const char *what;
-        QStringList loaded, winners; // the tally file's entries; the claims accepted, in order
-        QList<qint16> totals;
-        QStringList saved;
-        bool changed;
-    } cases[] = {
+    // The tally file's entries, the claims accepted in order, their totals, the entries saved.
+    const struct { const char *what; QStringList loaded, winners; QList<qint16> totals; QStringList saved; bool changed; } cases[] = {
         {"first run, nobody wins", {}, {}, {}, {"@0"}, false},
         {"ann and Ann are two members", {"@0", "Ann@1"}, {"ann", "Ann"}, {1, 2}, {"@0", "Ann@2", "ann@1"}, true},
         {"a name twice: only the first is raised", {"Ann@1", "Bob@4", "Ann@7"}, {"Ann"}, {2},
@@ -80,11 +75,7 @@ class TallyFileTest : public ::testing::Test
 {
 protected:
     QString Path() const { return folder.filePath(TallyFile::FileName); }
-    QByteArray Bytes() const
-    {
-        QFile file(Path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b;
-    }
+    QByteArray Bytes() const { QFile file(Path()); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b; }
 
     QTemporaryDir folder;
 };

@@ -17,12 +17,8 @@ QByteArray operator""_b(const char *text, std::size_t size) { return QByteArray(
 
 TEST(ListFileBytes, ReadAsTheseEntriesAndWrittenBackTheSame)
 {
-    const struct {
-        const char *what;
-        QByteArray bytes;
-        QStringList entries;
-        bool writtenSo; // saving the entries gives these very bytes
-    } cases[] = {
+    // writtenSo: saving the entries gives these very bytes.
+    const struct { const char *what; QByteArray bytes; QStringList entries; bool writtenSo; } cases[] = {
         {"empty list", ""_b, {}, true},
         {"blank entry and Ann", "@0\xFE" "Ann@1\xFE"_b, {"@0", "Ann@1"}, true},
         {"no separator at all", "Ann@1\r\nBob@2\r\n"_b, {}, false},
@@ -45,11 +41,7 @@ class ListFiles : public ::testing::Test
 {
 protected:
     QString Path() const { return dir.filePath(QStringLiteral("list.dat")); }
-    QByteArray Bytes() const
-    {
-        QFile file(Path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
+    QByteArray Bytes() const { QFile file(Path()); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_b; }
     void Put(qint64 size, const QByteArray &bytes)
     {
         QFile file(Path());
