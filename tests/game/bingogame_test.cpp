@@ -1,5 +1,8 @@
-#include "game/bingogame.h"
+// What one window's game says, sends and shows as records arrive, players
+// come and go, claims are judged and latecomers catch up. Hal hosts.
 
+#include "game/bingogame.h"
+#include "game/interval.h"
 #include "game/members.h"
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
@@ -10,63 +13,81 @@
 
 namespace {
 
-// One game, host's or player's, with everything it says written down in
-// order as short texts: "4:<line>" for a log line of kind 4, "called 7",
-// "started 15", "won", "done" and "send <record>".
+// One game with everything it says written down in order as short texts: a
+// log line of kind 4 as it is, one of another kind as "<kind>:<line>",
+// "call 7", "start 15", "over", "done" and "send <record>".
 struct Game
 {
-    explicit Game(bool host, const QList<Member> &members = {})
+    explicit Game(bool host, const QList<Member> &members = {}, const char *me = "Hal")
     {
         for (const Member &member : members)
             table.Append(member);
+        game.SetNames(QString::fromUtf8(me), QStringLiteral("Hal"));
         game.SetHost(host);
-        QObject::connect(&game, &BingoGame::Log, [this](int kind, const QString &line) { events << QString::number(kind) + u':' + line; });
-        QObject::connect(&game, &BingoGame::NumberCalled, [this](int n) { events << QStringLiteral("called %1").arg(n); });
-        QObject::connect(&game, &BingoGame::GameStarted, [this](const QString &seconds) { events << QStringLiteral("started ") + seconds; });
-        QObject::connect(&game, &BingoGame::RoundOver, [this] { events << QStringLiteral("won"); });
+        QObject::connect(&game, &BingoGame::Log, [this](int kind, const QString &line) {
+            if (!bulk || !line.startsWith(u"** The Number ("))
+                events << (kind == 4 ? line : QString::number(kind) + u':' + line);
+        });
+        QObject::connect(&game, &BingoGame::NumberCalled, [this](int n) {
+            if (!bulk)
+                events << QStringLiteral("call %1").arg(n);
+        });
+        QObject::connect(&game, &BingoGame::GameStarted, [this](const QString &s) { events << "start " + s; });
+        QObject::connect(&game, &BingoGame::RoundOver, [this] { events << QStringLiteral("over"); });
         QObject::connect(&game, &BingoGame::CallingDone, [this] { events << QStringLiteral("done"); });
-        QObject::connect(&game, &BingoGame::Send, [this](const QString &record) { events << QStringLiteral("send ") + record; });
+        QObject::connect(&game, &BingoGame::Send, [this](const QString &record) { events << "send " + record; });
     }
-    void Eval(const QStringList &records)
+    // "+NAME" joins, "-NAME" leaves, "*" calls 1 to 100 without listing the
+    // calls, "/..." is typed into the chat, anything else is a record.
+    void Run(const std::vector<const char *> &steps)
     {
-        for (const QString &record : records)
-            game.EvalCommand(record);
+        for (const QString step : steps) {
+            if (step.startsWith(u'+'))
+                game.PlayerJoined(step.mid(1));
+            else if (step.startsWith(u'-'))
+                game.PlayerLeft(step.mid(1));
+            else if (step.startsWith(u'/'))
+                events << game.RefuseChatCommand(step).value_or(QStringLiteral("sent"));
+            else if (step != u"*")
+                game.EvalCommand(step);
+            bulk = step == u"*";
+            for (int n = 1; bulk && n <= 100; ++n)
+                game.EvalCommand(QStringLiteral("1|%1").arg(n));
+            bulk = false;
+        }
     }
 
     MemberTable table;
     RandomGenerator random{3, [] { return quint64(1000); }};
     BingoGame game{table, random};
     QStringList events;
+    bool bulk = false; // calls and their log lines left out
 };
 
-const QString Seven = QStringLiteral("4:** The Number (7) Has Been Called.");
-const QString NewGame = QStringLiteral("3:** A New Game Has Been Started.");
-const QString AnnWins = QStringLiteral("4:** Ann Has Won The Game! 2 Total Win(s)! **");
-const QString NextRound = QStringLiteral("4:** Click 'New Game' To Begin The Next Round.");
+const char *const NewGame = "3:** A New Game Has Been Started.";
+const char *const Seven = "** The Number (7) Has Been Called.";
+const char *const AnnWins = "** Ann Has Won The Game! 2 Total Win(s)! **";
+const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
 
 TEST(BingoGame, CarriesOutEachRecordAndSaysWhatTheWindowMustShow)
 {
-    const struct {
-        const char *what;
-        bool host;
-        QStringList records, events;
-        QSet<int> kept; // the called numbers the game keeps for judging
-        bool inProgress;
-    } cases[] = {
-        {"a call in the host's game", true, {"1|7"}, {Seven, "called 7"}, {7}, false},
-        {"a call in a player's game", false, {"1|7"}, {Seven, "called 7"}, {7}, false},
-        {"a call shows the number as sent", false, {"1|07"}, {"4:** The Number (07) Has Been Called.", "called 7"}, {7}, false},
-        {"a new game in the host's game", true, {"1|7", "2|ResetMe|15"}, {Seven, "called 7", "started 15", NewGame, "4:** A number will be called every 15 seconds."}, {}, true},
-        {"a new game in a player's game", false, {"2|ResetMe|ab"}, {"started ab", NewGame}, {}, true},
-        {"a win in the host's game", true, {"2|ResetMe|10", "3|Ann|2"}, {"started 10", NewGame, "4:** A number will be called every 10 seconds.", AnnWins, NextRound, "won"}, {}, false},
+    // kept: the called numbers the game keeps for judging.
+    const struct { const char *what; bool host; std::vector<const char *> records; QStringList events; QSet<int> kept; bool inProgress; } cases[] = {
+        {"a call in the host's game", true, {"1|7"}, {Seven, "call 7"}, {7}, false},
+        {"a call shows the number as sent", false, {"1|07"}, {"** The Number (07) Has Been Called.", "call 7"}, {7}, false},
+        {"a new game in the host's game", true, {"1|7", "2|ResetMe|15"},
+         {Seven, "call 7", "start 15", NewGame, "** A number will be called every 15 seconds."}, {}, true},
+        {"a new game in a player's game", false, {"2|ResetMe|ab"}, {"start ab", NewGame}, {}, true},
+        {"a win in the host's game", true, {"2|ResetMe|10", "3|Ann|2"},
+         {"start 10", NewGame, "** A number will be called every 10 seconds.", AnnWins, NextRound, "over"}, {}, false},
         {"a win, then a call, in a player's game", false, {"2|ResetMe|10", "3|Ann|2", "1|7"},
-         {"started 10", NewGame, AnnWins, "won", Seven, "called 7"}, {7}, false},
+         {"start 10", NewGame, AnnWins, "over", Seven, "call 7"}, {7}, false},
         {"records the program never sends", true,
          {"5|7", "1|0", "1|101", "1|x", "1|7.5", "1", "2|ResetMe", "3|Ann", "x|7", "1.5|7", "4|Hal", ""}, {}, {}, false},
     };
     for (const auto &c : cases) {
         Game g(c.host);
-        g.Eval(c.records);
+        g.Run(c.records);
         EXPECT_EQ(g.events, c.events) << c.what;
         EXPECT_EQ(g.game.InProgress(), c.inProgress) << c.what;
         for (int n = 1; n <= 100; ++n)
@@ -76,35 +97,31 @@ TEST(BingoGame, CarriesOutEachRecordAndSaysWhatTheWindowMustShow)
 
 TEST(BingoGame, AcceptsOneClaimPerGameWhenItsLineWasCalledAndSendsTheWinnersTotal)
 {
-    const QString annsLine = QStringLiteral("4|Ann|12@3@77@40@9");
-    const struct {
-        const char *what;
-        bool host;
-        QList<Member> members;
-        QStringList claims, events;
-    } cases[] = {
+    const char *annsLine = "4|Ann|12@3@77@40@9";
+    const struct { const char *what; bool host; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
         {"Ann's first win", true, {}, {annsLine}, {"send 3|Ann|1"}},
         {"Ann's second win", true, {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2"}},
         {"ann is another member", true, {{"Ann", 1}}, {"4|ann|12@3@77@40@9"}, {"send 3|ann|1"}},
         {"a total at its top stays there", true, {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767"}},
-        {"six called numbers", true, {}, {"4|Ann|12@3@77@40@9@5"}, {"send 3|Ann|1"}},
         {"five different numbers among six", true, {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1"}},
-        {"a number not called", true, {}, {"4|Ann|12@3@77@40@8"}, {"send 6|Ann|uncalled|8"}},
+        {"numbers not called", true, {}, {"4|Ann|12@3@17@42@9"}, {"send 6|Ann|uncalled|17@42"}},
         {"four numbers", true, {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|uncalled|"}},
-        {"a zero", true, {}, {"4|Ann|12@3@77@40@0"}, {"send 6|Ann|uncalled|0"}},
         {"a number that is not whole", true, {}, {"4|Ann|12@3@77@40@9.2"}, {"send 6|Ann|uncalled|9.2"}},
         {"one number five times", true, {}, {"4|Ann|5@5@5@5@5"}, {"send 6|Ann|uncalled|"}},
-        {"four different numbers", true, {}, {"4|Ann|12@12@3@77@40"}, {"send 6|Ann|uncalled|"}},
         {"a claim in a player's game", false, {}, {annsLine}, {}},
         {"a second press of BINGO!", true, {}, {annsLine, annsLine}, {"send 3|Ann|1", "send 6|Ann|taken|"}},
         {"a rival's line after the accepted one", true, {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1", "send 6|Bob|taken|"}},
+        {"a claim between rounds", true, {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}},
     };
     for (const auto &c : cases) {
         Game g(c.host, c.members);
-        g.Eval({"2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
+        g.game.EvalCommand(QStringLiteral("2|ResetMe|10"));
+        for (int n : {12, 3, 77, 40, 9, 5})
+            g.game.EvalCommand(QStringLiteral("1|%1").arg(n));
         g.events.clear();
-        g.Eval(c.claims);
+        g.Run(c.claims);
         // Judging shows nothing: the answer is shown when its record comes back.
+        g.events.removeIf([](const QString &e) { return e.startsWith(u"**"); });
         EXPECT_EQ(g.events, c.events) << c.what;
     }
 }
@@ -123,6 +140,56 @@ TEST(BingoGame, CallsEachNumberOnceAndStopsCallingAfterTheHundredth)
     EXPECT_EQ(QSet<QString>(calls.begin(), calls.end()).size(), 100);
     EXPECT_TRUE(std::all_of(calls.begin(), calls.end(), [](const QString &e) { return e.startsWith(u"send 1|"); }));
     EXPECT_EQ(g.events.mid(100), QStringList({"done", "done"}));
+}
+
+TEST(BingoGame, AnswersPlayersComingAndGoingRefusalsAndLatecomers)
+{
+    const struct { const char *me; std::vector<const char *> steps; QStringList events; bool inProgress; } cases[] = {
+        {"Ann", {"+Bob", "+hal", "+Ann", "+Hal"},
+         {"** Hal, who hosts this game, is not here: no numbers will be called until Hal joins. "
+          "hal is here: did you mean hal?"}, false},
+        {"Ann", {"+Ann"}, {"** Hal, who hosts this game, is not here: no numbers will be called until Hal joins."}, false},
+        {"Ann", {"+Hal", "+Ann", "-Hal", "+Ann"}, {}, false},
+        {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "-Bob", "-Hal", "-Hal"},
+         {"start 10", "** The round is over: Hal, who hosts this game, has left.", "over"}, false},
+        {"Ann", {"2|ResetMe|10", "*", "1|5"},
+         {"start 10", "** All 100 numbers have been called and nobody has won yet.", "call 5"}, true},
+        {"Hal", {"/call 7", "/dance"}, {"sent", "** /dance was not run: the one command is /call followed by a number."}, false},
+        {"Ann", {"/call 7"}, {"** /call 7 was not run: only the host, Hal, can give commands."}, false},
+        {"Ann", {"6|Ann|uncalled|17@42", "6|Ann|uncalled|17", "6|Ann|over|", "6|Ann|taken|", "6|Ann|uncalled|",
+                 "6|Bob|over|", "6|Ann|over"},
+         {"** Your claim did not win: 17 and 42 have not been called.",
+          "** Your claim did not win: 17 has not been called.", "** Your claim did not win: the round is over.",
+          "** Your claim did not win: this round has already been won.",
+          "** Your claim did not win: its line does not hold five called numbers."}, false},
+        {"Ann", {"5|Bob|15|1", "5|Ann|15|7@3@x@101@9", "5|Ann|15|7@4"},
+         {"start 15", "call 7", "call 3", "call 9",
+          "** You joined a round in progress: 3 number(s) had been called before you came.", "call 4"}, true},
+        {"Ann", {"2|ResetMe|10", "1|7", "5|Ann|15|7@3", "+Cy"}, {"start 10", "call 7", "call 3"}, true},
+        {"Hal", {"+Hal", "+Ann", "2|ResetMe|15", "1|7", "1|3", "+Bob", "3|Ann|1", "+Ben"},
+         {"start 15", "** A number will be called every 15 seconds.", "call 7", "call 3", "send 5|Bob|15|7@3",
+          "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over"}, false}};
+    for (const auto &c : cases) {
+        Game g(QString::fromUtf8(c.me) == u"Hal", {}, c.me);
+        g.Run(c.steps);
+        g.events.removeIf([](const QString &e) { return e == QLatin1String(NewGame) || e.startsWith(u"** The Number ("); });
+        EXPECT_EQ(g.events, c.events) << c.steps.front();
+        EXPECT_EQ(g.game.InProgress(), c.inProgress) << c.steps.front();
+    }
+}
+
+TEST(CallingInterval, ComesFromUpToTwoCharactersOfWholeSecondsAndIsDescribedToTheHost)
+{
+    const struct { const char *text; int milliseconds; const char *described; } cases[] = {
+        {"10", 10000, "every 10 seconds."}, {"99", 99000, "every 99 seconds."}, {".6", 1000, "every second."},
+        {"7.", 7000, "every 7 seconds."}, {"0", 0, "No numbers will"}, {".5", 0, "No numbers will"},
+        {"-5", 10000, "\"-5\" is not"}, {"100", 10000, "\"100\" is not"}, {"1.5", 10000, "every 10 seconds: \"1.5\" is not"},
+        {"", 10000, "is not"}, {"ab", 10000, "\"ab\" is not"}, {" ", 10000, "is not"}};
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_EQ(Interval::Milliseconds(text), c.milliseconds) << '"' << c.text << '"';
+        EXPECT_TRUE(Interval::Describe(text).contains(QString::fromUtf8(c.described))) << '"' << c.text << '"';
+    }
 }
 
 } // namespace

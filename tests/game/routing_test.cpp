@@ -35,6 +35,20 @@ TEST(RouteDelivery, TakesTheFirstRuleThatHolds)
     }
 }
 
+TEST(RouteDelivery, LetsOnlyTheHostSteerTheGameAndAPlayerClaimOnlyInTheirOwnName)
+{
+    // Bob's deliveries in Hal's game; Hal may send every one of them.
+    const struct { const char *data; bool bobMay; } cases[] = {
+        {"Comm;1|8", false}, {"Comm;2|ResetMe|15", false}, {"Comm;3|Bob|1", false}, {"Comm;5|Bob|15|7@3", false},
+        {"Comm;6|Bob|taken|", false}, {"Chat;/call 9", false}, {"Comm;4|Ann|1@2@3@4@5", false},
+        {"Comm;4|Bob|1@2@3@4@5", true}, {"Comm;9|x", true}, {"Chat;hello", true}};
+    for (const auto &c : cases) {
+        const QString data = QString::fromUtf8(c.data);
+        EXPECT_EQ(Routing::SenderMayAct(Routing::RouteDelivery("Bob", data), "Bob", "Hal"), c.bobMay) << c.data;
+        EXPECT_TRUE(Routing::SenderMayAct(Routing::RouteDelivery("Hal", data), "Hal", "Hal") || data.startsWith(u"Comm;4|")) << c.data;
+    }
+}
+
 TEST(SendingChat, StripsEverySemicolonAndSendsEmptyLinesToo)
 {
     EXPECT_EQ(Routing::ChatMessage(QStringLiteral("a;b;c")), u"Chat;abc");

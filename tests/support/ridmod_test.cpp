@@ -17,12 +17,8 @@ QByteArray operator""_b(const char *text, std::size_t size) { return QByteArray(
 
 TEST(ListFileBytes, ReadAsTheseEntriesAndWrittenBackTheSame)
 {
-    const struct {
-        const char *what;
-        QByteArray bytes;
-        QStringList entries;
-        bool writtenSo; // saving the entries gives these very bytes
-    } cases[] = {
+    // writtenSo: saving the entries gives these very bytes.
+    const struct { const char *what; QByteArray bytes; QStringList entries; bool writtenSo; } cases[] = {
         {"empty list", ""_b, {}, true},
         {"blank entry and Ann", "@0\xFE" "Ann@1\xFE"_b, {"@0", "Ann@1"}, true},
         {"no separator at all", "Ann@1\r\nBob@2\r\n"_b, {}, false},
@@ -45,11 +41,7 @@ class ListFiles : public ::testing::Test
 {
 protected:
     QString Path() const { return dir.filePath(QStringLiteral("list.dat")); }
-    QByteArray Bytes() const
-    {
-        QFile file(Path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
+    QByteArray Bytes() const { QFile file(Path()); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_b; }
     void Put(qint64 size, const QByteArray &bytes)
     {
         QFile file(Path());
@@ -109,22 +101,20 @@ TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
 
 TEST_F(ListFiles, ReadFailuresAreReportedWithTheFileAndLeaveTheListEmpty)
 {
-    QStringList list{QStringLiteral("stale")};
-    RidMod::LoadListFromFile(list, QString()); // no file name: nothing to read
-    EXPECT_TRUE(list.isEmpty());
-    // A missing file, and one far larger than any list, which is refused
-    // rather than read whole.
-    for (const bool exists : {false, true}) {
-        if (exists)
+    // No file name (nothing to read), a missing file, and one far larger than
+    // any list, which is refused rather than read whole.
+    for (const int step : {0, 1, 2}) {
+        if (step == 2)
             Put(RidMod::MaxFileSize + 1, "@0\xFE"_b);
-        list = QStringList{QStringLiteral("stale")};
+        const QString path = step ? Path() : QString();
+        QStringList list{QStringLiteral("stale")};
         try {
-            RidMod::LoadListFromFile(list, Path());
-            ADD_FAILURE() << "read " << exists;
+            RidMod::LoadListFromFile(list, path);
+            EXPECT_EQ(step, 0);
         } catch (const RunTimeError &error) {
-            EXPECT_TRUE(error.description.contains(Path())) << error.description.toStdString();
+            EXPECT_TRUE(step && error.description.contains(path)) << error.description.toStdString();
         }
-        EXPECT_TRUE(list.isEmpty());
+        EXPECT_TRUE(list.isEmpty()) << step;
     }
 }
 
