@@ -1,6 +1,7 @@
 #include "link/tcpgamelink.h"
 
 #include "link/framecodec.h"
+#include "support/qtprinters.h"
 #include "support/waitfor.h"
 
 #include <QSignalSpy>
@@ -9,64 +10,87 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// A link joined to a hub stand-in that has sent it `bytes`, with its
-// deliveries and losses recorded.
-struct JoinedLink
+// A window's link, connected to a hub stand-in that the test scripts by hand.
+struct Connected
 {
-    explicit JoinedLink(const QByteArray &bytes)
+    explicit Connected(int silenceMs) : link(u"127.0.0.1"_s, {5000, silenceMs})
     {
-        EXPECT_TRUE(hub.listen(QHostAddress::LocalHost, 0));
-        EXPECT_TRUE(link.JoinGame(1, hub.serverPort()));
-        EXPECT_TRUE(hub.waitForNewConnection(5000));
-        peer = hub.nextPendingConnection();
-        peer->write(bytes);
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0) && link.JoinGame(1, server.serverPort()));
+        EXPECT_TRUE(server.waitForNewConnection(5000));
+        hub = server.nextPendingConnection();
     }
-    QTcpServer hub;
-    QTcpSocket *peer = nullptr;
-    TcpGameLink link{QStringLiteral("127.0.0.1")};
+    // The hub sends `texts` as frames, then `bytes`, and closes if told; the link waits for its join.
+    std::optional<QString> join(const QStringList &texts, const QByteArray &bytes, bool hubCloses, int timeoutMs)
+    {
+        for (const QString &text : texts)
+            hub->write(Frame::Encode(text));
+        hub->write(bytes);
+        if (hubCloses)
+            hub->disconnectFromHost();
+        return link.WaitUntilJoined(u"K7"_s, u"Ann"_s, timeoutMs);
+    }
+    QTcpServer server;
+    TcpGameLink link;
+    QTcpSocket *hub = nullptr;
     QSignalSpy received{&link, &GameLink::TextReceived};
     QSignalSpy lost{&link, &GameLink::LinkLost};
+    QSignalSpy refused{&link, &GameLink::Refused};
 };
 
-TEST(TcpGameLink, RaisesOneDeliveryPerFrameSplitAtTheFirstSeparator)
+TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
 {
-    JoinedLink j(Frame::Encode(QStringLiteral("[Enter]\u00ffAnn")) + Frame::Encode(QStringLiteral("Ann\u00ffChat;a\u00ffb")));
-    ASSERT_TRUE(WaitFor([&] { return j.received.size() == 2; }, 5000));
-    EXPECT_EQ(j.received[0], QVariantList({"[Enter]", "Ann"}));
-    EXPECT_EQ(j.received[1], QVariantList({"Ann", "Chat;a\u00ffb"}));
-    EXPECT_TRUE(j.lost.isEmpty());
-}
-
-TEST(TcpGameLink, ReportsTheLinkLostOnceAndStopsSendingWhenTheHubClosesOrSendsWhatDoesNotRead)
-{
-    for (const QByteArray &bad : {QByteArray(), Frame::Encode(QStringLiteral("no separator")),
-                                  QByteArray("\x00\x01\x00\x01", 4) /* over the frame limit */,
-                                  QByteArray("\x00\x00\x00\x02\xc3\x28", 6) /* not UTF-8 */}) {
-        JoinedLink j(Frame::Encode(QStringLiteral("Ann\u00ffChat;first")) + bad);
-        if (bad.isEmpty())
-            j.peer->disconnectFromHost();
-        ASSERT_TRUE(WaitFor([&] { return !j.lost.isEmpty(); }, 5000)) << bad.toHex().toStdString();
-        QTest::qWait(20);
-        EXPECT_EQ(j.lost.size(), 1);
-        EXPECT_EQ(j.received.size(), 1);
-        EXPECT_FALSE(j.link.SendText(QStringLiteral("G\u00ffK\u00ffC\u00ffChat;x")));
+    const struct { QStringList hubSends; bool hubCloses; QString outcome; } table[] = {
+        {{u"[Enter]ÿBob"_s, u"[Enter]ÿAnn"_s}, false, {}},
+        {{u"[Hub]ÿRefusedÿthe name \"Ann\" is already taken."_s}, true,
+         u"the game refused this window: the name \"Ann\" is already taken."_s},
+        {{u"[Enter]ÿBob"_s}, true, u"the game host closed the connection."_s},
+        {{u"[Enter]ÿBob"_s}, false, u"the game did not answer within 0.2 s."_s},
+    };
+    for (const auto &c : table) {
+        Connected j(45000);
+        const std::optional<QString> outcome = j.join(c.hubSends, {}, c.hubCloses, 200);
+        EXPECT_EQ(outcome.value_or(QString()), c.outcome);
+        EXPECT_TRUE(j.link.SendText(u"GÿK7ÿCÿChat;x"_s) == !outcome && j.lost.isEmpty() && j.refused.isEmpty()) << c.outcome.toStdString();
     }
 }
 
-TEST(TcpGameLink, DoesNotJoinWhereNobodyListens)
+TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalCloseOrABrokenFrame)
+{
+    const struct { QByteArray bytes; bool hubCloses, refusal; QString reason; } table[] = {
+        {Frame::Encode(u"[Hub]ÿPing"_s), false, false, u"the game stopped answering"_s}, // then nothing more
+        {Frame::Encode(u"[Hub]ÿRefusedÿtoo many records."_s), false, true, u"too many records."_s},
+        {{}, true, false, u"the game host closed the connection"_s},
+        {Frame::Encode(u"no separator"_s), false, false, u"protocol error: delivery without a sender"_s},
+        {QByteArray("\x00\x00\x00\x02\xc3\x28", 6), false, false, u"protocol error: "_s}, // not UTF-8
+    };
+    for (const auto &c : table) {
+        Connected j(150);
+        ASSERT_EQ(j.join({u"[Enter]ÿAnn"_s, u"[Hub]ÿLaterÿx"_s, u"AnnÿChat;aÿb"_s}, c.bytes, c.hubCloses, 5000), std::nullopt);
+        ASSERT_TRUE(WaitFor([&] { return j.lost.size() + j.refused.size() > 0; }, 5000));
+        QTest::qWait(20);
+        EXPECT_EQ(j.lost.size() + j.refused.size(), 1) << c.reason.toStdString();
+        EXPECT_TRUE((c.refusal ? j.refused : j.lost).value(0).value(0).toString().startsWith(c.reason)) << c.reason.toStdString();
+        EXPECT_TRUE(j.received.size() == 2 && j.received[1] == QVariantList({"Ann", u"Chat;aÿb"_s})) << "control frames are not deliveries";
+        EXPECT_FALSE(j.link.SendText(u"GÿK7ÿCÿChat;x"_s));
+        EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.bytes.contains("Ping")) << c.reason.toStdString();
+    }
+}
+
+TEST(LinkJoin, FailsWhereNobodyListens)
 {
     QTcpServer probe;
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
     const quint16 port = probe.serverPort();
     probe.close();
-    TcpGameLink link(QStringLiteral("127.0.0.1"));
+    TcpGameLink link(u"127.0.0.1"_s);
     EXPECT_FALSE(link.JoinGame(1, port));
-    EXPECT_EQ(link.ErrorString(), QStringLiteral("the game hub at 127.0.0.1 port %1 could not be reached: "
-                                                 "the connection was refused (is the hub running?).").arg(port));
-    EXPECT_FALSE(link.JoinGame(1, 0));
-    EXPECT_FALSE(link.SendText(QStringLiteral("x")));
+    EXPECT_EQ(link.ErrorString(), u"the game hub at 127.0.0.1 port %1 could not be reached: "
+                                  "the connection was refused (is the hub running?)."_s.arg(port));
+    EXPECT_FALSE(link.SendText(u"x"_s));
 }
 
 } // namespace

@@ -13,7 +13,7 @@ public:
         joinCalls.append({windowHandle, linkNumber});
         return joinAnswer;
     }
-    QString ErrorString() const override { return joinError; }
+    QString ErrorString() const override { return QString(); }
     std::optional<QString> WaitUntilJoined(const QString &, const QString &, int) override { return joinRefusal; }
     bool SendText(const QString &record) override
     {
@@ -25,7 +25,6 @@ public:
     void Lose(const QString &reason) { emit LinkLost(reason); }
 
     bool joinAnswer = true;
-    QString joinError;                   // why a refused JoinGame failed
     std::optional<QString> joinRefusal;  // why the join was not confirmed
     QList<QPair<quint64, qint32>> joinCalls;
     QStringList sent;

@@ -33,11 +33,6 @@ public:
     template <typename T = QWidget>
     T *Control(const QString &name) const { return window->findChild<T *>(name); }
 
-    // Counts a win for `name` the way the host's window does: its host
-    // starts a game and calls 1 to 5, `name` claims them. Only in the host's
-    // window; returns the total the window sent back.
-    int RecordWin(const QString &name);
-
     // The messages sent after the "I" and "A" records, as message texts.
     QStringList SentMessages() const;
 
@@ -46,7 +41,4 @@ public:
     FakeGameLink link;
     RandomGenerator random{1, [] { return quint64(1000); }};
     std::unique_ptr<frmMain> window;
-
-private:
-    QString m_hostName;
 };

@@ -1,9 +1,12 @@
-// What the window shows and sends while a game is played, with a fake link.
+// The window as a game is played with a fake link: what the host's window
+// shows and sends, typing after a button press, labels that show their whole
+// text, and the line BINGO! claims with.
 
 #include "card/ctlcard.h"
 #include "support/chatlines.h"
 #include "support/windowfixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,10 +26,9 @@ QString board(const WindowFixture &f)
     for (int n = 1; n <= 100; ++n) {
         const auto *cell = f.Control<QLabel>(QStringLiteral("lblItm%1").arg(n));
         const QColor colour = cell->palette().color(QPalette::WindowText);
-        if (cell->text() != QString::number(n) || (colour != QColor(255, 255, 255) && colour != QColor(0, 255, 0)))
-            shown << QStringLiteral("?");
-        else if (colour == QColor(0, 255, 0))
-            shown << cell->text();
+        const bool fine = cell->text() == QString::number(n) && (colour == Qt::white || colour == Qt::green);
+        if (!fine || colour == Qt::green)
+            shown << (fine ? cell->text() : QStringLiteral("?"));
     }
     return shown.join(u' ');
 }
@@ -49,29 +51,61 @@ QStringList face(const WindowFixture &f, int card)
     return shown;
 }
 
+// Clicks the top row of card 0 or 1; gives its numbers.
+QStringList markTopRow(const WindowFixture &f, int card)
+{
+    QStringList numbers;
+    for (int i = 0; i < 5; ++i) {
+        auto *label = onCard<QLabel>(f, card, QStringLiteral("lblMyNum%1").arg(i));
+        QTest::mouseClick(label, Qt::LeftButton);
+        numbers << label->text();
+    }
+    return numbers;
+}
+
+void checkLines(const WindowFixture &f, int card) { f.Control<ctlCard>(QStringLiteral("Card%1").arg(card))->CheckLines(); }
+
 bool checking(const WindowFixture &f, int card) { return onCard<QTimer>(f, card, QStringLiteral("tmrWinner"))->isActive(); }
 
-TEST(HostWindow, ShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCallsUntilTheHundredth)
+TEST(HostWindow, FitsItsLabelsShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCallsUntilTheHundredth)
 {
     WindowFixture f(HostLine);
     ASSERT_FALSE(f.window->Startup());
+    f.window->show();
+    QApplication::setActiveWindow(f.window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    EXPECT_EQ(QApplication::focusWidget(), f.Control<QLineEdit>(QStringLiteral("txtChatOut")));
+    // Presses a button with the mouse, then types a line and an empty one:
+    // the typing goes to the chat and never presses the button again.
+    const auto press = [&](QPushButton *button) {
+        const qsizetype before = f.SentMessages().size();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" go\r\r"));
+        return f.SentMessages().mid(before);
+    };
+    const QStringList typed = {QStringLiteral("Chat; go"), QStringLiteral("Chat;")};
+    const QRect secondsBox = f.Control<QLineEdit>(QStringLiteral("txtSec"))->geometry();
+    for (const QLabel *label : f.window->findChildren<QLabel *>()) {
+        const QFontMetrics metrics(label->font());
+        EXPECT_TRUE(metrics.horizontalAdvance(label->text()) <= label->width() && metrics.height() <= label->height()
+                    && !(label->parent() == f.window.get() && label->geometry().intersects(secondsBox)))
+            << label->objectName().toStdString();
+    }
     auto *timer = f.Control<QTimer>(QStringLiteral("tmrHost"));
     auto *bingo = f.Control<QPushButton>(QStringLiteral("cmdBingo"));
     auto *seconds = f.Control<QLineEdit>(QStringLiteral("txtSec"));
     auto *newGame = f.Control<QPushButton>(QStringLiteral("cmdNewGame"));
     seconds->setText(QStringLiteral("45"));
-    newGame->click();
+    EXPECT_EQ(press(newGame), QStringList("Comm;2|ResetMe|45") + typed);
     ASSERT_EQ(f.boxes.shown.size(), 1);
-    EXPECT_EQ(f.boxes.shown[0].kind, ShownBox::Question);
-    EXPECT_EQ(f.boxes.shown[0].title + u':' + f.boxes.shown[0].text, u"Confirm:Starting a new game will end any game in progress, Proceede?");
-    EXPECT_EQ(f.SentMessages(), QStringList{"Comm;2|ResetMe|45"});
+    EXPECT_EQ(QString::number(f.boxes.shown[0].kind) + f.boxes.shown[0].title + u':' + f.boxes.shown[0].text,
+              u"3Confirm:Starting a new game will end any game in progress, Proceede?");
     EXPECT_EQ(timer->interval(), 45000);
     for (int tick = 0; tick < 100; ++tick) {
         ASSERT_TRUE(timer->isActive()) << "tick " << tick;
         QMetaObject::invokeMethod(timer, "timeout");
     }
-    EXPECT_FALSE(timer->isActive());
-    EXPECT_EQ(f.SentMessages().size(), 101) << "the new game and 100 calls";
+    EXPECT_TRUE(!timer->isActive() && f.SentMessages().size() == 103) << "the new game, two typed lines and 100 calls";
     EXPECT_EQ(board(f), QString()) << "a call shows when its record comes back";
 
     f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|9"));
@@ -90,8 +124,7 @@ TEST(HostWindow, ShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCallsUntilTheHun
     EXPECT_EQ(board(f), u"1 2 3 4 5");
     EXPECT_EQ(seconds->text(), u"ab");
     EXPECT_EQ(ChatLines(*f.window).last(), u"4:** The Number (5) Has Been Called.");
-    EXPECT_FALSE(bingo->isEnabled());
-    EXPECT_TRUE(f.window->ClaimAllowed());
+    EXPECT_TRUE(!bingo->isEnabled() && f.window->ClaimAllowed());
 
     // A player's records that only the host may send, and a claim in another
     // player's name, change nothing; the next call is still left to chance.
@@ -106,32 +139,47 @@ TEST(HostWindow, ShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCallsUntilTheHun
     ASSERT_EQ(f.SentMessages().size(), sent.size() + 1);
     EXPECT_NE(f.SentMessages().last(), u"Comm;1|9");
 
-    // BINGO! sends the line reported last, on every press.
-    f.window->SetWin(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("6"));
-    f.window->SetWin(QStringLiteral("5"), QStringLiteral("17"), QStringLiteral("33"), QStringLiteral("48"), QStringLiteral("62"));
-    f.window->EnableBingo();
-    bingo->click();
-    bingo->click();
-    EXPECT_EQ(f.SentMessages().mid(sent.size() + 1), QStringList(2, QStringLiteral("Comm;4|Hal|5@17@33@48@62")));
+    const QStringList row = markTopRow(f, 0);
+    for (const QString &n : row)
+        f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|") + n);
+    checkLines(f, 0);
+    EXPECT_EQ(press(bingo), QStringList("Comm;4|Hal|" + row.join(u'@')) + typed);
 
     f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;3|Ann|1"));
-    EXPECT_FALSE(timer->isActive());
-    EXPECT_FALSE(bingo->isEnabled());
-    EXPECT_FALSE(f.window->ClaimAllowed());
-    EXPECT_FALSE(checking(f, 0) || checking(f, 1));
+    EXPECT_FALSE(timer->isActive() || bingo->isEnabled() || f.window->ClaimAllowed() || checking(f, 0) || checking(f, 1));
     EXPECT_EQ(ChatLines(*f.window).last(), u"4:** Click 'New Game' To Begin The Next Round.");
 
-    const qsizetype sentBefore = f.SentMessages().size();
     timer->start();
     f.boxes.answers = {false};
     seconds->setText(QStringLiteral("5"));
-    newGame->click();
+    EXPECT_EQ(press(newGame), typed);
     EXPECT_TRUE(timer->isActive() && timer->interval() == 45000) << "answered No, New Game changes nothing";
     seconds->setText(QStringLiteral("0"));
-    newGame->click();
-    EXPECT_EQ(f.SentMessages().mid(sentBefore), QStringList{"Comm;2|ResetMe|0"});
-    EXPECT_FALSE(timer->isActive()) << "an interval of 0 starts a game that calls nothing";
-    EXPECT_EQ(timer->interval(), 0);
+    EXPECT_EQ(press(newGame), QStringList("Comm;2|ResetMe|0") + typed);
+    EXPECT_TRUE(!timer->isActive() && timer->interval() == 0) << "an interval of 0 starts a game that calls nothing";
+    // The host's unknown command is not sent; only the host hears so.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/dance\r"));
+    EXPECT_EQ(f.SentMessages().last(), u"Chat;");
+    EXPECT_TRUE(ChatLines(*f.window).last().section(u':', 1).startsWith(u"** /dance was not run"));
+}
+
+TEST(Claim, CarriesACompleteLineOfCalledNumbersWhicheverCardReportedLast)
+{
+    // Which card's top row is called (-1: neither), and which card checks last.
+    for (const auto &[called, last] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 1}, {-1, 0}, {-1, 1}}) {
+        WindowFixture f(QStringLiteral("x 7001 K1 Ann Hal"));
+        ASSERT_FALSE(f.window->Startup());
+        f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;2|ResetMe|10"));
+        const QStringList rows[] = {markTopRow(f, 0), markTopRow(f, 1)};
+        for (const QString &n : called >= 0 ? rows[called] : QStringList())
+            f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|") + n);
+        checkLines(f, 1 - last);
+        checkLines(f, last);
+        for (int press = 0; press < 2; ++press)
+            f.Control<QPushButton>(QStringLiteral("cmdBingo"))->click();
+        EXPECT_EQ(f.SentMessages(), QStringList(2, QStringLiteral("Comm;4|Ann|") + rows[called >= 0 ? called : last].join(u'@')))
+            << "called " << called << ", last " << last;
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "support/childprocess.h"
+#include "support/asnobody.h"
 #include "support/fileregistry.h"
 #include "support/windowfixture.h"
 
@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
-#include <grp.h>
 
 namespace {
 
@@ -14,15 +13,20 @@ const QString GamesSubKey = QStringLiteral("SOFTWARE\\Kalumo\\Games");
 
 // Runs start-up without a command line: a registration run, which ends the
 // program through shutdown. The boxes it showed, as "<kind> <title>: <text>".
-QStringList registrationRun(WindowFixture &fixture, int status)
+QStringList registrationRun(const QString &registryFolder, int status)
 {
+    WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(registryFolder));
     QSignalSpy shutDown(fixture.window.get(), &frmMain::ShutdownFinished);
     QStringList shown;
-    if (fixture.window->Startup() != status || shutDown.count() != 1)
-        shown << QStringLiteral("wrong status or no shutdown");
+    if (fixture.window->Startup() != status || shutDown.count() != 1 || !fixture.link.joinCalls.isEmpty() || !fixture.link.sent.isEmpty())
+        shown << QStringLiteral("wrong status, no shutdown or a join");
     for (const ShownBox &box : fixture.boxes.shown)
         shown << QStringLiteral("%1 %2: %3").arg(box.kind).arg(box.title, box.text);
-    return shown;
+    // Shutdown ran, so the run leaves a tally file with the blank entry behind.
+    QFile tallies(fixture.folder.filePath(QStringLiteral("BingoMem.Usr")));
+    if (!tallies.open(QIODevice::ReadOnly) || tallies.readAll() != "@0\xFE")
+        shown << QStringLiteral("no tally file");
+    return shown << fixture.ProgramFile();
 }
 
 TEST(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndARunFromAnotherFolderReplacesIt)
@@ -31,53 +35,39 @@ TEST(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndARunFromAnotherF
     const FileRegistry registry(registryDir.path());
     ASSERT_TRUE(registry.CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
     for (int run = 0; run < 2; ++run) {
-        WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(registryDir.path()));
-        EXPECT_EQ(registrationRun(fixture, 0), QStringList{QStringLiteral(
+        const QStringList shown = registrationRun(registryDir.path(), 0);
+        EXPECT_EQ(shown.first(shown.size() - 1), QStringList{QStringLiteral(
             "0 Done.: Game has been registered with Kalumo Chat, You may now call it from the games list.")});
-        EXPECT_TRUE(fixture.link.joinCalls.isEmpty() && fixture.link.sent.isEmpty());
         const QList<RegistryValue> values = registry.Values(RootKey::LocalMachine, GamesSubKey);
         ASSERT_EQ(values.size(), 1);
-        EXPECT_EQ(values[0].name + u'=' + QString::fromUtf8(values[0].data), "Kalumo Bingo=" + fixture.ProgramFile() + ";Kalumo Bingo");
-        // Shutdown ran, so the run leaves a tally file with the blank entry behind.
-        QFile tallies(fixture.folder.filePath(QStringLiteral("BingoMem.Usr")));
-        EXPECT_TRUE(tallies.open(QIODevice::ReadOnly) && tallies.readAll() == "@0\xFE");
+        EXPECT_EQ(values[0].name + u'=' + QString::fromUtf8(values[0].data), "Kalumo Bingo=" + shown.last() + ";Kalumo Bingo");
     }
 }
 
 TEST(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
 {
-    const struct { const char *situation; bool createKey; const char *reason; } table[] = {
-        {"missing key", false, "the key does not exist"},
-        {"read-only key", true, "writing to the key is not allowed"},
-    };
-    for (const auto &c : table) {
+    for (const auto &[createKey, reason] : {std::pair{false, "the key does not exist"}, {true, "writing to the key is not allowed"}}) {
         QTemporaryDir dir;
         const FileRegistry registry(dir.path());
-        ASSERT_TRUE(!c.createKey || registry.CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
+        ASSERT_TRUE(!createKey || registry.CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
         const QString games = QDir(dir.path()).filePath(QStringLiteral("HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games"));
         const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
         QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
         QFile::setPermissions(games, readOnly);
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-
-        // In a child that is not the superuser, who may write to any folder.
-        const int status = ExitStatusInChild([&] {
-            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-                return 2;
-            WindowFixture fixture(QString(), WindowFixture::Options().RegistryFolder(dir.path()));
-            const QStringList shown = registrationRun(fixture, 1);
+        // As a user who may not write to any folder regardless of its rights.
+        const int status = ExitStatusAsNobody([&] {
+            const QStringList shown = registrationRun(dir.path(), 1);
             fprintf(stderr, "%s\n", qPrintable(shown.join(u'\n')));
-            return shown.size() == 1 && shown[0].startsWith(u"2 Kalumo Bingo: The game could not be registered with Kalumo Chat.")
-                    && shown[0].contains(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games")
-                    && shown[0].contains(QString::fromUtf8(c.reason))
+            return shown.size() == 2 && shown[0].startsWith(u"2 Kalumo Bingo: The game could not be registered with Kalumo Chat.")
+                    && shown[0].contains(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games") && shown[0].contains(QString::fromUtf8(reason))
                 ? 0 : 1;
         });
-
         QFile::setPermissions(games, readOnly | QFileDevice::WriteOwner);
-        EXPECT_EQ(status, 0) << c.situation;
-        EXPECT_TRUE(registry.Values(RootKey::LocalMachine, GamesSubKey).isEmpty()) << c.situation;
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before) << c.situation;
-        EXPECT_EQ(QFileInfo::exists(games), c.createKey) << c.situation;
+        EXPECT_EQ(status, 0) << reason;
+        EXPECT_TRUE(registry.Values(RootKey::LocalMachine, GamesSubKey).isEmpty()) << reason;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before) << reason;
+        EXPECT_EQ(QFileInfo::exists(games), createKey) << reason;
     }
 }
 

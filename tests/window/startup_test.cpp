@@ -1,3 +1,4 @@
+#include "game/routing.h"
 #include "support/chatlines.h"
 #include "support/windowfixture.h"
 
@@ -28,32 +29,44 @@ TEST(Startup, JoinsAnnouncesAndGreetsOrShowsEveryErrorInOrderAndEnds)
 {
     const QString missing = QStringLiteral("1 Kalumo Bingo: 9"), notANumber = QStringLiteral("1 Kalumo Bingo: 13");
     const QString failed = QStringLiteral("0 ERROR!: Error, Please Restart The Game!");
+    const QString badName = QStringLiteral("2 Kalumo Bingo: This name cannot be used: ");
+    const QString badKey = QStringLiteral("2 Kalumo Bingo: This game key cannot be used: it holds \"\u00FF\" or is too long.");
     const struct {
         const char *line;
-        bool joinAnswer;
+        const char *joinFailure; // none, "" for a connection refused, or why the hub did not confirm
         std::optional<int> status;
         QStringList boxes;
         const char *key = "", *name = "", *host = ""; // as the records and the host's rights show them
     } cases[] = {
-        {"x 77 K7 Ann Ann", true, {}, {}, "K7", "Ann", "Ann"},
-        {"x 77 K7 Ann Bob Smith", true, {}, {}, "K7", "Ann", "Bob Smith"},
-        {"x 77 K7 ann Ann", true, {}, {}, "K7", "ann", "Ann"},
-        {"x 77 K7 Ann", true, {}, {missing}, "K7", "Ann", ""},
-        {"x 77", true, {}, {missing, missing, missing}, "", "", ""},
-        {"x 77 K7 Ann Ann", false, 1, {failed}},
-        {"x", true, 1, {missing, missing, missing, missing, failed}},
-        {"x seven K7 Ann Ann", true, 1, {notANumber, failed}},
-        {"x 99999999999 K7 Ann Ann", true, 1, {notANumber, failed}},
+        {"x 77 K7 Ann Ann", nullptr, {}, {}, "K7", "Ann", "Ann"},
+        {"x 77 K7 Ann Bob Smith", nullptr, {}, {}, "K7", "Ann", "Bob Smith"},
+        {"x 77 K7 ann Ann", nullptr, {}, {}, "K7", "ann", "Ann"},
+        {"x 77 K7 Ann", nullptr, {}, {missing}, "K7", "Ann", ""},
+        {"x 77", nullptr, {}, {missing, missing, missing}, "", "", ""},
+        {"x 77 K7 Ann Ann", "", 1, {failed}},
+        {"x", nullptr, 1, {missing, missing, missing, missing, failed}},
+        {"x seven K7 Ann Ann", nullptr, 1, {notANumber, failed}},
+        {"x 99999999999 K7 Ann Ann", nullptr, 1, {notANumber, failed}},
+        {"x 77 K7 Ann Ann", "the game did not answer within 10 s.", 1, {failed + "\n\nThe game did not answer within 10 s."}},
+        {"x 77 K7 [Exit] Ann", nullptr, 1, {badName + "a name cannot start with \"[\" or \"*\"."}},
+        {"x 77 K7  Ann", nullptr, 1, {badName + "a name cannot be empty."}},
+        {"x 77 K\u00FF7 Ann Ann", nullptr, 1, {badKey}},
     };
     for (const auto &c : cases) {
         WindowFixture f(QString::fromUtf8(c.line));
-        f.link.joinAnswer = c.joinAnswer;
+        f.link.joinAnswer = !c.joinFailure || *c.joinFailure;
+        if (c.joinFailure && *c.joinFailure)
+            f.link.joinRefusal = QString::fromUtf8(c.joinFailure);
         QSignalSpy shutDown(f.window.get(), &frmMain::ShutdownFinished);
+        testing::internal::CaptureStderr();
         EXPECT_EQ(f.window->Startup(), c.status) << c.line;
+        const QString error = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_EQ(error.contains(u"kalumo-bingo: cannot join the game: the game did not"), c.joinFailure && *c.joinFailure) << c.line;
         EXPECT_EQ(shownBoxes(f.boxes), c.boxes) << c.line;
         EXPECT_EQ(shutDown.count(), c.status ? 1 : 0) << c.line;
         if (c.status) {
-            EXPECT_TRUE(f.link.sent.isEmpty() && ChatLines(*f.window).isEmpty()) << c.line;
+            EXPECT_EQ(f.link.sent.isEmpty() && ChatLines(*f.window).isEmpty(), !c.joinFailure || !*c.joinFailure) << c.line;
+            EXPECT_TRUE(!c.boxes.value(0).startsWith(u"2 ") || f.link.joinCalls.isEmpty()) << c.line << ": refused before joining";
             continue;
         }
         const QString key = QString::fromUtf8(c.key), name = QString::fromUtf8(c.name), host = QString::fromUtf8(c.host);
@@ -68,7 +81,7 @@ TEST(Startup, JoinsAnnouncesAndGreetsOrShowsEveryErrorInOrderAndEnds)
     }
 }
 
-TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListAndShowsEveryDeliveryAsPlainTextInItsColour)
+TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsEveryDeliveryAsPlainTextInItsColourAndBoundsTheLog)
 {
     WindowFixture f(QStringLiteral("x 77 K7 Ann Ann"));
     ASSERT_EQ(f.window->Startup(), std::nullopt);
@@ -76,28 +89,48 @@ TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListAndShowsEveryDeliveryAsPlain
     QTest::keyClicks(input, QStringLiteral("a;b;c"));
     QTest::keyClick(input, Qt::Key_Return);
     QTest::keyClick(input, Qt::Key_Enter);
-    EXPECT_EQ(f.SentMessages(), QStringList({"Chat;abc", "Chat;"})) << "without semicolons, not echoed";
-    EXPECT_TRUE(input->text().isEmpty());
+    EXPECT_TRUE(f.SentMessages() == QStringList({"Chat;abc", "Chat;"}) && input->text().isEmpty()) << "without semicolons, not echoed";
 
     const QList<QPair<QString, QString>> deliveries = {
         {"[Enter]", "Bob"}, {"[Enter]", "Bob"}, {"[Enter]", "Cy"}, {"[Exit]", "Bob"}, {"[Exit]", "Nobody"},
         {"Bob", "Chat;<b>hi</b>"}, {"Bob", "Chat;\\waves"}, {"Bob", "Chat;/call 7"}, {"Bob", "Chat;two\nlines"}};
     for (const auto &[sender, data] : deliveries)
         f.link.Deliver(sender, data);
+    emit f.link.Refused(QStringLiteral("the name \"Ann\" is already taken."));
     f.link.Lose(QStringLiteral("gone"));
     f.window->AddText(4, QString());
 
     auto *users = f.Control<QListWidget>(QStringLiteral("lstUsers"));
     ASSERT_EQ(users->count(), 2);
-    EXPECT_EQ(users->item(0)->text(), u"Bob") << "the first of two Bobs left";
-    EXPECT_EQ(users->item(1)->text(), u"Cy");
+    EXPECT_TRUE(users->item(0)->text() == u"Bob" && users->item(1)->text() == u"Cy") << "the first of two Bobs left";
     EXPECT_EQ(ChatLines(*f.window), QStringList({Greeting,
         "1:Bob has joined the game.", "1:Bob has joined the game.", "1:Cy has joined the game.", "2:Bob has left the game.",
         "3:Bob:           <b>hi</b>", "5:*Bob waves",
         "3:Bob:           two lines", // a peer cannot start a line of its own
+        "2:** The game refused this window: the name \"Ann\" is already taken.",
         "2:** The link to the game was lost (gone). You may close the window."}));
     // An empty line is a line too, and the log always ends with a line break.
     EXPECT_TRUE(f.Control<ChatLog>(QStringLiteral("rtbChatIn"))->toPlainText().endsWith(u"window.\n\n"));
+
+    for (int n = 0; n < 100; ++n) // a hundred lines that took a second each to lay out
+        f.link.Deliver(QStringLiteral("Bob"), QString::fromLatin1(n % 2 ? "Chat;" : "Chat;\\") + QString(60000, u'x'));
+    for (const QString &line : ChatLines(*f.window))
+        ASSERT_LE(line.size(), 2 + Routing::SenderFieldWidth + Routing::MaxChatLength);
+    for (int n = 1; n <= ChatLog::MaxLines; ++n)
+        f.window->AddText(3, QString::number(n));
+    const QStringList lines = ChatLines(*f.window);
+    EXPECT_TRUE(lines.size() == ChatLog::MaxLines && lines.first() == u"3:1");
+}
+
+TEST(ChatLines, AreCutWithAMarkWhenSentAndWhenShown)
+{
+    const QString x400(400, u'x'), cut = QString(396, u'x') + QStringLiteral(u" [\u2026]");
+    const QString pairsAtTheCut = QString(395, u'x') + QStringLiteral(u"\U0001F600\U0001F600\U0001F600");
+    for (const auto &[line, shown] : {std::pair{x400, x400}, {x400 + u'y', cut}, {QString(60000, u'x'), cut},
+                                      {cut, cut}, {pairsAtTheCut, QString(395, u'x') + QStringLiteral(u" [\u2026]")}}) {
+        EXPECT_EQ(Routing::ChatMessage(line), "Chat;" + shown);
+        EXPECT_EQ(Routing::RouteDelivery(QStringLiteral("Bob"), "Chat;" + line).text, "Bob:           " + shown);
+    }
 }
 
 TEST(ChatLogClipboard, ALeftReleaseCopiesTheSelectionAndARightReleaseDoesNot)
@@ -105,12 +138,10 @@ TEST(ChatLogClipboard, ALeftReleaseCopiesTheSelectionAndARightReleaseDoesNot)
     ChatLog log;
     log.resize(200, 100);
     log.AddText(3, QStringLiteral("hello"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    QTest::mouseClick(log.viewport(), Qt::RightButton);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before");
-    QTest::mouseClick(log.viewport(), Qt::LeftButton);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString()) << "a click selects nothing";
     log.selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::mouseRelease(log.viewport(), Qt::RightButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before");
     QTest::mouseRelease(log.viewport(), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"hello\n");
 }

@@ -1,9 +1,10 @@
 // A whole game over real TCP: a hub and three windows in this process, Hal
-// hosting, Ann and Bob playing. The host's calls are driven by firing its
-// timer and Ann's card check by firing the card's timer; only the network
-// is waited for.
+// hosting, Ann and Bob playing, and Cy joining a round under way. The host's
+// calls are driven by firing its timer and a card's check by firing the
+// card's timer; only the network is waited for.
 
 #include "card/ctlcard.h"
+#include "card/deal.h"
 #include "connections.h"
 #include "hub.h"
 #include "link/tcpgamelink.h"
@@ -14,7 +15,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,23 +28,40 @@ namespace {
 struct Seat
 {
     Seat(quint16 port, const QString &name, quint64 seed)
-        : link(QStringLiteral("127.0.0.1"))
-        , random(seed, [] { return quint64(1000); })
-        , window(WindowContext{boxes, link, random, folder.path(), QStringLiteral("x %1 K1 %2 Hal").arg(port).arg(name)})
-    {
-    }
+        : random(seed, [] { return quint64(1000); })
+        , window(WindowContext{boxes, link, random, folder.path(), QStringLiteral("x %1 K1 %2 Hal").arg(port).arg(name)}) {}
     template <typename T = QWidget>
     T *Control(const char *name) { return window.findChild<T *>(QString::fromUtf8(name)); }
     QStringList Calls() const { return ChatLines(window).filter(QStringLiteral(" Has Been Called.")); }
+    QSet<int> Green() const
+    {
+        QSet<int> green;
+        for (int n = 1; n <= 100; ++n)
+            if (window.findChild<QLabel *>(QStringLiteral("lblItm%1").arg(n))->palette().color(QPalette::WindowText) == Qt::green)
+                green << n;
+        return green;
+    }
+    QLabel *TopCell(int i) { return Control<ctlCard>("Card0")->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i)); }
+    // Marks the top row of the first card, has the card check it and presses BINGO!.
+    void Claim()
+    {
+        for (int i = 0; i < 5; ++i)
+            QTest::mouseClick(TopCell(i), Qt::LeftButton);
+        auto *bingo = Control<QPushButton>("cmdBingo");
+        EXPECT_FALSE(bingo->isEnabled());
+        QMetaObject::invokeMethod(Control<ctlCard>("Card0")->findChild<QTimer *>(QStringLiteral("tmrWinner")), "timeout");
+        EXPECT_TRUE(bingo->isEnabled());
+        bingo->click();
+    }
 
     QTemporaryDir folder;
     RecordingMessageBoxes boxes;
-    TcpGameLink link;
+    TcpGameLink link{QStringLiteral("127.0.0.1")};
     RandomGenerator random;
     frmMain window;
 };
 
-TEST(WholeGame, APlayerWinsTwoRoundsAndEveryWindowShowsHerTotals)
+TEST(WholeGame, APlayerWinsTwoRoundsEveryWindowShowsHerTotalsAndANewcomerWinsWithCallsMadeBeforeHeCame)
 {
     Connections connections;
     Hub hub{connections};
@@ -66,39 +83,42 @@ TEST(WholeGame, APlayerWinsTwoRoundsAndEveryWindowShowsHerTotals)
     Seat &hal = *seats[0], &ann = *seats[1];
     auto *calling = hal.Control<QTimer>("tmrHost");
 
-    for (int round = 1; round <= 2; ++round) {
+    // Ann wins two rounds with the top row of her first card. In a third, Cy
+    // joins once his top row is called: his window deals two cards when it is
+    // made and deals again when it catches up, so the same random state
+    // replays his first card's second deal.
+    RandomGenerator twin(14, [] { return quint64(1000); });
+    for (int i = 0; i < 2 * CardDeal::Cells; ++i)
+        twin.NextNumber(CardDeal::HighestDraw);
+    const auto deal = CardDeal::Deal([&] { return twin.NextNumber(CardDeal::HighestDraw); });
+    for (int round = 1; round <= 3; ++round) {
         // The longest interval: the host's timer never ticks by itself here.
         hal.Control<QLineEdit>("txtSec")->setText(QStringLiteral("99"));
         hal.Control<QPushButton>("cmdNewGame")->click();
         ASSERT_TRUE(shown(QStringLiteral("3:** A New Game Has Been Started."), round));
         for (auto &seat : seats)
             EXPECT_EQ(seat->Control<QLineEdit>("txtSec")->text(), u"99");
-        // Ann plays the top row of her first card, marking each number when it is called.
-        QMap<QString, QLabel *> line;
-        for (int i = 0; i < 5; ++i) {
-            auto *label = ann.Control<ctlCard>("Card0")->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i));
-            line.insert(label->text(), label);
-        }
+        QStringList row;
+        for (int i = 0; i < 5; ++i)
+            row << (round < 3 ? ann.TopCell(i)->text() : QString::number(deal[i]));
         const qsizetype before = hal.Calls().size();
-        for (int tick = 1, marked = 0; marked < 5; ++tick) {
+        for (int tick = 1; !std::all_of(row.begin(), row.end(), [&](const QString &n) { return hal.Green().contains(n.toInt()); }); ++tick) {
             ASSERT_TRUE(tick <= 100 && calling->isActive());
             QMetaObject::invokeMethod(calling, "timeout");
-            ASSERT_TRUE(everyone([&](Seat &s) { return s.Calls().size() == before + tick; }));
-            const QString call = hal.Calls().last().section(u'(', 1).section(u')', 0, 0);
-            ASSERT_TRUE(everyone([&](Seat &s) { return s.Calls() == hal.Calls(); }));
-            if (QLabel *label = line.value(call)) {
-                QTest::mouseClick(label, Qt::LeftButton);
-                ++marked;
-            }
+            ASSERT_TRUE(everyone([&](Seat &s) { return s.Calls().size() == before + tick && s.Calls() == hal.Calls(); }));
         }
-
-        auto *bingo = ann.Control<QPushButton>("cmdBingo");
-        EXPECT_FALSE(bingo->isEnabled());
-        QMetaObject::invokeMethod(ann.Control<ctlCard>("Card0")->findChild<QTimer *>(QStringLiteral("tmrWinner")), "timeout");
-        ASSERT_TRUE(bingo->isEnabled());
-        bingo->click();
-
-        ASSERT_TRUE(shown(QStringLiteral("4:** Ann Has Won The Game! %1 Total Win(s)! **").arg(round)));
+        Seat *winner = &ann;
+        if (round == 3) {
+            seats.push_back(std::make_unique<Seat>(connections.Port(), QStringLiteral("Cy"), 14));
+            winner = seats.back().get();
+            ASSERT_FALSE(winner->window.Startup());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return winner->Green() == hal.Green(); }, 10000));
+            EXPECT_EQ(winner->Control<QLineEdit>("txtSec")->text(), u"99");
+            for (int i = 0; i < 5; ++i)
+                EXPECT_EQ(winner->TopCell(i)->text(), row[i]);
+        }
+        winner->Claim();
+        ASSERT_TRUE(shown(QStringLiteral("4:** %1 Has Won The Game! %2 Total Win(s)! **").arg(round < 3 ? "Ann" : "Cy").arg(round < 3 ? round : 1)));
         for (auto &seat : seats)
             EXPECT_FALSE(seat->Control<QPushButton>("cmdBingo")->isEnabled());
         EXPECT_FALSE(calling->isActive());
