@@ -152,7 +152,7 @@ TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAtStartAndAtACloseWithWinsA
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Ann@1\xFE") == 6 && file.resize(RidMod::MaxFileSize + 1));
     file.close();
     for (const bool win : {false, true}) {
-        WindowFixture w(QStringLiteral("x 77 K7 Ann Ann"), WindowFixture::Options().ProgramFolder(folder.path()));
+        WindowFixture w(QStringLiteral("x 77 K7 Ann Ann"), folder.path());
         EXPECT_EQ(w.window->Startup(), std::nullopt);
         for (const char *record : {"2|ResetMe|10", "1|1", "1|2", "1|3", "1|4", "1|5"})
             w.link.Deliver(QStringLiteral("Ann"), QStringLiteral("Comm;") + QLatin1String(record));

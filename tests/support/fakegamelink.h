@@ -8,21 +8,11 @@
 class FakeGameLink : public GameLink
 {
 public:
-    bool JoinGame(quint64 windowHandle, qint32 linkNumber) override
-    {
-        joinCalls.append({windowHandle, linkNumber});
-        return joinAnswer;
-    }
+    bool JoinGame(quint64 handle, qint32 number) override { joinCalls.append({handle, number}); return joinAnswer; }
     QString ErrorString() const override { return QString(); }
     std::optional<QString> WaitUntilJoined(const QString &, const QString &, int) override { return joinRefusal; }
-    bool SendText(const QString &record) override
-    {
-        sent.append(record);
-        return true;
-    }
-    // Raises TextReceived as the link would for one delivery.
+    bool SendText(const QString &record) override { sent.append(record); return true; }
     void Deliver(const QString &sender, const QString &data) { emit TextReceived(sender, data); }
-    void Lose(const QString &reason) { emit LinkLost(reason); }
 
     bool joinAnswer = true;
     std::optional<QString> joinRefusal;  // why the join was not confirmed

@@ -4,14 +4,12 @@
 
 #include "support/messageboxes.h"
 
-#include <QList>
-#include <QString>
+#include <QStringList>
 
 struct ShownBox
 {
     enum Kind { Information, Plain, Error, Question } kind;
-    QString title;
-    QString text;
+    QString title, text;
 };
 
 class RecordingMessageBoxes : public MessageBoxes
@@ -23,7 +21,15 @@ public:
     bool Question(const QString &title, const QString &text) override
     {
         shown.append({ShownBox::Question, title, text});
-        return answers.isEmpty() ? true : answers.takeFirst();
+        return answers.isEmpty() || answers.takeFirst();
+    }
+    // Every box, as "<kind> <title>: <text>", the text cut at its first line break if told.
+    QStringList Lines(bool cut = false) const
+    {
+        QStringList lines;
+        for (const ShownBox &box : shown)
+            lines << QStringLiteral("%1 %2: %3").arg(box.kind).arg(box.title, box.text.section(u'\r', 0, cut ? 0 : -1));
+        return lines;
     }
 
     QList<ShownBox> shown;

@@ -1,22 +1,53 @@
 #include "support/windowfixture.h"
 
 #include "link/linkrecord.h"
+#include "window/chatlog.h"
 
-WindowFixture::WindowFixture(const QString &commandLine, const Options &options)
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextDocument>
+
+WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir)
+    : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
+          commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
+          registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir}))
 {
-    const QString programFolder = options.programFolder.isEmpty() ? folder.path() : options.programFolder;
-    window = std::make_unique<frmMain>(WindowContext{
-        boxes, link, random, programFolder, commandLine, ProgramFile(),
-        options.registryFolder.isEmpty() ? folder.filePath(QStringLiteral("registry")) : options.registryFolder});
 }
 
 QStringList WindowFixture::SentMessages() const
 {
     QStringList messages;
-    for (const QString &record : link.sent) {
-        const auto parsed = LinkRecord::Parse(record);
-        if (parsed && parsed->kind == u'C')
+    for (const QString &record : link.sent)
+        if (const auto parsed = LinkRecord::Parse(record); parsed && parsed->kind == u'C')
             messages << parsed->messageText;
-    }
     return messages;
+}
+
+QStringList ChatLines(const QWidget &window)
+{
+    QStringList lines;
+    const auto *log = window.findChild<ChatLog *>(QStringLiteral("rtbChatIn"));
+    for (QTextBlock block = log->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text().isEmpty())
+            continue; // the empty block after the last line
+        const QColor colour = block.begin().fragment().charFormat().foreground().color();
+        int kind = 3;
+        for (int k : {1, 2, 4, 5})
+            kind = ChatLog::ColourOf(k) == colour ? k : kind;
+        lines << QString::number(kind) + u':' + block.text();
+    }
+    return lines;
+}
+
+QString Board(const QWidget &window)
+{
+    QStringList shown;
+    for (int n = 1; n <= 100; ++n) {
+        const auto *cell = window.findChild<QLabel *>(QStringLiteral("lblItm%1").arg(n));
+        const QColor colour = cell->palette().color(QPalette::WindowText);
+        const bool fine = cell->text() == QString::number(n) && (colour == Qt::white || colour == Qt::green);
+        if (!fine || colour == Qt::green)
+            shown << (fine ? cell->text() : QStringLiteral("?"));
+    }
+    return shown.join(u' ');
 }

@@ -1,8 +1,6 @@
 #pragma once
-// A game window with recording message boxes, a fake link, a frozen clock
-// and a temporary program folder, for tests that drive it directly. Its
-// registry is the folder given, else one in the program folder that holds
-// no key: a test never reaches the user's own registry.
+// A game window with recording boxes, a fake link, a frozen clock and a temporary
+// program folder, for tests that drive it; and what any window shows, as text.
 
 #include "support/fakegamelink.h"
 #include "support/qtprinters.h"
@@ -16,22 +14,11 @@
 class WindowFixture
 {
 public:
-    struct Options
-    {
-        QString programFolder;  // a fresh temporary folder when empty
-        QString registryFolder; // one inside the program folder when empty
+    // An empty program folder is a fresh temporary one; an empty registry folder
+    // is one inside the program folder, holding no key: never the user's own.
+    explicit WindowFixture(const QString &commandLine, const QString &programDir = {}, const QString &registryDir = {});
 
-        Options &ProgramFolder(const QString &path) { programFolder = path; return *this; }
-        Options &RegistryFolder(const QString &path) { registryFolder = path; return *this; }
-    };
-
-    explicit WindowFixture(const QString &commandLine, const Options &options = Options());
-
-    // The program file the window is told it runs from.
-    QString ProgramFile() const { return folder.filePath(QStringLiteral("kalumo-bingo")); }
-
-    template <typename T = QWidget>
-    T *Control(const QString &name) const { return window->findChild<T *>(name); }
+    template <typename T = QWidget> T *Control(const QString &name) const { return window->findChild<T *>(name); }
 
     // The messages sent after the "I" and "A" records, as message texts.
     QStringList SentMessages() const;
@@ -42,3 +29,11 @@ public:
     RandomGenerator random{1, [] { return quint64(1000); }};
     std::unique_ptr<frmMain> window;
 };
+
+// The chat log, one entry per line, as "<kind>:<text>", the kind told by the
+// colour the line was written in (3 for black, whatever kind asked for it).
+QStringList ChatLines(const QWidget &window);
+
+// The board: the numbers shown green, and "?" for a cell that shows another
+// number or a colour other than white and green.
+QString Board(const QWidget &window);

@@ -1,5 +1,5 @@
 #include "game/routing.h"
-#include "support/chatlines.h"
+#include "window/chatlog.h"
 #include "support/windowfixture.h"
 
 #include <QClipboard>
@@ -15,28 +15,16 @@ namespace {
 const QString Y = QStringLiteral("\u00FF");
 const QString Greeting = QStringLiteral("1:Thank You For Choosing Kalumo Bingo.");
 
-// Every box shown, as "<kind> <title>: <first line of its text>"; the first
-// line of a run-time error's box is its error number.
-QStringList shownBoxes(const RecordingMessageBoxes &boxes)
-{
-    QStringList shown;
-    for (const ShownBox &box : boxes.shown)
-        shown << QStringLiteral("%1 %2: %3").arg(box.kind).arg(box.title, box.text.section(QStringLiteral("\r\n"), 0, 0));
-    return shown;
-}
-
 TEST(Startup, JoinsAnnouncesAndGreetsOrShowsEveryErrorInOrderAndEnds)
 {
     const QString missing = QStringLiteral("1 Kalumo Bingo: 9"), notANumber = QStringLiteral("1 Kalumo Bingo: 13");
     const QString failed = QStringLiteral("0 ERROR!: Error, Please Restart The Game!");
-    const QString badName = QStringLiteral("2 Kalumo Bingo: This name cannot be used: ");
-    const QString badKey = QStringLiteral("2 Kalumo Bingo: This game key cannot be used: it holds \"\u00FF\" or is too long.");
+    const QString refused = QStringLiteral("2 Kalumo Bingo: This ");
     const struct {
         const char *line;
         const char *joinFailure; // none, "" for a connection refused, or why the hub did not confirm
-        std::optional<int> status;
-        QStringList boxes;
-        const char *key = "", *name = "", *host = ""; // as the records and the host's rights show them
+        std::optional<int> status; QStringList boxes;
+        QString key = {}, name = {}, host = {}; // as the records and the host's rights show them
     } cases[] = {
         {"x 77 K7 Ann Ann", nullptr, {}, {}, "K7", "Ann", "Ann"},
         {"x 77 K7 Ann Bob Smith", nullptr, {}, {}, "K7", "Ann", "Bob Smith"},
@@ -48,46 +36,42 @@ TEST(Startup, JoinsAnnouncesAndGreetsOrShowsEveryErrorInOrderAndEnds)
         {"x seven K7 Ann Ann", nullptr, 1, {notANumber, failed}},
         {"x 99999999999 K7 Ann Ann", nullptr, 1, {notANumber, failed}},
         {"x 77 K7 Ann Ann", "the game did not answer within 10 s.", 1, {failed + "\n\nThe game did not answer within 10 s."}},
-        {"x 77 K7 [Exit] Ann", nullptr, 1, {badName + "a name cannot start with \"[\" or \"*\"."}},
-        {"x 77 K7  Ann", nullptr, 1, {badName + "a name cannot be empty."}},
-        {"x 77 K\u00FF7 Ann Ann", nullptr, 1, {badKey}},
+        {"x 77 K7 [Exit] Ann", nullptr, 1, {refused + "name cannot be used: a name cannot start with \"[\" or \"*\"."}},
+        {"x 77 K7  Ann", nullptr, 1, {refused + "name cannot be used: a name cannot be empty."}},
+        {"x 77 K\u00FF7 Ann Ann", nullptr, 1, {refused + "game key cannot be used: it holds \"\u00FF\" or is too long."}},
     };
     for (const auto &c : cases) {
         WindowFixture f(QString::fromUtf8(c.line));
         f.link.joinAnswer = !c.joinFailure || *c.joinFailure;
-        if (c.joinFailure && *c.joinFailure)
-            f.link.joinRefusal = QString::fromUtf8(c.joinFailure);
+        f.link.joinRefusal = c.joinFailure && *c.joinFailure ? std::optional<QString>(c.joinFailure) : std::nullopt;
         QSignalSpy shutDown(f.window.get(), &frmMain::ShutdownFinished);
         testing::internal::CaptureStderr();
         EXPECT_EQ(f.window->Startup(), c.status) << c.line;
         const QString error = QString::fromStdString(testing::internal::GetCapturedStderr());
         EXPECT_EQ(error.contains(u"kalumo-bingo: cannot join the game: the game did not"), c.joinFailure && *c.joinFailure) << c.line;
-        EXPECT_EQ(shownBoxes(f.boxes), c.boxes) << c.line;
+        EXPECT_EQ(f.boxes.Lines(true), c.boxes) << c.line;
         EXPECT_EQ(shutDown.count(), c.status ? 1 : 0) << c.line;
         if (c.status) {
             EXPECT_EQ(f.link.sent.isEmpty() && ChatLines(*f.window).isEmpty(), !c.joinFailure || !*c.joinFailure) << c.line;
             EXPECT_TRUE(!c.boxes.value(0).startsWith(u"2 ") || f.link.joinCalls.isEmpty()) << c.line << ": refused before joining";
             continue;
         }
-        const QString key = QString::fromUtf8(c.key), name = QString::fromUtf8(c.name), host = QString::fromUtf8(c.host);
-        const quint64 handle = f.window->winId();
-        EXPECT_EQ(f.link.joinCalls, (QList<QPair<quint64, qint32>>{{handle, 77}})) << c.line;
-        EXPECT_EQ(f.link.sent, QStringList({"G" + Y + key + Y + "I" + Y + QString::number(handle),
-                                            "G" + Y + key + Y + "A" + Y + " Kalumo Bingo" + Y + name + " Kalumo Bingo"}));
-        EXPECT_EQ(f.Control(QStringLiteral("cmdNewGame"))->isEnabled(), name == host) << c.line;
-        f.link.Deliver(host, QStringLiteral("Comm;1|7"));
+        EXPECT_EQ(f.link.joinCalls, (QList<QPair<quint64, qint32>>{{f.window->winId(), 77}})) << c.line;
+        EXPECT_EQ(f.link.sent, QStringList({"G" + Y + c.key + Y + "I" + Y + QString::number(f.window->winId()),
+                                            "G" + Y + c.key + Y + "A" + Y + " Kalumo Bingo" + Y + c.name + " Kalumo Bingo"}));
+        EXPECT_EQ(f.Control(QStringLiteral("cmdNewGame"))->isEnabled(), c.name == c.host) << c.line;
+        f.link.Deliver(c.host, QStringLiteral("Comm;1|7"));
         EXPECT_EQ(ChatLines(*f.window), QStringList({Greeting, "4:** The Number (7) Has Been Called."}))
             << c.line << ": only the host calls numbers";
     }
 }
 
-TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsEveryDeliveryAsPlainTextInItsColourAndBoundsTheLog)
+TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsDeliveriesAsPlainTextInTheirColourCopiesAndBoundsTheLog)
 {
     WindowFixture f(QStringLiteral("x 77 K7 Ann Ann"));
     ASSERT_EQ(f.window->Startup(), std::nullopt);
     auto *input = f.Control<QLineEdit>(QStringLiteral("txtChatOut"));
-    QTest::keyClicks(input, QStringLiteral("a;b;c"));
-    QTest::keyClick(input, Qt::Key_Return);
+    QTest::keyClicks(input, QStringLiteral("a;b;c\r"));
     QTest::keyClick(input, Qt::Key_Enter);
     EXPECT_TRUE(f.SentMessages() == QStringList({"Chat;abc", "Chat;"}) && input->text().isEmpty()) << "without semicolons, not echoed";
 
@@ -97,12 +81,12 @@ TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsEveryDeliveryAsPlainTex
     for (const auto &[sender, data] : deliveries)
         f.link.Deliver(sender, data);
     emit f.link.Refused(QStringLiteral("the name \"Ann\" is already taken."));
-    f.link.Lose(QStringLiteral("gone"));
+    emit f.link.LinkLost(QStringLiteral("gone"));
     f.window->AddText(4, QString());
 
-    auto *users = f.Control<QListWidget>(QStringLiteral("lstUsers"));
-    ASSERT_EQ(users->count(), 2);
-    EXPECT_TRUE(users->item(0)->text() == u"Bob" && users->item(1)->text() == u"Cy") << "the first of two Bobs left";
+    const auto *users = f.Control<QListWidget>(QStringLiteral("lstUsers"));
+    EXPECT_TRUE(users->count() == 2 && users->item(0)->text() == u"Bob" && users->item(1)->text() == u"Cy")
+        << "the first of two Bobs left";
     EXPECT_EQ(ChatLines(*f.window), QStringList({Greeting,
         "1:Bob has joined the game.", "1:Bob has joined the game.", "1:Cy has joined the game.", "2:Bob has left the game.",
         "3:Bob:           <b>hi</b>", "5:*Bob waves",
@@ -110,7 +94,14 @@ TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsEveryDeliveryAsPlainTex
         "2:** The game refused this window: the name \"Ann\" is already taken.",
         "2:** The link to the game was lost (gone). You may close the window."}));
     // An empty line is a line too, and the log always ends with a line break.
-    EXPECT_TRUE(f.Control<ChatLog>(QStringLiteral("rtbChatIn"))->toPlainText().endsWith(u"window.\n\n"));
+    auto *log = f.Control<ChatLog>(QStringLiteral("rtbChatIn"));
+    EXPECT_TRUE(log->toPlainText().endsWith(u"window.\n\n"));
+    log->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::mouseRelease(log->viewport(), Qt::RightButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before");
+    QTest::mouseRelease(log->viewport(), Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), log->toPlainText()) << "a left release copies the selection";
 
     for (int n = 0; n < 100; ++n) // a hundred lines that took a second each to lay out
         f.link.Deliver(QStringLiteral("Bob"), QString::fromLatin1(n % 2 ? "Chat;" : "Chat;\\") + QString(60000, u'x'));
@@ -131,19 +122,6 @@ TEST(ChatLines, AreCutWithAMarkWhenSentAndWhenShown)
         EXPECT_EQ(Routing::ChatMessage(line), "Chat;" + shown);
         EXPECT_EQ(Routing::RouteDelivery(QStringLiteral("Bob"), "Chat;" + line).text, "Bob:           " + shown);
     }
-}
-
-TEST(ChatLogClipboard, ALeftReleaseCopiesTheSelectionAndARightReleaseDoesNot)
-{
-    ChatLog log;
-    log.resize(200, 100);
-    log.AddText(3, QStringLiteral("hello"));
-    log.selectAll();
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    QTest::mouseRelease(log.viewport(), Qt::RightButton);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before");
-    QTest::mouseRelease(log.viewport(), Qt::LeftButton);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"hello\n");
 }
 
 } // namespace
