@@ -8,12 +8,8 @@ namespace {
 
 TEST(CardDeal, PlacesEachDrawOnTheNextFreeNumberAndKeepsTheCardWhole)
 {
-    const struct {
-        const char *what;
-        std::vector<int> draws;    // the first draws, in cell order
-        int thenDraw;              // every later draw
-        std::vector<int> expected; // the first cells' numbers
-    } cases[] = {
+    // The first draws, in cell order, every later draw, and the first cells' numbers.
+    const struct { const char *what; std::vector<int> draws; int thenDraw; std::vector<int> expected; } cases[] = {
         {"a free draw stays", {7, 42, 1}, 50, {7, 42, 1, 50, 51}},
         {"a taken 99 moves to 100", {99, 99}, 1, {99, 100, 1, 2}},
         {"99 and 100 taken wrap to the lowest free", {1, 2, 99, 99, 99}, 50, {1, 2, 99, 100, 3}},

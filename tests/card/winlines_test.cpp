@@ -31,8 +31,7 @@ TEST(WinLines, FindsEachLineButNeverFourOfItsCellsAndOfSeveralTheFirstInOrder)
         for (int cell : Lines[index])
             EXPECT_EQ(firstComplete({index}, cell), std::nullopt) << index << " without " << cell;
     }
-    // Two rows; the bottom row before the first column; a column before the
-    // diagonals; the diagonal from the top left before the other.
+    // Of several complete lines the first in order: rows, columns, then diagonals.
     const std::pair<std::vector<int>, int> several[] = {{{3, 1}, 1}, {{5, 4}, 4}, {{11, 9}, 9}, {{11, 10}, 10}};
     for (const auto &[complete, reported] : several)
         EXPECT_EQ(firstComplete(complete), Lines[reported]) << "line " << reported;

