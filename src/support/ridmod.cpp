@@ -105,40 +105,9 @@ QList<QByteArray> SplitEntries(const QByteArray &bytes)
     return entries;
 }
 
-QByteArray EncodeList(const QStringList &list)
-{
-    QList<QByteArray> entries;
-    for (const QString &entry : list)
-        entries.append(entry.toUtf8());
-    return JoinEntries(entries);
-}
-
-QStringList DecodeList(const QByteArray &bytes)
-{
-    // Each piece is decoded on its own, so one entry in the Windows code page
-    // does not spoil the UTF-8 entries around it.
-    QStringList list;
-    for (const QByteArray &entry : SplitEntries(bytes))
-        list.append(DecodeText(entry));
-    return list;
-}
-
-void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace)
-{
-    writeBytes(fileName, EncodeList(list), beforeReplace);
-}
-
 void SaveEntriesToFile(const QList<QByteArray> &entries, const QString &fileName, const BeforeReplace &beforeReplace)
 {
     writeBytes(fileName, JoinEntries(entries), beforeReplace);
-}
-
-void LoadListFromFile(QStringList &list, const QString &fileName)
-{
-    list.clear();
-    if (fileName.isEmpty())
-        return;
-    list = DecodeList(readBytes(fileName));
 }
 
 QList<QByteArray> EntriesFromFile(const QString &fileName)

@@ -17,7 +17,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
+#include <QList>
 
 #include <functional>
 
@@ -32,18 +32,13 @@ inline constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 // replaces it.
 using BeforeReplace = std::function<void()>;
 
-void SaveListToFile(const QStringList &list, const QString &fileName, const BeforeReplace &beforeReplace = {});
 void SaveEntriesToFile(const QList<QByteArray> &entries, const QString &fileName,
                        const BeforeReplace &beforeReplace = {});
-// Replaces the list's entries with the file's. Text after the last separator
-// is not an entry; a file without any separator holds no entries. When the
-// read fails the list is left empty.
-void LoadListFromFile(QStringList &list, const QString &fileName);
+// The file's entries. Bytes after the last separator are not an entry; a
+// file without any separator holds no entries.
 QList<QByteArray> EntriesFromFile(const QString &fileName);
 
 // The bytes of a list file, and the entries they hold.
-QByteArray EncodeList(const QStringList &list);
-QStringList DecodeList(const QByteArray &bytes);
 QByteArray JoinEntries(const QList<QByteArray> &entries);
 QList<QByteArray> SplitEntries(const QByteArray &bytes);
 
