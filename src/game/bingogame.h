@@ -28,7 +28,6 @@ public:
     // This window's player and the host named on its command line; the
     // window hosts when the two are the same.
     void SetNames(const QString &myName, const QString &hostName);
-    void SetHost(bool isHost) { m_isHost = isHost; }
     bool IsHost() const { return m_isHost; }
     bool InProgress() const { return m_inProgress; }
     const NumberCaller &Caller() const { return m_caller; }
