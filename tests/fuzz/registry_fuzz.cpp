@@ -1,9 +1,5 @@
-// The registry from any key path, value name and data, through the
-// registration's SetStringValue and the chat host's CreateKey. The registry
-// folder holds the games key, a key that links to a folder outside and a
-// value that links to a file outside. Whatever the input, nothing outside
-// changes, no link in it is followed or replaced, and a value reported as
-// written holds exactly the data.
+// The registry from any key path, value name and data, beside a key and a value that link outside:
+// nothing outside changes, no link is followed or replaced, a value reported as written holds the data.
 #include "fuzzsupport.h"
 
 #include "support/customregistry.h"
@@ -22,22 +18,20 @@ static QString valueName(Fuzz::Input &input)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // A fresh registry for each input, so that one input's keys and values
-    // do not change what the next one finds.
+    // A fresh registry for each input, so that no input changes what the next finds.
     static const QTemporaryDir top;
     const QString outside = top.filePath(QStringLiteral("outside")), folder = top.filePath(QStringLiteral("registry"));
     QDir(folder).removeRecursively();
     QDir().mkpath(outside);
     QFile target(outside + QStringLiteral("/target"));
-    FUZZ_CHECK(target.open(QIODevice::WriteOnly) && target.write("outside") == 7);
-    target.close();
+    FUZZ_CHECK(target.open(QIODevice::WriteOnly) && target.write("outside") == 7 && target.flush());
     const FileRegistry registry(folder);
-    FUZZ_CHECK(registry.CreateKey(RootKey::LocalMachine, QStringLiteral("SOFTWARE\\Kalumo\\Games")).Ok());
-    FUZZ_CHECK(QFile::link(outside, folder + QStringLiteral("/HKEY_LOCAL_MACHINE/SOFTWARE/Out")));
-    FUZZ_CHECK(QFile::link(target.fileName(), folder + QStringLiteral("/HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games/Linked")));
+    FUZZ_CHECK(registry.CreateKey(RootKey::LocalMachine, QStringLiteral("SOFTWARE\\Kalumo\\Games")).Ok()
+               && QFile::link(outside, folder + QStringLiteral("/HKEY_LOCAL_MACHINE/SOFTWARE/Out"))
+               && QFile::link(target.fileName(), folder + QStringLiteral("/HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games/Linked")));
     const QMap<QString, QByteArray> outsideBefore = FolderSnapshot(outside), linksBefore = FolderSnapshot(folder, true);
 
-    Fuzz::Input input(data, size);
+    Fuzz::Input input{data, size};
     const quint8 mode = input.Byte() % 3;
     RecordingMessageBoxes boxes;
     const CustomRegistry custom(registry, boxes, QStringLiteral("Kalumo Bingo"));
@@ -53,10 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         custom.ParseKeyPath(keyPath, root);
         if (mode == 1)
             registry.CreateKey(root, keyPath);
-        bool found = false;
-        for (const RegistryValue &v : registry.Values(root, keyPath))
-            found = found || (v.name == name && v.data == value.toLocal8Bit());
-        FUZZ_CHECK(mode == 1 || found == outcome.Ok());
+        const QList<RegistryValue> values = registry.Values(root, keyPath);
+        FUZZ_CHECK(mode == 1 || outcome.Ok() == std::any_of(values.begin(), values.end(), [&](const RegistryValue &v) {
+                       return v.name == name && v.data == value.toLocal8Bit(); }));
     } else { // any root handle at all, with any subkey
         const quint32 root = 0x80000000u + (input.Byte() % 9);
         const QString subKey = input.Utf8(128);

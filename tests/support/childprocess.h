@@ -1,7 +1,6 @@
 #pragma once
-// Runs part of a test in a forked child, for what must not happen to the
-// test process itself (dying mid-write, giving up root, a file size limit).
-// Returns the child's exit status, or -1 when it did not exit normally.
+// Runs part of a test in a forked child, for what must not happen to the test process itself (dying
+// mid-write, giving up root, a file size limit). Returns its exit status, or -1 if it did not exit.
 
 #include <cstdlib>
 #include <functional>
@@ -14,7 +13,5 @@ inline int ExitStatusInChild(const std::function<int()> &body)
     if (pid == 0)
         std::_Exit(body());
     int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

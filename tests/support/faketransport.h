@@ -1,12 +1,10 @@
 #pragma once
-// The hub's transport in memory. A test opens connections, feeds them bytes
-// and takes the frames the hub wrote to them; what it has not taken counts as
-// queued, so a connection whose frames are never taken is a reader that stopped.
+// The hub's transport in memory. A test opens connections, feeds them bytes and
+// takes the frames the hub wrote; what it has not taken counts as queued.
 
 #include "hub.h"
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
-#include "transport.h"
 
 #include <QStringList>
 #include <map>
@@ -36,8 +34,7 @@ public:
 
     qint64 Send(quint64 id, const QByteArray &bytes) override
     {
-        Peer &peer = peers.at(id);
-        peer.written += peer.open ? bytes : QByteArray();
+        peers.at(id).written += peers.at(id).open ? bytes : QByteArray();
         return Queued(id);
     }
     qint64 Queued(quint64 id) const override { const Peer &peer = peers.at(id); return peer.open ? peer.written.size() - peer.taken : 0; }

@@ -1,7 +1,6 @@
 #pragma once
-// Runs the event loop until a condition holds, at most timeoutMs. Unlike
-// QTest::qWaitFor it does not sleep between passes, so a hub and its clients
-// in one thread move data at full speed.
+// Runs the event loop until a condition holds, at most timeoutMs. Unlike QTest::qWaitFor
+// it never sleeps, so a hub and its clients in one thread move data at full speed.
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
