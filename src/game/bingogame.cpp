@@ -161,8 +161,8 @@ std::optional<QString> BingoGame::RefuseChatCommand(const QString &typed) const
         return std::nullopt;
     if (!m_isHost)
         return QStringLiteral("** %1 was not run: only the host, %2, can give commands.").arg(typed, m_hostName);
-    // "call" is the one command there is; the caller reads its number.
-    if (typed.mid(1).section(QLatin1Char(' '), 0, 0) != u"call")
+    // "call N" is the one command there is; anything else would do nothing.
+    if (!NumberCaller::CallCommandNumber(typed.mid(1)))
         return QStringLiteral("** %1 was not run: the one command is /call followed by a number.").arg(typed);
     return std::nullopt;
 }

@@ -43,13 +43,18 @@ std::optional<int> NumberCaller::Draw(RandomGenerator &random)
     }
 }
 
-void NumberCaller::RunChatCommand(const QString &Data)
+std::optional<qint16> NumberCaller::CallCommandNumber(const QString &Data)
 {
     // Words are cut at every single blank: "call  7" has an empty second word.
     const QStringList words = Data.split(QLatin1Char(' '));
     if (words.size() < 2 || words.at(0) != u"call")
-        return;
-    if (const std::optional<qint16> number = TextNum::ToInt16(words.at(1)))
+        return std::nullopt;
+    return TextNum::ToInt16(words.at(1));
+}
+
+void NumberCaller::RunChatCommand(const QString &Data)
+{
+    if (const std::optional<qint16> number = CallCommandNumber(Data))
         m_forcedNumber = *number;
 }
 

@@ -35,6 +35,8 @@ public:
     // 16-bit whole number, half to even; 0 cancels. Anything else that cannot
     // be read leaves the forced number as it was.
     void RunChatCommand(const QString &Data);
+    // The number a chat command forces, or nothing when it is no such command.
+    static std::optional<qint16> CallCommandNumber(const QString &Data);
 
     // A claim holds when every item names a called number and at least five
     // different numbers are named. Items are looked at in order; the first
