@@ -34,7 +34,8 @@ run_one() { # name pid flag port
   echo "           server CPU: $(awk -v a="$after" -v b="$before" -v s="$seconds" 'BEGIN {printf "%.2f s over the run (%.0f%% of one core over the measured seconds)", a - b, 100 * (a - b) / (s + 1)}')"
 }
 
-start_hub "$work/hub.log"
+# The benchmark measures fan-out itself: the limits meant for hostile windows are lifted.
+start_hub "$work/hub.log" --records-per-second 1000000000 --bytes-per-second 1000000000000 --max-per-address 1000000
 run_one hub "$hub_pid" --hub "$hub_port"
 start_mosquitto "$work"
 run_one mosquitto "$broker_pid" --mqtt "$broker_port"
