@@ -56,7 +56,8 @@ TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
     start(ann, program, {u"x %1 K Ann Ann"_s.arg(port)}, {u"KALUMO_CHAT_TRANSCRIPT="_s + log});
     ASSERT_TRUE(QTest::qWaitFor([&] { return cyHears.size() >= 2; }, 10000) && cyHears[1][1] == u"Ann"_s);
 
-    hub.kill();
+    hub.terminate(); // a hub that ends the normal way says so in its status
+    ASSERT_TRUE(hub.waitForFinished(10000) && hub.exitStatus() == QProcess::NormalExit && hub.exitCode() == 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"The link to the game was lost"); }, 10000));
     EXPECT_EQ(ann.state(), QProcess::Running);
     ann.terminate();
