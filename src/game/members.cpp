@@ -61,14 +61,6 @@ void MemberTable::LoadTallyEntries(const QList<QByteArray> &entries)
     }
 }
 
-void MemberTable::LoadTallyEntries(const QStringList &entries)
-{
-    QList<QByteArray> bytes;
-    for (const QString &entry : entries)
-        bytes.append(entry.toUtf8());
-    LoadTallyEntries(bytes);
-}
-
 bool MemberTable::Writable(const QString &name)
 {
     return !name.contains(QLatin1Char('@'));
@@ -83,16 +75,6 @@ QString MemberTable::EntryText(qsizetype index) const
 {
     const Member &member = m_entries.at(index);
     return IsKept(index) ? m_kept.value(index) : member.Name + QLatin1Char('@') + QString::number(member.Wins);
-}
-
-QStringList MemberTable::TallyEntries() const
-{
-    QStringList entries;
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        if (Written(i))
-            entries.append(EntryText(i));
-    }
-    return entries;
 }
 
 QList<QByteArray> MemberTable::TallyEntryBytes() const

@@ -55,12 +55,9 @@ public:
     const QStringList &WinsThisRun() const { return m_winsThisRun; }
 
     // Replaces the table with the tally entries, in their order; an empty
-    // list leaves the table as it is. Text entries count as UTF-8.
+    // list leaves the table as it is.
     void LoadTallyEntries(const QList<QByteArray> &entries);
-    void LoadTallyEntries(const QStringList &entries);
-    // The tally entries of the whole table, in table order, as text and as
-    // the bytes to write.
-    QStringList TallyEntries() const;
+    // The tally entries of the whole table, in table order, as the bytes to write.
     QList<QByteArray> TallyEntryBytes() const;
 
 private:
