@@ -11,6 +11,20 @@
 #include <algorithm>
 #include <chrono>
 
+namespace {
+
+// Takes as long for a wrong secret as for the right one, wherever the two
+// differ, so timing a refusal tells nothing about the secret.
+bool sameSecret(const QByteArray &a, const QByteArray &b)
+{
+    unsigned char difference = a.size() == b.size() ? 0 : 1;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        difference |= uchar(a[i]) ^ uchar(b.isEmpty() ? 0 : b[i % b.size()]);
+    return difference == 0;
+}
+
+} // namespace
+
 // One connection. It is deleted with deleteLater only, so a handler that is
 // still working with it when its connection goes away never touches freed
 // memory.
@@ -22,6 +36,7 @@ struct HubClient : QObject
     QString key;
     QString name;
     QString nameKey; // the name as compared with the others of its game
+    QByteArray secret; // from the "S" record, UTF-8
     QHostAddress address;
     TokenBucket records;
     TokenBucket bytes;
@@ -67,6 +82,13 @@ QStringList Hub::Players(const QString &key) const
     for (const HubClient *client : m_games.value(key))
         names << client->name;
     return names;
+}
+
+void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret)
+{
+    m_onlyKey = key;
+    m_hostNameKey = PlayerName::SameNameKey(hostName);
+    m_hostSecret = hostSecret.toUtf8();
 }
 
 void Hub::Opened(quint64 id)
@@ -136,6 +158,10 @@ void Hub::handleRecord(HubClient *client, const QString &record)
     switch (parsed->kind.unicode()) {
     case 'I':
         return;
+    case 'S':
+        if (!client->joined)
+            client->secret = parsed->secret.toUtf8();
+        return;
     case 'P':
         // Only a joined connection's answer under its own key counts.
         if (client->joined && parsed->key == client->key) {
@@ -162,7 +188,17 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
                QStringLiteral("the name %1 in game %2: %3").arg(LogText(name), LogText(key), refusal));
         return;
     }
+    if (m_onlyKey && key != *m_onlyKey) {
+        refuse(client, QStringLiteral("there is no such game on this hub: check the invitation."),
+               QStringLiteral("no game %1 on this hub").arg(LogText(key)));
+        return;
+    }
     const QString nameKey = PlayerName::SameNameKey(name);
+    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !sameSecret(client->secret, m_hostSecret)) {
+        refuse(client, QStringLiteral("the name \"%1\" belongs to this game's host.").arg(name),
+               QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
+        return;
+    }
     for (const HubClient *other : m_games.value(key)) {
         if (other->nameKey == nameKey) {
             refuse(client, QStringLiteral("the name \"%1\" is already taken in this game.").arg(name),

@@ -12,6 +12,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 struct HubClient;
 
@@ -46,6 +47,13 @@ public:
     Hub(Transport &transport, const Limits &limits, QObject *parent = nullptr);
     ~Hub() override;
 
+    // Makes this a hub for the one game `key` (kalumo-hub host): a join
+    // under any other key is refused, so a mistyped key never opens an
+    // empty game. With a secret, a join under the host's name (or one the
+    // same as it) is refused unless its "S" record holds that secret,
+    // before the host joins and after it leaves.
+    void HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret);
+
     // The names joined to a game, in order of joining.
     QStringList Players(const QString &key) const;
     // Games with at least one player, and connections open, joined or not.
@@ -78,6 +86,9 @@ private:
     QHash<QString, QVector<HubClient *>> m_games;
     QHash<QHostAddress, int> m_perAddress; // open connections from each address
     std::function<qint64()> m_clockMs;
+    std::optional<QString> m_onlyKey; // the one game this hub holds
+    QString m_hostNameKey;            // the host's name as compared with others
+    QByteArray m_hostSecret;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;
 };

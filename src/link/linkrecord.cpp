@@ -16,6 +16,11 @@ QString Identify(const QString &key, quint64 windowHandle)
     return join({QStringLiteral("G"), key, QStringLiteral("I"), QString::number(windowHandle)});
 }
 
+QString HostSecret(const QString &key, const QString &secret)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("S"), secret});
+}
+
 QString Announce(const QString &key, const QString &caption, const QString &name)
 {
     const QString suffix = QLatin1Char(' ') + caption;
@@ -62,6 +67,11 @@ std::optional<Parsed> Parse(const QString &record)
     if (kind == u"C") {
         parsed.kind = QLatin1Char('C');
         parsed.messageText = rest;
+        return parsed;
+    }
+    if (kind == u"S") {
+        parsed.kind = QLatin1Char('S');
+        parsed.secret = rest;
         return parsed;
     }
     if (kind == u"A") {

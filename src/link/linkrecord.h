@@ -1,6 +1,6 @@
 #pragma once
-// The records a game window sends the hub: identify, announce (the join),
-// message and the answer to the hub's Ping (README.md, "The game link
+// The records a game window sends the hub: identify, the host's secret,
+// announce (the join), message and the answer to the hub's Ping (README.md, "The game link
 // protocol"). The window builds them; the hub reads them back with Parse.
 
 #include <QString>
@@ -11,6 +11,7 @@ namespace LinkRecord {
 inline constexpr QChar Separator = QChar(0x00FF);
 
 QString Identify(const QString &key, quint64 windowHandle);
+QString HostSecret(const QString &key, const QString &secret);
 QString Announce(const QString &key, const QString &caption, const QString &name);
 QString Message(const QString &key, const QString &messageText);
 QString PingAnswer(const QString &key);
@@ -21,10 +22,11 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind;          // 'I', 'A', 'C' or 'P'
+    QChar kind;          // 'I', 'S', 'A', 'C' or 'P'
     QString key;
     QString name;        // "A" only: the player's name
     QString messageText; // "C" only
+    QString secret;      // "S" only
 };
 
 // Nothing for a record of another form: not starting with "G", an unknown

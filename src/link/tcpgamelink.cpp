@@ -1,8 +1,12 @@
 #include "link/tcpgamelink.h"
 
+#include "link/invitation.h"
 #include "link/linkrecord.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -49,24 +53,54 @@ QString TcpGameLink::HostFromEnvironment()
     return host.isEmpty() ? QStringLiteral("127.0.0.1") : host;
 }
 
-bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
+TcpGameLink::Security TcpGameLink::SecurityFromEnvironment()
 {
-    Q_UNUSED(windowHandle) // the hub needs no handle: the "I" record carries it
-    if (m_socket) {
-        m_error = QStringLiteral("this window has joined a game already.");
-        return false;
-    }
-    if (linkNumber < 1 || linkNumber > 65535) {
-        m_error = QStringLiteral("%1 is not a port the game hub can listen on.").arg(linkNumber);
-        return false;
-    }
+    return {qEnvironmentVariable("KALUMO_LINK_FINGERPRINT").trimmed(), qEnvironmentVariable("KALUMO_HOST_SECRET")};
+}
 
-    m_socket = new QTcpSocket(this);
-    m_socket->connectToHost(m_host, quint16(linkNumber));
+bool TcpGameLink::connectToHub(quint16 port)
+{
+    const QString where = QStringLiteral("the game hub at %1 port %2").arg(m_host).arg(port);
+    const QByteArray fingerprint = QByteArray::fromHex(m_security.fingerprint.toLatin1());
+    if (!m_security.fingerprint.isEmpty() && !Invitation::IsHex(m_security.fingerprint.toLower(), 32)) {
+        m_error = QStringLiteral("the hub's fingerprint must be 64 hexadecimal digits.");
+        return false;
+    }
+    if (fingerprint.isEmpty()) {
+        m_socket = new QTcpSocket(this);
+        m_socket->connectToHost(m_host, port);
+    } else {
+        auto *tls = new QSslSocket(this);
+        m_socket = tls;
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setProtocol(QSsl::TlsV1_3);
+        configuration.setCaCertificates({});
+        configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        tls->setSslConfiguration(configuration);
+        // The hub's certificate is its own, signed by nobody: it is trusted
+        // for being exactly the one the invitation names, and for nothing else.
+        connect(tls, &QSslSocket::sslErrors, this, [this, tls](const QList<QSslError> &errors) {
+            if (pinned(*tls))
+                tls->ignoreSslErrors(errors);
+        });
+        tls->connectToHostEncrypted(m_host, port);
+    }
     // Start-up waits here before the window is shown; nothing else can run yet.
-    if (!m_socket->waitForConnected(m_timing.connectMs)) {
-        m_error = QStringLiteral("the game hub at %1 port %2 could not be reached: %3.")
-                      .arg(m_host).arg(linkNumber).arg(connectProblem(*m_socket, m_timing.connectMs));
+    const QDeadlineTimer deadline(m_timing.connectMs);
+    bool connected = m_socket->waitForConnected(int(deadline.remainingTime()));
+    auto *tls = qobject_cast<QSslSocket *>(m_socket);
+    if (connected && tls && !(tls->waitForEncrypted(int(deadline.remainingTime())) && pinned(*tls))) {
+        connected = false;
+        if (!tls->peerCertificate().isNull() && !pinned(*tls))
+            m_error = where + QStringLiteral(" is not the one in the invitation: its certificate has another fingerprint.");
+        else
+            m_error = where + QStringLiteral(" did not set up an encrypted link: %1.")
+                                  .arg(tls->error() == QAbstractSocket::SocketTimeoutError ? connectProblem(*tls, m_timing.connectMs)
+                                                                                           : tls->errorString());
+    } else if (!connected) {
+        m_error = where + QStringLiteral(" could not be reached: %1.").arg(connectProblem(*m_socket, m_timing.connectMs));
+    }
+    if (!connected) {
         m_socket->abort();
         m_socket->deleteLater();
         m_socket = nullptr;
@@ -81,6 +115,26 @@ bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
         fail(error == QAbstractSocket::RemoteHostClosedError ? closed : m_socket->errorString());
     });
     return true;
+}
+
+bool TcpGameLink::pinned(QSslSocket &socket) const
+{
+    const QByteArray digest = socket.peerCertificate().digest(QCryptographicHash::Sha256);
+    return !digest.isEmpty() && digest == QByteArray::fromHex(m_security.fingerprint.toLatin1());
+}
+
+bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
+{
+    Q_UNUSED(windowHandle) // the hub needs no handle: the "I" record carries it
+    if (m_socket) {
+        m_error = QStringLiteral("this window has joined a game already.");
+        return false;
+    }
+    if (linkNumber < 1 || linkNumber > 65535) {
+        m_error = QStringLiteral("%1 is not a port the game hub can listen on.").arg(linkNumber);
+        return false;
+    }
+    return connectToHub(quint16(linkNumber));
 }
 
 std::optional<QString> TcpGameLink::WaitUntilJoined(const QString &key, const QString &name, int timeoutMs)
@@ -114,6 +168,16 @@ bool TcpGameLink::SendText(const QString &record)
     const QByteArray frame = Frame::Encode(record);
     if (frame.isEmpty())
         return false;
+    // The host's secret goes with the join under the same key, so the hub
+    // can tell the host from anybody else who takes the host's name.
+    if (!m_security.hostSecret.isEmpty() && !m_joined) {
+        const auto parsed = LinkRecord::Parse(record);
+        if (parsed && parsed->kind == u'A') {
+            const QByteArray secret = Frame::Encode(LinkRecord::HostSecret(parsed->key, m_security.hostSecret));
+            if (m_socket->write(secret) != secret.size())
+                return false;
+        }
+    }
     return m_socket->write(frame) == frame.size();
 }
 

@@ -4,7 +4,10 @@
 //   kalumo-bingo                              register with the chat host
 //
 // The registry shared with the chat host is the folder $KALUMO_REGISTRY, else
-// kalumo/registry in the user's configuration folder.
+// kalumo/registry in the user's configuration folder. The hub's host comes
+// from KALUMO_LINK_HOST; KALUMO_LINK_FINGERPRINT puts the link on TLS with
+// that certificate alone, and KALUMO_HOST_SECRET proves the host to the hub
+// (kalumo-hub host and join set them; the command line would show them).
 
 #include "link/tcpgamelink.h"
 #include "support/fileregistry.h"
@@ -33,6 +36,7 @@ int main(int argc, char **argv)
 
     QtMessageBoxes boxes;
     TcpGameLink link(TcpGameLink::HostFromEnvironment());
+    link.SetSecurity(TcpGameLink::SecurityFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),

@@ -1,0 +1,36 @@
+#pragma once
+// An invitation to a game across machines: the one line a host shares and a
+// player pastes, holding where the hub is, the game, who hosts it and what
+// proves the hub is the right one:
+//
+//   kalumo://ADDRESS:PORT/KEY?host=HOSTNAME&fp=FINGERPRINT
+//
+// ADDRESS is a DNS name, an IPv4 address or an IPv6 address in brackets,
+// PORT 1 to 65535, KEY the game's key (32 lowercase hex digits), HOSTNAME the
+// host player's name (UTF-8, percent-encoded) and FINGERPRINT the SHA-256 of
+// the hub certificate's DER bytes (64 lowercase hex digits).
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+struct Invitation
+{
+    QString address;        // an IPv6 address without its brackets
+    quint16 port = 0;
+    QString key;
+    QString hostName;
+    QByteArray fingerprint; // 32 raw bytes
+
+    // The invitation's line.
+    QString Text() const;
+
+    // The invitation in `text`, white space around it ignored; nothing, with
+    // *why set to one sentence saying what is wrong, when it is malformed.
+    static std::optional<Invitation> Parse(const QString &text, QString *why);
+
+    // A fresh game key: 128 bits from the system's random source.
+    static QString NewKey();
+    // Whether `text` is 2 * bytes lowercase hex digits.
+    static bool IsHex(const QString &text, int bytes);
+};
