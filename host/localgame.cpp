@@ -44,12 +44,24 @@ QString LocalGame::CheckNames(const QStringList &names)
     return {};
 }
 
+void LocalGame::SetGame(const QString &key, const QString &hostName, const QProcessEnvironment &extra)
+{
+    m_key = key;
+    m_hostName = hostName;
+    m_extra = extra;
+}
+
 bool LocalGame::Start(const QStringList &names)
 {
-    const QString key = freshKey();
+    const QString key = m_key.isEmpty() ? freshKey() : m_key;
+    const QString hostName = m_hostName.isEmpty() ? names.value(0) : m_hostName;
     const QString port = QString::number(m_port);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // What says how to reach the hub is this game's, never the caller's.
     environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));
+    environment.remove(QStringLiteral("KALUMO_LINK_FINGERPRINT"));
+    environment.remove(QStringLiteral("KALUMO_HOST_SECRET"));
+    environment.insert(m_extra);
 
     for (const QString &name : names) {
         auto *process = new QProcess(this);
@@ -65,9 +77,10 @@ bool LocalGame::Start(const QStringList &names)
             ::setpgid(0, 0);
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         });
-        process->setArguments({QStringLiteral("kalumo-hub"), port, key, name, names.first()});
+        process->setArguments({QStringLiteral("kalumo-hub"), port, key, name, hostName});
         connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
             // A window ended by the signal CloseAll sent it was closed, not crashed.
+            m_cleanly = m_cleanly && (status == QProcess::NormalExit ? code == 0 : m_closing && code == SIGTERM);
             if (status == QProcess::NormalExit)
                 emit Log(QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code));
             else if (m_closing && code == SIGTERM)

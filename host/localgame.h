@@ -6,6 +6,7 @@
 // not know it can walk into the game. Finished once every window has closed.
 
 #include <QObject>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 class QProcess;
@@ -20,11 +21,18 @@ public:
     // Why these names cannot play together, or nothing when they can.
     static QString CheckNames(const QStringList &names);
 
+    // For a game behind an invitation: its key and host, and what the
+    // windows' environment gains (the hub's address, its fingerprint, ...),
+    // instead of a fresh key, the first name as host and the hub on loopback.
+    void SetGame(const QString &key, const QString &hostName, const QProcessEnvironment &extra);
+
     // Starts one window per name; false, with ErrorString, when none could start.
     bool Start(const QStringList &names);
     QString ErrorString() const { return m_error; }
     // Asks every window still open to close the normal way (SIGTERM).
     void CloseAll();
+    // Whether every window that has ended did so with status 0 or when asked to.
+    bool AllClosedCleanly() const { return m_cleanly; }
 
 signals:
     void Finished();
@@ -34,6 +42,9 @@ private:
     quint16 m_port;
     QString m_program;
     QString m_error;
+    QString m_key, m_hostName; // empty: a fresh key, and the first name hosts
+    QProcessEnvironment m_extra;
+    bool m_cleanly = true;
     QList<QProcess *> m_running;
     bool m_closing = false; // CloseAll has asked the windows to close
 };

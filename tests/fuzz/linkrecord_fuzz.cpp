@@ -13,6 +13,8 @@ static void check(const QString &record)
     FUZZ_CHECK(!parsed->key.contains(LinkRecord::Separator) && record.startsWith(head));
     if (parsed->kind == u'C')
         FUZZ_CHECK(LinkRecord::Message(parsed->key, parsed->messageText) == record);
+    else if (parsed->kind == u'S')
+        FUZZ_CHECK(LinkRecord::HostSecret(parsed->key, parsed->secret) == record);
     else if (parsed->kind == u'A') // the last field is the name followed by the field before it
         FUZZ_CHECK(record.endsWith(parsed->name + record.section(LinkRecord::Separator, -2, -2)));
     else
