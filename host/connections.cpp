@@ -2,6 +2,8 @@
 
 #include "link/hubcontrol.h"
 #include "listener.h"
+#include "tlscontext.h"
+#include "stream.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -33,6 +35,7 @@ constexpr int CloseWithinMs = 10000;
 
 struct Connections::Connection
 {
+    explicit Connection(int fd) : fd(fd), stream(fd) {}
     quint64 id = 0;
     int fd = -1;
     QByteArray out;
@@ -41,10 +44,20 @@ struct Connections::Connection
     bool dirty = false;
     bool watchingWrites = false;
     bool closing = false; // Close was called: nothing more is read or sent
+    Stream stream;
+    // A TLS read that must write first, or a write that must read first.
+    bool readWaitsForWrite = false;
+    bool writeWaitsForRead = false;
 };
 
 Connections::Connections(QObject *parent)
+    : Connections(nullptr, parent)
+{
+}
+
+Connections::Connections(TlsContext *tls, QObject *parent)
     : QObject(parent)
+    , m_tls(tls)
     , m_epoll(epoll_create1(EPOLL_CLOEXEC))
 {
     if (m_epoll < 0)
@@ -73,10 +86,13 @@ void Connections::accept(int fd, const QHostAddress &peer)
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     HubControl::WatchForDeadPeer(fd);
     setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
-    auto connection = std::make_unique<Connection>();
+    auto connection = std::make_unique<Connection>(fd);
     connection->id = m_nextId++;
-    connection->fd = fd;
     connection->peer = peer;
+    if (m_tls && !connection->stream.StartTls(m_tls->Native())) {
+        ::close(fd);
+        return;
+    }
     epoll_event event = {};
     event.events = EPOLLIN | EPOLLRDHUP;
     event.data.u64 = connection->id;
@@ -101,19 +117,53 @@ void Connections::pass()
             if (found == m_connections.end())
                 continue;
             const quint64 id = found->first;
+            Connection &connection = *found->second;
+            if (!connection.stream.Established()) {
+                handshake(connection);
+                continue;
+            }
             if (events[i].events & EPOLLOUT) {
-                write(*found->second);
+                write(connection);
                 if (!m_connections.count(id))
                     continue;
             }
-            if (events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
-                read(*found->second);
+            if ((events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
+                || std::exchange(connection.readWaitsForWrite, false)) {
+                read(connection);
+                if (!m_connections.count(id))
+                    continue;
+            }
+            if (std::exchange(connection.writeWaitsForRead, false))
+                write(connection);
         }
         if (count < EventsPerWait)
             break;
     }
     flush();
     m_inPass = false;
+}
+
+void Connections::handshake(Connection &connection)
+{
+    const quint64 id = connection.id;
+    switch (connection.stream.Handshake()) {
+    case StreamStep::Readable:
+        watch(connection, false);
+        return;
+    case StreamStep::Writable:
+        watch(connection, true);
+        return;
+    case StreamStep::Ended:
+        // Not TLS, or a peer that gave up: closed at once, like any failed connection.
+        lose(connection);
+        return;
+    case StreamStep::None:
+        break;
+    }
+    // What was queued during the handshake goes first, then what came after it.
+    write(connection);
+    if (m_connections.count(id))
+        read(connection);
 }
 
 void Connections::read(Connection &connection)
@@ -123,20 +173,25 @@ void Connections::read(Connection &connection)
     for (int round = 0; round < ReadsPerEvent; ++round) {
         // The handler may have closed it in the round before.
         const bool closing = connection.closing;
-        const ssize_t got = ::recv(connection.fd, buffer, sizeof buffer, 0);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
-            close(id, false);
-            if (!closing)
-                m_handler->Closed(id);
+        const StreamStep step = connection.stream.Read(buffer, sizeof buffer);
+        if (step.wait == StreamStep::Ended) {
+            lose(connection);
             return;
         }
-        if (got < 0)
+        if (step.wait == StreamStep::Writable) {
+            connection.readWaitsForWrite = true;
+            watch(connection, true);
+        }
+        if (step.wait != StreamStep::None)
             return;
+        const qint64 got = step.bytes;
         // What a connection being closed still sends is read only to be dropped.
         if (!closing)
             m_handler->Received(id, buffer, got);
         // The handler may have aborted this connection.
-        if (!m_connections.count(id) || size_t(got) < sizeof buffer)
+        // A TLS read stops short of the end when no whole record fits.
+        const qint64 full = qint64(sizeof buffer) - (connection.stream.Tls() ? Stream::MaxRecord : 0);
+        if (!m_connections.count(id) || got < full)
             return;
     }
 }
@@ -193,35 +248,34 @@ void Connections::flush()
 
 void Connections::write(Connection &connection)
 {
+    // Until its handshake is done, what is sent to a connection waits.
+    if (!connection.stream.Established())
+        return;
     while (connection.outAt < connection.out.size()) {
-        const ssize_t written = ::send(connection.fd, connection.out.constData() + connection.outAt,
-                                       size_t(connection.out.size() - connection.outAt), MSG_NOSIGNAL);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN) {
+        const char *data = connection.out.constData() + connection.outAt;
+        const qint64 size = connection.out.size() - connection.outAt;
+        const StreamStep step = connection.stream.Write(data, size);
+        if (step.wait != StreamStep::None) {
+            if (step.wait != StreamStep::Ended) {
                 // Drop what was written only once it is half the buffer:
                 // no quadratic copying for a reader that is merely behind.
                 if (connection.outAt >= connection.out.size() / 2) {
                     connection.out.remove(0, connection.outAt);
                     connection.outAt = 0;
                 }
-                watch(connection, true);
+                connection.writeWaitsForRead = step.wait == StreamStep::Readable;
+                watch(connection, step.wait == StreamStep::Writable);
                 return;
             }
-            const quint64 id = connection.id;
-            const bool closing = connection.closing;
-            close(id, false);
-            if (!closing)
-                m_handler->Closed(id);
+            lose(connection);
             return;
         }
-        connection.outAt += written;
-        m_queuedTotal -= written;
+        connection.outAt += step.bytes;
+        m_queuedTotal -= step.bytes;
     }
     connection.out.clear();
     connection.outAt = 0;
-    watch(connection, false);
+    watch(connection, connection.readWaitsForWrite);
     if (connection.closing)
         finish(connection);
 }
@@ -235,6 +289,15 @@ void Connections::watch(Connection &connection, bool forWriting)
     event.events = EPOLLIN | EPOLLRDHUP | (forWriting ? uint32_t(EPOLLOUT) : 0u);
     event.data.u64 = connection.id;
     epoll_ctl(m_epoll, EPOLL_CTL_MOD, connection.fd, &event);
+}
+
+void Connections::lose(Connection &connection)
+{
+    const quint64 id = connection.id;
+    const bool closing = connection.closing;
+    close(id, false);
+    if (!closing)
+        m_handler->Closed(id);
 }
 
 void Connections::Abort(quint64 id)
@@ -261,6 +324,7 @@ void Connections::finish(Connection &connection)
     // closes once the peer has closed its side: closing it while the peer
     // still sends would answer with a reset that can destroy what the peer
     // has not read yet.
+    connection.stream.Shutdown();
     ::shutdown(connection.fd, SHUT_WR);
 }
 

@@ -5,6 +5,11 @@
 // a pass go out in one write at its end. Qt's own sockets cost the event
 // loop time for every open socket on every pass, which at thousands of
 // players is most of the hub's time.
+//
+// Given a TlsContext, every connection accepted speaks TLS 1.3 and the same
+// bytes run inside. The handler hears of a connection when it is accepted,
+// before its handshake, so the hub's timeout for joining covers that too; a
+// failed handshake closes the connection at once.
 
 #include "transport.h"
 
@@ -17,12 +22,15 @@
 
 class Listener;
 class QSocketNotifier;
+class TlsContext;
 
 class Connections : public QObject, public Transport
 {
     Q_OBJECT
 public:
     explicit Connections(QObject *parent = nullptr);
+    // tls, when not null, must outlive the connections.
+    explicit Connections(TlsContext *tls, QObject *parent = nullptr);
     ~Connections() override; // closes every connection without telling the handler
 
     bool Listen(const QHostAddress &address, quint16 port);
@@ -47,13 +55,17 @@ private:
     struct Connection;
     void accept(int fd, const QHostAddress &peer);
     void pass();
+    void handshake(Connection &connection);
     void read(Connection &connection);
     void flush();
     void write(Connection &connection);
     void watch(Connection &connection, bool forWriting);
     void finish(Connection &connection);
+    // The peer closed or the connection failed: the handler hears of it unless Close was called.
+    void lose(Connection &connection);
     void close(quint64 id, bool reset);
 
+    TlsContext *m_tls = nullptr;
     Listener *m_listener = nullptr;
     int m_epoll = -1;
     QSocketNotifier *m_notifier = nullptr;

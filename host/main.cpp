@@ -2,6 +2,7 @@
 //
 //   kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]
 //                    [--max-per-address N] [--records-per-second N] [--bytes-per-second N]
+//                    [--tls [--cert FILE --key FILE]]
 //                                                     run a hub for play across machines
 //   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
 //   kalumo-hub games                                  the games registered with the hub
@@ -17,6 +18,7 @@
 #include "localgame.h"
 #include "support/fileregistry.h"
 #include "support/shutdownsignals.h"
+#include "tlscontext.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -87,7 +89,24 @@ int serve(const QStringList &arguments)
         parser.addOption({QString::fromLatin1(option.name), QString::fromLatin1(option.help).arg(option.fallback),
                           QString::fromLatin1(option.value), QString::number(option.fallback)});
     }
+    parser.addOption({QStringLiteral("tls"),
+                      QStringLiteral("Speak TLS 1.3 only, with the hub's own certificate, made on first use in %1, "
+                                     "unless --cert and --key are given.").arg(TlsContext::DefaultFolder())});
+    parser.addOption({QStringLiteral("cert"), QStringLiteral("The certificate for --tls (PEM)."), QStringLiteral("file")});
+    parser.addOption({QStringLiteral("key"), QStringLiteral("The private key of that certificate (PEM)."), QStringLiteral("file")});
     parser.process(arguments);
+
+    const bool givenPair = parser.isSet(QStringLiteral("cert")) || parser.isSet(QStringLiteral("key"));
+    if (givenPair && (!parser.isSet(QStringLiteral("tls")) || !parser.isSet(QStringLiteral("cert")) || !parser.isSet(QStringLiteral("key"))))
+        return fail(QStringLiteral("--cert and --key go together, and with --tls"));
+    std::unique_ptr<TlsContext> tls;
+    if (parser.isSet(QStringLiteral("tls"))) {
+        QString error;
+        tls = givenPair ? TlsContext::Load(parser.value(QStringLiteral("cert")), parser.value(QStringLiteral("key")), &error)
+                        : TlsContext::LoadOrCreate(TlsContext::DefaultFolder(), &error);
+        if (!tls)
+            return fail(error);
+    }
 
     QHostAddress address;
     if (!address.setAddress(parser.value(QStringLiteral("listen"))))
@@ -115,13 +134,15 @@ int serve(const QStringList &arguments)
     limits.bytesPerSecond = double(*bytes);
     limits.byteBurst = 8.0 * double(*bytes);
 
-    Connections connections;
+    Connections connections(tls.get());
     Hub hub(connections, limits);
     QObject::connect(&hub, &Hub::Log, &logLine);
     QObject::connect(&connections, &Connections::Log, &logLine);
     if (!connections.Listen(address, quint16(port)))
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(connections.ErrorString()));
-    logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(connections.Port()));
+    logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(connections.Port())
+            + (tls ? QStringLiteral(" over TLS, certificate fingerprint (SHA-256) %1").arg(QString::fromLatin1(tls->Fingerprint().toHex()))
+                   : QString()));
 
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, qApp, [] { QCoreApplication::exit(0); });
@@ -214,6 +235,7 @@ int main(int argc, char **argv)
     QTextStream out(command == u"--help" || command == u"-h" ? stdout : stderr);
     out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
            "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
+           "                        [--tls [--cert FILE --key FILE]]\n"
            "       kalumo-hub play [--program PATH] NAME...\n"
            "       kalumo-hub games\n"
            "\n"

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev           # Qt 6 Core, Network, Gui, Widgets, Test
   qt6-qpa-plugins        # the X11 platform to play on
   libgtest-dev           # GoogleTest
+  libssl-dev             # OpenSSL: the hub's TLS and its certificate
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
 )
 
