@@ -6,6 +6,7 @@
 //                                                     run a hub for play across machines
 //   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
 //   kalumo-hub games                                  the games registered with the hub
+//   kalumo-hub host NAME ... / join INVITATION NAME   a game across machines (sharedgame.h)
 //
 // Every subcommand first creates the games key in the registry
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
@@ -16,6 +17,7 @@
 #include "hub.h"
 #include "link/framecodec.h"
 #include "localgame.h"
+#include "sharedgame.h"
 #include "support/fileregistry.h"
 #include "support/shutdownsignals.h"
 #include "tlscontext.h"
@@ -220,7 +222,7 @@ int main(int argc, char **argv)
 
     QStringList arguments = QCoreApplication::arguments();
     const QString command = arguments.value(1);
-    if (command == u"serve" || command == u"play" || command == u"games") {
+    if (command == u"serve" || command == u"play" || command == u"games" || command == u"host" || command == u"join") {
         arguments.removeAt(1);
         arguments[0] += QLatin1Char(' ') + command;
         const FileRegistry registry(FileRegistry::DefaultFolder());
@@ -229,6 +231,8 @@ int main(int argc, char **argv)
             logLine(problem);
         if (command == u"games")
             return games(arguments, list, registry);
+        if (command == u"host" || command == u"join")
+            return command == u"host" ? SharedGame::Host(arguments, list) : SharedGame::Join(arguments, list);
         return command == u"serve" ? serve(arguments) : play(arguments, list);
     }
 
@@ -238,6 +242,8 @@ int main(int argc, char **argv)
            "                        [--tls [--cert FILE --key FILE]]\n"
            "       kalumo-hub play [--program PATH] NAME...\n"
            "       kalumo-hub games\n"
+           "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] NAME\n"
+           "       kalumo-hub join INVITATION NAME\n"
            "\n"
            "serve  runs a hub for play across machines; it listens on loopback unless\n"
            "       an address is given, and logs joins and leaves.\n"
@@ -245,6 +251,9 @@ int main(int argc, char **argv)
            "       name (the first name hosts), then waits until every window has closed.\n"
            "       It starts the program registered as Kalumo Bingo, else the one beside it.\n"
            "games  lists the registered games with the program each names.\n"
+           "host   hosts a game for players on other machines: prints an invitation to\n"
+           "       share, starts the host's window and runs until it closes.\n"
+           "join   starts your window in the game of an invitation.\n"
            "\n"
            "Each subcommand takes --help.\n";
     return command == u"--help" || command == u"-h" ? 0 : 2;
