@@ -36,8 +36,6 @@ TEST(LinkRecord, ReadsTheFormsItBuildsEvenWithEmptyFieldsAndRefusesAnyOther)
     const auto announce = LinkRecord::Parse(LinkRecord::Announce(QStringLiteral("K7"), caption, QString()));
     EXPECT_TRUE(announce && announce->kind == u'A' && announce->key == u"K7" && announce->name.isEmpty());
     EXPECT_EQ(LinkRecord::Parse("G" + Y + "K" + Y + "C" + Y).value().messageText, QString());
-    const auto secret = LinkRecord::Parse(LinkRecord::HostSecret(QStringLiteral("K"), "s" + Y + "t"));
-    EXPECT_TRUE(secret && secret->kind == u'S' && secret->secret == "s" + Y + "t");
     for (const QString &record : {QString(), "G" + Y + "K", "X" + Y + "K" + Y + "C" + Y + "x", "G" + Y + "K" + Y + "C",
                                   "G" + Y + "K" + Y + "A" + Y + " " + caption, "G" + Y + "K" + Y + "CC" + Y + "x",
                                   "G" + Y + "K" + Y + "A" + Y + " " + caption + Y + "Ann Other Game"})

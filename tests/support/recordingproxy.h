@@ -1,31 +1,38 @@
 #pragma once
-// Stands between windows and a hub: every connection made to its port is
-// forwarded to the hub byte for byte, both ways, and a copy of every byte
-// that passes is kept. Cut ends every connection through it at once, as a
-// broken network would.
+// Stands between windows and a hub on loopback: every connection made to
+// Port() is forwarded to the hub byte for byte, both ways, and every byte
+// that passes is kept in `recorded`.
 
-#include <QByteArray>
-#include <QHostAddress>
-#include <QObject>
-
-class QTcpServer;
+#include <QTcpServer>
+#include <QTcpSocket>
 
 class RecordingProxy : public QObject
 {
-    Q_OBJECT
 public:
-    RecordingProxy(const QHostAddress &hub, quint16 hubPort, QObject *parent = nullptr);
-    quint16 Port() const;
-    // Every byte that passed, in either direction, in the order it arrived.
-    QByteArray Recorded() const { return m_recorded; }
-    void Cut();
+    RecordingProxy(const QHostAddress &hub, quint16 hubPort)
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this, hub, hubPort] {
+            while (QTcpSocket *near = m_server.nextPendingConnection()) {
+                auto *far = new QTcpSocket(near);
+                far->connectToHost(hub, hubPort);
+                far->waitForConnected(5000); // at once on loopback; the window's bytes wait meanwhile
+                for (auto [from, to] : {std::pair{near, far}, std::pair{far, near}}) {
+                    connect(from, &QTcpSocket::readyRead, to, [this, from, to] {
+                        const QByteArray bytes = from->readAll();
+                        recorded += bytes;
+                        to->write(bytes);
+                    });
+                    connect(from, &QTcpSocket::disconnected, to, &QTcpSocket::disconnectFromHost);
+                }
+                connect(near, &QTcpSocket::disconnected, near, &QObject::deleteLater);
+            }
+        });
+    }
+    quint16 Port() const { return m_server.serverPort(); }
 
-signals:
-    void cut();
+    QByteArray recorded;
 
 private:
-    QTcpServer *m_server;
-    QHostAddress m_hub;
-    quint16 m_hubPort;
-    QByteArray m_recorded;
+    QTcpServer m_server;
 };
