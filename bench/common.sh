@@ -53,12 +53,19 @@ start_hub() {
 }
 
 # Starts mosquitto on a free loopback port; sets broker_pid and broker_port.
+# Given a certificate and its key, the listener speaks only TLS 1.3.
 start_mosquitto() {
-  local dir="$1" try
+  local dir="$1" cert="${2:-}" key="${3:-}" try tls=""
+  # Started by root, mosquitto would read the key as its own user, who may not.
+  [ -n "$cert" ] && tls="certfile $cert
+keyfile $key
+tls_version tlsv1.3
+user $(id -un)"
   for try in 1 2 3 4 5; do
     broker_port=$((20000 + RANDOM % 40000))
     cat >"$dir/mosquitto.conf" <<CONF
 listener $broker_port 127.0.0.1
+$tls
 allow_anonymous true
 persistence false
 log_dest stderr

@@ -6,8 +6,10 @@
 // kalumo-hub (one game per key) or an MQTT broker (one topic per game, one
 // subscriber per player, QoS 0).
 //
-//   kalumo-fanout (--hub PORT | --mqtt PORT) [--games G] [--players P]
+//   kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--games G] [--players P]
 //                 [--seconds S] [--warmup S] [--window W] [--bytes N]
+//
+// With --tls every connection speaks TLS 1.3.
 //
 // Prints deliveries per second over the measured seconds, the latency p50,
 // p99 and maximum, and a RESULT line for scripts. Exits 1 when a player got
@@ -30,7 +32,7 @@ namespace {
 
 struct Options
 {
-    bool mqtt = false;
+    bool mqtt = false, tls = false;
     uint16_t port = 0;
     int games = 50, players = 10, window = 8, bytes = 64;
     double seconds = 10, warmup = 1;
@@ -173,6 +175,10 @@ int main(int argc, char **argv)
         if (option == "--hub" || option == "--mqtt") {
             o.mqtt = option == "--mqtt";
             o.port = uint16_t(Bench::Number("fanout", value));
+        } else if (option == "--tls") {
+            o.tls = true;
+            run.loop.UseTls();
+            continue;
         } else if (option == "--games") {
             o.games = int(Bench::Number("fanout", value));
         } else if (option == "--players") {
@@ -186,7 +192,7 @@ int main(int argc, char **argv)
         } else if (option == "--bytes") {
             o.bytes = int(Bench::Number("fanout", value));
         } else {
-            fprintf(stderr, "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--games G] [--players P] "
+            fprintf(stderr, "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--games G] [--players P] "
                             "[--seconds S] [--warmup S] [--window W] [--bytes N]\n");
             return 2;
         }
@@ -250,8 +256,8 @@ int main(int argc, char **argv)
     }
     const uint64_t missing = sent * uint64_t(o.players) > received ? sent * uint64_t(o.players) - received : 0;
     const double rate = double(run.measured) / o.seconds;
-    const char *server = o.mqtt ? "mosquitto" : "kalumo-hub";
-    printf("%-10s %10.0f deliveries/s   latency p50 %6lld us   p99 %6lld us   max %7lld us   "
+    const char *server = o.mqtt ? (o.tls ? "mosquitto/TLS" : "mosquitto") : (o.tls ? "kalumo-hub/TLS" : "kalumo-hub");
+    printf("%-14s %10.0f deliveries/s   latency p50 %6lld us   p99 %6lld us   max %7lld us   "
            "(%d games x %d players, window %d, %.0f s; %llu errors, %llu missing)\n",
            server, rate, static_cast<long long>(run.latency.Percentile(0.5)),
            static_cast<long long>(run.latency.Percentile(0.99)), static_cast<long long>(run.latency.Max()),

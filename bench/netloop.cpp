@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <csignal>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -44,6 +47,17 @@ Loop::Loop()
 Loop::~Loop()
 {
     close(m_epoll);
+    SSL_CTX_free(m_tls);
+}
+
+void Loop::UseTls()
+{
+    // OpenSSL writes with write(): a server that resets must not end the client.
+    signal(SIGPIPE, SIG_IGN);
+    m_tls = SSL_CTX_new(TLS_client_method());
+    SSL_CTX_set_min_proto_version(m_tls, TLS1_3_VERSION);
+    SSL_CTX_set_verify(m_tls, SSL_VERIFY_NONE, nullptr);
+    SSL_CTX_set_mode(m_tls, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
 }
 
 void Loop::Poll(int timeoutMs)
@@ -67,6 +81,10 @@ void Connection::handle(uint32_t events)
         m_parked = true;
         return;
     }
+    if (m_handshaking) {
+        handshake();
+        return;
+    }
     if (events & EPOLLOUT)
         writable();
     if (m_fd >= 0 && (events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
@@ -75,8 +93,53 @@ void Connection::handle(uint32_t events)
 
 Connection::~Connection()
 {
+    SSL_free(m_ssl);
     if (m_fd >= 0)
         close(m_fd);
+}
+
+void Connection::handshake()
+{
+    const int result = SSL_do_handshake(m_ssl);
+    const int error = result == 1 ? SSL_ERROR_NONE : SSL_get_error(m_ssl, result);
+    m_handshakeWrites = error == SSL_ERROR_WANT_WRITE;
+    if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
+        watch();
+    } else if (error != SSL_ERROR_NONE) {
+        ERR_clear_error();
+        closed(EPROTO);
+    } else {
+        m_handshaking = false;
+        writable();
+    }
+}
+
+long Connection::put(const char *data, size_t size)
+{
+    if (!m_ssl)
+        return send(m_fd, data, size, MSG_NOSIGNAL);
+    const int result = SSL_write(m_ssl, data, int(size));
+    if (result > 0)
+        return result;
+    const int error = SSL_get_error(m_ssl, result);
+    ERR_clear_error();
+    errno = error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? EAGAIN : EPIPE;
+    return -1;
+}
+
+long Connection::get(char *buffer, size_t size)
+{
+    if (!m_ssl)
+        return recv(m_fd, buffer, size, 0);
+    const int result = SSL_read(m_ssl, buffer, int(size));
+    if (result > 0)
+        return result;
+    const int error = SSL_get_error(m_ssl, result);
+    ERR_clear_error();
+    if (error == SSL_ERROR_ZERO_RETURN)
+        return 0;
+    errno = error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? EAGAIN : ECONNRESET;
+    return -1;
 }
 
 bool Connection::Open(Loop &loop, uint16_t port, int receiveBufferBytes)
@@ -89,6 +152,7 @@ bool Connection::Open(Loop &loop, uint16_t port, int receiveBufferBytes)
     m_outAt = 0;
     m_reading = true;
     m_parked = false;
+    m_handshaking = m_handshakeWrites = false;
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
@@ -111,6 +175,14 @@ bool Connection::Open(Loop &loop, uint16_t port, int receiveBufferBytes)
     event.events = EPOLLIN;
     event.data.ptr = this;
     epoll_ctl(m_loop->m_epoll, EPOLL_CTL_ADD, m_fd, &event);
+    if (m_loop->m_tls) {
+        m_ssl = SSL_new(m_loop->m_tls);
+        SSL_set_fd(m_ssl, fd);
+        SSL_set_connect_state(m_ssl);
+        m_handshaking = true;
+        handshake();
+        return m_fd >= 0;
+    }
     return true;
 }
 
@@ -119,7 +191,8 @@ void Connection::watch()
     if (m_parked)
         return;
     epoll_event event = {};
-    event.events = (m_reading ? uint32_t(EPOLLIN) : 0u) | (Unsent() > 0 ? uint32_t(EPOLLOUT) : 0u);
+    const bool writes = m_handshaking ? m_handshakeWrites : Unsent() > 0;
+    event.events = (m_reading ? uint32_t(EPOLLIN) : 0u) | (writes ? uint32_t(EPOLLOUT) : 0u);
     event.data.ptr = this;
     epoll_ctl(m_loop->m_epoll, EPOLL_CTL_MOD, m_fd, &event);
 }
@@ -128,8 +201,8 @@ void Connection::Send(std::string_view bytes)
 {
     if (m_fd < 0)
         return;
-    if (Unsent() == 0) {
-        const ssize_t written = send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (Unsent() == 0 && !m_handshaking) {
+        const ssize_t written = put(bytes.data(), bytes.size());
         if (written < 0 && errno != EAGAIN) {
             closed(errno);
             return;
@@ -148,7 +221,7 @@ void Connection::Send(std::string_view bytes)
 void Connection::writable()
 {
     while (Unsent() > 0) {
-        const ssize_t written = send(m_fd, m_out.data() + m_outAt, Unsent(), MSG_NOSIGNAL);
+        const ssize_t written = put(m_out.data() + m_outAt, Unsent());
         if (written < 0) {
             if (errno != EAGAIN)
                 closed(errno);
@@ -169,7 +242,7 @@ void Connection::readable()
         return;
     char buffer[65536];
     for (int round = 0; round < 4; ++round) {
-        const ssize_t got = recv(m_fd, buffer, sizeof buffer, 0);
+        const ssize_t got = get(buffer, sizeof buffer);
         if (got == 0) {
             closed(0);
             return;
@@ -184,13 +257,16 @@ void Connection::readable()
         if (m_fd < 0)
             return;
         m_in.erase(0, used);
-        if (size_t(got) < sizeof buffer)
+        // A TLS read returns one record at a time: go on until the socket is empty.
+        if (!m_ssl && size_t(got) < sizeof buffer)
             return;
     }
 }
 
 void Connection::closed(int error)
 {
+    SSL_free(m_ssl);
+    m_ssl = nullptr;
     close(m_fd);
     m_fd = -1;
     OnClosed(error);
@@ -202,6 +278,8 @@ void Connection::Abort()
         return;
     const linger reset = {1, 0};
     setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    SSL_free(m_ssl);
+    m_ssl = nullptr;
     close(m_fd);
     m_fd = -1;
 }

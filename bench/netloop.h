@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+struct ssl_ctx_st;
+struct ssl_st;
+
 namespace Bench {
 
 // CLOCK_MONOTONIC in nanoseconds: one clock for every process on the machine.
@@ -38,6 +41,8 @@ public:
 
     // Connects to 127.0.0.1:port. A receive buffer size other than 0 is set
     // before connecting, so the window the server sees stays that small.
+    // Over a loop that speaks TLS, the handshake starts at once and what is
+    // sent waits for it.
     bool Open(Loop &loop, uint16_t port, int receiveBufferBytes = 0);
     bool IsOpen() const { return m_fd >= 0; }
     // Writes now what the socket takes and keeps the rest for later.
@@ -62,6 +67,9 @@ private:
     void writable();
     void closed(int error);
     void watch();
+    void handshake();
+    long put(const char *data, size_t size); // send or SSL_write, failing as send does
+    long get(char *buffer, size_t size);     // recv or SSL_read, failing as recv does
 
     Loop *m_loop = nullptr;
     int m_fd = -1;
@@ -70,6 +78,9 @@ private:
     std::string m_in;
     std::string m_out;
     size_t m_outAt = 0;
+    ssl_st *m_ssl = nullptr;
+    bool m_handshaking = false;
+    bool m_handshakeWrites = false; // the handshake waits for room to write
 };
 
 class Loop
@@ -80,12 +91,16 @@ public:
     Loop(const Loop &) = delete;
     Loop &operator=(const Loop &) = delete;
 
+    // Connections opened from now on speak TLS 1.3; the server's certificate
+    // is taken as it comes (the benchmark measures, it does not trust).
+    void UseTls();
     // Waits at most timeoutMs for events and handles all that came.
     void Poll(int timeoutMs);
 
 private:
     friend class Connection;
     int m_epoll = -1;
+    ssl_ctx_st *m_tls = nullptr;
 };
 
 } // namespace Bench

@@ -2,8 +2,8 @@
 
 #include "link/hubcontrol.h"
 #include "listener.h"
-#include "tlscontext.h"
 #include "stream.h"
+#include "tlscontext.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -140,6 +140,43 @@ TEST(HubOverTls, WindowsPinnedToItsFingerprintJoinAndExchangeRecordsLargerThanAT
     EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Ann"_s, u"Bob"_s}));
 }
 
+struct Accepted : Transport::Handler
+{
+    void Opened(quint64 id) override { ids << id; }
+    void Received(quint64, const char *, qsizetype) override {}
+    void Closed(quint64) override {}
+    QList<quint64> ids;
+};
+
+TEST(HubOverTls, AWindowThatPausesReadingGetsEveryByteOnceItGoesOnAndThenTheClose)
+{
+    QTemporaryDir dir;
+    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    Accepted opened;
+    Connections connections(tls.get());
+    connections.SetHandler(opened);
+    ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0));
+    QSslSocket socket;
+    socket.setPeerVerifyMode(QSslSocket::VerifyNone);
+    socket.setReadBufferSize(4096); // it stops taking bytes from the kernel
+    socket.connectToHostEncrypted(u"127.0.0.1"_s, connections.Port());
+    ASSERT_TRUE(WaitFor([&] { return socket.isEncrypted() && !opened.ids.isEmpty(); }, 5000));
+    QByteArray sent;
+    for (int i = 0; sent.size() < 4 << 20; ++i)
+        sent += QByteArray::number(i) + ' ';
+    connections.Send(opened.ids[0], sent);
+    connections.Close(opened.ids[0]);
+    WaitFor([] { return false; }, 50);
+    EXPECT_GT(connections.Queued(opened.ids[0]), 0) << "the hub never had to wait";
+    socket.setReadBufferSize(0);
+    QByteArray got;
+    EXPECT_TRUE(WaitFor([&] {
+        got += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    }, 10000));
+    EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes";
+}
+
 TEST(HubOverTls, ClosesAGarbageHandshakeAtOnceAndAStalledOneAtTheJoinTimeout)
 {
     constexpr int JoinTimeoutMs = 1000;
