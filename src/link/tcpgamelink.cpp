@@ -58,6 +58,20 @@ TcpGameLink::Security TcpGameLink::SecurityFromEnvironment()
     return {qEnvironmentVariable("KALUMO_LINK_FINGERPRINT").trimmed(), qEnvironmentVariable("KALUMO_HOST_SECRET")};
 }
 
+bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
+{
+    Q_UNUSED(windowHandle) // the hub needs no handle: the "I" record carries it
+    if (m_socket) {
+        m_error = QStringLiteral("this window has joined a game already.");
+        return false;
+    }
+    if (linkNumber < 1 || linkNumber > 65535) {
+        m_error = QStringLiteral("%1 is not a port the game hub can listen on.").arg(linkNumber);
+        return false;
+    }
+    return connectToHub(quint16(linkNumber));
+}
+
 bool TcpGameLink::connectToHub(quint16 port)
 {
     const QString where = QStringLiteral("the game hub at %1 port %2").arg(m_host).arg(port);
@@ -117,24 +131,10 @@ bool TcpGameLink::connectToHub(quint16 port)
     return true;
 }
 
-bool TcpGameLink::pinned(QSslSocket &socket) const
+bool TcpGameLink::pinned(const QSslSocket &socket) const
 {
     const QByteArray digest = socket.peerCertificate().digest(QCryptographicHash::Sha256);
     return !digest.isEmpty() && digest == QByteArray::fromHex(m_security.fingerprint.toLatin1());
-}
-
-bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
-{
-    Q_UNUSED(windowHandle) // the hub needs no handle: the "I" record carries it
-    if (m_socket) {
-        m_error = QStringLiteral("this window has joined a game already.");
-        return false;
-    }
-    if (linkNumber < 1 || linkNumber > 65535) {
-        m_error = QStringLiteral("%1 is not a port the game hub can listen on.").arg(linkNumber);
-        return false;
-    }
-    return connectToHub(quint16(linkNumber));
 }
 
 std::optional<QString> TcpGameLink::WaitUntilJoined(const QString &key, const QString &name, int timeoutMs)

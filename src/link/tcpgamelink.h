@@ -60,7 +60,7 @@ private:
     // fingerprint, within Timing::connectMs; false, with m_error, when no
     // connection could be made.
     bool connectToHub(quint16 port);
-    bool pinned(QSslSocket &socket) const;
+    bool pinned(const QSslSocket &socket) const;
     void readFrames();
     void control(const QString &data);
     void fail(const QString &reason, bool refused = false);
