@@ -1,5 +1,4 @@
-// kalumo-hub host and join as processes, over TLS on loopback. The host's window is a stand-in that
-// records how it was started; this test plays it, so it can press its buttons.
+// kalumo-hub host and join as processes over TLS; the host's window is a stand-in, and this test plays it.
 
 #include "card/ctlcard.h"
 #include "link/invitation.h"
@@ -30,9 +29,7 @@ TEST(SharedGame, TwoInvitedPlayersSeeTheHostWinOverTlsWithNoKeyOrChatOnTheWireAn
                                u"KALUMO_REGISTRY="_s + path(u"registry"_s), u"KALUMO_CHAT_TRANSCRIPT="_s + path(name)});
         process.start(QStringLiteral(KALUMO_HUB_PATH), arguments + QStringList{name});
     };
-    const auto join = [&](QProcess &process, const Invitation &to, const QString &name) {
-        start(process, {u"join"_s, u"--program"_s, path(u"kalumo-bingo"_s), to.Text()}, name);
-    };
+    const auto join = [&](const Invitation &to) { return QStringList{u"join"_s, u"--program"_s, path(u"kalumo-bingo"_s), to.Text()}; };
     QFile script(path(u"standin"_s)); // tallies land beside the copy of the game
     ASSERT_TRUE(QFile::copy(QStringLiteral(KALUMO_BINGO_PATH), path(u"kalumo-bingo"_s)) && script.open(QIODevice::WriteOnly)
                 && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
@@ -63,7 +60,7 @@ TEST(SharedGame, TwoInvitedPlayersSeeTheHostWinOverTlsWithNoKeyOrChatOnTheWireAn
     };
     for (const auto &row : table) {
         QProcess player;
-        join(player, row.to, row.name);
+        start(player, join(row.to), row.name);
         ASSERT_TRUE(QTest::qWaitFor([&] { return player.peek(1 << 16).contains(row.reason.toUtf8()); }, 10000)) << player.readAll().toStdString();
         const bool window = !row.reason.startsWith(hub);
         if (window)
@@ -82,8 +79,8 @@ TEST(SharedGame, TwoInvitedPlayersSeeTheHostWinOverTlsWithNoKeyOrChatOnTheWireAn
     RecordingProxy proxy(QHostAddress::LocalHost, invitation.port); // Ann's bytes pass through it
     throughProxy.port = proxy.Port();
     QProcess ann, bob;
-    join(ann, throughProxy, u"Ann"_s);
-    join(bob, invitation, u"Bob"_s);
+    start(ann, join(throughProxy), u"Ann"_s);
+    start(bob, join(invitation), u"Bob"_s);
     const auto everyone = [&](const QString &text) {
         return QTest::qWaitFor([&] { return contents(u"Ann"_s).contains(text) && contents(u"Bob"_s).contains(text); }, 15000);
     };

@@ -25,7 +25,6 @@ public:
                     });
                     connect(from, &QTcpSocket::disconnected, to, &QTcpSocket::disconnectFromHost);
                 }
-                connect(near, &QTcpSocket::disconnected, near, &QObject::deleteLater);
             }
         });
     }
