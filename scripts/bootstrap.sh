@@ -9,6 +9,8 @@ packages=(
   qt6-qpa-plugins        # the X11 platform to play on
   libgtest-dev           # GoogleTest
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
+  desktop-file-utils     # desktop-file-validate, for the installed desktop entry
+  appstream              # appstreamcli, for the installed AppStream data
 )
 
 missing=()
