@@ -86,7 +86,7 @@ class TallyFileTest : public ::testing::Test
 {
 protected:
     QString Path() const { return folder.filePath(TallyFile::FileName); }
-    QByteArray Bytes() const { QFile file(Path()); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b; }
+    QByteArray Bytes(const QString &path = {}) const { QFile file(path.isEmpty() ? Path() : path); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b; }
 
     QTemporaryDir folder;
 };
@@ -140,14 +140,12 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
 
 TEST_F(TallyFileTest, AProgramInAFolderItCannotWriteKeepsTheWinsInTheDataFolderStartingFromTheFileBesideIt)
 {
-    const QString program = folder.filePath(QStringLiteral("bin")), data = folder.filePath(QStringLiteral("share/kalumo"));
-    const auto bytes = [](const QString &path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b;
-    };
-    const auto put = [](const QString &path, const char *text) {
-        QFile file(path);
-        return !text || (file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text)));
+    const QString program = folder.filePath(QStringLiteral("bin")), data = folder.filePath(QStringLiteral("kalumo"));
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const auto put = [&](const QString &folder, const char *text) { // as the player's own
+        QFile file(QDir(folder).filePath(TallyFile::FileName));
+        return !text || (QDir().mkpath(folder) && QFile::setPermissions(folder, open) && file.open(QIODevice::WriteOnly)
+                         && file.write(text) > 0 && file.setPermissions(open));
     };
     // The program's folder, the file beside the program and in the data folder before and after one run.
     const struct { const char *what; bool writable; const char *beside, *own, *winners; QByteArray besideAfter, ownAfter; } cases[] = {
@@ -158,26 +156,15 @@ TEST_F(TallyFileTest, AProgramInAFolderItCannotWriteKeepsTheWinsInTheDataFolderS
         {"both: the data folder's holds them already", false, "Ann@1\xFE", "Ann@5\xFE", "Ann", "Ann@1\xFE"_b, "Ann@6\xFE"_b}};
     for (const auto &c : cases) {
         QDir(program).removeRecursively();
-        QDir(folder.filePath(QStringLiteral("share"))).removeRecursively();
-        ASSERT_TRUE(QDir().mkpath(program) && (!c.own || QDir().mkpath(data)));
-        ASSERT_TRUE(put(QDir(program).filePath(TallyFile::FileName), c.beside) && put(QDir(data).filePath(TallyFile::FileName), c.own));
-        const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-        const auto shut = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
-        for (const QString &path : {folder.path(), data, folder.filePath(QStringLiteral("share")),
-                                    QDir(program).filePath(TallyFile::FileName), QDir(data).filePath(TallyFile::FileName)})
-            QFile::setPermissions(path, open); // the player's own
-        ASSERT_TRUE(QFile::setPermissions(program, c.writable ? open : shut));
+        QDir(data).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(program) && put(program, c.beside) && put(data, c.own) && QFile::setPermissions(folder.path(), open));
+        ASSERT_TRUE(c.writable || QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         EXPECT_EQ(ExitStatusAsNobody([&] {
-            try {
-                Session run(TallyFile::Locate(program, data));
-                return run.Wins(c.winners).Close() ? 0 : 1;
-            } catch (const RunTimeError &) {
-                return 2;
-            }
+            try { return Session(TallyFile::Locate(program, data)).Wins(c.winners).Close() ? 0 : 1; } catch (const RunTimeError &) { return 2; }
         }), 0) << c.what;
         QFile::setPermissions(program, open);
-        EXPECT_EQ(bytes(QDir(program).filePath(TallyFile::FileName)), c.besideAfter) << c.what;
-        EXPECT_EQ(bytes(QDir(data).filePath(TallyFile::FileName)), c.ownAfter) << c.what;
+        EXPECT_EQ(Bytes(QDir(program).filePath(TallyFile::FileName)), c.besideAfter) << c.what;
+        EXPECT_EQ(Bytes(QDir(data).filePath(TallyFile::FileName)), c.ownAfter) << c.what;
     }
 }
 
