@@ -114,8 +114,6 @@ bool Launcher::start(const QString &name, const QStringList &arguments, bool hos
             emit Message(QStringLiteral("The game could not go on: %1.").arg(failure));
         else if (exitCode != 0 && m_lastError.isEmpty())
             emit Message(QStringLiteral("The game stopped with an error (status %1).").arg(exitCode));
-        else if (exitCode == 0)
-            emit Message(QStringLiteral("The game is over."));
         m_run->deleteLater();
         m_run = nullptr;
         emit RunningChanged(false);

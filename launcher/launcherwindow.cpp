@@ -41,6 +41,7 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     m_name->setMaxLength(64);
     m_computers = named(new QSpinBox, "computers");
     m_computers->setRange(0, 20);
+    m_computers->setValue(2);
     m_invitation = named(new QLineEdit, "invitation");
     m_invitation->setReadOnly(true);
     m_invitation->setPlaceholderText(QStringLiteral("The invitation shows here"));
@@ -48,6 +49,7 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     m_pasted->setPlaceholderText(QStringLiteral("Paste the invitation you were sent"));
     m_messages = named(new QPlainTextEdit, "messages");
     m_messages->setReadOnly(true);
+    m_messages->setPlaceholderText(QStringLiteral("What goes wrong shows here."));
     auto *play = named(new QPushButton(QStringLiteral("&Play here")), "play");
     auto *host = named(new QPushButton(QStringLiteral("&Host a game")), "host");
     auto *copy = named(new QPushButton(QStringLiteral("&Copy")), "copy");
@@ -64,9 +66,9 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     auto *hostRows = new QVBoxLayout;
     hostRows->addWidget(new QLabel(QStringLiteral("Others on the network join with the invitation.")));
     auto *invitationRow = new QHBoxLayout;
+    invitationRow->addWidget(host);
     invitationRow->addWidget(m_invitation, 1);
     invitationRow->addWidget(copy);
-    invitationRow->addWidget(host);
     hostRows->addLayout(invitationRow);
     auto *joinRow = new QHBoxLayout;
     joinRow->addWidget(m_pasted, 1);

@@ -91,7 +91,7 @@ TEST_F(LauncherTest, TheWindowStartsAGameShowsAndCopiesTheInvitationAndShowsWhat
     emit Run().ErrorLine(u"kalumo-bingo: cannot join the game: the name is taken\n"_s);
     emit Run().Ended(1, {}); // the line said why: no second message
     EXPECT_EQ(static_cast<QPlainTextEdit *>(control("messages"))->toPlainText(),
-              u"<b>Bob</b> left\nThe game is over.\nCannot join the game: the name is taken"_s);
+              u"<b>Bob</b> left\nCannot join the game: the name is taken"_s);
 }
 
 } // namespace
