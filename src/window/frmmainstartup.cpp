@@ -15,7 +15,6 @@
 #include "support/textnum.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QPushButton>
 #include <QTextStream>
 #include <QTimer>
