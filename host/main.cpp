@@ -7,6 +7,7 @@
 //   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
 //   kalumo-hub games                                  the games registered with the hub
 //   kalumo-hub host NAME ... / join INVITATION NAME   a game across machines (sharedgame.h)
+//   kalumo-hub --help | --version
 //
 // Every subcommand first creates the games key in the registry
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
@@ -236,6 +237,10 @@ int main(int argc, char **argv)
         return command == u"serve" ? serve(arguments) : play(arguments, list);
     }
 
+    if (command == u"--version") {
+        QTextStream(stdout) << "kalumo-hub " KALUMO_VERSION "\n";
+        return 0;
+    }
     QTextStream out(command == u"--help" || command == u"-h" ? stdout : stderr);
     out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
            "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"

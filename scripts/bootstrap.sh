@@ -10,6 +10,8 @@ packages=(
   libgtest-dev           # GoogleTest
   libssl-dev             # OpenSSL: the hub's TLS and its certificate
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
+  desktop-file-utils     # desktop-file-validate, for the installed desktop entry
+  appstream              # appstreamcli, for the installed AppStream data
 )
 
 missing=()

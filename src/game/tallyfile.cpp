@@ -4,8 +4,27 @@
 #include "support/ridmod.h"
 #include "support/runtimeerror.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStandardPaths>
+
+TallyFile::Paths TallyFile::Locate(const QString &programFolder, const QString &dataFolder)
+{
+    const QString beside = QDir(programFolder).filePath(FileName);
+    if (dataFolder.isEmpty() || QFileInfo(programFolder).isWritable())
+        return {beside, beside};
+    // Once the data folder holds a file it has the counts from beside as
+    // well; reading both would count them twice.
+    const QString own = QDir(dataFolder).filePath(FileName);
+    return {QFileInfo::exists(own) || !QFileInfo::exists(beside) ? own : beside, own};
+}
+
+QString TallyFile::DataFolder()
+{
+    // GenericDataLocation honours XDG_DATA_HOME and falls back to ~/.local/share.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("kalumo"));
+}
 
 void TallyFile::Load(const QString &path, QList<QByteArray> &lstMem)
 {
@@ -47,6 +66,8 @@ bool TallyFile::Save(const QString &path, const MemberTable &members, QList<QByt
 
 void TallyFile::saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const
 {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        throw RunTimeError::FileAccess(path, QStringLiteral("its folder could not be made"));
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(StaleLockMs);
     if (!lock.tryLock(LockWaitMs)) {

@@ -30,6 +30,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     , m_commandLine(context.commandLine)
     , m_programFile(context.programFile)
     , m_registryFolder(context.registryFolder)
+    , m_dataFolder(context.dataFolder)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);

@@ -36,6 +36,7 @@ struct WindowContext
     QString commandLine;   // the arguments after the program's name, joined by single spaces
     QString programFile = {};    // the running program file's full path, as it is on disk
     QString registryFolder = {}; // the folder of the registry shared with the chat host
+    QString dataFolder = {};     // where the tally file goes when the program's folder cannot be written
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -97,8 +98,9 @@ private:
     QString m_commandLine;
     QString m_programFile;
     QString m_registryFolder;
+    QString m_dataFolder;
 
-    QString m_memFile;
+    TallyFile::Paths m_memFile;
     QString m_gameKey;
     QString m_myName;
     QString m_hostName;

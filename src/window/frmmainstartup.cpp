@@ -15,7 +15,6 @@
 #include "support/textnum.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QPushButton>
 #include <QTextStream>
 #include <QTimer>
@@ -35,8 +34,8 @@ bool frmMain::runStep(Step step)
 
 std::optional<int> frmMain::Startup()
 {
-    runStep([&] { m_memFile = m_programFolder + QDir::separator() + TallyFile::FileName; });
-    runStep([&] { m_tallyFile.Load(m_memFile, m_lstMem); });
+    runStep([&] { m_memFile = TallyFile::Locate(m_programFolder, m_dataFolder); });
+    runStep([&] { m_tallyFile.Load(m_memFile.read, m_lstMem); });
     runStep([&] { LoadMembers(); });
     runStep([&] { BuildNumberBoard(); });
     runStep([&] { m_members.AddBlankEntryIfEmpty(); });
@@ -145,7 +144,7 @@ void frmMain::SaveTallies()
     // A failed save never stops the close; the player is told, and the file
     // keeps what it held before.
     try {
-        m_tallyFile.Save(m_memFile, m_members, m_lstMem);
+        m_tallyFile.Save(m_memFile.write, m_members, m_lstMem);
     } catch (const RunTimeError &error) {
         m_boxes.Error(Caption, QStringLiteral("The wins could not be saved.\n") + error.description);
     }

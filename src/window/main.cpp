@@ -2,6 +2,7 @@
 //
 //   kalumo-bingo ANY PORT KEY NAME HOSTNAME   join a game through kalumo-hub
 //   kalumo-bingo                              register with the chat host
+//   kalumo-bingo --help | --version
 //
 // The registry shared with the chat host is the folder $KALUMO_REGISTRY, else
 // kalumo/registry in the user's configuration folder. The hub's host comes
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTextStream>
 
 #include <unistd.h>
 
@@ -30,6 +32,22 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // A lone --help or --version is no game's command line (that has five
+    // pieces), so answering them takes nothing from the chat host.
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        QTextStream(stdout) << "kalumo-bingo " KALUMO_VERSION "\n";
+        return 0;
+    }
+    if (arguments == QStringList{QStringLiteral("--help")} || arguments == QStringList{QStringLiteral("-h")}) {
+        QTextStream(stdout) << "Usage: kalumo-bingo ANY PORT KEY NAME HOSTNAME\n"
+                               "       kalumo-bingo\n"
+                               "\n"
+                               "One player's window of a game of Kalumo Bingo. With a game's command line\n"
+                               "(as kalumo-hub gives it) it joins the game at the hub on PORT as NAME;\n"
+                               "HOSTNAME hosts. With none it registers itself with the chat host.\n"
+                               "The hub's address is read from KALUMO_LINK_HOST (default 127.0.0.1).\n";
+        return 0;
+    }
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
@@ -40,7 +58,7 @@ int main(int argc, char **argv)
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
-                    FileRegistry::DefaultFolder()});
+                    FileRegistry::DefaultFolder(), TallyFile::DataFolder()});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,

@@ -4,9 +4,12 @@
 
 #include "game/members.h"
 #include "game/tallyfile.h"
+#include "support/asnobody.h"
 #include "support/ridmod.h"
+#include "support/runtimeerror.h"
 #include "support/windowfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -57,9 +60,10 @@ TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
 // One window's use of the file: loaded at its start, saved at its close.
 struct Session
 {
-    explicit Session(const QString &path) : path(path)
+    explicit Session(const QString &path) : Session(TallyFile::Paths{path, path}) {}
+    explicit Session(const TallyFile::Paths &paths) : path(paths.write)
     {
-        file.Load(path, list);
+        file.Load(paths.read, list);
         members.LoadTallyEntries(list);
         members.AddBlankEntryIfEmpty();
     }
@@ -82,7 +86,7 @@ class TallyFileTest : public ::testing::Test
 {
 protected:
     QString Path() const { return folder.filePath(TallyFile::FileName); }
-    QByteArray Bytes() const { QFile file(Path()); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b; }
+    QByteArray Bytes(const QString &path = {}) const { QFile file(path.isEmpty() ? Path() : path); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b; }
 
     QTemporaryDir folder;
 };
@@ -128,10 +132,40 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
             second->Close();
         EXPECT_EQ(Bytes(), c.after) << c.what;
     }
-    // No file, and no lock file can be made beside it: only lost wins are news.
-    Session unwritable(folder.filePath(QStringLiteral("missing/") + TallyFile::FileName));
+    // No file, and no folder for it can be made: only lost wins are news.
+    Session unwritable(folder.filePath(QStringLiteral("BingoMem.Usr/") + TallyFile::FileName));
     EXPECT_FALSE(unwritable.Close());
     EXPECT_ANY_THROW(unwritable.Wins("Ann").Close());
+}
+
+TEST_F(TallyFileTest, AProgramInAFolderItCannotWriteKeepsTheWinsInTheDataFolderStartingFromTheFileBesideIt)
+{
+    const QString program = folder.filePath(QStringLiteral("bin")), data = folder.filePath(QStringLiteral("kalumo"));
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const auto put = [&](const QString &folder, const char *text) { // as the player's own
+        QFile file(QDir(folder).filePath(TallyFile::FileName));
+        return !text || (QDir().mkpath(folder) && QFile::setPermissions(folder, open) && file.open(QIODevice::WriteOnly)
+                         && file.write(text) > 0 && file.setPermissions(open));
+    };
+    // The program's folder, the file beside the program and in the data folder before and after one run.
+    const struct { const char *what; bool writable; const char *beside, *own, *winners; QByteArray besideAfter, ownAfter; } cases[] = {
+        {"a folder that can be written keeps it beside", true, "Ann@1\xFE", nullptr, "Ann", "Ann@2\xFE"_b, "<no file>"_b},
+        {"no file anywhere: the data folder is made", false, nullptr, nullptr, "Ann", "<no file>"_b, "@0\xFE" "Ann@1\xFE"_b},
+        {"a file beside: its counts carry on", false, "Ann@1\xFE", nullptr, "Ann", "Ann@1\xFE"_b, "Ann@2\xFE"_b},
+        {"even without a win", false, "Ann@1\xFE", nullptr, "", "Ann@1\xFE"_b, "Ann@1\xFE"_b},
+        {"both: the data folder's holds them already", false, "Ann@1\xFE", "Ann@5\xFE", "Ann", "Ann@1\xFE"_b, "Ann@6\xFE"_b}};
+    for (const auto &c : cases) {
+        QDir(program).removeRecursively();
+        QDir(data).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(program) && put(program, c.beside) && put(data, c.own) && QFile::setPermissions(folder.path(), open));
+        ASSERT_TRUE(c.writable || QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        EXPECT_EQ(ExitStatusAsNobody([&] {
+            try { return Session(TallyFile::Locate(program, data)).Wins(c.winners).Close() ? 0 : 1; } catch (const RunTimeError &) { return 2; }
+        }), 0) << c.what;
+        QFile::setPermissions(program, open);
+        EXPECT_EQ(Bytes(QDir(program).filePath(TallyFile::FileName)), c.besideAfter) << c.what;
+        EXPECT_EQ(Bytes(QDir(data).filePath(TallyFile::FileName)), c.ownAfter) << c.what;
+    }
 }
 
 TEST_F(TallyFileTest, TwoWindowsClosingAtOnceOverAndOverKeepEveryWin)

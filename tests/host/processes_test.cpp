@@ -1,6 +1,7 @@
 // The real programs: kalumo-hub and kalumo-bingo as processes, under the
 // offscreen platform, against a hub on loopback.
 
+#include "gameslist.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
 #include "support/fileregistry.h"
@@ -63,6 +64,63 @@ TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
     ann.terminate();
     EXPECT_TRUE(ann.waitForFinished(10000) && ann.exitStatus() == QProcess::NormalExit && ann.exitCode() == 0);
     EXPECT_TRUE(QFile::exists(folder.filePath(u"BingoMem.Usr"_s))) << "shutdown saved the tallies";
+}
+
+TEST(RealProcesses, AnInstalledCopyIsValidAnswersHelpRegistersWhereItIsAndPlaysARound)
+{
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(u"bin/"_s), log = prefix.filePath(u"ann.log"_s);
+    const QStringList environment{u"KALUMO_REGISTRY="_s + prefix.filePath(u"registry"_s), u"KALUMO_CHAT_TRANSCRIPT="_s + log};
+    const auto run = [&](const QString &program, const QStringList &arguments) { // its standard output, if it succeeds
+        QProcess process;
+        process.setEnvironment(QProcess::systemEnvironment() + environment);
+        process.start(program, arguments);
+        return process.waitForFinished(60000) && process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()) : u"failed"_s;
+    };
+    ASSERT_NE(run(QStringLiteral(KALUMO_CMAKE), {u"--install"_s, QStringLiteral(KALUMO_BUILD_DIR), u"--prefix"_s, prefix.path()}), u"failed");
+    const struct { QString program; QStringList arguments; QString output; } answers[] = {
+        {u"desktop-file-validate"_s, {prefix.filePath(u"share/applications/org.kalumo.Bingo.desktop"_s)}, {}},
+        {u"appstreamcli"_s, {u"validate"_s, u"--no-net"_s, prefix.filePath(u"share/metainfo/org.kalumo.Bingo.metainfo.xml"_s)}, {}},
+        {bin + u"kalumo"_s, {u"--version"_s}, u"kalumo " KALUMO_VERSION "\n"_s},
+        {bin + u"kalumo-bingo"_s, {u"--version"_s}, u"kalumo-bingo " KALUMO_VERSION "\n"_s},
+        {bin + u"kalumo-hub"_s, {u"--version"_s}, u"kalumo-hub " KALUMO_VERSION "\n"_s},
+        {bin + u"kalumo"_s, {u"--help"_s}, u"Usage: kalumo\n"_s},
+        {bin + u"kalumo-bingo"_s, {u"--help"_s}, u"Usage: kalumo-bingo ANY PORT KEY NAME HOSTNAME\n"_s},
+        {bin + u"kalumo-hub"_s, {u"--help"_s}, u"Usage: kalumo-hub serve"_s},
+    };
+    for (const auto &c : answers)
+        EXPECT_TRUE(run(c.program, c.arguments).startsWith(c.output)) << c.program.toStdString();
+
+    // play starts the installed window, and the registration names it.
+    QProcess play, registration, hub, ann;
+    start(play, bin + u"kalumo-hub"_s, {u"play"_s, u"Ann"_s}, environment);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"Thank You For Choosing Kalumo Bingo."_s); }, 10000));
+    play.terminate();
+    EXPECT_TRUE(play.waitForFinished(10000) && play.exitCode() == 0) << play.readAll().toStdString();
+    start(registration, bin + u"kalumo-bingo"_s, {}, environment);
+    const FileRegistry registry(prefix.filePath(u"registry"_s));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return GamesList(registry).Games().value(0).program == bin + u"kalumo-bingo"_s; }, 10000));
+    registration.kill(); // it waits on its "Done." box
+
+    // Ann's window plays a round that the test hosts as Hal, down to Ann's win.
+    start(hub, bin + u"kalumo-hub"_s, {u"serve"_s, u"--port"_s, u"0"_s}, environment);
+    QRegularExpressionMatch listening;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        hub.waitForReadyRead(100);
+        return (listening = QRegularExpression(u"listening on .*:(\\d+)\n"_s).match(QString::fromUtf8(hub.peek(1 << 16)))).hasMatch();
+    }, 10000));
+    TcpGameLink hal(u"127.0.0.1"_s);
+    ASSERT_TRUE(hal.JoinGame(1, listening.captured(1).toUShort()));
+    hal.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Hal"_s));
+    start(ann, bin + u"kalumo-bingo"_s, {u"x %1 K Ann Hal"_s.arg(listening.captured(1))}, environment);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).count(u"Thank You For Choosing"_s) == 2; }, 10000));
+    for (const QString &record : {u"2|ResetMe|5"_s, u"1|7"_s, u"3|Ann|1"_s})
+        hal.SendText(LinkRecord::Message(u"K"_s, u"Comm;"_s + record));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"** Ann Has Won The Game! 1 Total Win(s)! **"_s); }, 10000));
+    EXPECT_TRUE(contents(log).contains(u"** The Number (7) Has Been Called."_s));
+    ann.terminate();
+    hub.terminate();
+    EXPECT_TRUE(ann.waitForFinished(10000) && hub.waitForFinished(10000));
 }
 
 // A copy of the hub beside a stand-in for the game program, with a registry of its own.

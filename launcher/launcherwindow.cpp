@@ -1,0 +1,119 @@
+#include "launcherwindow.h"
+
+#include "launcher.h"
+
+#include <QClipboard>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QGroupBox *group(const QString &title, QLayout *layout)
+{
+    auto *box = new QGroupBox(title);
+    box->setLayout(layout);
+    return box;
+}
+
+} // namespace
+
+LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
+    : QWidget(parent)
+    , m_launcher(launcher)
+{
+    setWindowTitle(QStringLiteral("Kalumo Bingo"));
+    m_name = named(new QLineEdit(launcher.Name()), "name");
+    m_name->setMaxLength(64);
+    m_computers = named(new QSpinBox, "computers");
+    m_computers->setRange(0, 20);
+    m_computers->setValue(2);
+    m_invitation = named(new QLineEdit, "invitation");
+    m_invitation->setReadOnly(true);
+    m_invitation->setPlaceholderText(QStringLiteral("The invitation shows here"));
+    m_pasted = named(new QLineEdit, "pasted");
+    m_pasted->setPlaceholderText(QStringLiteral("Paste the invitation you were sent"));
+    m_messages = named(new QPlainTextEdit, "messages");
+    m_messages->setReadOnly(true);
+    m_messages->setPlaceholderText(QStringLiteral("What goes wrong shows here."));
+    auto *play = named(new QPushButton(QStringLiteral("&Play here")), "play");
+    auto *host = named(new QPushButton(QStringLiteral("&Host a game")), "host");
+    auto *copy = named(new QPushButton(QStringLiteral("&Copy")), "copy");
+    auto *join = named(new QPushButton(QStringLiteral("&Join a game")), "join");
+    m_starts = {play, host, join};
+
+    auto *nameRow = new QFormLayout;
+    nameRow->addRow(QStringLiteral("Your &name:"), m_name);
+    auto *playRow = new QHBoxLayout;
+    playRow->addWidget(new QLabel(QStringLiteral("Computer players:")));
+    playRow->addWidget(m_computers);
+    playRow->addStretch();
+    playRow->addWidget(play);
+    auto *hostRows = new QVBoxLayout;
+    hostRows->addWidget(new QLabel(QStringLiteral("Others on the network join with the invitation.")));
+    auto *invitationRow = new QHBoxLayout;
+    invitationRow->addWidget(host);
+    invitationRow->addWidget(m_invitation, 1);
+    invitationRow->addWidget(copy);
+    hostRows->addLayout(invitationRow);
+    auto *joinRow = new QHBoxLayout;
+    joinRow->addWidget(m_pasted, 1);
+    joinRow->addWidget(join);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(nameRow);
+    layout->addWidget(group(QStringLiteral("On this computer"), playRow));
+    layout->addWidget(group(QStringLiteral("Host a game"), hostRows));
+    layout->addWidget(group(QStringLiteral("Join a game"), joinRow));
+    layout->addWidget(m_messages, 1);
+    resize(560, 420);
+
+    connect(play, &QPushButton::clicked, this, [this] { m_launcher.Play(m_name->text(), m_computers->value()); });
+    connect(host, &QPushButton::clicked, this, [this] {
+        m_invitation->clear();
+        m_launcher.Host(m_name->text());
+    });
+    connect(join, &QPushButton::clicked, this, [this] { m_launcher.Join(m_pasted->text(), m_name->text()); });
+    connect(copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_invitation->text()); });
+    connect(&launcher, &Launcher::InvitationReady, m_invitation, &QLineEdit::setText);
+    connect(&launcher, &Launcher::Message, this, &LauncherWindow::addMessage);
+    connect(&launcher, &Launcher::RunningChanged, this, &LauncherWindow::setRunning);
+}
+
+void LauncherWindow::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    emit Closed();
+}
+
+void LauncherWindow::addMessage(const QString &text)
+{
+    // Lines come from other programs and other players' names: plain text only.
+    QTextCursor cursor(m_messages->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!m_messages->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    m_messages->ensureCursorVisible();
+}
+
+void LauncherWindow::setRunning(bool running)
+{
+    for (QPushButton *button : m_starts)
+        button->setEnabled(!running);
+    m_name->setReadOnly(running);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The launcher's window: the player's name, and three ways into a game, each
+// one button: play here (with computer players), host a game (showing the
+// invitation to pass on, with a Copy button) and join a game (from a pasted
+// invitation). Below, what the game reports. It only renders; Launcher acts.
+
+#include <QWidget>
+
+class Launcher;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+
+class LauncherWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LauncherWindow(Launcher &launcher, QWidget *parent = nullptr);
+
+signals:
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void addMessage(const QString &text);
+    void setRunning(bool running);
+
+    Launcher &m_launcher;
+    QLineEdit *m_name = nullptr;
+    QSpinBox *m_computers = nullptr;
+    QLineEdit *m_invitation = nullptr;
+    QLineEdit *m_pasted = nullptr;
+    QPlainTextEdit *m_messages = nullptr;
+    QList<QPushButton *> m_starts;
+};
