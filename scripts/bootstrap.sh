@@ -9,6 +9,9 @@ packages=(
   qt6-qpa-plugins        # the X11 platform to play on
   libgtest-dev           # GoogleTest
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
+  qt6-speech-dev         # Qt text to speech, for spoken calls
+  qt6-declarative-dev    # its CMake package needs Qt6QmlIntegration, which Debian's qt6-speech-dev omits
+  qt6-speech-flite-plugin # a speech engine that needs no daemon
 )
 
 missing=()

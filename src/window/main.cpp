@@ -12,6 +12,7 @@
 #include "support/commandline.h"
 #include "window/frmmain.h"
 #include "window/qtmessageboxes.h"
+#include "window/qtspeaker.h"
 #include "support/shutdownsignals.h"
 
 #include <QApplication>
@@ -34,9 +35,10 @@ int main(int argc, char **argv)
     QtMessageBoxes boxes;
     TcpGameLink link(TcpGameLink::HostFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
+    QtSpeaker speaker;
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
-                    FileRegistry::DefaultFolder()});
+                    FileRegistry::DefaultFolder(), &speaker});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,
