@@ -31,7 +31,7 @@ void LayoutScaler::capture(QWidget &parent, bool scalesChildren)
     for (QWidget *widget : parent.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (widget->isWindow())
             continue;
-        if (!m_designs.contains(widget)) {
+        if (!m_designs.value(widget).widget) {
             // A widget first seen now was made at its designed place.
             m_designs.insert(widget, {widget, widget->geometry(), widget->font(), widget->testAttribute(Qt::WA_SetFont)});
         }
