@@ -23,11 +23,19 @@ void QtSpeaker::start()
     }
     // Each call is said whole: the next waits until the engine is ready again.
     QObject::connect(m_speech.get(), &QTextToSpeech::stateChanged, m_speech.get(), [this](QTextToSpeech::State state) {
-        if (state == QTextToSpeech::Ready || state == QTextToSpeech::Error) {
+        if (state == QTextToSpeech::Ready) {
             m_talking = false;
             sayNext();
         }
     });
+    // An engine that fails (no sound device, for one) stays silent from then
+    // on, and the option says why instead of waiting for it for ever.
+    QObject::connect(m_speech.get(), &QTextToSpeech::errorOccurred, m_speech.get(),
+                     [this](QTextToSpeech::ErrorReason, const QString &why) {
+                         m_unavailable = QStringLiteral("The speech engine failed: %1").arg(why);
+                         m_waiting.clear();
+                         m_talking = false;
+                     });
 }
 
 QString QtSpeaker::Unavailable()
@@ -39,7 +47,7 @@ QString QtSpeaker::Unavailable()
 void QtSpeaker::Say(const QString &text)
 {
     start();
-    if (!m_speech || m_waiting.size() >= MaxWaiting)
+    if (!m_speech || !m_unavailable.isEmpty() || m_waiting.size() >= MaxWaiting)
         return;
     m_waiting << text;
     if (!m_talking)
