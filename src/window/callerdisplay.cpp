@@ -3,6 +3,7 @@
 #include "game/bingogame.h"
 #include "window/numberboard.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -68,4 +69,14 @@ void CallerDisplay::resizeEvent(QResizeEvent *event)
     m_before->setFont(fontOf(std::min(h * 10 / 100, w * 6 / 100)));
     m_winner->setFont(fontOf(std::min(h * 9 / 100, w * 5 / 100)));
     m_count->setFont(fontOf(std::min(h * 6 / 100, w * 4 / 100)));
+}
+
+void CallerDisplay::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F11)
+        setWindowState(windowState() ^ Qt::WindowFullScreen);
+    else if (event->key() == Qt::Key_Escape)
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+    else
+        QWidget::keyPressEvent(event);
 }

@@ -3,7 +3,8 @@
 // (a host may put it full-screen on a television). It shows the last number
 // called very large, the five before it, how many have been called and, from
 // a win to the next round, the winner and their total. It follows the game's
-// records, as the board does, and its text grows and shrinks with it.
+// records, as the board does, and its text grows and shrinks with it. F11
+// switches full screen on and off; Escape leaves it.
 
 #include <QWidget>
 
@@ -20,6 +21,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void refresh();
