@@ -12,6 +12,9 @@ packages=(
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
   desktop-file-utils     # desktop-file-validate, for the installed desktop entry
   appstream              # appstreamcli, for the installed AppStream data
+  qt6-speech-dev         # Qt text to speech, for spoken calls
+  qt6-declarative-dev    # its CMake package needs Qt6QmlIntegration, which Debian's qt6-speech-dev omits
+  qt6-speech-flite-plugin # a speech engine that needs no daemon
 )
 
 missing=()

@@ -23,9 +23,6 @@ constexpr int GridLeft = 120;
 constexpr int MarkerTop = 600, MarkerSize = 615;
 constexpr int NumberTop = 720, NumberWidth = 615, NumberHeight = 375;
 
-const QColor Background(198, 197, 174);
-const QColor NumberColour(192, 64, 0);
-const QColor MarkerColour(0, 128, 0);
 const QColor Grey(128, 128, 128);
 const QColor DarkGrey(64, 64, 64);
 
@@ -63,9 +60,11 @@ void fitToWidth(QLabel *label)
     label->setFont(font);
 }
 
+} // namespace
+
 // The green disc that shows a cell as marked. It never takes a click: a
 // click on the disc beside the number falls through to the card.
-class Marker : public QWidget
+class ctlCard::Marker : public QWidget
 {
 public:
     explicit Marker(QWidget *parent)
@@ -74,18 +73,28 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
+    QColor colour;
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(MarkerColour);
+        painter.setBrush(colour);
         painter.drawEllipse(QRectF(rect()));
     }
 };
 
-} // namespace
+ctlCard::Colours ctlCard::ColoursOf(bool highContrast)
+{
+    // The usual numbers are hard to read on a marked cell's disc; high
+    // contrast puts white numbers on a dark disc and black ones on the page.
+    const QColor background(198, 197, 174);
+    if (highContrast)
+        return {background, Qt::black, QColor(0, 64, 0), Qt::white};
+    return {background, QColor(192, 64, 0), QColor(0, 128, 0), QColor(192, 64, 0)};
+}
 
 ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
     : QWidget(parent)
@@ -93,10 +102,12 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
     , m_random(random)
 {
     setObjectName(QStringLiteral("ctlCard"));
-    setFixedSize(Twips::ToPixels(3255), Twips::ToPixels(3735));
+    // Not fixed: a window made larger scales its cards too.
+    resize(Twips::ToPixels(DesignWidth), Twips::ToPixels(DesignHeight));
+    setFocusPolicy(Qt::TabFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, Background);
+    pal.setColor(QPalette::Window, ColoursOf(false).background);
     setPalette(pal);
 
     m_lblBingo = new QLabel(QStringLiteral(" B    I     N    G    O"), this);
@@ -110,8 +121,6 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
     m_lblBingo->setPalette(heading);
 
     const QFont numberFont = boldFont(QStringLiteral("Arial"), 14.25);
-    QPalette numberPalette = palette();
-    numberPalette.setColor(QPalette::WindowText, NumberColour);
     for (int i = 0; i < 25; ++i) {
         const int left = GridLeft + CellSize * (i % 5), row = CellSize * (i / 5);
         // Markers are made first so that every number stands above its disc.
@@ -127,7 +136,6 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
         number->setObjectName(QStringLiteral("lblMyNum%1").arg(i));
         number->setGeometry(Twips::Rect(left, NumberTop + row, NumberWidth, NumberHeight));
         number->setFont(numberFont);
-        number->setPalette(numberPalette);
         number->setAlignment(Qt::AlignCenter);
         number->installEventFilter(this);
         m_lblMyNum[i] = number;
@@ -146,14 +154,16 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
 void ctlCard::GenNumbers()
 {
     const auto numbers = CardDeal::Deal([this] { return m_random.NextNumber(CardDeal::HighestDraw); });
-    for (int i = 0; i < CardDeal::Cells; ++i)
+    for (int i = 0; i < CardDeal::Cells; ++i) {
         m_lblMyNum[i]->setText(QString::number(numbers[i]));
+        showCell(i);
+    }
 }
 
 void ctlCard::ResetMarks()
 {
-    for (QWidget *marker : m_shpMarker)
-        marker->hide();
+    for (int i = 0; i < 25; ++i)
+        setMarked(i, false);
     MyWin(true);
 }
 
@@ -208,8 +218,32 @@ QList<QStringList> ctlCard::CompleteLines() const
 
 void ctlCard::ToggleMark(int index)
 {
-    QWidget *marker = m_shpMarker[index];
-    marker->setVisible(marker->isHidden());
+    setMarked(index, m_shpMarker[index]->isHidden());
+}
+
+void ctlCard::setMarked(int index, bool marked)
+{
+    m_shpMarker[index]->setVisible(marked);
+    showCell(index);
+}
+
+void ctlCard::showCell(int index)
+{
+    const Colours colours = ColoursOf(m_highContrast);
+    const bool marked = !m_shpMarker[index]->isHidden();
+    QLabel *number = m_lblMyNum[index];
+    QPalette pal = number->palette();
+    pal.setColor(QPalette::WindowText, marked ? colours.markedNumber : colours.number);
+    number->setPalette(pal);
+    m_shpMarker[index]->colour = colours.marker;
+    m_shpMarker[index]->update();
+    number->setAccessibleName(QStringLiteral("Card %1, row %2, column %3: %4%5")
+                                  .arg(m_cardNumber)
+                                  .arg(index / 5 + 1)
+                                  .arg(index % 5 + 1)
+                                  .arg(number->text(), marked ? QStringLiteral(", marked") : QString()));
+    if (index == m_focusCell)
+        setAccessibleName(number->accessibleName());
 }
 
 bool ctlCard::eventFilter(QObject *watched, QEvent *event)
@@ -241,8 +275,17 @@ void ctlCard::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
     QPainter painter(this);
+    // Drawn at the designed size and scaled with the card.
+    const double scale = double(width()) / Twips::ToPixels(DesignWidth);
+    painter.scale(scale, scale);
     for (const GridLine &line : GridLines) {
         painter.setPen(QPen(line.colour, 0));
         painter.drawLine(Twips::Point(line.x1, line.y1), Twips::Point(line.x2, line.y2));
+    }
+    if (hasFocus()) {
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawRect(Twips::Rect(GridLeft + CellSize * (m_focusCell % 5), MarkerTop + CellSize * (m_focusCell / 5),
+                                     CellSize, CellSize)
+                             .adjusted(2, 2, -2, -2));
     }
 }

@@ -3,7 +3,13 @@
 // numbers live in the labels lblMyNum0..24 and the marks in the visibility of
 // the green discs shpMarker0..24 behind them. Once a second, while the check
 // runs, the card reports its first complete line to its owner.
+//
+// From the keyboard: Tab comes into the card, the arrow keys move a focus
+// ring between its cells and Space marks or unmarks the one in the ring.
+// Every number label's accessible name says what it shows, "Card 2, row 1,
+// column 3: 57, marked"; the card's own is that of the cell in the ring.
 
+#include <QColor>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -18,6 +24,15 @@ class ctlCard : public QWidget
     Q_OBJECT
 public:
     static constexpr int CheckInterval = 1000; // ms between two checks
+    static constexpr int DesignWidth = 3255, DesignHeight = 3735; // twips, at a scale of 1
+
+    // The card's colours: its page, a number, the disc that marks a cell and
+    // a number on its disc. High contrast makes every number readable.
+    struct Colours
+    {
+        QColor background, number, marker, markedNumber;
+    };
+    static Colours ColoursOf(bool highContrast);
 
     // Deals the numbers, loads the winning lines and starts the check.
     ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent = nullptr);
@@ -39,20 +54,37 @@ public:
     // order of the winning lines; whether the check runs does not matter.
     QList<QStringList> CompleteLines() const;
 
+    // Which card this is to a screen reader, 1 or 2.
+    void SetCardNumber(int number);
+    void SetHighContrast(bool on);
+    // Marks the cell that shows n, if there is one; a marked cell stays marked.
+    void MarkNumber(int n);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void LoadLines();
     void ToggleMark(int index);
+    void setMarked(int index, bool marked);
+    // Colours and accessible name of one cell, from its number and mark.
+    void showCell(int index);
+    void moveFocusCell(int index);
     std::array<bool, 25> marks() const;
 
     CardOwner &m_owner;
     RandomGenerator &m_random;
     QLabel *m_lblBingo = nullptr;
     std::array<QLabel *, 25> m_lblMyNum{};
-    std::array<QWidget *, 25> m_shpMarker{};
+    class Marker;
+    std::array<Marker *, 25> m_shpMarker{};
     QStringList m_winLines;
     QTimer *m_tmrWinner = nullptr;
+    int m_cardNumber = 1;
+    int m_focusCell = 0;
+    bool m_highContrast = false;
 };

@@ -48,6 +48,8 @@ void BingoGame::EvalCommand(const QString &Data)
         emit Log(4, QStringLiteral("** The Number (") + record->text + QStringLiteral(") Has Been Called."));
         emit NumberCalled(record->number);
         markCalled(record->number);
+        emit Speak(CallerText::Words(record->number));
+        emit ViewChanged();
         break;
     case CommandRecord::NewGame:
         startRound(record->text);
@@ -61,7 +63,12 @@ void BingoGame::EvalCommand(const QString &Data)
         if (m_isHost)
             emit Log(4, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
         m_inProgress = false;
+        m_winnerName = record->name;
+        m_winnerTotal = record->text;
         emit RoundOver();
+        emit Won(m_winnerName, m_winnerTotal);
+        emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
+        emit ViewChanged();
         break;
     case CommandRecord::Claim:
         // Every window now knows the called numbers, but one judge is enough:
@@ -87,12 +94,17 @@ void BingoGame::startRound(const QString &seconds)
     m_inProgress = true;
     m_claimAccepted = false;
     m_allCalledSaid = false;
+    m_winnerName.clear();
+    m_winnerTotal.clear();
     emit GameStarted(seconds);
+    emit ViewChanged();
 }
 
 void BingoGame::markCalled(int n)
 {
     m_caller.MarkCalled(n);
+    if (m_autoMark)
+        emit MarkOnCards(n);
     // The host's window has drawn the number before its record comes back,
     // so the count is looked at here, where every window sees each call.
     if (m_inProgress && !m_allCalledSaid && m_caller.CallCount() >= NumberCaller::Highest) {
@@ -115,9 +127,25 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
         emit NumberCalled(*n);
         markCalled(*n);
     }
+    emit ViewChanged();
     if (joining)
         emit Log(4, QStringLiteral("** You joined a round in progress: %1 number(s) had been called before you came.")
                         .arg(m_caller.CallCount()));
+}
+
+CallerText::View BingoGame::View() const
+{
+    return CallerText::ViewOf(m_caller.Order(), m_winnerName, m_winnerTotal);
+}
+
+void BingoGame::SetAutoMark(bool on)
+{
+    const bool switchedOn = on && !m_autoMark;
+    m_autoMark = on;
+    if (!switchedOn)
+        return;
+    for (int n : m_caller.Order())
+        emit MarkOnCards(n);
 }
 
 void BingoGame::judgeClaim(const QString &claimant, const QStringList &items)

@@ -11,6 +11,7 @@
 // it accepts one claim per round and answers every other claim with a
 // refusal meant for the claimant alone.
 
+#include "game/callertext.h"
 #include "game/numbercaller.h"
 
 #include <QObject>
@@ -31,6 +32,12 @@ public:
     bool IsHost() const { return m_isHost; }
     bool InProgress() const { return m_inProgress; }
     const NumberCaller &Caller() const { return m_caller; }
+    // What the caller's display shows now: the round's calls and, from the
+    // win record to the next round, its winner.
+    CallerText::View View() const;
+    // While on, every number called (or caught up on) is to be marked on the
+    // cards; switching it on asks for every number already called.
+    void SetAutoMark(bool on);
 
     // Carries out one command record as delivered by the link. Records that
     // do not read are ignored without a message.
@@ -66,6 +73,15 @@ signals:
     void RoundOver();
     // Every number has been called: the host's calling stops.
     void CallingDone();
+    // A win record came: the winner and their total, as received.
+    void Won(const QString &name, const QString &total);
+    // Words to say aloud for a call record or a win ("Forty-two"); the
+    // numbers of a catch-up are not said.
+    void Speak(const QString &words);
+    // The caller's display changed: a call, a catch-up, a win, a new round.
+    void ViewChanged();
+    // Auto-marking asks the cards to mark n.
+    void MarkOnCards(int n);
 
 private:
     void startRound(const QString &seconds);
@@ -80,10 +96,12 @@ private:
     QString m_myName;
     QString m_hostName;
     QString m_seconds; // the interval text of the round, as the host typed it
+    QString m_winnerName, m_winnerTotal;
     QStringList m_players;
     bool m_joined = false;
     bool m_isHost = false;
     bool m_inProgress = false;
     bool m_claimAccepted = false;
     bool m_allCalledSaid = false;
+    bool m_autoMark = false;
 };

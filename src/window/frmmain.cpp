@@ -8,6 +8,7 @@
 #include "link/linkrecord.h"
 #include "support/twips.h"
 #include "window/chatlog.h"
+#include "window/layoutscaler.h"
 #include "support/messageboxes.h"
 #include "support/playername.h"
 #include "window/numberboard.h"
@@ -34,7 +35,6 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
-    setFixedSize(Twips::ToPixels(8505), Twips::ToPixels(6675));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
@@ -46,7 +46,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
 
     connect(m_game, &BingoGame::Log, this, &frmMain::AddText);
     connect(m_game, &BingoGame::Send, this, &frmMain::SendCommand);
-    connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetColour(n, NumberBoard::Called); });
+    connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetCalled(n, true); });
     connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
     connect(m_game, &BingoGame::RoundOver, this, &frmMain::onRoundOver);
     connect(m_game, &BingoGame::CallingDone, m_tmrHost, &QTimer::stop);
@@ -60,6 +60,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     connect(&m_link, &GameLink::Refused, this, [this](const QString &reason) {
         AddText(2, QStringLiteral("** The game refused this window: ") + reason);
     });
+    buildPlayerAids(context);
 }
 
 frmMain::~frmMain() = default;
@@ -137,6 +138,8 @@ void frmMain::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     // The grey frame right of and below the number board.
     QPainter painter(this);
+    painter.translate(m_scaler->Offset());
+    painter.scale(m_scaler->Factor(), m_scaler->Factor());
     painter.setPen(QPen(QColor(192, 192, 192), 2));
     painter.drawLine(Twips::Point(5040, 0), Twips::Point(5040, 2760));
     painter.drawLine(Twips::Point(0, 2760), Twips::Point(5040, 2760));
@@ -145,6 +148,7 @@ void frmMain::paintEvent(QPaintEvent *event)
 void frmMain::BuildNumberBoard()
 {
     m_board->Build();
+    m_board->SetToolTip(QStringLiteral("Right-click for the options; F2 opens the caller's display."));
 }
 
 
@@ -202,7 +206,7 @@ void frmMain::onBingoClicked()
 
 void frmMain::onGameStarted(const QString &seconds)
 {
-    m_board->SetAllColours(NumberBoard::Uncalled);
+    m_board->SetAllUncalled();
     for (ctlCard *card : m_cards) {
         card->ResetMarks();
         card->GenNumbers();
@@ -214,7 +218,7 @@ void frmMain::onGameStarted(const QString &seconds)
 void frmMain::onRoundOver()
 {
     m_tmrHost->stop();
-    m_cmdBingo->setEnabled(false);
+    setBingoLit(false);
     for (ctlCard *card : m_cards)
         card->MyWin(false);
 }
@@ -238,13 +242,13 @@ void frmMain::onTextReceived(const QString &Sender, const QString &Data)
         return;
     switch (route.action) {
     case Routing::Action::AddPlayer:
-        m_lstUsers->addItem(route.text);
+        addPlayer(route.text);
         AddText(route.logType, route.text + QStringLiteral(" has joined the game."));
         m_game->PlayerJoined(route.text);
         break;
     case Routing::Action::RemovePlayer:
         for (int row = 0; row < m_lstUsers->count(); ++row) {
-            if (m_lstUsers->item(row)->text() == route.text) {
+            if (m_lstUsers->item(row)->data(Qt::UserRole).toString() == route.text) {
                 delete m_lstUsers->takeItem(row);
                 AddText(route.logType, route.text + QStringLiteral(" has left the game."));
                 m_game->PlayerLeft(route.text);
@@ -279,5 +283,5 @@ bool frmMain::ClaimAllowed() const
 
 void frmMain::EnableBingo()
 {
-    m_cmdBingo->setEnabled(true);
+    setBingoLit(true);
 }

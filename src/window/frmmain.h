@@ -8,6 +8,7 @@
 #include "game/members.h"
 #include "game/tallyfile.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -15,8 +16,10 @@
 #include <optional>
 
 class BingoGame;
+class CallerDisplay;
 class ChatLog;
 class GameLink;
+class LayoutScaler;
 class MessageBoxes;
 class NumberBoard;
 class QLabel;
@@ -25,6 +28,8 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class RandomGenerator;
+class Speaker;
+class WindowOptions;
 class ctlCard;
 
 struct WindowContext
@@ -37,6 +42,8 @@ struct WindowContext
     QString programFile = {};    // the running program file's full path, as it is on disk
     QString registryFolder = {}; // the folder of the registry shared with the chat host
     QString dataFolder = {};     // where the tally file goes when the program's folder cannot be written
+    Speaker *speaker = nullptr;  // says calls and wins aloud; none: the option stays off
+    QString settingsFile = {};   // the options' INI file; empty: the user's own settings
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -46,6 +53,8 @@ public:
     static inline const QString Caption = QStringLiteral("Kalumo Bingo");
     // How long start-up waits for the game to confirm the join.
     static constexpr int JoinAnswerMs = 10000;
+    // How long the banner over the board shows a win.
+    static constexpr int BannerMs = 6000;
 
     explicit frmMain(const WindowContext &context, QWidget *parent = nullptr);
     ~frmMain() override;
@@ -65,6 +74,10 @@ public:
     bool ClaimAllowed() const override;
     void EnableBingo() override;
 
+    // Opens the caller's display, or brings it to the front.
+    void ShowCallerDisplay();
+    WindowOptions &Options() const { return *m_options; }
+
 signals:
     // Shutdown has run: the tallies were saved.
     void ShutdownFinished();
@@ -74,9 +87,15 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void buildControls();
+    void buildPlayerAids(const WindowContext &context);
+    void setBingoLit(bool lit);
+    void showWin(const QString &name, const QString &total);
+    void addPlayer(const QString &name);
     void BuildNumberBoard();
     void Shutdown();
     void LoadMembers();
@@ -120,4 +139,10 @@ private:
     ChatLog *m_rtbChatIn = nullptr;
     QLineEdit *m_txtChatOut = nullptr;
     QTimer *m_tmrHost = nullptr;
+
+    WindowOptions *m_options = nullptr;
+    QPointer<CallerDisplay> m_display;
+    QLabel *m_lblWinBanner = nullptr;
+    QTimer *m_tmrBanner = nullptr;
+    std::unique_ptr<LayoutScaler> m_scaler;
 };

@@ -16,6 +16,7 @@
 #include "support/commandline.h"
 #include "window/frmmain.h"
 #include "window/qtmessageboxes.h"
+#include "window/qtspeaker.h"
 #include "support/shutdownsignals.h"
 
 #include <QApplication>
@@ -56,9 +57,10 @@ int main(int argc, char **argv)
     TcpGameLink link(TcpGameLink::HostFromEnvironment());
     link.SetSecurity(TcpGameLink::SecurityFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
+    QtSpeaker speaker;
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
-                    FileRegistry::DefaultFolder(), TallyFile::DataFolder()});
+                    FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,

@@ -7,16 +7,6 @@
 namespace {
 // The board's cell template: lblItm(1) as placed in the window.
 constexpr double CellLeft = 15, CellTop = 10, CellWidth = 495, CellHeight = 255;
-
-QLabel *makeCell(QWidget &window, int n, const QRect &place)
-{
-    auto *cell = new QLabel(QString::number(n), &window);
-    cell->setObjectName(QStringLiteral("lblItm%1").arg(n));
-    cell->setFont(NumberBoard::Font(8.25));
-    cell->setAlignment(Qt::AlignCenter);
-    cell->setGeometry(place);
-    return cell;
-}
 } // namespace
 
 QFont NumberBoard::Font(double points)
@@ -29,12 +19,33 @@ QFont NumberBoard::Font(double points)
     return font;
 }
 
+NumberBoard::Look NumberBoard::LookOf(bool called, bool highContrast)
+{
+    // Green on black is easy to miss beside white; high contrast fills a
+    // called cell instead.
+    if (!called)
+        return {Qt::white, Qt::black};
+    return highContrast ? Look{Qt::black, QColor(255, 255, 0)} : Look{QColor(0, 255, 0), Qt::black};
+}
+
 NumberBoard::NumberBoard(QWidget &window)
     : m_window(window)
 {
-    m_cells[0] = makeCell(window, 0, Twips::Rect(1080, 480, CellWidth, CellHeight));
+    m_cells[0] = makeCell(0, Twips::Rect(1080, 480, CellWidth, CellHeight));
     m_cells[0]->setVisible(false);
-    m_cells[1] = makeCell(window, 1, Twips::Rect(CellLeft, CellTop, CellWidth, CellHeight));
+    m_cells[1] = makeCell(1, Twips::Rect(CellLeft, CellTop, CellWidth, CellHeight));
+}
+
+QLabel *NumberBoard::makeCell(int n, const QRect &place)
+{
+    auto *cell = new QLabel(QString::number(n), &m_window);
+    cell->setObjectName(QStringLiteral("lblItm%1").arg(n));
+    cell->setFont(NumberBoard::Font(8.25));
+    cell->setAlignment(Qt::AlignCenter);
+    cell->setGeometry(place);
+    m_cells[n] = cell;
+    show(n);
+    return cell;
 }
 
 void NumberBoard::Build()
@@ -43,24 +54,53 @@ void NumberBoard::Build()
     // column that the rule gives the others.
     for (int n = 2; n <= 100; ++n) {
         const int row = (n - 1) / 10, col = (n - 1) % 10;
-        m_cells[n] = makeCell(m_window, n,
-                              Twips::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10,
-                                          CellWidth, CellHeight));
-        m_cells[n]->show();
+        makeCell(n, Twips::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10, CellWidth,
+                                CellHeight))
+            ->show();
     }
 }
 
-void NumberBoard::SetColour(int n, const QColor &colour)
+void NumberBoard::show(int n)
+{
+    QLabel *cell = m_cells[n];
+    const Look look = LookOf(m_called[n], m_highContrast);
+    QPalette pal = cell->palette();
+    pal.setColor(QPalette::WindowText, look.text);
+    pal.setColor(QPalette::Window, look.background);
+    cell->setPalette(pal);
+    // Only a filled cell paints its background: the default board is the
+    // window's black showing through.
+    cell->setAutoFillBackground(m_called[n] && m_highContrast);
+    cell->setAccessibleName(m_called[n] ? QStringLiteral("%1, called").arg(n) : QString::number(n));
+}
+
+void NumberBoard::SetCalled(int n, bool called)
 {
     if (n < 1 || n > 100 || !m_cells[n])
         return;
-    QPalette pal = m_cells[n]->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    m_cells[n]->setPalette(pal);
+    m_called[n] = called;
+    show(n);
 }
 
-void NumberBoard::SetAllColours(const QColor &colour)
+void NumberBoard::SetAllUncalled()
 {
     for (int n = 1; n <= 100; ++n)
-        SetColour(n, colour);
+        SetCalled(n, false);
+}
+
+void NumberBoard::SetHighContrast(bool on)
+{
+    m_highContrast = on;
+    for (int n = 1; n <= 100; ++n) {
+        if (m_cells[n])
+            show(n);
+    }
+}
+
+void NumberBoard::SetToolTip(const QString &text)
+{
+    for (int n = 1; n <= 100; ++n) {
+        if (m_cells[n])
+            m_cells[n]->setToolTip(text);
+    }
 }

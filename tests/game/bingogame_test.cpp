@@ -163,6 +163,41 @@ TEST(BingoGame, CarriesOutRecordsAndAnswersPlayersComingAndGoingRefusalsAndLatec
     }
 }
 
+TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAutoMarking)
+{
+    // "auto" switches auto-marking on; the display is "last | before | count | winner".
+    const struct { const char *me; std::vector<const char *> steps; QStringList said, marks; const char *view; } cases[] = {
+        {"Ann", {"2|ResetMe|10", "1|1", "1|13", "1|20", "1|42", "1|99", "1|100", "1|7"},
+         {"One", "Thirteen", "Twenty", "Forty-two", "Ninety-nine", "One hundred", "Seven"}, {},
+         "7 | 100  99  42  20  13 | 7 numbers called | "},
+        {"Ann", {"2|ResetMe|10", "1|5", "3|Ann|3", "1|6"}, {"Five", "Ann wins, with 3 wins", "Six"}, {},
+         "6 | 5 | 2 numbers called | Ann wins, with 3 wins"},
+        {"Ann", {"2|ResetMe|10", "1|5", "3|Bob|1", "2|ResetMe|10"}, {"Five", "Bob wins, with 1 win"}, {},
+         " |  | No number called yet | "},
+        // A latecomer's display and marks follow the catch-up, which is not said.
+        {"Ann", {"auto", "5|Ann|15|7@3@9", "1|4"}, {"Four"}, {"7", "3", "9", "4"}, "4 | 9  3  7 | 4 numbers called | "},
+        {"Hal", {"2|ResetMe|10", "1|8", "auto", "1|2", "auto"}, {"Eight", "Two"}, {"8", "2"},
+         "2 | 8 | 2 numbers called | "},
+        {"Ann", {}, {}, {}, " |  | No number called yet | "}};
+    for (const auto &c : cases) {
+        Game g(QString::fromUtf8(c.me) == u"Hal", {}, c.me);
+        QStringList said, marks;
+        QObject::connect(&g.game, &BingoGame::Speak, [&](const QString &words) { said << words; });
+        QObject::connect(&g.game, &BingoGame::MarkOnCards, [&](int n) { marks << QString::number(n); });
+        for (const char *step : c.steps) {
+            if (qstrcmp(step, "auto") == 0)
+                g.game.SetAutoMark(true);
+            else
+                g.Run({step});
+        }
+        const CallerText::View view = g.game.View();
+        EXPECT_EQ(said, c.said) << "case " << &c - cases;
+        EXPECT_EQ(marks, c.marks) << "case " << &c - cases;
+        EXPECT_EQ(QStringList({view.last, view.before, view.count, view.winner}).join(QStringLiteral(" | ")), c.view)
+            << "case " << &c - cases;
+    }
+}
+
 TEST(CallingInterval, ComesFromUpToTwoCharactersOfWholeSecondsAndIsDescribedToTheHost)
 {
     const struct { const char *text; int milliseconds; const char *described; } cases[] = {

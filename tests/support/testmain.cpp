@@ -1,6 +1,7 @@
 // One main for every test executable: a QApplication (offscreen unless the
 // environment says otherwise), then GoogleTest.
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("KALUMO_REGISTRY"))
         qputenv("KALUMO_REGISTRY", registry.path().toLocal8Bit());
     QApplication app(argc, argv);
+    // Nor the user's own settings: a window without a settings file of its own reads ~/.qttest.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,7 +10,8 @@
 WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir)
     : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
           commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
-          registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir}))
+          registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir, {}, &speaker,
+          folder.filePath(QStringLiteral("settings.ini"))}))
 {
 }
 

@@ -1,10 +1,12 @@
 #pragma once
-// A game window with recording boxes, a fake link, a frozen clock and a temporary
-// program folder, for tests that drive it; and what any window shows, as text.
+// A game window with recording boxes, a fake link, a frozen clock, a recording
+// speaker and a temporary program folder that holds its settings too, for tests
+// that drive it; and what any window shows, as text.
 
 #include "support/fakegamelink.h"
 #include "support/qtprinters.h"
 #include "support/recordingmessageboxes.h"
+#include "support/recordingspeaker.h"
 #include "support/randomgenerator.h"
 #include "window/frmmain.h"
 
@@ -27,6 +29,7 @@ public:
     RecordingMessageBoxes boxes;
     FakeGameLink link;
     RandomGenerator random{1, [] { return quint64(1000); }};
+    RecordingSpeaker speaker;
     std::unique_ptr<frmMain> window;
 };
 

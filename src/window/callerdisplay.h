@@ -1,0 +1,34 @@
+#pragma once
+// The caller's display: a window of its own, big enough for a room to read
+// (a host may put it full-screen on a television). It shows the last number
+// called very large, the five before it, how many have been called and, from
+// a win to the next round, the winner and their total. It follows the game's
+// records, as the board does, and its text grows and shrinks with it. F11
+// switches full screen on and off; Escape leaves it.
+
+#include <QWidget>
+
+class BingoGame;
+class QLabel;
+
+class CallerDisplay : public QWidget
+{
+    Q_OBJECT
+public:
+    static inline const QString Title = QStringLiteral("Kalumo Bingo: caller's display");
+
+    explicit CallerDisplay(const BingoGame &game, QWidget *parent = nullptr);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void refresh();
+
+    const BingoGame &m_game;
+    QLabel *m_winner = nullptr;
+    QLabel *m_last = nullptr;
+    QLabel *m_before = nullptr;
+    QLabel *m_count = nullptr;
+};

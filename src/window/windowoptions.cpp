@@ -1,0 +1,77 @@
+#include "window/windowoptions.h"
+
+#include "support/speaker.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSettings>
+#include <QWidget>
+
+namespace {
+const char *const Keys[] = {nullptr, "speakCalls", "highContrast", "autoMark"};
+} // namespace
+
+WindowOptions::WindowOptions(const QString &settingsFile, Speaker *speaker, QWidget &window)
+    : QObject(&window)
+    , m_settings(settingsFile.isEmpty() ? std::make_unique<QSettings>(Organisation, Application)
+                                        : std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
+    , m_speaker(speaker)
+    , m_menu(new QMenu(&window))
+{
+    m_menu->setObjectName(QStringLiteral("mnuOptions"));
+    m_menu->setToolTipsVisible(true);
+    const QString texts[] = {QStringLiteral("Caller's display"), QStringLiteral("Speak calls and wins"),
+                             QStringLiteral("High contrast"), QStringLiteral("Mark called numbers automatically")};
+    for (int option = ShowDisplay; option <= AutoMark; ++option) {
+        QAction *action = m_menu->addAction(texts[option]);
+        m_actions[option] = action;
+        if (option == ShowDisplay) {
+            action->setShortcut(QKeySequence(Qt::Key_F2));
+            // The shortcut works anywhere in the window, menu open or not.
+            window.addAction(action);
+            m_menu->addSeparator();
+            continue;
+        }
+        action->setCheckable(true);
+        action->setChecked(m_settings->value(QLatin1String(Keys[option]), false).toBool());
+        // Only the player's own choice is remembered, not a switch the
+        // program turns off because the speaker cannot talk.
+        connect(action, &QAction::triggered, this, [this, option](bool on) {
+            m_settings->setValue(QLatin1String(Keys[option]), on);
+            if (option == Speak && on)
+                checkSpeaker();
+        });
+    }
+    // Whether speech works is asked only when it matters: a speaker is
+    // started the first time it is needed.
+    if (!m_speaker || IsOn(Speak))
+        checkSpeaker();
+    connect(m_menu, &QMenu::aboutToShow, this, &WindowOptions::checkSpeaker);
+}
+
+WindowOptions::~WindowOptions() = default;
+
+QAction *WindowOptions::Action(Option option) const
+{
+    return m_actions[option];
+}
+
+bool WindowOptions::IsOn(Option option) const
+{
+    return m_actions[option]->isEnabled() && m_actions[option]->isChecked();
+}
+
+void WindowOptions::checkSpeaker()
+{
+    QAction *speak = m_actions[Speak];
+    const QString unavailable = m_speaker ? m_speaker->Unavailable() : QStringLiteral("This window has no speaker.");
+    speak->setEnabled(unavailable.isEmpty());
+    speak->setToolTip(unavailable.isEmpty() ? QStringLiteral("Says each number called and each win aloud.")
+                                            : unavailable);
+}
+
+void WindowOptions::Say(const QString &words)
+{
+    if (m_speaker && IsOn(Speak))
+        m_speaker->Say(words);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The player's options and the window's menu of them: the caller's display
+// (F2), spoken calls, high contrast and marking called numbers on the cards
+// automatically. The three switches are off at first and remembered between
+// runs; speaking stays off, and says why in its tip, while the speaker
+// cannot talk.
+
+#include <QObject>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSettings;
+class QWidget;
+class Speaker;
+
+class WindowOptions : public QObject
+{
+    Q_OBJECT
+public:
+    enum Option { ShowDisplay, Speak, HighContrast, AutoMark };
+    static inline const QString Organisation = QStringLiteral("kalumo");
+    static inline const QString Application = QStringLiteral("kalumo-bingo");
+
+    // Reads the options from settingsFile (an INI file), or from the user's
+    // own settings when it is empty. speaker may be null: nothing can speak.
+    WindowOptions(const QString &settingsFile, Speaker *speaker, QWidget &window);
+    ~WindowOptions() override;
+
+    QAction *Action(Option option) const;
+    bool IsOn(Option option) const;
+    QMenu *Menu() const { return m_menu; }
+
+    // Says words when speaking is on and the speaker can talk; returns at once.
+    void Say(const QString &words);
+
+private:
+    void checkSpeaker();
+
+    std::unique_ptr<QSettings> m_settings;
+    Speaker *m_speaker;
+    QMenu *m_menu;
+    QAction *m_actions[4] = {};
+};
