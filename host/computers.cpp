@@ -35,6 +35,11 @@ ComputerPlayers::ComputerPlayers(const Game &game, int count, const std::functio
     });
     m_process->start(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("computer"), QString::number(game.port), game.key, game.hostName, QString::number(count)});
+    connect(m_process, &QProcess::finished, this, [log](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || code != 0)
+            log(QStringLiteral("the computer players ended unexpectedly (%1)")
+                    .arg(status == QProcess::NormalExit ? QStringLiteral("status %1").arg(code) : QStringLiteral("crashed")));
+    });
     if (!m_process->waitForStarted())
         log(QStringLiteral("cannot start the computer players: %1").arg(m_process->errorString()));
 }
