@@ -83,7 +83,8 @@ int ComputerPlayers::Run(const QStringList &arguments)
             err << "kalumo-hub: " << seat.player->Name() << " could not join: " << *problem << Qt::endl;
             continue;
         }
-        QObject::connect(seat.player.get(), &ComputerPlayer::Gone, qApp, [&playing] {
+        QObject::connect(seat.player.get(), &ComputerPlayer::Gone, qApp, [&playing, &err, name = seat.player->Name()](const QString &why) {
+            err << "kalumo-hub: " << name << " left the game: " << why << Qt::endl;
             if (--playing == 0)
                 QCoreApplication::exit(0);
         });

@@ -1,6 +1,5 @@
-// A computer player against a fake link: each pause it takes waits in a list
-// until the test runs it, and what it sends comes back from the hub as it
-// would, to everyone, the player included.
+// A computer player against a fake link: its pauses wait until the test ends
+// them, and what it sends comes back as the hub would hand it to everyone.
 
 #include "computer/computerplayer.h"
 #include "game/bingogame.h"
@@ -10,6 +9,7 @@
 #include "support/randomgenerator.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -24,17 +24,17 @@ struct Table
         : host(host)
     {
         player.SetNames(QStringLiteral("K"), Me, host, seconds);
-        player.SetScheduler([this](int ms, std::function<void()> action) { pauses.append({ms, std::move(action)}); });
-        if (host != Me)
-            link.Deliver(QStringLiteral("[Enter]"), host);
+        player.SetScheduler([this](int ms, std::function<void()> action) { lengths << ms; pauses << std::move(action); });
+        link.Deliver(QStringLiteral("[Enter]"), host); // twice when it hosts: harmless
         link.Deliver(QStringLiteral("[Enter]"), Me);
     }
     void Host(const QString &record) { link.Deliver(host, QStringLiteral("Comm;") + record); }
     // Ends the pauses taken so far; returns the message texts sent meanwhile.
     QStringList Run()
     {
+        lengths.clear();
         for (auto &pause : std::exchange(pauses, {}))
-            pause.second();
+            pause();
         return Echo();
     }
     QStringList Echo()
@@ -46,19 +46,12 @@ struct Table
             link.Deliver(Me, text);
         return texts;
     }
-    QList<int> PauseLengths() const
-    {
-        QList<int> ms;
-        for (const auto &pause : pauses)
-            ms << pause.first;
-        return ms;
-    }
-
     QString host;
     FakeGameLink link;
     RandomGenerator random{11, [] { return quint64(5); }};
     ComputerPlayer player{link, random};
-    QList<std::pair<int, std::function<void()>>> pauses;
+    QList<std::function<void()>> pauses;
+    QList<int> lengths; // of the pauses, in ms
 };
 
 TEST(ComputerPlayer, MarksACalledNumberOnItsCardsOnlyAfterAHumanPauseWithinTheRoundItWasCalledIn)
@@ -67,15 +60,15 @@ TEST(ComputerPlayer, MarksACalledNumberOnItsCardsOnlyAfterAHumanPauseWithinTheRo
     t.Run();
     t.Host(QStringLiteral("2|ResetMe|10"));
     const auto &a = t.player.Numbers(0), &b = t.player.Numbers(1);
+    auto onCards = [&](int n) { return std::count(a.begin(), a.end(), n) + std::count(b.begin(), b.end(), n); };
     int neither = 1;
-    while (std::count(a.begin(), a.end(), neither) + std::count(b.begin(), b.end(), neither) > 0)
+    while (onCards(neither) > 0)
         ++neither;
     QList<int> called;
     for (int n : {a[0], a[12], b[24], neither, b[3], a[0]}) {
         t.Host(QStringLiteral("1|%1").arg(n));
-        const qsizetype onCards = called.contains(n) ? 0 : std::count(a.begin(), a.end(), n) + std::count(b.begin(), b.end(), n);
-        EXPECT_EQ(t.pauses.size(), onCards) << n;
-        for (int ms : t.PauseLengths())
+        EXPECT_EQ(t.pauses.size(), called.contains(n) ? 0 : onCards(n)) << n;
+        for (int ms : t.lengths)
             EXPECT_TRUE(ms >= 700 && ms <= 2500) << ms;
         called << n;
         t.Run();
@@ -95,7 +88,6 @@ TEST(ComputerPlayer, ClaimsOnceWhenALineOfItsCardsIsCalledWithAClaimTheHostAccep
     const struct { const char *what; int card; std::array<int, 5> cells; bool othersWinFirst; } cases[] = {
         {"a row of the first card", 0, {5, 6, 7, 8, 9}, false},
         {"a column of the second card", 1, {2, 7, 12, 17, 22}, false},
-        {"a diagonal", 0, {4, 8, 12, 16, 20}, false},
         {"another player wins during its pause", 1, {0, 1, 2, 3, 4}, true},
     };
     for (const auto &c : cases) {
@@ -103,12 +95,8 @@ TEST(ComputerPlayer, ClaimsOnceWhenALineOfItsCardsIsCalledWithAClaimTheHostAccep
         MemberTable members;
         BingoGame judge(members, t.random);
         judge.SetNames(QStringLiteral("Hal"), QStringLiteral("Hal"));
-        QStringList judged;
-        QObject::connect(&judge, &BingoGame::Send, [&](const QString &record) { judged << record; });
-        auto both = [&](const QString &record) {
-            t.Host(record);
-            judge.EvalCommand(record);
-        };
+        QSignalSpy judged(&judge, &BingoGame::Send);
+        auto both = [&](const QString &record) { t.Host(record); judge.EvalCommand(record); };
         QStringList claims, line;
         both(QStringLiteral("2|ResetMe|10"));
         for (int cell : c.cells) {
@@ -126,37 +114,33 @@ TEST(ComputerPlayer, ClaimsOnceWhenALineOfItsCardsIsCalledWithAClaimTheHostAccep
         EXPECT_EQ(claims, c.othersWinFirst ? QStringList() : QStringList{u"Comm;4|Computer 1|"_s + line.join(u'@')}) << c.what;
         for (const QString &claim : claims)
             judge.EvalCommand(claim.mid(5));
-        EXPECT_EQ(judged, c.othersWinFirst ? QStringList() : QStringList{QStringLiteral("3|Computer 1|1")}) << c.what;
+        EXPECT_TRUE(c.othersWinFirst ? judged.isEmpty() : judged.size() == 1 && judged[0][0] == u"3|Computer 1|1"_s) << c.what;
     }
 }
 
 TEST(ComputerPlayer, GreetsOnceAfterJoiningAndCongratulatesEachOtherWinnerOnce)
 {
     Table t;
-    EXPECT_TRUE(t.PauseLengths().size() == 1 && t.PauseLengths()[0] >= 1000 && t.PauseLengths()[0] <= 4000);
+    EXPECT_TRUE(t.lengths.size() == 1 && t.lengths[0] >= 1000 && t.lengths[0] <= 4000);
     const QStringList greeting = t.Run();
-    EXPECT_TRUE(greeting.size() == 1 && greeting[0].startsWith(u"Chat;") && greeting[0].contains(u"computer player"))
-        << greeting.join(u'|').toStdString();
-    t.link.Deliver(QStringLiteral("[Enter]"), QStringLiteral("Ann"));
+    EXPECT_TRUE(greeting.size() == 1 && greeting[0].startsWith(u"Chat;") && greeting[0].contains(u"computer player"));
     const struct { const char *winner; int words; } rounds[] = {{"Ann", 1}, {"Computer 1", 0}, {"Hal", 1}};
     for (const auto &round : rounds) {
         t.Host(QStringLiteral("2|ResetMe|10"));
         t.Host(QStringLiteral("3|%1|1").arg(QString::fromUtf8(round.winner)));
         t.Host(QStringLiteral("3|%1|1").arg(QString::fromUtf8(round.winner)));
         const QStringList said = t.Run().filter(QStringLiteral("Chat;"));
-        EXPECT_EQ(said.size(), round.words) << round.winner;
-        EXPECT_EQ(said.filter(QString::fromUtf8(round.winner)).size(), round.words) << said.join(u'|').toStdString();
+        EXPECT_TRUE(said.size() == round.words && said.filter(QString::fromUtf8(round.winner)).size() == round.words) << round.winner;
     }
 }
 
 TEST(ComputerPlayer, AsHostStartsARoundCallsAtItsIntervalJudgesAClaimAndStartsTheNextRoundOnce)
 {
     Table t(Me, QStringLiteral("1"));
-    EXPECT_TRUE(t.PauseLengths().contains(5000)) << "the first round";
     EXPECT_TRUE(t.Run().contains(QStringLiteral("Comm;2|ResetMe|1")));
     QStringList calls;
     while (calls.size() < 5) {
-        EXPECT_TRUE(t.PauseLengths().contains(1000)) << calls.join(u'|').toStdString();
+        EXPECT_TRUE(t.lengths.contains(1000)) << calls.join(u'|').toStdString();
         calls += t.Run().filter(QStringLiteral("Comm;1|")).replaceInStrings(QStringLiteral("Comm;1|"), QString());
     }
     t.link.Deliver(QStringLiteral("Ann"), u"Comm;4|Ann|"_s + calls.join(u'@'));
