@@ -28,7 +28,8 @@ public:
     // Runs action once, ms milliseconds from now, unless the player is gone.
     using Scheduler = std::function<void(int ms, std::function<void()> action)>;
 
-    // Each pause is drawn evenly from its least to its most, in milliseconds.
+    // Each pause is drawn evenly from its least to its most, in milliseconds;
+    // a scheduler that shortens every pause plays faster.
     struct Pauses
     {
         int markLeast = 700, markMost = 2500;   // from a call to its mark
@@ -46,7 +47,6 @@ public:
 
     // The default runs actions on this thread's timers.
     void SetScheduler(Scheduler scheduler) { m_schedule = std::move(scheduler); }
-    void SetPauses(const Pauses &pauses) { m_pauses = pauses; }
 
     // Who plays and who hosts; the player hosts when both are the same, and
     // then starts each round with `seconds` as its calling interval.
@@ -57,7 +57,6 @@ public:
     std::optional<QString> Join(quint16 port, int timeoutMs = 10000);
 
     const QString &Name() const { return m_name; }
-    const BingoGame &Game() const { return *m_game; }
     // Card 0 or 1: its numbers in cell order (row by row), and its marks.
     const std::array<int, 25> &Numbers(int card) const { return m_cards[card].numbers; }
     const std::array<bool, 25> &Marks(int card) const { return m_cards[card].marked; }
@@ -81,7 +80,6 @@ private:
     void onGameStarted();
     void onNumberCalled(int n);
     void checkLines();
-    void claim();
     void callNext(int round);
     void roundEnded();
     void nextRound();
