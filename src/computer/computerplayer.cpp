@@ -37,15 +37,15 @@ ComputerPlayer::ComputerPlayer(GameLink &link, RandomGenerator &random, QObject 
     , m_link(link)
     , m_random(random)
     , m_members(std::make_unique<MemberTable>())
+    , m_game(std::make_unique<BingoGame>(*m_members, m_random))
     , m_lines(WinLines::LoadLines())
 {
-    m_game = new BingoGame(*m_members, m_random, this);
     m_schedule = [this](int ms, std::function<void()> action) { QTimer::singleShot(ms, this, std::move(action)); };
-    connect(m_game, &BingoGame::Send, this, &ComputerPlayer::sendCommand);
-    connect(m_game, &BingoGame::GameStarted, this, &ComputerPlayer::onGameStarted);
-    connect(m_game, &BingoGame::NumberCalled, this, &ComputerPlayer::onNumberCalled);
-    connect(m_game, &BingoGame::RoundOver, this, &ComputerPlayer::roundEnded);
-    connect(m_game, &BingoGame::CallingDone, this, &ComputerPlayer::roundEnded);
+    connect(m_game.get(), &BingoGame::Send, this, &ComputerPlayer::sendCommand);
+    connect(m_game.get(), &BingoGame::GameStarted, this, &ComputerPlayer::onGameStarted);
+    connect(m_game.get(), &BingoGame::NumberCalled, this, &ComputerPlayer::onNumberCalled);
+    connect(m_game.get(), &BingoGame::RoundOver, this, &ComputerPlayer::roundEnded);
+    connect(m_game.get(), &BingoGame::CallingDone, this, &ComputerPlayer::roundEnded);
     connect(&m_link, &GameLink::TextReceived, this, &ComputerPlayer::onTextReceived);
     connect(&m_link, &GameLink::LinkLost, this, &ComputerPlayer::Gone);
     connect(&m_link, &GameLink::Refused, this, &ComputerPlayer::Gone);

@@ -91,7 +91,7 @@ private:
     GameLink &m_link;
     RandomGenerator &m_random;
     std::unique_ptr<MemberTable> m_members; // the wins a computer host counts
-    BingoGame *m_game = nullptr;
+    std::unique_ptr<BingoGame> m_game;      // gone before the table it counts in
     Scheduler m_schedule;
     Pauses m_pauses;
     QStringList m_lines; // the winning lines
