@@ -4,8 +4,8 @@
 # and chatting, for S seconds of play (bench/computerload.cpp has the
 # details). Prints the rounds won, the claims, the wins, the delivery latency
 # of the calls and the hub's CPU and memory; exits 1 when a player could not
-# join, no round was won or the p99 latency is not under 10 ms. Stops by
-# itself within S + 60 seconds.
+# join, no round was won or the hub's p99 latency (bench/computerload.cpp says
+# how it is taken) is not under 10 ms. Stops by itself within S + 60 seconds.
 #
 #   bench/computer-load.sh [--games G] [--players P] [--interval I] [--seconds S] [--threads T]
 #
