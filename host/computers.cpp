@@ -5,6 +5,7 @@
 #include "support/randomgenerator.h"
 #include "support/shutdownsignals.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTextStream>
@@ -13,6 +14,24 @@
 #include <memory>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+void ComputerPlayers::AddOption(QCommandLineParser &parser)
+{
+    parser.addOption({QStringLiteral("computer"), QStringLiteral("Computer players to add, 0 to %1 (default 0).").arg(Most),
+                      QStringLiteral("n"), QStringLiteral("0")});
+}
+
+std::optional<int> ComputerPlayers::Count(const QCommandLineParser &parser)
+{
+    bool ok = false;
+    const int count = parser.value(QStringLiteral("computer")).toInt(&ok);
+    return ok && count >= 0 && count <= Most ? std::optional<int>(count) : std::nullopt;
+}
+
+QString ComputerPlayers::CountProblem()
+{
+    return QStringLiteral("--computer takes a whole number from 0 to %1").arg(Most);
+}
 
 ComputerPlayers::ComputerPlayers(const Game &game, int count, const std::function<void(const QString &)> &log,
                                  QObject *parent)
@@ -48,6 +67,7 @@ ComputerPlayers::~ComputerPlayers()
 {
     if (!m_process || m_process->state() == QProcess::NotRunning)
         return;
+    disconnect(m_process, nullptr, this, nullptr); // its end is no surprise now: it was asked to
     m_process->terminate();
     if (!m_process->waitForFinished(3000))
         m_process->kill(); // QProcess reaps it

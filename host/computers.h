@@ -7,7 +7,9 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
+class QCommandLineParser;
 class QProcess;
 
 class ComputerPlayers : public QObject
@@ -24,6 +26,12 @@ public:
         QString hostName;
         QString fingerprint = {}; // the hub certificate's, in hex, when the link runs over TLS
     };
+
+    // The option --computer N of play and host, and the N it was given:
+    // nothing when that is not a whole number from 0 to Most.
+    static void AddOption(QCommandLineParser &parser);
+    static std::optional<int> Count(const QCommandLineParser &parser);
+    static QString CountProblem();
 
     // Starts `count` computer players in `game` (none when count is 0); a
     // failure to start is said through the log function.

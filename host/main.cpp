@@ -158,15 +158,12 @@ int play(const QStringList &arguments, const GamesList &list)
                       QStringLiteral("The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
                           .arg(GamesList::BingoName),
                       QStringLiteral("path")});
-    parser.addOption({QStringLiteral("computer"),
-                      QStringLiteral("Computer players to add, 0 to %1 (default 0).").arg(ComputerPlayers::Most),
-                      QStringLiteral("n"), QStringLiteral("0")});
+    ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."), QStringLiteral("NAME..."));
     parser.process(arguments);
-    bool computersOk = false;
-    const int computers = parser.value(QStringLiteral("computer")).toInt(&computersOk);
-    if (!computersOk || computers < 0 || computers > ComputerPlayers::Most)
-        return fail(QStringLiteral("--computer takes a whole number from 0 to %1").arg(ComputerPlayers::Most));
+    const std::optional<int> computers = ComputerPlayers::Count(parser);
+    if (!computers)
+        return fail(ComputerPlayers::CountProblem());
 
     const QStringList names = parser.positionalArguments();
     if (const QString problem = LocalGame::CheckNames(names); !problem.isEmpty())
@@ -197,7 +194,7 @@ int play(const QStringList &arguments, const GamesList &list)
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &LocalGame::CloseAll);
     if (!game.Start(names))
         return fail(game.ErrorString());
-    const ComputerPlayers players({QStringLiteral("127.0.0.1"), connections.Port(), game.Key(), names.first()}, computers, &logLine);
+    const ComputerPlayers players({QStringLiteral("127.0.0.1"), connections.Port(), game.Key(), names.first()}, *computers, &logLine);
     return QCoreApplication::exec();
 }
 
