@@ -16,6 +16,7 @@ class ComputerPlayers : public QObject
 {
     Q_OBJECT
 public:
+    // A table of players: more would only make every round a few calls long.
     static constexpr int Most = 20;
 
     struct Game
