@@ -53,7 +53,9 @@ void LocalGame::SetGame(const QString &key, const QString &hostName, const QProc
 
 bool LocalGame::Start(const QStringList &names)
 {
-    const QString key = m_key.isEmpty() ? freshKey() : m_key;
+    if (m_key.isEmpty())
+        m_key = freshKey();
+    const QString key = m_key;
     const QString hostName = m_hostName.isEmpty() ? names.value(0) : m_hostName;
     const QString port = QString::number(m_port);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

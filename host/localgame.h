@@ -29,6 +29,8 @@ public:
     // Starts one window per name; false, with ErrorString, when none could start.
     bool Start(const QStringList &names);
     QString ErrorString() const { return m_error; }
+    // The game's key, once Start has made it.
+    QString Key() const { return m_key; }
     // Asks every window still open to close the normal way (SIGTERM).
     void CloseAll();
     // Whether every window that has ended did so with status 0 or when asked to.

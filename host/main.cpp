@@ -4,15 +4,18 @@
 //                    [--max-per-address N] [--records-per-second N] [--bytes-per-second N]
 //                    [--tls [--cert FILE --key FILE]]
 //                                                     run a hub for play across machines
-//   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
+//   kalumo-hub play [--program PATH] [--computer N] NAME...
+//                                                     a local game, one window per name, and N computer players
 //   kalumo-hub games                                  the games registered with the hub
 //   kalumo-hub host NAME ... / join INVITATION NAME   a game across machines (sharedgame.h)
 //   kalumo-hub --help | --version
+//   kalumo-hub computer PORT KEY HOSTNAME N           computer players (started by play)
 //
 // Every subcommand first creates the games key in the registry
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
 // folder), where a game registers itself when started with no arguments.
 
+#include "computers.h"
 #include "connections.h"
 #include "gameslist.h"
 #include "hub.h"
@@ -179,8 +182,12 @@ int play(const QStringList &arguments, const GamesList &list)
                       QStringLiteral("The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
                           .arg(GamesList::BingoName),
                       QStringLiteral("path")});
+    ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."), QStringLiteral("NAME..."));
     parser.process(arguments);
+    const std::optional<int> computers = ComputerPlayers::Count(parser);
+    if (!computers)
+        return fail(ComputerPlayers::CountProblem());
 
     const QStringList names = parser.positionalArguments();
     if (const QString problem = LocalGame::CheckNames(names); !problem.isEmpty())
@@ -211,6 +218,7 @@ int play(const QStringList &arguments, const GamesList &list)
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &LocalGame::CloseAll);
     if (!game.Start(names))
         return fail(game.ErrorString());
+    const ComputerPlayers players({QStringLiteral("127.0.0.1"), connections.Port(), game.Key(), names.first()}, *computers, &logLine);
     return QCoreApplication::exec();
 }
 
@@ -223,6 +231,8 @@ int main(int argc, char **argv)
 
     QStringList arguments = QCoreApplication::arguments();
     const QString command = arguments.value(1);
+    if (command == u"computer")
+        return ComputerPlayers::Run(arguments.mid(1));
     if (command == u"serve" || command == u"play" || command == u"games" || command == u"host" || command == u"join") {
         arguments.removeAt(1);
         arguments[0] += QLatin1Char(' ') + command;
@@ -245,16 +255,17 @@ int main(int argc, char **argv)
     out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
            "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
            "                        [--tls [--cert FILE --key FILE]]\n"
-           "       kalumo-hub play [--program PATH] NAME...\n"
+           "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
            "       kalumo-hub games\n"
-           "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] NAME\n"
+           "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--computer N] NAME\n"
            "       kalumo-hub join INVITATION NAME\n"
            "\n"
            "serve  runs a hub for play across machines; it listens on loopback unless\n"
            "       an address is given, and logs joins and leaves.\n"
            "play   runs a hub on a free loopback port and starts one game window per\n"
            "       name (the first name hosts), then waits until every window has closed.\n"
-           "       It starts the program registered as Kalumo Bingo, else the one beside it.\n"
+           "       It starts the program registered as Kalumo Bingo, else the one beside it,\n"
+           "       and --computer N adds N computer players.\n"
            "games  lists the registered games with the program each names.\n"
            "host   hosts a game for players on other machines: prints an invitation to\n"
            "       share, starts the host's window and runs until it closes.\n"

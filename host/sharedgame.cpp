@@ -1,5 +1,7 @@
 #include "sharedgame.h"
 
+#include "computers.h"
+
 #include "connections.h"
 #include "gameslist.h"
 #include "hub.h"
@@ -52,8 +54,10 @@ QString gameProgram(const QString &given, const GamesList &list)
     return program;
 }
 
-// Runs the windows until the last one closes; the exit status.
-int runWindows(LocalGame &game, const QString &name)
+// Runs the windows, and the computer players the game has, until the last
+// window closes; the exit status.
+int runWindows(LocalGame &game, const QString &name, const std::optional<ComputerPlayers::Game> &computers = {},
+               int computerCount = 0)
 {
     QObject::connect(&game, &LocalGame::Log, &logLine);
     QObject::connect(&game, &LocalGame::Finished, qApp, [&game] { QCoreApplication::exit(game.AllClosedCleanly() ? 0 : 1); });
@@ -61,6 +65,9 @@ int runWindows(LocalGame &game, const QString &name)
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &LocalGame::CloseAll);
     if (!game.Start({name}))
         return fail(game.ErrorString());
+    std::optional<ComputerPlayers> players;
+    if (computers)
+        players.emplace(*computers, computerCount, &logLine);
     return QCoreApplication::exec();
 }
 
@@ -84,8 +91,12 @@ int Host(const QStringList &arguments, const GamesList &list)
                                      "(default: the address listened on, else this machine's name)."),
                       QStringLiteral("public-name")});
     parser.addOption(programOption());
+    ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."), QStringLiteral("NAME"));
     parser.process(arguments);
+    const std::optional<int> computers = ComputerPlayers::Count(parser);
+    if (!computers)
+        return fail(ComputerPlayers::CountProblem());
 
     if (parser.positionalArguments().size() != 1)
         return fail(QStringLiteral("name the one player who hosts"));
@@ -136,7 +147,10 @@ int Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
     LocalGame game(connections.Port(), program);
     game.SetGame(invitation.key, name, extra);
-    return runWindows(game, name);
+    return runWindows(game, name,
+                      ComputerPlayers::Game{local.toString(), connections.Port(), invitation.key, name,
+                                            extra.value(QStringLiteral("KALUMO_LINK_FINGERPRINT"))},
+                      *computers);
 }
 
 int Join(const QStringList &arguments, const GamesList &list)
