@@ -88,6 +88,9 @@ private:
     void onBingoClicked();
     void onGameStarted(const QString &seconds);
     void onRoundOver();
+    void linkDown();
+    void onRejoining();
+    void onReconnected();
     template <typename Step> bool runStep(Step step);
 
     MessageBoxes &m_boxes;
@@ -118,4 +121,14 @@ private:
     ChatLog *m_rtbChatIn = nullptr;
     QLineEdit *m_txtChatOut = nullptr;
     QTimer *m_tmrHost = nullptr;
+
+    // While the link is down: what to restore when it is back, and after a
+    // fresh join the players listed before it, not yet listed again.
+    bool m_linkDown = false;
+    struct
+    {
+        bool calling = false;
+        bool bingo = false;
+        QStringList listed;
+    } m_whenBack;
 };

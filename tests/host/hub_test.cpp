@@ -113,9 +113,10 @@ TEST(Hub, ClosesAConnectionThatSendsAboveItsRecordOrByteRateAndKeepsOneWithinIt)
 
 TEST(Hub, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
 {
-    // A stopped reader holds its two joins and three of these before it is cut off.
+    // A stopped reader holds its seat, its two joins and three of these before it is cut off.
     const QString big = u"Chat;"_s + QString(1000, u'x');
-    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
+    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Hub]ÿSeatÿ"_s + QString(32, u'0')).size()
+                                 + Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
                                  + 3 * Frame::Encode(u"Talkerÿ"_s + big).size()});
     const quint64 talker = h.Join(u"Talker"_s), sleeper = h.Join(u"Sleeper"_s);
     for (int i = 0; i < 3; ++i)

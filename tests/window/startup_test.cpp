@@ -92,7 +92,7 @@ TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsDeliveriesAsPlainTextIn
         "3:Bob:           <b>hi</b>", "5:*Bob waves",
         "3:Bob:           two lines", // a peer cannot start a line of its own
         "2:** The game refused this window: the name \"Ann\" is already taken.",
-        "2:** The link to the game was lost (gone). You may close the window."}));
+        "2:** The link to the game could not be restored (gone). You may close the window."}));
     // An empty line is a line too, and the log always ends with a line break.
     auto *log = f.Control<ChatLog>(QStringLiteral("rtbChatIn"));
     EXPECT_TRUE(log->toPlainText().endsWith(u"window.\n\n"));
