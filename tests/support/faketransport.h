@@ -71,6 +71,14 @@ struct FakeHub
     }
     void Say(quint64 id, const QString &text, const QString &key = QStringLiteral("K")) { net.Feed(id, Frame::Encode(LinkRecord::Message(key, text))); }
     bool IsOpen(quint64 id) const { return net.peers.at(id).open; }
+    // A window that resumes: it acknowledges `count` deliveries, or takes its seat back on a new connection.
+    void Ack(quint64 id, quint64 count) { net.Feed(id, Frame::Encode(LinkRecord::Acknowledge(QStringLiteral("K"), count))); }
+    quint64 Resume(const QString &name, const QString &secret, quint64 count)
+    {
+        const quint64 id = net.Open();
+        net.Feed(id, Frame::Encode(LinkRecord::Resume(QStringLiteral("K"), name, secret, count)));
+        return id;
+    }
 
     FakeTransport net;
     Hub hub;
