@@ -76,8 +76,7 @@ struct FakeHub
     quint64 Resume(const QString &name, const QString &secret, quint64 count)
     {
         const quint64 id = net.Open();
-        net.Feed(id, Frame::Encode(LinkRecord::Resume(QStringLiteral("K"), name, secret, count)));
-        return id;
+        return net.Feed(id, Frame::Encode(LinkRecord::Resume(QStringLiteral("K"), name, secret, count))), id;
     }
 
     FakeTransport net;
