@@ -324,16 +324,20 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
         if (player->name == name)
             seat = player;
     }
-    QString why;
-    if (!seat || !seat->keeping)
-        why = QStringLiteral("no seat for %1 waits in game %2");
-    else if (!sameSecret(seat->secret, secret))
-        why = QStringLiteral("a wrong secret for %1 in game %2");
-    else if (count < seat->sent - seat->kept.size() || count > seat->sent)
-        why = QStringLiteral("%1 in game %2 cannot resume from where it stopped");
-    if (!why.isEmpty()) {
+    const bool owner = seat && sameSecret(seat->secret, secret);
+    if (!owner || !seat->keeping || count < seat->sent - seat->kept.size() || count > seat->sent) {
+        const QString why = !seat ? QStringLiteral("no seat for %1 in game %2")
+                          : !owner ? QStringLiteral("a wrong secret for %1 in game %2")
+                                   : QStringLiteral("%1 in game %2 cannot resume from where it stopped");
         refuse(client, QStringLiteral("this game holds no seat for this window to take back."),
                why.arg(LogText(name), LogText(key)), HubControl::NoSeat);
+        // Its own window, which cannot resume: the player leaves, and the
+        // name is free for the fresh join that follows.
+        if (owner) {
+            if (!seat->absent)
+                m_transport.Abort(seat->id);
+            forget(seat);
+        }
         return;
     }
     // The old connection may not know yet that it is dead: it is closed,
