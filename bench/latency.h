@@ -18,6 +18,14 @@ public:
         m_max = std::max(m_max, us);
         ++m_count;
     }
+    // Adds another histogram's samples, as if they had been added here.
+    void Merge(const LatencyHistogram &other)
+    {
+        for (size_t us = 0; us < m_buckets.size(); ++us)
+            m_buckets[us] += other.m_buckets[us];
+        m_max = std::max(m_max, other.m_max);
+        m_count += other.m_count;
+    }
     uint64_t Count() const { return m_count; }
     int64_t Max() const { return m_max; }
     // The smallest latency that at least this fraction of samples do not exceed.

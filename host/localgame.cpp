@@ -46,7 +46,7 @@ QString LocalGame::CheckNames(const QStringList &names)
 
 bool LocalGame::Start(const QStringList &names)
 {
-    const QString key = freshKey();
+    const QString key = m_key = freshKey();
     const QString port = QString::number(m_port);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));

@@ -23,6 +23,8 @@ public:
     // Starts one window per name; false, with ErrorString, when none could start.
     bool Start(const QStringList &names);
     QString ErrorString() const { return m_error; }
+    // The game's key, once Start has made it.
+    QString Key() const { return m_key; }
     // Asks every window still open to close the normal way (SIGTERM).
     void CloseAll();
 
@@ -34,6 +36,7 @@ private:
     quint16 m_port;
     QString m_program;
     QString m_error;
+    QString m_key;
     QList<QProcess *> m_running;
     bool m_closing = false; // CloseAll has asked the windows to close
 };

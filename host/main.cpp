@@ -4,13 +4,16 @@
 //                    [--max-per-address N] [--records-per-second N] [--bytes-per-second N]
 //                    [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]
 //                                                     run a hub for play across machines
-//   kalumo-hub play [--program PATH] NAME...          a local game, one window per name
+//   kalumo-hub play [--program PATH] [--computer N] NAME...
+//                                                     a local game, one window per name, and N computer players
 //   kalumo-hub games                                  the games registered with the hub
+//   kalumo-hub computer PORT KEY HOSTNAME N           computer players (started by play)
 //
 // Every subcommand first creates the games key in the registry
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
 // folder), where a game registers itself when started with no arguments.
 
+#include "computers.h"
 #include "connections.h"
 #include "gameslist.h"
 #include "hub.h"
@@ -168,8 +171,15 @@ int play(const QStringList &arguments, const GamesList &list)
                       QStringLiteral("The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
                           .arg(GamesList::BingoName),
                       QStringLiteral("path")});
+    parser.addOption({QStringLiteral("computer"),
+                      QStringLiteral("Computer players to add, 0 to %1 (default 0).").arg(ComputerPlayers::Most),
+                      QStringLiteral("n"), QStringLiteral("0")});
     parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."), QStringLiteral("NAME..."));
     parser.process(arguments);
+    bool computersOk = false;
+    const int computers = parser.value(QStringLiteral("computer")).toInt(&computersOk);
+    if (!computersOk || computers < 0 || computers > ComputerPlayers::Most)
+        return fail(QStringLiteral("--computer takes a whole number from 0 to %1").arg(ComputerPlayers::Most));
 
     const QStringList names = parser.positionalArguments();
     if (const QString problem = LocalGame::CheckNames(names); !problem.isEmpty())
@@ -200,6 +210,7 @@ int play(const QStringList &arguments, const GamesList &list)
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &LocalGame::CloseAll);
     if (!game.Start(names))
         return fail(game.ErrorString());
+    const ComputerPlayers players({QStringLiteral("127.0.0.1"), connections.Port(), game.Key(), names.first()}, computers, &logLine);
     return QCoreApplication::exec();
 }
 
@@ -212,6 +223,8 @@ int main(int argc, char **argv)
 
     QStringList arguments = QCoreApplication::arguments();
     const QString command = arguments.value(1);
+    if (command == u"computer")
+        return ComputerPlayers::Run(arguments.mid(1));
     if (command == u"serve" || command == u"play" || command == u"games") {
         arguments.removeAt(1);
         arguments[0] += QLatin1Char(' ') + command;
@@ -228,14 +241,15 @@ int main(int argc, char **argv)
     out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
            "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
            "                        [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]\n"
-           "       kalumo-hub play [--program PATH] NAME...\n"
+           "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
            "       kalumo-hub games\n"
            "\n"
            "serve  runs a hub for play across machines; it listens on loopback unless\n"
            "       an address is given, and logs joins and leaves.\n"
            "play   runs a hub on a free loopback port and starts one game window per\n"
            "       name (the first name hosts), then waits until every window has closed.\n"
-           "       It starts the program registered as Kalumo Bingo, else the one beside it.\n"
+           "       It starts the program registered as Kalumo Bingo, else the one beside it,\n"
+           "       and --computer N adds N computer players.\n"
            "games  lists the registered games with the program each names.\n"
            "\n"
            "Each subcommand takes --help.\n";

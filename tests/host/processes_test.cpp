@@ -1,9 +1,11 @@
 // The real programs: kalumo-hub and kalumo-bingo as processes, under the
 // offscreen platform, against a hub on loopback.
 
+#include "computer/computerplayer.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
 #include "support/fileregistry.h"
+#include "support/randomgenerator.h"
 #include "support/registration.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -139,6 +142,35 @@ TEST_F(HubProcess, GamesListsTheGamesPlayStartsTheRegisteredOneElseTheOneBesideI
     const QString output = QString::fromUtf8(hub.readAll());
     EXPECT_TRUE(hub.exitCode() == 0 && output.count(u"closed when asked to"_s) == 2 && !output.contains(u"crashed"_s))
         << output.toStdString();
+}
+
+TEST_F(HubProcess, PlayWithComputerPlayersAddsPlayersThatJoinGreetAndPlayARoundThroughToItsWin)
+{
+    // Hal's window is a stand-in that tells the test the game, so the test hosts in its place; Ann's is real.
+    ASSERT_TRUE(QDir(top.path()).mkpath(u"ann"_s) && QFile::copy(QStringLiteral(KALUMO_BINGO_PATH), path(u"ann/kalumo-bingo"_s)));
+    QFile script(path(u"mixed"_s));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly) && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    script.write(u"#!/bin/sh\n[ \"$4\" = Hal ] || exec '%1' \"$@\"\necho \"$2 $3\" > '%2'\nexec sleep 60\n"_s
+                     .arg(path(u"ann/kalumo-bingo"_s), path(u"game"_s)).toUtf8());
+    script.close();
+    QProcess hub;
+    launch(hub, {u"play"_s, u"--program"_s, path(u"mixed"_s), u"--computer"_s, u"2"_s, u"Hal"_s, u"Ann"_s},
+           {u"KALUMO_CHAT_TRANSCRIPT="_s + path(u"ann.log"_s)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"game"_s)).endsWith(u'\n'); }, 10000));
+    const QStringList game = contents(path(u"game"_s)).split(u' ');
+
+    TcpGameLink link(u"127.0.0.1"_s);
+    RandomGenerator random(7);
+    ComputerPlayer hal(link, random); // calls ten times as fast as a person would
+    hal.SetNames(game[1].trimmed(), u"Hal"_s, u"Hal"_s, u"1"_s);
+    hal.SetScheduler([&hal](int ms, std::function<void()> action) { QTimer::singleShot(ms / 10, &hal, std::move(action)); });
+    ASSERT_EQ(hal.Join(game[0].toUShort()), std::nullopt);
+    const QString log = path(u"ann.log"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"Has Won The Game!"); }, 30000)) << contents(log).toStdString();
+    for (const QString &computer : {u"Computer 1:"_s, u"Computer 2:"_s}) // each joined, and said hello
+        EXPECT_TRUE(contents(log).contains(computer)) << computer.toStdString();
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(10000) && hub.exitCode() == 0);
 }
 
 } // namespace

@@ -1,0 +1,41 @@
+#pragma once
+// Computer players for a game on this hub. They run in a child process,
+//   kalumo-hub computer PORT KEY HOSTNAME COUNT
+// with the environment a window gets (KALUMO_LINK_HOST, KALUMO_LINK_FINGERPRINT),
+// so they reach the game exactly as a window would, and neither their timers
+// nor their work ever wait in the hub's own loop.
+
+#include <QObject>
+#include <functional>
+
+class QProcess;
+
+class ComputerPlayers : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int Most = 20;
+
+    struct Game
+    {
+        QString address; // where the hub listens, as a window is told with KALUMO_LINK_HOST
+        quint16 port = 0;
+        QString key;
+        QString hostName;
+        QString fingerprint = {}; // the hub certificate's, in hex, when the link runs over TLS
+    };
+
+    // Starts `count` computer players in `game` (none when count is 0); a
+    // failure to start is said through the log function.
+    ComputerPlayers(const Game &game, int count, const std::function<void(const QString &)> &log,
+                    QObject *parent = nullptr);
+    // Asks the players to leave and waits a moment for them.
+    ~ComputerPlayers() override;
+
+    // The child process's side: joins COUNT players named ComputerPlayer::NameFor(1...)
+    // and plays until every one of them has left the game or a signal ends it.
+    static int Run(const QStringList &arguments);
+
+private:
+    QProcess *m_process = nullptr;
+};

@@ -1,0 +1,106 @@
+#pragma once
+// A computer player: joins a game over the link as a window does and plays
+// it without a window. It holds two cards dealt as a window deals them,
+// marks each called number on them after a short, human-like pause, presses
+// BINGO! (sends the window's claim) once a card holds a line of called
+// numbers, and says a few words: a greeting once it has joined, and
+// congratulations to each winner. As the host of its game it also starts the
+// rounds, calls the numbers and judges the claims, as a host's window does.
+//
+// Every pause goes through the scheduler, so a test decides when they end.
+
+#include <QObject>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class BingoGame;
+class GameLink;
+class MemberTable;
+class RandomGenerator;
+
+class ComputerPlayer : public QObject
+{
+    Q_OBJECT
+public:
+    // Runs action once, ms milliseconds from now, unless the player is gone.
+    using Scheduler = std::function<void(int ms, std::function<void()> action)>;
+
+    // Each pause is drawn evenly from its least to its most, in milliseconds;
+    // a scheduler that shortens every pause plays faster.
+    struct Pauses
+    {
+        int markLeast = 700, markMost = 2500;   // from a call to its mark
+        int claimLeast = 300, claimMost = 1500; // from the line's last mark to the claim
+        int chatLeast = 1000, chatMost = 4000;  // from a join or a win to the words
+        int nextRoundMs = 5000;                 // host: from a win to the next round
+    };
+
+    // "Computer 1", "Computer 2", ...: a blank, which no window's name can
+    // hold, so a computer is never taken for a person nor a person for it.
+    static QString NameFor(int number);
+
+    ComputerPlayer(GameLink &link, RandomGenerator &random, QObject *parent = nullptr);
+    ~ComputerPlayer() override;
+
+    // The default runs actions on this thread's timers.
+    void SetScheduler(Scheduler scheduler) { m_schedule = std::move(scheduler); }
+
+    // Who plays and who hosts; the player hosts when both are the same, and
+    // then starts each round with `seconds` as its calling interval.
+    void SetNames(const QString &key, const QString &name, const QString &hostName,
+                  const QString &seconds = QStringLiteral("10"));
+    // Connects on the hub's port and joins as a window does: nothing once the
+    // game has confirmed the join, else why not, as a sentence.
+    std::optional<QString> Join(quint16 port, int timeoutMs = 10000);
+
+    const QString &Name() const { return m_name; }
+    // Card 0 or 1: its numbers in cell order (row by row), and its marks.
+    const std::array<int, 25> &Numbers(int card) const { return m_cards[card].numbers; }
+    const std::array<bool, 25> &Marks(int card) const { return m_cards[card].marked; }
+
+signals:
+    // A win was confirmed in this game.
+    void RoundWon(const QString &winner);
+    // This player sent a claim.
+    void Claimed();
+    // The link broke or the game refused this player; it plays no more.
+    void Gone(const QString &reason);
+
+private:
+    struct Card
+    {
+        std::array<int, 25> numbers{};
+        std::array<bool, 25> marked{};
+    };
+
+    void onTextReceived(const QString &sender, const QString &data);
+    void onGameStarted();
+    void onNumberCalled(int n);
+    void checkLines();
+    void callNext(int round);
+    void roundEnded();
+    void nextRound();
+    void say(const QString &text);
+    void sendCommand(const QString &record);
+    void later(int least, int most, std::function<void()> action);
+    QList<QStringList> completeLines() const;
+
+    GameLink &m_link;
+    RandomGenerator &m_random;
+    std::unique_ptr<MemberTable> m_members; // the wins a computer host counts
+    std::unique_ptr<BingoGame> m_game;      // gone before the table it counts in
+    Scheduler m_schedule;
+    Pauses m_pauses;
+    QStringList m_lines; // the winning lines
+    QString m_key, m_name, m_hostName, m_seconds;
+    std::array<Card, 2> m_cards{};
+    int m_round = 0;        // counts the rounds begun here; a pause of an earlier round does nothing
+    bool m_joined = false;
+    bool m_claimed = false; // this round
+    bool m_congratulated = false;
+    bool m_calling = false;     // host: numbers are being called this round
+    bool m_nextRoundDue = false; // host: the next round is scheduled
+};
