@@ -19,7 +19,10 @@ public:
             while (QTcpSocket *window = m_server.nextPendingConnection()) {
                 auto *hub = new QTcpSocket(window);
                 hub->connectToHost(QHostAddress::LocalHost, hubPort);
-                hub->waitForConnected(1000); // loopback: at once
+                if (!hub->waitForConnected(1000)) { // loopback: at once, or the hub is down
+                    window->disconnectFromHost();
+                    continue;
+                }
                 m_pairs.push_back({window, hub});
                 QObject::connect(window, &QTcpSocket::readyRead, [=, this] { pass(window, hub, m_budget[1]); });
                 QObject::connect(hub, &QTcpSocket::readyRead, [=, this] { pass(hub, window, m_budget[0]); });
