@@ -1,19 +1,47 @@
 // A whole game over real TCP, a hub and windows in this process; timers are
 // fired by hand and only the network is waited for.
 
+#include "card/ctlcard.h"
 #include "card/deal.h"
 #include "connections.h"
 #include "hub.h"
-#include "support/playingwindow.h"
+#include "link/tcpgamelink.h"
+#include "support/windowfixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
 
 namespace {
 
-using Seat = PlayingWindow;
+struct Seat
+{
+    Seat(quint16 port, const QString &name, quint64 seed)
+        : random(seed, [] { return quint64(1000); })
+        , window(WindowContext{boxes, link, random, folder.path(), QStringLiteral("x %1 K1 %2 Hal").arg(port).arg(name)}) {}
+    template <typename T = QWidget> T *Control(const char *name) { return window.findChild<T *>(QLatin1String(name)); }
+    QStringList Calls() const { return ChatLines(window).filter(QStringLiteral(" Has Been Called.")); }
+    QLabel *TopCell(int i) { return Control<ctlCard>("Card0")->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i)); }
+    // Marks the top row of the first card, has the card check it and presses BINGO!.
+    void Claim()
+    {
+        for (int i = 0; i < 5; ++i)
+            QTest::mouseClick(TopCell(i), Qt::LeftButton);
+        QMetaObject::invokeMethod(Control<ctlCard>("Card0")->findChild<QTimer *>(QStringLiteral("tmrWinner")), "timeout");
+        Control<QPushButton>("cmdBingo")->click();
+    }
+
+    QTemporaryDir folder;
+    RecordingMessageBoxes boxes;
+    TcpGameLink link{QStringLiteral("127.0.0.1")};
+    RandomGenerator random;
+    frmMain window;
+};
 
 TEST(WholeGame, APlayerWinsTwoRoundsEveryWindowShowsHerTotalsAndANewcomerWinsWithCallsMadeBeforeHeCame)
 {
