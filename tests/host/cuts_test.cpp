@@ -28,7 +28,7 @@ namespace {
 // player (speed > 0) plays by itself, its connection cut every one to five seconds.
 struct Player
 {
-    Player(quint16 hubPort, const QString &name, int speed = 0) : proxy(hubPort), random(qHash(name))
+    Player(quint16 hubPort, const QString &name, int speed = 0) : name(name), proxy(hubPort), random(qHash(name))
     {
         QObject::connect(&link, &GameLink::TextReceived, [this](const QString &sender, const QString &data) { heard << sender + u':' + data; });
         if (speed == 0) {
@@ -41,32 +41,32 @@ struct Player
         computer->SetScheduler([this, speed](int ms, std::function<void()> action) { QTimer::singleShot(ms / speed, computer.get(), std::move(action)); });
         EXPECT_EQ(computer->Join(proxy.Port()), std::nullopt);
         QObject::connect(&cutter, &QTimer::timeout, [this, speed] { proxy.Cut(); cutter.start((1000 + int(random.NextNumber(4000))) / speed); });
-        cutter.start((1000 + int(random.NextNumber(4000))) / speed);
+        cutter.start(0);
     }
     QStringList say(int n, const QString &what)
     {
         QStringList said;
         for (int i = 0; i < n; ++i, link.SendText(LinkRecord::Message(u"K"_s, said.last().section(u':', 1))))
-            said << u"%1:Chat;%2%3"_s.arg(link.objectName(), what).arg(i);
+            said << u"%1:Chat;%2%3"_s.arg(name, what).arg(i);
         return said;
     }
-    QStringList chat() const { return heard.filter(u":Chat;"_s); }
-    // The numbers called in the last round, each once, and the wins, as records.
+    // The numbers called in the last round as this player's game has them, sorted.
     QList<int> called() const
     {
         QList<int> numbers;
-        for (const QString &line : heard.filter(u":Comm;"_s)) {
+        for (const QString &line : heard) {
             const auto record = CommandRecord::Read(line.section(u"Comm;"_s, 1));
+            const bool mine = record && record->kind == CommandRecord::CatchUp && record->name == name;
             if (record && record->kind == CommandRecord::NewGame)
                 numbers.clear();
-            else if (record && (record->kind == CommandRecord::NumberCalled || (record->kind == CommandRecord::CatchUp && record->name == computer->Name())))
-                for (const QString &n : record->kind == CommandRecord::CatchUp ? record->items : QStringList{record->text})
-                    numbers << QList<int>{n.toInt()}.mid(record->kind == CommandRecord::CatchUp && numbers.contains(n.toInt()));
+            for (const QString &n : mine ? record->items : record && record->kind == CommandRecord::NumberCalled ? QStringList{record->text} : QStringList{})
+                numbers << QList<int>{n.toInt()}.mid(mine && numbers.contains(n.toInt()));
         }
+        std::sort(numbers.begin(), numbers.end());
         return numbers;
     }
-    QStringList wins() const { return heard.filter(QRegularExpression(u":Comm;3\\|"_s)).replaceInStrings(QRegularExpression(u"^[^:]*:"_s), {}); }
 
+    QString name;
     CutProxy proxy;
     RandomGenerator random;
     TcpGameLink link{u"127.0.0.1"_s, {5000, 45000, 5, 40, 5000}};
@@ -90,17 +90,16 @@ TEST(Resume, AfterACutAnywhereInTheStreamTheLinkHoldsEveryRecordOnceInOrder)
         Hub hub(connections, {.recordsPerSecond = 1000, .recordBurst = 1000});
         ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0));
         Player ann(connections.Port(), u"Ann"_s), bob(connections.Port(), u"Bob"_s);
-        ann.link.setObjectName(u"Ann"_s);
-        bob.link.setObjectName(u"Bob"_s);
         const QStringList before = bob.say(3, u"before"_s);
-        ASSERT_TRUE(WaitFor([&] { return ann.chat() == before; }));
+        const auto chat = [](const Player &p) { return p.heard.filter(u":Chat;"_s); };
+        ASSERT_TRUE(WaitFor([&] { return chat(ann) == before; }));
         ann.proxy.CutAfter(row.down, row.up);
         QStringList during = bob.say(row.bobSays, u"b"_s);
         during += ann.say(row.annSays, u"a"_s);
         const qsizetype all = before.size() + during.size();
-        ASSERT_TRUE(WaitFor([&] { return ann.back.size() == 1 && ann.chat().size() == all && bob.chat().size() == all; }, 5000)) << row.what;
+        ASSERT_TRUE(WaitFor([&] { return ann.back.size() == 1 && chat(ann).size() == all && chat(bob).size() == all; }, 5000)) << row.what;
         WaitFor([] { return false; }, 50); // no second copy arrives
-        EXPECT_TRUE(ann.chat() == before + during && bob.chat() == before + during) << row.what;
+        EXPECT_TRUE(chat(ann) == before + during && chat(bob) == before + during) << row.what;
         EXPECT_TRUE(ann.proxy.cuts == 1 && ann.away.size() == 1 && bob.away.isEmpty()) << row.what;
     }
 }
@@ -130,20 +129,17 @@ TEST(Chaos, EveryPlayerEndsWithTheHostsNumbersAndEveryWinOnceAfterCutsAndAHubRes
     WaitFor([] { return false; }, seconds * 500);
     for (auto &p : players)
         p->cutter.stop();
-    const Player &host = *players.front();
-    const auto caughtUp = [&](const std::unique_ptr<Player> &p) {
-        QList<int> mine = p->called(), hosts = host.called();
-        std::sort(mine.begin(), mine.end());
-        std::sort(hosts.begin(), hosts.end());
-        return mine == hosts && p->wins() == host.wins();
-    };
-    // Every player has caught up once all is quiet for a moment, each number and each win once.
+    // Once all is quiet for a moment every player has the host's numbers, each once, and every win, each once.
+    const auto wins = [](const Player &p) { return p.heard.filter(QRegularExpression(u":Comm;3\\|"_s)).replaceInStrings(QRegularExpression(u"^[^:]*:"_s), {}); };
+    const auto caughtUp = [&](const std::unique_ptr<Player> &p) { return p->called() == players[0]->called() && wins(*p) == wins(*players[0]); };
     EXPECT_TRUE(WaitFor([&] { return std::all_of(players.begin(), players.end(), caughtUp); }, 20000));
-    for (auto &p : players)
-        EXPECT_TRUE(caughtUp(p) && p->wins().removeDuplicates() == 0) << p->computer->Name().toStdString();
+    for (auto &p : players) {
+        const QList<int> called = p->called();
+        EXPECT_TRUE(caughtUp(p) && QSet(called.begin(), called.end()).size() == called.size() && wins(*p).removeDuplicates() == 0) << p->name.toStdString();
+    }
     // A win counted twice, or lost, shows as a winner's totals not counting up by one.
     QMap<QString, int> totals;
-    for (const QString &win : host.wins())
+    for (const QString &win : wins(*players[0]))
         EXPECT_EQ(win.section(u'|', 2).toInt(), ++totals[win.section(u'|', 1, 1)]) << win.toStdString();
     hub.kill();
     hub.waitForFinished();

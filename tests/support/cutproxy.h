@@ -1,7 +1,8 @@
 #pragma once
-// A forwarding proxy between windows and a hub, on loopback, that cuts every
+// A forwarding proxy between a player and a hub, on loopback, that cuts every
 // connection through it on command: now, or once a given number of bytes more
 // has gone through in either direction, which can be the middle of a frame.
+// A cut is graceful: what was let through still arrives, then the end.
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -16,29 +17,28 @@ public:
     {
         m_server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&m_server, &QTcpServer::newConnection, [this, hubPort] {
-            while (QTcpSocket *window = m_server.nextPendingConnection()) {
-                auto *hub = new QTcpSocket(window);
+            while (QTcpSocket *player = m_server.nextPendingConnection()) {
+                auto *hub = new QTcpSocket(player);
                 hub->connectToHost(QHostAddress::LocalHost, hubPort);
-                if (!hub->waitForConnected(1000)) { // loopback: at once, or the hub is down
-                    window->disconnectFromHost();
+                if (!hub->waitForConnected(1000)) { // at once on loopback, unless the hub is down
+                    player->disconnectFromHost();
                     continue;
                 }
-                m_pairs.push_back({window, hub});
-                QObject::connect(window, &QTcpSocket::readyRead, [=, this] { pass(window, hub, m_budget[1]); });
-                QObject::connect(hub, &QTcpSocket::readyRead, [=, this] { pass(hub, window, m_budget[0]); });
-                for (QTcpSocket *end : {window, hub})
-                    QObject::connect(end, &QTcpSocket::disconnected, [=] { window->disconnectFromHost(); hub->disconnectFromHost(); });
+                m_pairs.push_back({player, hub});
+                QObject::connect(player, &QTcpSocket::readyRead, [=, this] { pass(player, hub, m_budget[1]); });
+                QObject::connect(hub, &QTcpSocket::readyRead, [=, this] { pass(hub, player, m_budget[0]); });
+                for (QTcpSocket *end : {player, hub})
+                    QObject::connect(end, &QTcpSocket::disconnected, [=] { player->disconnectFromHost(); hub->disconnectFromHost(); });
             }
         });
     }
     quint16 Port() const { return m_server.serverPort(); }
-    // Cuts once `down` more bytes went to the windows or `up` more to the hub; -1 is no limit.
+    // Cuts once `down` more bytes went to the player or `up` more to the hub; -1 is no limit.
     void CutAfter(qint64 down, qint64 up) { m_budget = {down, up}; }
-    // Gracefully: what was let through still arrives, then the end of the stream.
     void Cut()
     {
-        for (auto [window, hub] : std::exchange(m_pairs, {})) {
-            for (QTcpSocket *end : {window, hub}) {
+        for (auto [player, hub] : std::exchange(m_pairs, {})) {
+            for (QTcpSocket *end : {player, hub}) {
                 QObject::disconnect(end, &QTcpSocket::readyRead, nullptr, nullptr);
                 end->disconnectFromHost();
             }
