@@ -7,7 +7,7 @@
 //   kalumo-hub play [--program PATH] [--computer N] NAME...
 //                                                     a local game, one window per name, and N computer players
 //   kalumo-hub games                                  the games registered with the hub
-//   kalumo-hub computer PORT KEY HOSTNAME N           computer players (started by play)
+//   kalumo-hub computer PORT KEY HOSTNAME N [SECONDS] computer players (started by play; SECONDS: a computer host's interval)
 //
 // Every subcommand first creates the games key in the registry
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
