@@ -81,8 +81,9 @@ int ComputerPlayers::Run(const QStringList &arguments)
     bool portOk = false, countOk = false;
     const uint port = arguments.value(1).toUInt(&portOk);
     const int count = arguments.value(4).toInt(&countOk);
-    if (arguments.size() != 5 || !portOk || port < 1 || port > 65535 || !countOk || count < 1 || count > Most) {
-        err << "usage: kalumo-hub computer PORT KEY HOSTNAME COUNT (1 to " << Most << ")" << Qt::endl;
+    const QString seconds = arguments.value(5, QStringLiteral("10")); // the host's calling interval
+    if (arguments.size() < 5 || arguments.size() > 6 || !portOk || port < 1 || port > 65535 || !countOk || count < 1 || count > Most) {
+        err << "usage: kalumo-hub computer PORT KEY HOSTNAME COUNT (1 to " << Most << ") [SECONDS]" << Qt::endl;
         return 2;
     }
     const QString key = arguments[2], hostName = arguments[3];
@@ -101,7 +102,7 @@ int ComputerPlayers::Run(const QStringList &arguments)
                   nullptr};
         seat.link->SetSecurity(TcpGameLink::SecurityFromEnvironment());
         seat.player = std::make_unique<ComputerPlayer>(*seat.link, *seat.random);
-        seat.player->SetNames(key, ComputerPlayer::NameFor(i), hostName);
+        seat.player->SetNames(key, ComputerPlayer::NameFor(i), hostName, seconds);
         if (const auto problem = seat.player->Join(quint16(port))) {
             err << "kalumo-hub: " << seat.player->Name() << " could not join: " << *problem << Qt::endl;
             continue;

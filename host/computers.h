@@ -1,6 +1,6 @@
 #pragma once
 // Computer players for a game on this hub. They run in a child process,
-//   kalumo-hub computer PORT KEY HOSTNAME COUNT
+//   kalumo-hub computer PORT KEY HOSTNAME COUNT [SECONDS]
 // with the environment a window gets (KALUMO_LINK_HOST, KALUMO_LINK_FINGERPRINT),
 // so they reach the game exactly as a window would, and neither their timers
 // nor their work ever wait in the hub's own loop.

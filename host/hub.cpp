@@ -1,6 +1,7 @@
 #include "hub.h"
 
 #include "link/framecodec.h"
+#include "link/invitation.h"
 #include "link/linkrecord.h"
 #include "support/playername.h"
 #include "logtext.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 
 namespace {
 
@@ -36,7 +38,7 @@ struct HubClient : QObject
     QString key;
     QString name;
     QString nameKey; // the name as compared with the others of its game
-    QByteArray secret; // from the "S" record, UTF-8
+    QByteArray hostSecret; // from the "S" record, UTF-8
     QHostAddress address;
     TokenBucket records;
     TokenBucket bytes;
@@ -45,7 +47,30 @@ struct HubClient : QObject
     qint64 lastAnswerMs = 0; // on the hub's clock
     bool dropping = false;  // no more reading from or writing to it
     bool forgotten = false; // gone from m_clients; deleted soon
+
+    // The seat, for a window that resumes: the deliveries since its Seat
+    // frame that it has not acknowledged, sharing their bytes with the other
+    // seats of the game. A window that never acknowledges is an older one:
+    // once it answers a Ping or has more than oldAfter waiting, nothing is
+    // kept for it any more.
+    QString secret;
+    std::deque<QByteArray> kept;
+    quint64 sent = 0; // deliveries since the Seat frame
+    qint64 keptBytes = 0;
+    qsizetype oldAfter = 0;
+    bool keeping = false;
+    bool acked = false;
+    bool absent = false; // no connection: waiting for a resume
+    QTimer *grace = nullptr;
 };
+
+namespace {
+
+// Deliveries an unacknowledged seat may have waiting, beyond its join's
+// replay, before its window is taken as one that never resumes.
+constexpr qsizetype OldWindowFrames = 1024;
+
+} // namespace
 
 static const QString Enter = QStringLiteral("[Enter]");
 static const QString Exit = QStringLiteral("[Exit]");
@@ -116,7 +141,7 @@ void Hub::Opened(quint64 id)
 void Hub::Closed(quint64 id)
 {
     if (HubClient *client = m_clients.value(id))
-        forget(client);
+        forget(client, true);
 }
 
 void Hub::Received(quint64 id, const char *data, qsizetype size)
@@ -145,6 +170,9 @@ void Hub::Received(quint64 id, const char *data, qsizetype size)
             return;
         }
         handleRecord(client, *record);
+        // A resume hands this connection, and what it sent next, to its seat.
+        if (client->forgotten && !(client = m_clients.value(id)))
+            return;
     }
 }
 
@@ -160,13 +188,30 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         return;
     case 'S':
         if (!client->joined)
-            client->secret = parsed->secret.toUtf8();
+            client->hostSecret = parsed->secret.toUtf8();
         return;
     case 'P':
         // Only a joined connection's answer under its own key counts.
         if (client->joined && parsed->key == client->key) {
             client->answersPings = true;
             client->lastAnswerMs = m_clockMs();
+            if (!client->acked)
+                stopKeeping(client);
+        }
+        return;
+    case 'K':
+        if (client->joined && parsed->key == client->key)
+            acknowledge(client, parsed->count);
+        return;
+    case 'R':
+        if (!client->joined)
+            resume(client, parsed->key, parsed->name, parsed->secret, parsed->count);
+        return;
+    case 'X':
+        if (client->joined && parsed->key == client->key) {
+            client->dropping = true;
+            m_transport.Close(client->id);
+            forget(client);
         }
         return;
     case 'A':
@@ -194,7 +239,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     }
     const QString nameKey = PlayerName::SameNameKey(name);
-    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !sameSecret(client->secret, m_hostSecret)) {
+    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !sameSecret(client->hostSecret, m_hostSecret)) {
         refuse(client, QStringLiteral("the name \"%1\" belongs to this game's host.").arg(name),
                QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
         return;
@@ -207,6 +252,10 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         }
     }
     QVector<HubClient *> &game = m_games[key];
+    client->secret = Invitation::NewKey(); // as random as a game's key
+    transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
+    client->keeping = true;
+    client->oldAfter = game.size() + OldWindowFrames;
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping)
@@ -245,10 +294,106 @@ void Hub::sendTo(HubClient *client, const QByteArray &frame)
 {
     if (client->dropping)
         return;
+    ++client->sent;
+    if (client->keeping)
+        keep(client, frame);
+    if (!client->absent)
+        transmit(client, frame);
+}
+
+void Hub::keep(HubClient *client, const QByteArray &frame)
+{
+    client->kept.push_back(frame);
+    client->keptBytes += frame.size();
+    const bool over = client->acked ? client->kept.size() > size_t(m_limits.keptRecords) || client->keptBytes > m_limits.keptBytes
+                                     : client->kept.size() > size_t(client->oldAfter);
+    if (!over)
+        return;
+    if (client->absent) {
+        emit Log(QStringLiteral("give up: %1: missed more than the hub keeps").arg(describe(client)));
+        forget(client);
+    } else {
+        stopKeeping(client);
+    }
+}
+
+void Hub::stopKeeping(HubClient *client)
+{
+    client->keeping = false;
+    client->kept = {};
+    client->keptBytes = 0;
+}
+
+void Hub::acknowledge(HubClient *client, quint64 count)
+{
+    client->acked = true;
+    quint64 first = client->sent - client->kept.size();
+    while (first < count && !client->kept.empty()) {
+        client->keptBytes -= client->kept.front().size();
+        client->kept.pop_front();
+        ++first;
+    }
+}
+
+void Hub::resume(HubClient *client, const QString &key, const QString &name, const QString &secret, quint64 count)
+{
+    HubClient *seat = nullptr;
+    for (HubClient *player : m_games.value(key)) {
+        if (player->name == name)
+            seat = player;
+    }
+    const bool owner = seat && !secret.isEmpty() && sameSecret(seat->secret.toUtf8(), secret.toUtf8());
+    if (!owner || !seat->keeping || count < seat->sent - seat->kept.size() || count > seat->sent) {
+        const QString why = !seat ? QStringLiteral("no seat for %1 in game %2")
+                          : !owner ? QStringLiteral("a wrong secret for %1 in game %2")
+                                   : QStringLiteral("%1 in game %2 cannot resume from where it stopped");
+        refuse(client, QStringLiteral("this game holds no seat for this window to take back."),
+               why.arg(LogText(name), LogText(key)), HubControl::NoSeat);
+        // Its own window, which cannot resume: the player leaves, and the
+        // name is free for the fresh join that follows.
+        if (owner) {
+            if (!seat->absent)
+                m_transport.Abort(seat->id);
+            forget(seat);
+        }
+        return;
+    }
+    // The old connection may not know yet that it is dead: it is closed,
+    // and the new one takes its place in the seat.
+    if (!seat->absent) {
+        m_transport.Abort(seat->id);
+        m_clients.remove(seat->id);
+        if (--m_perAddress[seat->address] <= 0)
+            m_perAddress.remove(seat->address);
+    }
+    if (seat->grace)
+        seat->grace->stop();
+    seat->absent = false;
+    seat->dropping = false;
+    seat->id = client->id;
+    seat->address = client->address;
+    seat->reader = std::move(client->reader);
+    seat->lastAnswerMs = m_clockMs();
+    m_clients.insert(seat->id, seat);
+    client->forgotten = client->dropping = true;
+    client->deleteLater();
+    emit Log(QStringLiteral("resume: %1").arg(describe(seat)));
+    acknowledge(seat, count);
+    // Copied: a slow reader may be dropped, and its seat emptied, midway.
+    const std::deque<QByteArray> replay = seat->kept;
+    for (const QByteArray &frame : replay)
+        transmit(seat, frame);
+    transmit(seat, Frame::Encode(HubControl::Delivery(HubControl::Resumed)));
+}
+
+void Hub::transmit(HubClient *client, const QByteArray &frame)
+{
+    if (client->dropping)
+        return;
     // Dropping throws away what waits, this frame included.
     const qint64 queued = m_transport.Send(client->id, frame);
     if (queued > m_limits.maxQueuedBytes)
-        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued - frame.size()));
+        drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued - frame.size()), true);
     else if (m_transport.QueuedTotal() > m_limits.maxQueuedTotal)
         trimQueues();
 }
@@ -270,20 +415,20 @@ void Hub::trimQueues()
     }
 }
 
-void Hub::drop(HubClient *client, const QString &why)
+void Hub::drop(HubClient *client, const QString &why, bool mayWait)
 {
     if (client->dropping)
         return;
     client->dropping = true;
     emit Log(QStringLiteral("drop: %1: %2").arg(describe(client), why));
     m_transport.Abort(client->id);
-    forget(client);
+    forget(client, mayWait);
 }
 
-void Hub::refuse(HubClient *client, const QString &text, const QString &why)
+void Hub::refuse(HubClient *client, const QString &text, const QString &why, const QString &verb)
 {
     // The window learns why; the connection closes once that is written.
-    sendTo(client, Frame::Encode(HubControl::RefusalDelivery(text)));
+    transmit(client, Frame::Encode(verb.isEmpty() ? HubControl::RefusalDelivery(text) : HubControl::Delivery(verb, text)));
     if (client->dropping)
         return;
     client->dropping = true;
@@ -304,9 +449,9 @@ void Hub::ping()
         if (!client->joined || client->dropping)
             continue;
         if (client->answersPings && now - client->lastAnswerMs > m_limits.silenceMs)
-            drop(client, QStringLiteral("stopped answering"));
+            drop(client, QStringLiteral("stopped answering"), true);
         else
-            sendTo(client, frame);
+            transmit(client, frame);
     }
 }
 
@@ -316,15 +461,38 @@ QString Hub::describe(const HubClient *client) const
                           : QStringLiteral("connection");
 }
 
-void Hub::forget(HubClient *client)
+void Hub::forget(HubClient *client, bool mayWait)
 {
     if (client->forgotten)
         return;
+    if (!client->absent) {
+        m_clients.remove(client->id);
+        if (--m_perAddress[client->address] <= 0)
+            m_perAddress.remove(client->address);
+    }
+    if (mayWait && client->joined && client->acked && client->keeping && !client->absent && m_limits.graceMs > 0) {
+        // Nobody hears of it: the name stays taken, deliveries are kept.
+        client->absent = true;
+        client->dropping = false;
+        client->reader = {};
+        if (!client->grace) {
+            client->grace = new QTimer(client);
+            client->grace->setObjectName(QStringLiteral("grace"));
+            client->grace->setSingleShot(true);
+            connect(client->grace, &QTimer::timeout, this, [this, client] {
+                emit Log(QStringLiteral("give up: %1: did not come back in time").arg(describe(client)));
+                forget(client);
+            });
+        }
+        client->grace->start(m_limits.graceMs);
+        emit Log(QStringLiteral("away: %1").arg(describe(client)));
+        return;
+    }
     client->forgotten = true;
     client->dropping = true;
-    m_clients.remove(client->id);
-    if (--m_perAddress[client->address] <= 0)
-        m_perAddress.remove(client->address);
+    client->absent = false;
+    if (client->grace)
+        client->grace->stop();
     client->deleteLater();
     if (!client->joined)
         return;

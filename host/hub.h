@@ -32,6 +32,12 @@ public:
         double recordsPerSecond = 20, recordBurst = 100;
         double bytesPerSecond = 64 * 1024, byteBurst = 512 * 1024;
         int maxPerAddress = 200;
+        // A seat whose window resumes waits this long for it after its
+        // connection is lost, keeping at most keptRecords deliveries of at
+        // most keptBytes in all; past either it is given up as if it had left.
+        int graceMs = 60000;
+        qsizetype keptRecords = 10000;
+        qint64 keptBytes = 4 * 1024 * 1024;
         // Milliseconds on a clock that never goes back; empty for the system's.
         std::function<qint64()> clockMs = nullptr;
     };
@@ -71,13 +77,21 @@ private:
     void handleRecord(HubClient *client, const QString &record);
     void join(HubClient *client, const QString &key, const QString &name);
     void deliver(const QString &key, const QString &sender, const QString &data);
+    // A delivery, counted and kept for the seat; transmit only writes.
     void sendTo(HubClient *client, const QByteArray &frame);
-    void drop(HubClient *client, const QString &why);
-    void refuse(HubClient *client, const QString &text, const QString &why);
+    void transmit(HubClient *client, const QByteArray &frame);
+    void keep(HubClient *client, const QByteArray &frame);
+    void acknowledge(HubClient *client, quint64 count);
+    void stopKeeping(HubClient *client);
+    void resume(HubClient *client, const QString &key, const QString &name, const QString &secret, quint64 count);
+    void drop(HubClient *client, const QString &why, bool mayWait = false);
+    void refuse(HubClient *client, const QString &text, const QString &why, const QString &verb = {});
     void ping();
     void trimQueues();
     QString describe(const HubClient *client) const;
-    void forget(HubClient *client);
+    // Forgets a connection; a seat that may wait for its window's resume
+    // stays in its game, unseen, for the grace period.
+    void forget(HubClient *client, bool mayWait = false);
     void leave(HubClient *client);
 
     Limits m_limits;

@@ -3,13 +3,14 @@
 //   kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]
 //                    [--max-per-address N] [--records-per-second N] [--bytes-per-second N]
 //                    [--tls [--cert FILE --key FILE]]
+//                    [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]
 //                                                     run a hub for play across machines
 //   kalumo-hub play [--program PATH] [--computer N] NAME...
 //                                                     a local game, one window per name, and N computer players
 //   kalumo-hub games                                  the games registered with the hub
 //   kalumo-hub host NAME ... / join INVITATION NAME   a game across machines (sharedgame.h)
 //   kalumo-hub --help | --version
-//   kalumo-hub computer PORT KEY HOSTNAME N           computer players (started by play)
+//   kalumo-hub computer PORT KEY HOSTNAME N [SECONDS] computer players (started by play; SECONDS: a computer host's interval)
 //
 // Every subcommand first creates the games key in the registry
 // ($KALUMO_REGISTRY, else kalumo/registry in the user's configuration
@@ -90,6 +91,12 @@ int serve(const QStringList &arguments)
          "n", qint64(defaults.recordsPerSecond)},
         {"bytes-per-second", "Bytes one window may send a second, and eight times as many at once (default %1).",
          "bytes", qint64(defaults.bytesPerSecond)},
+        {"grace", "Seconds a window that lost its connection has to resume its seat; 0 turns resuming off "
+                  "(default %1).", "seconds", defaults.graceMs / 1000},
+        {"resume-records", "Deliveries kept for a window away from its seat; past them its seat is given up "
+                           "(default %1).", "n", defaults.keptRecords},
+        {"resume-bytes", "Bytes of deliveries kept for a window away from its seat (default %1).", "bytes",
+         defaults.keptBytes},
     };
     for (const auto &option : numbers) {
         parser.addOption({QString::fromLatin1(option.name), QString::fromLatin1(option.help).arg(option.fallback),
@@ -129,7 +136,10 @@ int serve(const QStringList &arguments)
     const auto maxPerAddress = number(parser, QStringLiteral("max-per-address"), 1);
     const auto records = number(parser, QStringLiteral("records-per-second"), 1);
     const auto bytes = number(parser, QStringLiteral("bytes-per-second"), frame / 8 + 1);
-    if (!maxQueued || !maxQueuedTotal || !maxPerAddress || !records || !bytes)
+    const auto grace = number(parser, QStringLiteral("grace"), 0);
+    const auto keptRecords = number(parser, QStringLiteral("resume-records"), 1);
+    const auto keptBytes = number(parser, QStringLiteral("resume-bytes"), frame);
+    if (!maxQueued || !maxQueuedTotal || !maxPerAddress || !records || !bytes || !grace || !keptRecords || !keptBytes)
         return 2;
     Hub::Limits limits;
     limits.maxQueuedBytes = *maxQueued;
@@ -139,6 +149,9 @@ int serve(const QStringList &arguments)
     limits.recordBurst = 5.0 * double(*records);
     limits.bytesPerSecond = double(*bytes);
     limits.byteBurst = 8.0 * double(*bytes);
+    limits.graceMs = int(std::min<qint64>(*grace, INT_MAX / 1000) * 1000);
+    limits.keptRecords = *keptRecords;
+    limits.keptBytes = *keptBytes;
 
     Connections connections(tls.get());
     Hub hub(connections, limits);
@@ -255,6 +268,7 @@ int main(int argc, char **argv)
     out << "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
            "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
            "                        [--tls [--cert FILE --key FILE]]\n"
+           "                        [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]\n"
            "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
            "       kalumo-hub games\n"
            "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--computer N] NAME\n"

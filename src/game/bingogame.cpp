@@ -117,7 +117,12 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
 {
     // A window already in the round keeps its cards and only adds the calls
     // it missed, so an answer to a window that is up to date changes nothing.
-    const bool joining = !m_inProgress;
+    // One holding a number the host's round never called is still in an
+    // earlier round (it was away while that one ended and this one began),
+    // and joins this one as a newcomer does.
+    const bool joining = !m_inProgress || std::any_of(m_caller.Order().begin(), m_caller.Order().end(), [&](int n) {
+        return !numbers.contains(QString::number(n));
+    });
     if (joining)
         startRound(seconds);
     for (const QString &item : numbers) {

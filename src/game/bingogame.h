@@ -50,6 +50,8 @@ public:
     // A player joined or left, as the link's "[Enter]" and "[Exit]" say.
     void PlayerJoined(const QString &name);
     void PlayerLeft(const QString &name);
+    // The window joins its game afresh: the game lists its players again.
+    void Rejoining() { m_players.clear(); }
 
     // A line typed into the chat input that starts with "/": the line that
     // tells this player why it is not run, or nothing when it may be sent.

@@ -31,7 +31,17 @@ signals:
     // One delivery: a player's name and a message text, or "[Enter]" /
     // "[Exit]" with the name of a player who came or went.
     void TextReceived(const QString &Sender, const QString &Data);
-    // The link broke after a successful join; nothing more will arrive.
+    // The link broke after a successful join and tries to get back by
+    // itself; raised once per break.
+    void Reconnecting(const QString &reason);
+    // The game did not know this window any more: it joins afresh, and the
+    // deliveries that follow start with the join's replay of who is there.
+    void Rejoining();
+    // Back in the game after Reconnecting: nothing sent or delivered
+    // meanwhile was lost, unless Rejoining came first.
+    void Reconnected();
+    // The link broke after a successful join and could not be restored;
+    // nothing more will arrive.
     void LinkLost(const QString &reason);
     // The game refused this window after it had joined, with the game's
     // sentence why; raised instead of LinkLost, and nothing more arrives.

@@ -18,6 +18,11 @@ QString RefusalDelivery(const QString &text)
     return Sender + LinkRecord::Separator + Refused + LinkRecord::Separator + text;
 }
 
+QString Delivery(const QString &verb, const QString &text)
+{
+    return Sender + LinkRecord::Separator + verb + (text.isEmpty() ? QString() : LinkRecord::Separator + text);
+}
+
 Control Read(const QString &data)
 {
     const qsizetype cut = data.indexOf(LinkRecord::Separator);

@@ -11,6 +11,11 @@ namespace HubControl {
 inline const QString Sender = QStringLiteral("[Hub]");
 inline const QString Ping = QStringLiteral("Ping");
 inline const QString Refused = QStringLiteral("Refused");
+// Resuming a seat: the seat's secret after a join, the end of a resume's
+// replay, and a resume refused (the window may join afresh).
+inline const QString Seat = QStringLiteral("Seat");
+inline const QString Resumed = QStringLiteral("Resumed");
+inline const QString NoSeat = QStringLiteral("NoSeat");
 
 inline constexpr int PingIntervalMs = 15000;
 // A peer that has answered a Ping and then stays silent this long is dead.
@@ -19,6 +24,8 @@ inline constexpr int SilenceMs = 45000;
 // The delivery texts ("[Hub]" ÿ ...) of the two control frames.
 QString PingDelivery();
 QString RefusalDelivery(const QString &text);
+// Any other control frame: "[Hub]" ÿ verb, then ÿ text when there is one.
+QString Delivery(const QString &verb, const QString &text = {});
 
 struct Control
 {

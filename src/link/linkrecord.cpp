@@ -37,6 +37,21 @@ QString PingAnswer(const QString &key)
     return join({QStringLiteral("G"), key, QStringLiteral("P")});
 }
 
+QString Acknowledge(const QString &key, quint64 count)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("K"), QString::number(count)});
+}
+
+QString Resume(const QString &key, const QString &name, const QString &secret, quint64 count)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("R"), name, secret, QString::number(count)});
+}
+
+QString Leave(const QString &key)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("X")});
+}
+
 bool CanJoinWith(const QString &key, const QString &caption, const QString &name)
 {
     return !key.contains(Separator) && !name.contains(Separator) && !caption.contains(Separator)
@@ -57,7 +72,7 @@ std::optional<Parsed> Parse(const QString &record)
 
     Parsed parsed;
     parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
-    if (kind == u"I" || kind == u"P") {
+    if (kind == u"I" || kind == u"P" || kind == u"X") {
         parsed.kind = kind.front();
         return parsed;
     }
@@ -72,6 +87,20 @@ std::optional<Parsed> Parse(const QString &record)
     if (kind == u"S") {
         parsed.kind = QLatin1Char('S');
         parsed.secret = rest;
+        return parsed;
+    }
+    if (kind == u"K" || kind == u"R") {
+        // Counts are plain decimal digits; a name or secret never holds the separator.
+        const QStringList fields = rest.split(Separator);
+        bool ok = false;
+        parsed.count = fields.last().toULongLong(&ok);
+        if (!ok || !fields.last().front().isDigit() || fields.size() != (kind == u"K" ? 1 : 3))
+            return std::nullopt;
+        parsed.kind = kind.front();
+        if (kind == u"R") {
+            parsed.name = fields.at(0);
+            parsed.secret = fields.at(1);
+        }
         return parsed;
     }
     if (kind == u"A") {

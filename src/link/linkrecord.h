@@ -15,6 +15,12 @@ QString HostSecret(const QString &key, const QString &secret);
 QString Announce(const QString &key, const QString &caption, const QString &name);
 QString Message(const QString &key, const QString &messageText);
 QString PingAnswer(const QString &key);
+// Only to a hub that has given this window a seat (a "Seat" control frame):
+// the count of deliveries received since then, the resume of a seat on a new
+// connection, and the goodbye of a window that closes.
+QString Acknowledge(const QString &key, quint64 count);
+QString Resume(const QString &key, const QString &name, const QString &secret, quint64 count);
+QString Leave(const QString &key);
 
 // Whether the join records can carry this key and name: neither holds the
 // separator, and the "A" record fits in one frame.
@@ -22,11 +28,12 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind;          // 'I', 'S', 'A', 'C' or 'P'
+    QChar kind;          // 'I', 'S', 'A', 'C', 'P', 'K', 'R' or 'X'
     QString key;
-    QString name;        // "A" only: the player's name
+    QString name;        // "A" and "R": the player's name
     QString messageText; // "C" only
-    QString secret;      // "S" only
+    QString secret;      // "S": the host's; "R": the seat's
+    quint64 count = 0;   // "K" and "R"
 };
 
 // Nothing for a record of another form: not starting with "G", an unknown

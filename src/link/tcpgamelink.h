@@ -11,10 +11,18 @@
 // control frames: the link answers a Ping itself, and a refusal ends the
 // link with the hub's reason. A broken frame, a delivery without a sender
 // and silence from a hub that has pinged before abort the connection.
+//
+// After the join a link that breaks reconnects by itself, waiting from
+// retryFirstMs, doubling up to retryMaxMs, until the waits add up to
+// retryForMs. With a seat from the hub it resumes it: the deliveries it
+// missed arrive once each, in order, and the messages the hub never got are
+// sent again; else, or when the hub refuses the resume, it joins afresh.
 
 #include "link/framecodec.h"
 #include "link/gamelink.h"
 #include "link/hubcontrol.h"
+
+#include <deque>
 
 class QEventLoop;
 class QSslSocket;
@@ -29,6 +37,9 @@ public:
     {
         int connectMs = 5000;
         int silenceMs = HubControl::SilenceMs; // counted from the first Ping on
+        int retryFirstMs = 500;
+        int retryMaxMs = 10000;
+        int retryForMs = 120000;
     };
 
     // What kalumo-hub's host and join give a window; both empty for a
@@ -36,12 +47,12 @@ public:
     struct Security
     {
         QString fingerprint; // the hub certificate's SHA-256, in hex
-        QString hostSecret;  // sent in an "S" record before the join's "A" record
+        QString hostSecret;  // sent in an "S" record before every "A" record
     };
 
     explicit TcpGameLink(const QString &hubHost, QObject *parent = nullptr);
     TcpGameLink(const QString &hubHost, const Timing &timing, QObject *parent = nullptr);
-    ~TcpGameLink() override;
+    ~TcpGameLink() override; // a seat is left at once, not kept for a return
 
     // KALUMO_LINK_HOST, or 127.0.0.1 when it is unset or empty.
     static QString HostFromEnvironment();
@@ -56,25 +67,39 @@ public:
     bool SendText(const QString &record) override;
 
 private:
-    // Makes the socket and connects it to the hub, over TLS with a
-    // fingerprint, within Timing::connectMs; false, with m_error, when no
-    // connection could be made.
-    bool connectToHub(quint16 port);
+    enum class State { Joining, Joined, Away, Resuming, Rejoining, Ended };
+    // Makes a new socket for the hub and starts connecting it.
+    void connectToHub();
+    void connected();
     bool pinned(const QSslSocket &socket) const;
     void readFrames();
     void control(const QString &data);
     void fail(const QString &reason, bool refused = false);
+    void retry();
+    void backInGame();
+    void write(const QString &record);
 
     QString m_host;
+    quint16 m_port = 0;
+    quint64 m_handle = 0;
     Timing m_timing;
     Security m_security;
+    State m_state = State::Joining;
     QTcpSocket *m_socket = nullptr;
     QTimer *m_silence = nullptr;
+    QTimer *m_retry = nullptr;   // the wait before the next attempt
+    QTimer *m_attempt = nullptr; // an attempt's time to connect and get an answer
+    int m_nextWaitMs = 0;
+    int m_waitedMs = 0;
     Frame::Reader m_reader;
+    QString m_secret;      // the seat's, from the hub's Seat frame
+    quint64 m_count = 0;   // deliveries since then
+    quint64 m_ackedAt = 0; // the count last acknowledged
+    struct Sent { QString record, text; };
+    std::deque<Sent> m_unechoed; // messages whose delivery has not come back
     QString m_error;         // why JoinGame failed, or why the join failed
     QString m_key;           // the game's key, for answering Pings
     QString m_name;          // the name whose "[Enter]" confirms the join
     QEventLoop *m_waiting = nullptr; // set while WaitUntilJoined runs
-    bool m_joined = false;
-    bool m_lost = false;
+    bool m_joined = false;           // the join was confirmed, whatever came next
 };

@@ -49,16 +49,27 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetCalled(n, true); });
     connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
     connect(m_game, &BingoGame::RoundOver, this, &frmMain::onRoundOver);
-    connect(m_game, &BingoGame::CallingDone, m_tmrHost, &QTimer::stop);
+    connect(m_game, &BingoGame::CallingDone, this, [this] {
+        m_tmrHost->stop();
+        m_whenBack.calling = false;
+    });
     connect(m_tmrHost, &QTimer::timeout, m_game, &BingoGame::CallNext);
     connect(m_cmdNewGame, &QPushButton::clicked, this, &frmMain::onNewGameClicked);
     connect(m_cmdBingo, &QPushButton::clicked, this, &frmMain::onBingoClicked);
     connect(&m_link, &GameLink::TextReceived, this, &frmMain::onTextReceived);
+    connect(&m_link, &GameLink::Reconnecting, this, [this](const QString &reason) {
+        AddText(2, QStringLiteral("** The link to the game was lost (%1); reconnecting\u2026").arg(reason));
+        linkDown();
+    });
+    connect(&m_link, &GameLink::Rejoining, this, &frmMain::onRejoining);
+    connect(&m_link, &GameLink::Reconnected, this, &frmMain::onReconnected);
     connect(&m_link, &GameLink::LinkLost, this, [this](const QString &reason) {
-        AddText(2, QStringLiteral("** The link to the game was lost (%1). You may close the window.").arg(reason));
+        AddText(2, QStringLiteral("** The link to the game could not be restored (%1). You may close the window.").arg(reason));
+        linkDown();
     });
     connect(&m_link, &GameLink::Refused, this, [this](const QString &reason) {
         AddText(2, QStringLiteral("** The game refused this window: ") + reason);
+        linkDown();
     });
     buildPlayerAids(context);
 }
@@ -218,6 +229,7 @@ void frmMain::onGameStarted(const QString &seconds)
 void frmMain::onRoundOver()
 {
     m_tmrHost->stop();
+    m_whenBack.calling = m_whenBack.bingo = false;
     setBingoLit(false);
     for (ctlCard *card : m_cards)
         card->MyWin(false);
@@ -243,7 +255,8 @@ void frmMain::onTextReceived(const QString &Sender, const QString &Data)
     switch (route.action) {
     case Routing::Action::AddPlayer:
         addPlayer(route.text);
-        AddText(route.logType, route.text + QStringLiteral(" has joined the game."));
+        if (!m_whenBack.listed.removeOne(route.text))
+            AddText(route.logType, route.text + QStringLiteral(" has joined the game."));
         m_game->PlayerJoined(route.text);
         break;
     case Routing::Action::RemovePlayer:
@@ -283,5 +296,43 @@ bool frmMain::ClaimAllowed() const
 
 void frmMain::EnableBingo()
 {
-    setBingoLit(true);
+    if (m_linkDown)
+        m_whenBack.bingo = true;
+    else
+        setBingoLit(true);
+}
+
+void frmMain::linkDown()
+{
+    // Nothing the player does while away could reach the game in time: the
+    // buttons wait, and so does the host's calling.
+    if (!m_linkDown)
+        m_whenBack = {m_tmrHost->isActive(), m_cmdBingo->isEnabled(), {}};
+    m_linkDown = true;
+    m_tmrHost->stop();
+    m_cmdNewGame->setEnabled(false);
+    setBingoLit(false);
+}
+
+void frmMain::onRejoining()
+{
+    // The game lists who is there again; those already listed are not
+    // announced twice.
+    for (int row = 0; row < m_lstUsers->count(); ++row)
+        m_whenBack.listed << m_lstUsers->item(row)->data(Qt::UserRole).toString();
+    m_lstUsers->clear();
+    m_game->Rejoining();
+}
+
+void frmMain::onReconnected()
+{
+    for (const QString &name : std::as_const(m_whenBack.listed))
+        AddText(2, name + QStringLiteral(" has left the game."));
+    m_whenBack.listed.clear();
+    m_linkDown = false;
+    m_cmdNewGame->setEnabled(m_game->IsHost());
+    setBingoLit(m_whenBack.bingo);
+    if (m_whenBack.calling)
+        m_tmrHost->start();
+    AddText(2, QStringLiteral("** Back in the game."));
 }

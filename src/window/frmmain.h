@@ -108,6 +108,9 @@ private:
     void onBingoClicked();
     void onGameStarted(const QString &seconds);
     void onRoundOver();
+    void linkDown();
+    void onRejoining();
+    void onReconnected();
     template <typename Step> bool runStep(Step step);
 
     MessageBoxes &m_boxes;
@@ -145,4 +148,14 @@ private:
     QLabel *m_lblWinBanner = nullptr;
     QTimer *m_tmrBanner = nullptr;
     std::unique_ptr<LayoutScaler> m_scaler;
+
+    // While the link is down: what to restore when it is back, and after a
+    // fresh join the players listed before it, not yet listed again.
+    bool m_linkDown = false;
+    struct
+    {
+        bool calling = false;
+        bool bingo = false;
+        QStringList listed;
+    } m_whenBack;
 };

@@ -2,9 +2,11 @@
 #include "localgame.h"
 #include "link/linkrecord.h"
 #include "support/faketransport.h"
+#include "support/qtprinters.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -136,9 +138,10 @@ TEST(Hub, ClosesAConnectionThatSendsAboveItsRecordOrByteRateAndKeepsOneWithinIt)
 
 TEST(Hub, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
 {
-    // A stopped reader holds its two joins and three of these before it is cut off.
+    // A stopped reader holds its seat, its two joins and three of these before it is cut off.
     const QString big = u"Chat;"_s + QString(1000, u'x');
-    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
+    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Hub]ÿSeatÿ"_s + QString(32, u'0')).size()
+                                 + Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
                                  + 3 * Frame::Encode(u"Talkerÿ"_s + big).size()});
     const quint64 talker = h.Join(u"Talker"_s), sleeper = h.Join(u"Sleeper"_s);
     for (int i = 0; i < 3; ++i)
@@ -173,6 +176,79 @@ TEST(Hub, CutsTheConnectionsWithTheMostWaitingFirstWhenAllQueuesTogetherPassTheB
     }
     EXPECT_FALSE(h.IsOpen(sleeper));
     EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Talker"_s, u"Behind"_s}));
+}
+
+// Ann and Bob; Ann, unless told, is a window that resumes and has acknowledged the joins.
+struct Table : FakeHub
+{
+    explicit Table(const Hub::Limits &limits = {}, bool acks = true) : FakeHub(limits), ann(Join(u"Ann"_s)), bob(Join(u"Bob"_s)), held(net.Take(ann).size())
+    {
+        if (acks)
+            Ack(ann, held);
+        net.Take(bob);
+    }
+    QStringList say(int n)
+    {
+        QStringList said;
+        for (int i = 0; i < n; ++i, Say(bob, said.last().mid(4)))
+            said << u"BobÿChat;%1"_s.arg(i);
+        return said;
+    }
+    quint64 ann, bob, held;
+};
+const QStringList NoSeat{u"[Hub]ÿNoSeatÿthis game holds no seat for this window to take back."_s};
+
+TEST(HubResume, ASeatIsTakenBackOnlyWithItsSecretFromACountItReachedAndGetsWhatItMissedOnceInOrder)
+{
+    // secret: 'A' Ann's, 'B' Bob's, '0' made up; count: what Ann holds, plus this. Ann's window that cannot resume leaves.
+    const struct { const char *what; bool hubNoticed; QString name; char secret; int count; bool takes, leaves; } table[] = {
+        {"after a close the hub saw", true, u"Ann"_s, 'A', 0, true, false},
+        {"while the old connection looks open to the hub", false, u"Ann"_s, 'A', 0, true, false},
+        {"holding one delivery more", true, u"Ann"_s, 'A', 1, true, false},
+        {"with a made-up secret", true, u"Ann"_s, '0', 0, false, false},
+        {"with another seat's secret", false, u"Ann"_s, 'B', 0, false, false},
+        {"under a name with no seat", true, u"Zed"_s, 'A', 0, false, false},
+        {"from a count the seat never reached", true, u"Ann"_s, 'A', 9, false, true},
+        {"from a count acknowledged and let go, the old connection still open", false, u"Ann"_s, 'A', -1, false, true},
+    };
+    for (const auto &row : table) {
+        Table t;
+        if (row.hubNoticed)
+            t.net.PeerCloses(t.ann);
+        const QStringList said = t.say(3), back = said.mid(row.takes ? row.count : 0) + QStringList{u"[Hub]ÿResumed"_s};
+        const QString annsSecret = t.net.secrets.at(t.ann);
+        const quint64 id = t.Resume(row.name, row.secret == 'A' ? annsSecret : row.secret == 'B' ? t.net.secrets.at(t.bob) : QString(32, u'0'), t.held + row.count);
+        EXPECT_TRUE(t.net.Take(id) == (row.takes ? back : NoSeat) && t.IsOpen(id) == row.takes) << row.what;
+        // Nothing changed for the seat's owner, unless it was the owner.
+        EXPECT_EQ(row.takes ? back : t.net.Take(t.Resume(u"Ann"_s, annsSecret, t.held)), row.leaves ? NoSeat : back) << row.what;
+        t.Say(t.bob, u"Chat;end"_s);
+        EXPECT_EQ(t.net.Take(t.bob), said + (row.leaves ? QStringList{u"[Exit]ÿAnn"_s} : QStringList()) + QStringList{u"BobÿChat;end"_s}) << row.what;
+    }
+}
+
+TEST(HubResume, ASeatIsGivenUpAsIfItsWindowHadLeftPastTheGracePeriodOrWhatItKeepsOrAtOnceWhenItNeverResumes)
+{
+    const struct { const char *what; Hub::Limits limits; bool acks; QString last; int missed; } table[] = {
+        {"the grace period ran out", {.graceMs = 1}, true, {}, 1},
+        {"more deliveries than it keeps", {.keptRecords = 4}, true, {}, 5},
+        {"more bytes than it keeps", {.keptBytes = 50}, true, {}, 4},
+        {"resuming turned off", {.graceMs = 0}, true, {}, 0},
+        {"a window that said goodbye", {}, true, u"GÿKÿX"_s, 0},
+        {"a window of an earlier release", {}, false, {}, 0},
+        {"one that answers a Ping without acknowledging", {}, false, u"GÿKÿP"_s, 0},
+    };
+    for (const auto &row : table) {
+        Table t(row.limits, row.acks);
+        t.net.Feed(t.ann, row.last.isEmpty() ? QByteArray() : Frame::Encode(row.last));
+        t.net.PeerCloses(t.ann);
+        const QStringList said = t.say(row.missed);
+        if (QTimer *grace = t.hub.findChild<QTimer *>(u"grace"_s); grace && row.limits.graceMs == 1)
+            grace->setInterval(0); // fired now
+        QCoreApplication::processEvents();
+        EXPECT_EQ(t.net.Take(t.bob), said + QStringList{u"[Exit]ÿAnn"_s}) << row.what;
+        EXPECT_EQ(t.net.Take(t.Resume(u"Ann"_s, t.net.secrets.at(t.ann), t.held)), NoSeat) << row.what;
+        EXPECT_EQ(t.net.Take(t.Join(u"Ann"_s)), QStringList({u"[Enter]ÿBob"_s, u"[Enter]ÿAnn"_s})) << row.what;
+    }
 }
 
 TEST(LocalGame, RefusesNoNamesBlanksRepeatsAndEmptyNames)

@@ -110,7 +110,8 @@ struct Window
         QObject::connect(&socket, &QSslSocket::readyRead, [this] {
             reader.Feed(socket.readAll());
             while (const auto record = reader.Next())
-                got << *record;
+                if (!record->startsWith(u"[Hub]"_s)) // the hub's own frames are not the game's
+                    got << *record;
         });
         socket.connectToHostEncrypted(u"127.0.0.1"_s, port);
     }

@@ -18,7 +18,7 @@ namespace {
 // or, when nobody listens, refused.
 struct Connected
 {
-    explicit Connected(int silenceMs, bool listening = true) : link(u"127.0.0.1"_s, {5000, silenceMs})
+    explicit Connected(int silenceMs, bool listening = true) : link(u"127.0.0.1"_s, {5000, silenceMs, 1, 1, 0})
     {
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         port = server.serverPort();

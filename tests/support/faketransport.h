@@ -19,15 +19,20 @@ public:
     quint64 Open() { peers[++m_lastId]; m_handler->Opened(m_lastId); return m_lastId; }
     void Feed(quint64 id, const QByteArray &bytes) { if (peers.at(id).open) m_handler->Received(id, bytes.constData(), bytes.size()); }
     void PeerCloses(quint64 id) { if (std::exchange(peers.at(id).open, false)) m_handler->Closed(id); }
-    // The whole frames written since the last Take; a frame not yet whole stays.
+    // The whole frames written since the last Take, less the seat's secret,
+    // which goes to `secrets`; a frame not yet whole stays.
     QStringList Take(quint64 id)
     {
         Peer &peer = peers.at(id);
         Frame::Reader reader;
         reader.Feed(peer.written.mid(peer.taken));
         QStringList frames;
-        while (const auto frame = reader.Next())
-            frames << *frame;
+        while (const auto frame = reader.Next()) {
+            if (frame->startsWith(QStringLiteral("[Hub]\u00FFSeat\u00FF")))
+                secrets[id] = frame->mid(11);
+            else
+                frames << *frame;
+        }
         peer.taken = peer.written.size() - reader.Buffered();
         return frames;
     }
@@ -47,6 +52,7 @@ public:
     void Close(quint64 id) override { peers.at(id).open = false; }
 
     std::map<quint64, Peer> peers;
+    std::map<quint64, QString> secrets;
 
 private:
     quint64 m_lastId = 0;
@@ -65,6 +71,13 @@ struct FakeHub
     }
     void Say(quint64 id, const QString &text, const QString &key = QStringLiteral("K")) { net.Feed(id, Frame::Encode(LinkRecord::Message(key, text))); }
     bool IsOpen(quint64 id) const { return net.peers.at(id).open; }
+    // A window that resumes: it acknowledges `count` deliveries, or takes its seat back on a new connection.
+    void Ack(quint64 id, quint64 count) { net.Feed(id, Frame::Encode(LinkRecord::Acknowledge(QStringLiteral("K"), count))); }
+    quint64 Resume(const QString &name, const QString &secret, quint64 count)
+    {
+        const quint64 id = net.Open();
+        return net.Feed(id, Frame::Encode(LinkRecord::Resume(QStringLiteral("K"), name, secret, count))), id;
+    }
 
     FakeTransport net;
     Hub hub;

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,7 +94,7 @@ TEST(JoinedWindow, SendsTypedLinesKeepsThePlayerListShowsDeliveriesAsPlainTextIn
         "3:Bob:           <b>hi</b>", "5:*Bob waves",
         "3:Bob:           two lines", // a peer cannot start a line of its own
         "2:** The game refused this window: the name \"Ann\" is already taken.",
-        "2:** The link to the game was lost (gone). You may close the window."}));
+        "2:** The link to the game could not be restored (gone). You may close the window."}));
     // An empty line is a line too, and the log always ends with a line break.
     auto *log = f.Control<ChatLog>(QStringLiteral("rtbChatIn"));
     EXPECT_TRUE(log->toPlainText().endsWith(u"window.\n\n"));
@@ -125,3 +127,31 @@ TEST(ChatLines, AreCutWithAMarkWhenSentAndWhenShown)
 }
 
 } // namespace
+
+TEST(JoinedWindow, WaitsWhileItsLinkIsAwayAndComesBackAsItWasRebuildingThePlayerListAfterAFreshJoin)
+{
+    WindowFixture f(QStringLiteral("x 77 K7 Hal Hal"));
+    ASSERT_EQ(f.window->Startup(), std::nullopt);
+    for (const char *name : {"Hal", "Ann", "Bob"})
+        f.link.Deliver(QStringLiteral("[Enter]"), QString::fromLatin1(name));
+    f.Control<QPushButton>(QStringLiteral("cmdNewGame"))->click();
+    f.link.Deliver(QStringLiteral("Hal"), f.SentMessages().last());
+    auto *calling = f.Control<QTimer>(QStringLiteral("tmrHost"));
+    auto *users = f.Control<QListWidget>(QStringLiteral("lstUsers"));
+    const auto state = [&] { return std::tuple(calling->isActive(), f.Control(QStringLiteral("cmdNewGame"))->isEnabled(), users->count()); };
+    const qsizetype before = ChatLines(*f.window).size();
+    for (bool fresh : {false, true}) {
+        emit f.link.Reconnecting(QStringLiteral("gone"));
+        EXPECT_EQ(state(), std::tuple(false, false, 3));
+        if (fresh) {
+            emit f.link.Rejoining();
+            for (const char *name : {"Bob", "Cy", "Hal"}) // Ann left meanwhile, Cy came
+                f.link.Deliver(QStringLiteral("[Enter]"), QString::fromLatin1(name));
+        }
+        emit f.link.Reconnected();
+        EXPECT_EQ(state(), std::tuple(true, true, 3)) << fresh;
+    }
+    EXPECT_EQ(ChatLines(*f.window).mid(before), QStringList({"2:** The link to the game was lost (gone); reconnecting\u2026", "2:** Back in the game.",
+        "2:** The link to the game was lost (gone); reconnecting\u2026", "1:Cy has joined the game.", "2:Ann has left the game.", "2:** Back in the game."}));
+    EXPECT_TRUE(f.SentMessages().last().startsWith(u"Comm;5|Cy|")) << "the host catches a newcomer up";
+}
