@@ -70,6 +70,9 @@ namespace {
 // replay, before its window is taken as one that never resumes.
 constexpr qsizetype OldWindowFrames = 1024;
 
+// Each ping interval is cut into this many ticks (a second each by default).
+constexpr int PingSlices = 15;
+
 } // namespace
 
 static const QString Enter = QStringLiteral("[Enter]");
@@ -96,7 +99,7 @@ Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     auto *pinger = new QTimer(this);
     pinger->setObjectName(QStringLiteral("pinger"));
     connect(pinger, &QTimer::timeout, this, &Hub::ping);
-    pinger->start(m_limits.pingIntervalMs);
+    pinger->start(std::max(1, m_limits.pingIntervalMs / PingSlices));
 }
 
 Hub::~Hub() = default;
@@ -441,12 +444,15 @@ void Hub::ping()
 {
     // Pings go out to joined connections only; a window of an earlier
     // release ignores them and never answers, so only a connection that has
-    // answered before can be found silent.
+    // answered before can be found silent. Each tick takes one slice of the
+    // connections: pinging thousands at once, and their answers all coming
+    // back together, would hold up the deliveries of that moment.
+    const quint64 slice = m_pingTicks++ % PingSlices;
     const QByteArray frame = Frame::Encode(HubControl::PingDelivery());
     const qint64 now = m_clockMs();
     const QList<HubClient *> clients = m_clients.values();
     for (HubClient *client : clients) {
-        if (!client->joined || client->dropping)
+        if (!client->joined || client->dropping || client->id % PingSlices != slice)
             continue;
         if (client->answersPings && now - client->lastAnswerMs > m_limits.silenceMs)
             drop(client, QStringLiteral("stopped answering"), true);

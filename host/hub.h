@@ -95,6 +95,7 @@ private:
     void leave(HubClient *client);
 
     Limits m_limits;
+    quint64 m_pingTicks = 0;
     Transport &m_transport;
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;

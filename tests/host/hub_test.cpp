@@ -258,4 +258,35 @@ TEST(LocalGame, RefusesNoNamesBlanksRepeatsAndEmptyNames)
         EXPECT_FALSE(LocalGame::CheckNames(names).isEmpty()) << names.join(u',').toStdString();
 }
 
+TEST(Hub, PingsEachJoinedConnectionOnceAnIntervalASliceATickAndClosesOneThatStopsAnswering)
+{
+    qint64 now = 0;
+    FakeHub h({.clockMs = [&now] { return now; }});
+    std::vector<quint64> ids;
+    for (int i = 0; i < 30; ++i)
+        ids.push_back(h.Join(u"P%1"_s.arg(i)));
+    QTimer *pinger = h.hub.findChild<QTimer *>(u"pinger"_s);
+    std::map<quint64, qsizetype> pings;
+    qsizetype busiestTick = 0;
+    for (quint64 id : ids)
+        h.net.Take(id);
+    for (int tick = 0; tick < 15; ++tick, now += 1000) {
+        QMetaObject::invokeMethod(pinger, "timeout");
+        qsizetype thisTick = 0;
+        for (quint64 id : ids) {
+            const qsizetype got = h.net.Take(id).count(u"[Hub]ÿPing"_s);
+            pings[id] += got, thisTick += got;
+            if (got && id == ids[0])
+                h.net.Feed(id, Frame::Encode(LinkRecord::PingAnswer(u"K"_s))); // then falls silent
+        }
+        busiestTick = std::max(busiestTick, thisTick);
+    }
+    EXPECT_TRUE(std::all_of(ids.begin(), ids.end(), [&](quint64 id) { return pings[id] == 1; }));
+    EXPECT_LE(busiestTick, 2);
+    now += 45'000;
+    for (int tick = 0; tick < 15; ++tick)
+        QMetaObject::invokeMethod(pinger, "timeout");
+    EXPECT_TRUE(!h.IsOpen(ids[0]) && h.IsOpen(ids[1]));
+}
+
 } // namespace
