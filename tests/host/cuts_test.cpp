@@ -8,6 +8,7 @@
 #include "hub.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
+#include "tlscontext.h"
 #include "support/cutproxy.h"
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -28,8 +30,10 @@ namespace {
 // player (speed > 0) plays by itself, its connection cut every one to five seconds.
 struct Player
 {
-    Player(quint16 hubPort, const QString &name, int speed = 0) : name(name), proxy(hubPort), random(qHash(name))
+    Player(quint16 hubPort, const QString &name, int speed = 0, const QString &fingerprint = {})
+        : name(name), proxy(hubPort), random(qHash(name))
     {
+        link.SetSecurity({fingerprint, {}});
         QObject::connect(&link, &GameLink::TextReceived, [this](const QString &sender, const QString &data) { heard << sender + u':' + data; });
         if (speed == 0) {
             EXPECT_TRUE(link.JoinGame(1, proxy.Port()) && link.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, name)));
@@ -79,17 +83,23 @@ struct Player
 TEST(Resume, AfterACutAnywhereInTheStreamTheLinkHoldsEveryRecordOnceInOrder)
 {
     // A cut once `down` more bytes went to Ann or `up` more came from her: down 0 is between frames.
-    const struct { const char *what; qint64 down, up; int bobSays, annSays; } table[] = {
+    const struct { const char *what; qint64 down, up; int bobSays, annSays; bool tls = false; } table[] = {
         {"between frames", 0, -1, 5, 0},
         {"in the middle of a frame", 9, -1, 5, 0},
         {"during a burst of 100 deliveries", 1500, -1, 100, 0},
         {"while the window is sending", -1, 300, 0, 40},
+        {"over TLS, in the middle of a record", 100, -1, 5, 0, true},
     };
+    QTemporaryDir folder;
+    QString error;
+    const std::unique_ptr<TlsContext> tls = TlsContext::LoadOrCreate(folder.path(), &error);
+    const QString fingerprint = QString::fromLatin1(tls->Fingerprint().toHex());
     for (const auto &row : table) {
-        Connections connections;
+        Connections connections(row.tls ? tls.get() : nullptr);
         Hub hub(connections, {.recordsPerSecond = 1000, .recordBurst = 1000});
         ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0));
-        Player ann(connections.Port(), u"Ann"_s), bob(connections.Port(), u"Bob"_s);
+        const QString pin = row.tls ? fingerprint : QString();
+        Player ann(connections.Port(), u"Ann"_s, 0, pin), bob(connections.Port(), u"Bob"_s, 0, pin);
         const QStringList before = bob.say(3, u"before"_s);
         const auto chat = [](const Player &p) { return p.heard.filter(u":Chat;"_s); };
         ASSERT_TRUE(WaitFor([&] { return chat(ann) == before; }));

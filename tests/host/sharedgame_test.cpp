@@ -3,7 +3,7 @@
 #include "card/ctlcard.h"
 #include "link/invitation.h"
 #include "link/tcpgamelink.h"
-#include "support/recordingproxy.h"
+#include "support/cutproxy.h"
 #include "support/windowfixture.h"
 
 #include <QLabel>
@@ -76,7 +76,7 @@ TEST(SharedGame, TwoInvitedPlayersSeeTheHostWinOverTlsWithNoKeyOrChatOnTheWireAn
     RandomGenerator random(7, [] { return quint64(1000); });
     frmMain hal({boxes, link, random, dir.path(), started[0]});
     ASSERT_FALSE(hal.Startup()) << boxes.Lines().join(u'\n').toStdString();
-    RecordingProxy proxy(QHostAddress::LocalHost, invitation.port); // Ann's bytes pass through it
+    CutProxy proxy(invitation.port); // Ann's bytes pass through it
     throughProxy.port = proxy.Port();
     QProcess ann, bob;
     start(ann, join(throughProxy), u"Ann"_s);

@@ -1,8 +1,9 @@
 #pragma once
-// A forwarding proxy between a player and a hub, on loopback, that cuts every
-// connection through it on command: now, or once a given number of bytes more
-// has gone through in either direction, which can be the middle of a frame.
-// A cut is graceful: what was let through still arrives, then the end.
+// A forwarding proxy between a player and a hub, on loopback, that keeps every
+// byte it passes in `recorded` and cuts every connection through it on
+// command: now, or once a given number of bytes more has gone through in
+// either direction, which can be the middle of a frame. A cut is graceful:
+// what was let through still arrives, then the end.
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -47,12 +48,14 @@ public:
         ++cuts;
     }
     int cuts = 0;
+    QByteArray recorded;
 
 private:
     void pass(QTcpSocket *from, QTcpSocket *to, qint64 &budget)
     {
-        const QByteArray bytes = from->readAll();
-        to->write(budget < 0 ? bytes : bytes.left(budget));
+        const QByteArray bytes = from->readAll(), passed = budget < 0 ? bytes : bytes.left(budget);
+        recorded += passed;
+        to->write(passed);
         if (budget >= 0 && (budget -= bytes.size()) <= 0)
             Cut();
     }
