@@ -124,7 +124,7 @@ size_t Player::OnData(const char *data, size_t size)
                                [&](unsigned char type) { ready = ready || (type & 0xf0) == 0x90; });
     } else {
         used = HubWire::Parse(data, size, [&](std::string_view sender, std::string_view text) {
-            if (sender == "[Enter]" || sender == "[Exit]") {
+            if (sender == "[Enter]" || sender == "[Exit]" || sender == "[Hub]") { // the hub's own frames, as a window of an earlier release
                 ready = ready || (sender == "[Enter]" && text == m_name);
                 return;
             }

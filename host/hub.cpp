@@ -1,74 +1,23 @@
 #include "hub.h"
+#include "hubclient.h"
 
-#include "link/framecodec.h"
 #include "link/invitation.h"
 #include "link/linkrecord.h"
 #include "support/playername.h"
 #include "logtext.h"
-#include "tokenbucket.h"
 
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
-
-namespace {
-
-// Takes as long for a wrong secret as for the right one, wherever the two
-// differ, so timing a refusal tells nothing about the secret.
-bool sameSecret(const QByteArray &a, const QByteArray &b)
-{
-    unsigned char difference = a.size() == b.size() ? 0 : 1;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        difference |= uchar(a[i]) ^ uchar(b.isEmpty() ? 0 : b[i % b.size()]);
-    return difference == 0;
-}
-
-} // namespace
-
-// One connection. It is deleted with deleteLater only, so a handler that is
-// still working with it when its connection goes away never touches freed
-// memory.
-struct HubClient : QObject
-{
-    using QObject::QObject;
-    quint64 id = 0;
-    Frame::Reader reader;
-    QString key;
-    QString name;
-    QString nameKey; // the name as compared with the others of its game
-    QByteArray hostSecret; // from the "S" record, UTF-8
-    QHostAddress address;
-    TokenBucket records;
-    TokenBucket bytes;
-    bool joined = false;
-    bool answersPings = false;
-    qint64 lastAnswerMs = 0; // on the hub's clock
-    bool dropping = false;  // no more reading from or writing to it
-    bool forgotten = false; // gone from m_clients; deleted soon
-
-    // The seat, for a window that resumes: the deliveries since its Seat
-    // frame that it has not acknowledged, sharing their bytes with the other
-    // seats of the game. A window that never acknowledges is an older one:
-    // once it answers a Ping or has more than oldAfter waiting, nothing is
-    // kept for it any more.
-    QString secret;
-    std::deque<QByteArray> kept;
-    quint64 sent = 0; // deliveries since the Seat frame
-    qint64 keptBytes = 0;
-    qsizetype oldAfter = 0;
-    bool keeping = false;
-    bool acked = false;
-    bool absent = false; // no connection: waiting for a resume
-    QTimer *grace = nullptr;
-};
 
 namespace {
 
 // Deliveries an unacknowledged seat may have waiting, beyond its join's
-// replay, before its window is taken as one that never resumes.
-constexpr qsizetype OldWindowFrames = 1024;
+// replay, before its window is taken as one that never resumes. A window
+// that resumes acknowledges its Seat frame at once; for the others, windows
+// of earlier releases, what is kept is memory spent for nothing.
+constexpr qsizetype OldWindowFrames = 64;
 
 // Each ping interval is cut into this many ticks (a second each by default).
 constexpr int PingSlices = 15;
@@ -242,7 +191,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     }
     const QString nameKey = PlayerName::SameNameKey(name);
-    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !sameSecret(client->hostSecret, m_hostSecret)) {
+    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !SameSecret(client->hostSecret, m_hostSecret)) {
         refuse(client, QStringLiteral("the name \"%1\" belongs to this game's host.").arg(name),
                QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
         return;
@@ -302,91 +251,6 @@ void Hub::sendTo(HubClient *client, const QByteArray &frame)
         keep(client, frame);
     if (!client->absent)
         transmit(client, frame);
-}
-
-void Hub::keep(HubClient *client, const QByteArray &frame)
-{
-    client->kept.push_back(frame);
-    client->keptBytes += frame.size();
-    const bool over = client->acked ? client->kept.size() > size_t(m_limits.keptRecords) || client->keptBytes > m_limits.keptBytes
-                                     : client->kept.size() > size_t(client->oldAfter);
-    if (!over)
-        return;
-    if (client->absent) {
-        emit Log(QStringLiteral("give up: %1: missed more than the hub keeps").arg(describe(client)));
-        forget(client);
-    } else {
-        stopKeeping(client);
-    }
-}
-
-void Hub::stopKeeping(HubClient *client)
-{
-    client->keeping = false;
-    client->kept = {};
-    client->keptBytes = 0;
-}
-
-void Hub::acknowledge(HubClient *client, quint64 count)
-{
-    client->acked = true;
-    quint64 first = client->sent - client->kept.size();
-    while (first < count && !client->kept.empty()) {
-        client->keptBytes -= client->kept.front().size();
-        client->kept.pop_front();
-        ++first;
-    }
-}
-
-void Hub::resume(HubClient *client, const QString &key, const QString &name, const QString &secret, quint64 count)
-{
-    HubClient *seat = nullptr;
-    for (HubClient *player : m_games.value(key)) {
-        if (player->name == name)
-            seat = player;
-    }
-    const bool owner = seat && !secret.isEmpty() && sameSecret(seat->secret.toUtf8(), secret.toUtf8());
-    if (!owner || !seat->keeping || count < seat->sent - seat->kept.size() || count > seat->sent) {
-        const QString why = !seat ? QStringLiteral("no seat for %1 in game %2")
-                          : !owner ? QStringLiteral("a wrong secret for %1 in game %2")
-                                   : QStringLiteral("%1 in game %2 cannot resume from where it stopped");
-        refuse(client, QStringLiteral("this game holds no seat for this window to take back."),
-               why.arg(LogText(name), LogText(key)), HubControl::NoSeat);
-        // Its own window, which cannot resume: the player leaves, and the
-        // name is free for the fresh join that follows.
-        if (owner) {
-            if (!seat->absent)
-                m_transport.Abort(seat->id);
-            forget(seat);
-        }
-        return;
-    }
-    // The old connection may not know yet that it is dead: it is closed,
-    // and the new one takes its place in the seat.
-    if (!seat->absent) {
-        m_transport.Abort(seat->id);
-        m_clients.remove(seat->id);
-        if (--m_perAddress[seat->address] <= 0)
-            m_perAddress.remove(seat->address);
-    }
-    if (seat->grace)
-        seat->grace->stop();
-    seat->absent = false;
-    seat->dropping = false;
-    seat->id = client->id;
-    seat->address = client->address;
-    seat->reader = std::move(client->reader);
-    seat->lastAnswerMs = m_clockMs();
-    m_clients.insert(seat->id, seat);
-    client->forgotten = client->dropping = true;
-    client->deleteLater();
-    emit Log(QStringLiteral("resume: %1").arg(describe(seat)));
-    acknowledge(seat, count);
-    // Copied: a slow reader may be dropped, and its seat emptied, midway.
-    const std::deque<QByteArray> replay = seat->kept;
-    for (const QByteArray &frame : replay)
-        transmit(seat, frame);
-    transmit(seat, Frame::Encode(HubControl::Delivery(HubControl::Resumed)));
 }
 
 void Hub::transmit(HubClient *client, const QByteArray &frame)
@@ -465,49 +329,6 @@ QString Hub::describe(const HubClient *client) const
 {
     return client->joined ? QStringLiteral("game %1: %2").arg(LogText(client->key), LogText(client->name))
                           : QStringLiteral("connection");
-}
-
-void Hub::forget(HubClient *client, bool mayWait)
-{
-    if (client->forgotten)
-        return;
-    if (!client->absent) {
-        m_clients.remove(client->id);
-        if (--m_perAddress[client->address] <= 0)
-            m_perAddress.remove(client->address);
-    }
-    if (mayWait && client->joined && client->acked && client->keeping && !client->absent && m_limits.graceMs > 0) {
-        // Nobody hears of it: the name stays taken, deliveries are kept.
-        client->absent = true;
-        client->dropping = false;
-        client->reader = {};
-        if (!client->grace) {
-            client->grace = new QTimer(client);
-            client->grace->setObjectName(QStringLiteral("grace"));
-            client->grace->setSingleShot(true);
-            connect(client->grace, &QTimer::timeout, this, [this, client] {
-                emit Log(QStringLiteral("give up: %1: did not come back in time").arg(describe(client)));
-                forget(client);
-            });
-        }
-        client->grace->start(m_limits.graceMs);
-        emit Log(QStringLiteral("away: %1").arg(describe(client)));
-        return;
-    }
-    client->forgotten = true;
-    client->dropping = true;
-    client->absent = false;
-    if (client->grace)
-        client->grace->stop();
-    client->deleteLater();
-    if (!client->joined)
-        return;
-    // While a delivery walks the game's list, the list must not change.
-    if (m_delivering > 0) {
-        m_pendingDrops.append(client);
-        return;
-    }
-    leave(client);
 }
 
 void Hub::leave(HubClient *client)
