@@ -13,12 +13,6 @@
 
 namespace {
 
-// Deliveries an unacknowledged seat may have waiting, beyond its join's
-// replay, before its window is taken as one that never resumes. A window
-// that resumes acknowledges its Seat frame at once; for the others, windows
-// of earlier releases, what is kept is memory spent for nothing.
-constexpr qsizetype OldWindowFrames = 64;
-
 // Each ping interval is cut into this many ticks (a second each by default).
 constexpr int PingSlices = 15;
 
@@ -147,8 +141,6 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         if (client->joined && parsed->key == client->key) {
             client->answersPings = true;
             client->lastAnswerMs = m_clockMs();
-            if (!client->acked)
-                stopKeeping(client);
         }
         return;
     case 'K':
@@ -206,8 +198,6 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     QVector<HubClient *> &game = m_games[key];
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
-    client->keeping = true;
-    client->oldAfter = game.size() + OldWindowFrames;
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping)

@@ -6,8 +6,8 @@
 #include "tokenbucket.h"
 
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
-#include <deque>
 
 class QTimer;
 
@@ -34,16 +34,13 @@ struct HubClient : QObject
 
     // The seat, for a window that resumes: the deliveries since its Seat
     // frame that it has not acknowledged, sharing their bytes with the other
-    // seats of the game. A window that never acknowledges is an older one:
-    // once it answers a Ping or has more than oldAfter waiting, nothing is
-    // kept for it any more.
+    // seats of the game. A window that never acknowledges is an older one,
+    // and nothing is kept for it.
     QString secret;
-    std::deque<QByteArray> kept;
+    QList<QByteArray> kept; // unlike a deque, nothing allocated while empty
     quint64 sent = 0; // deliveries since the Seat frame
     qint64 keptBytes = 0;
-    qsizetype oldAfter = 0;
-    bool keeping = false;
-    bool acked = false;
+    bool keeping = false; // from the first acknowledgement on
     bool absent = false; // no connection: waiting for a resume
     QTimer *grace = nullptr;
 };

@@ -21,9 +21,7 @@ void Hub::keep(HubClient *client, const QByteArray &frame)
 {
     client->kept.push_back(frame);
     client->keptBytes += frame.size();
-    const bool over = client->acked ? client->kept.size() > size_t(m_limits.keptRecords) || client->keptBytes > m_limits.keptBytes
-                                     : client->kept.size() > size_t(client->oldAfter);
-    if (!over)
+    if (client->kept.size() <= m_limits.keptRecords && client->keptBytes <= m_limits.keptBytes)
         return;
     if (client->absent) {
         emit Log(QStringLiteral("give up: %1: missed more than the hub keeps").arg(describe(client)));
@@ -42,7 +40,10 @@ void Hub::stopKeeping(HubClient *client)
 
 void Hub::acknowledge(HubClient *client, quint64 count)
 {
-    client->acked = true;
+    // Keeping starts with the first acknowledgement, which a window that
+    // resumes sends as soon as it has its Seat frame: for a window of an
+    // earlier release, which never acknowledges, nothing is kept at all.
+    client->keeping = true;
     quint64 first = client->sent - client->kept.size();
     while (first < count && !client->kept.empty()) {
         client->keptBytes -= client->kept.front().size();
@@ -96,7 +97,7 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     emit Log(QStringLiteral("resume: %1").arg(describe(seat)));
     acknowledge(seat, count);
     // Copied: a slow reader may be dropped, and its seat emptied, midway.
-    const std::deque<QByteArray> replay = seat->kept;
+    const QList<QByteArray> replay = seat->kept;
     for (const QByteArray &frame : replay)
         transmit(seat, frame);
     transmit(seat, Frame::Encode(HubControl::Delivery(HubControl::Resumed)));
@@ -111,7 +112,7 @@ void Hub::forget(HubClient *client, bool mayWait)
         if (--m_perAddress[client->address] <= 0)
             m_perAddress.remove(client->address);
     }
-    if (mayWait && client->joined && client->acked && client->keeping && !client->absent && m_limits.graceMs > 0) {
+    if (mayWait && client->joined && client->keeping && !client->absent && m_limits.graceMs > 0) {
         // Nobody hears of it: the name stays taken, deliveries are kept.
         client->absent = true;
         client->dropping = false;
