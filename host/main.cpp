@@ -20,6 +20,7 @@
 #include "connections.h"
 #include "gameslist.h"
 #include "hub.h"
+#include "hubcommand.h"
 #include "link/framecodec.h"
 #include "localgame.h"
 #include "sharedgame.h"
@@ -36,26 +37,9 @@
 #include <climits>
 #include <optional>
 
+using namespace HubCommand;
+
 namespace {
-
-constexpr quint16 DefaultPort = 47474;
-
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-void logLine(const QString &line)
-{
-    err() << "kalumo-hub: " << line << Qt::endl;
-}
-
-int fail(const QString &message)
-{
-    logLine(message);
-    return 2;
-}
 
 // A whole number of at least `least` from the option `name`, or nothing.
 std::optional<qint64> number(const QCommandLineParser &parser, const QString &name, qint64 least)
@@ -63,7 +47,7 @@ std::optional<qint64> number(const QCommandLineParser &parser, const QString &na
     bool ok = false;
     const qint64 value = parser.value(name).toLongLong(&ok);
     if (!ok || value < least) {
-        logLine(QStringLiteral("--%1 takes a whole number of at least %2").arg(name).arg(least));
+        LogLine(QStringLiteral("--%1 takes a whole number of at least %2").arg(name).arg(least));
         return std::nullopt;
     }
     return value;
@@ -74,10 +58,7 @@ int serve(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Runs a hub that game windows on this and other machines join."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("listen"), QStringLiteral("Address to listen on (default 127.0.0.1; 0.0.0.0 for every network)."),
-                      QStringLiteral("address"), QStringLiteral("127.0.0.1")});
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port to listen on (default %1).").arg(DefaultPort),
-                      QStringLiteral("n"), QString::number(DefaultPort)});
+    AddListenOptions(parser, QStringLiteral("127.0.0.1"), QStringLiteral("Address to listen on (default 127.0.0.1; 0.0.0.0 for every network)."));
     parser.addOption({QStringLiteral("max-queued"),
                       QStringLiteral("Bytes that may wait to be sent to one window before it is cut off as too slow (default %1).")
                           .arg(Hub::Limits{}.maxQueuedBytes),
@@ -111,23 +92,19 @@ int serve(const QStringList &arguments)
 
     const bool givenPair = parser.isSet(QStringLiteral("cert")) || parser.isSet(QStringLiteral("key"));
     if (givenPair && (!parser.isSet(QStringLiteral("tls")) || !parser.isSet(QStringLiteral("cert")) || !parser.isSet(QStringLiteral("key"))))
-        return fail(QStringLiteral("--cert and --key go together, and with --tls"));
+        return Fail(QStringLiteral("--cert and --key go together, and with --tls"));
     std::unique_ptr<TlsContext> tls;
     if (parser.isSet(QStringLiteral("tls"))) {
         QString error;
         tls = givenPair ? TlsContext::Load(parser.value(QStringLiteral("cert")), parser.value(QStringLiteral("key")), &error)
                         : TlsContext::LoadOrCreate(TlsContext::DefaultFolder(), &error);
         if (!tls)
-            return fail(error);
+            return Fail(error);
     }
 
-    QHostAddress address;
-    if (!address.setAddress(parser.value(QStringLiteral("listen"))))
-        return fail(QStringLiteral("not an address: %1").arg(parser.value(QStringLiteral("listen"))));
-    bool ok = false;
-    const uint port = parser.value(QStringLiteral("port")).toUInt(&ok);
-    if (!ok || port > 65535)
-        return fail(QStringLiteral("not a port: %1").arg(parser.value(QStringLiteral("port"))));
+    const std::optional<Listen> listen = ListenFrom(parser);
+    if (!listen)
+        return 2;
 
     // Each limit must let at least one frame of the largest size through.
     const qint64 frame = Frame::HeaderSize + qint64(Frame::MaxPayload);
@@ -155,11 +132,11 @@ int serve(const QStringList &arguments)
 
     Connections connections(tls.get());
     Hub hub(connections, limits);
-    QObject::connect(&hub, &Hub::Log, &logLine);
-    QObject::connect(&connections, &Connections::Log, &logLine);
-    if (!connections.Listen(address, quint16(port)))
-        return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(connections.ErrorString()));
-    logLine(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(connections.Port())
+    QObject::connect(&hub, &Hub::Log, &LogLine);
+    QObject::connect(&connections, &Connections::Log, &LogLine);
+    if (!connections.Listen(listen->address, listen->port))
+        return Fail(QStringLiteral("cannot listen on %1:%2: %3").arg(listen->address.toString()).arg(listen->port).arg(connections.ErrorString()));
+    LogLine(QStringLiteral("listening on %1:%2").arg(listen->address.toString()).arg(connections.Port())
             + (tls ? QStringLiteral(" over TLS, certificate fingerprint (SHA-256) %1").arg(QString::fromLatin1(tls->Fingerprint().toHex()))
                    : QString()));
 
@@ -177,7 +154,7 @@ int games(const QStringList &arguments, const GamesList &list, const FileRegistr
 
     const QList<GamesList::Game> registered = list.Games();
     if (registered.isEmpty())
-        logLine(QStringLiteral("no games are registered in %1").arg(registry.Folder()));
+        LogLine(QStringLiteral("no games are registered in %1").arg(registry.Folder()));
     QTextStream out(stdout);
     for (const GamesList::Game &game : registered)
         out << game.name << ": " << game.program << Qt::endl;
@@ -191,47 +168,37 @@ int play(const QStringList &arguments, const GamesList &list)
         "Starts a local game: a hub on a free loopback port and one window per player. "
         "The first name hosts. Ends when every window has closed."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("program"),
-                      QStringLiteral("The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
-                          .arg(GamesList::BingoName),
-                      QStringLiteral("path")});
+    parser.addOption(ProgramOption());
     ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."), QStringLiteral("NAME..."));
     parser.process(arguments);
     const std::optional<int> computers = ComputerPlayers::Count(parser);
     if (!computers)
-        return fail(ComputerPlayers::CountProblem());
+        return Fail(ComputerPlayers::CountProblem());
 
     const QStringList names = parser.positionalArguments();
     if (const QString problem = LocalGame::CheckNames(names); !problem.isEmpty())
-        return fail(problem);
+        return Fail(problem);
 
-    QString program = parser.value(QStringLiteral("program"));
-    if (program.isEmpty()) {
-        QString note;
-        program = list.ProgramToPlay(GamesList::BingoName,
-                                     QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalumo-bingo")), note);
-        if (!note.isEmpty())
-            logLine(note);
-    }
+    const QString program = GameProgram(parser.value(QStringLiteral("program")), list);
     if (!QFileInfo(program).isExecutable())
-        return fail(QStringLiteral("no game program at %1").arg(program));
+        return Fail(QStringLiteral("no game program at %1").arg(program));
 
     Connections connections;
     Hub hub(connections);
-    QObject::connect(&hub, &Hub::Log, &logLine);
-    QObject::connect(&connections, &Connections::Log, &logLine);
+    QObject::connect(&hub, &Hub::Log, &LogLine);
+    QObject::connect(&connections, &Connections::Log, &LogLine);
     if (!connections.Listen(QHostAddress::LocalHost, 0))
-        return fail(QStringLiteral("cannot listen on loopback: %1").arg(connections.ErrorString()));
+        return Fail(QStringLiteral("cannot listen on loopback: %1").arg(connections.ErrorString()));
 
     LocalGame game(connections.Port(), program);
-    QObject::connect(&game, &LocalGame::Log, &logLine);
+    QObject::connect(&game, &LocalGame::Log, &LogLine);
     QObject::connect(&game, &LocalGame::Finished, qApp, [] { QCoreApplication::exit(0); });
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &LocalGame::CloseAll);
     if (!game.Start(names))
-        return fail(game.ErrorString());
-    const ComputerPlayers players({QStringLiteral("127.0.0.1"), connections.Port(), game.Key(), names.first()}, *computers, &logLine);
+        return Fail(game.ErrorString());
+    const ComputerPlayers players({QStringLiteral("127.0.0.1"), connections.Port(), game.Key(), names.first()}, *computers, &LogLine);
     return QCoreApplication::exec();
 }
 
@@ -252,7 +219,7 @@ int main(int argc, char **argv)
         const FileRegistry registry(FileRegistry::DefaultFolder());
         const GamesList list(registry);
         if (const QString problem = list.CreateKey(); !problem.isEmpty())
-            logLine(problem);
+            LogLine(problem);
         if (command == u"games")
             return games(arguments, list, registry);
         if (command == u"host" || command == u"join")
