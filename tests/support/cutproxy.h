@@ -28,8 +28,10 @@ public:
                 m_pairs.push_back({player, hub});
                 QObject::connect(player, &QTcpSocket::readyRead, [=, this] { pass(player, hub, m_budget[1]); });
                 QObject::connect(hub, &QTcpSocket::readyRead, [=, this] { pass(hub, player, m_budget[0]); });
-                for (QTcpSocket *end : {player, hub})
-                    QObject::connect(end, &QTcpSocket::disconnected, [=] { player->disconnectFromHost(); hub->disconnectFromHost(); });
+                // Each end's close closes the other; the other as context, so
+                // nothing is called on a socket already being destroyed.
+                QObject::connect(player, &QTcpSocket::disconnected, hub, &QTcpSocket::disconnectFromHost);
+                QObject::connect(hub, &QTcpSocket::disconnected, player, &QTcpSocket::disconnectFromHost);
             }
         });
     }
