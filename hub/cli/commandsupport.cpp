@@ -9,6 +9,32 @@
 
 namespace CommandSupport {
 
+QString Usage()
+{
+    return QStringLiteral(
+        "Usage: kalumo-hub serve [--listen ADDRESS] [--port N] [--max-queued BYTES] [--max-queued-total BYTES]\n"
+        "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
+        "                        [--tls [--cert FILE --key FILE]]\n"
+        "                        [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]\n"
+        "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
+        "       kalumo-hub games\n"
+        "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--computer N] NAME\n"
+        "       kalumo-hub join INVITATION NAME\n"
+        "\n"
+        "serve  runs a hub for play across machines; it listens on loopback unless\n"
+        "       an address is given, and logs joins and leaves.\n"
+        "play   runs a hub on a free loopback port and starts one game window per\n"
+        "       name (the first name hosts), then waits until every window has closed.\n"
+        "       It starts the program registered as Kalumo Bingo, else the one beside it,\n"
+        "       and --computer N adds N computer players.\n"
+        "games  lists the registered games with the program each names.\n"
+        "host   hosts a game for players on other machines: prints an invitation to\n"
+        "       share, starts the host's window and runs until it closes.\n"
+        "join   starts your window in the game of an invitation.\n"
+        "\n"
+        "Each subcommand takes --help.\n");
+}
+
 void LogLine(const QString &line)
 {
     static QTextStream err(stderr);

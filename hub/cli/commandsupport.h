@@ -1,6 +1,7 @@
 #pragma once
 // What kalumo-hub's subcommands share: how they speak on standard error,
-// which game program they start, and the address and port they listen on.
+// which game program they start, the address and port they listen on, and
+// the usage the program gives.
 
 #include <QHostAddress>
 #include <QString>
@@ -13,6 +14,9 @@ class QCommandLineParser;
 namespace CommandSupport {
 
 constexpr quint16 DefaultPort = 47474;
+
+// What `kalumo-hub --help` prints: every subcommand and its options.
+QString Usage();
 
 // "kalumo-hub: LINE" on standard error.
 void LogLine(const QString &line);

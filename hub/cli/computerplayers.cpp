@@ -1,17 +1,12 @@
 #include "cli/computerplayers.h"
 
-#include "computer/computerplayer.h"
-#include "link/tcpgamelink.h"
-#include "support/randomgenerator.h"
-#include "support/shutdownsignals.h"
+#include "game/interval.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QProcess>
-#include <QTextStream>
 
 #include <csignal>
-#include <memory>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -75,49 +70,16 @@ ComputerPlayers::~ComputerPlayers()
         m_process->kill(); // QProcess reaps it
 }
 
-int ComputerPlayers::Run(const QStringList &arguments)
+std::optional<ComputerPlayers::Orders> ComputerPlayers::ReadOrders(const QStringList &arguments)
 {
-    QTextStream err(stderr);
     bool portOk = false, countOk = false;
     const uint port = arguments.value(1).toUInt(&portOk);
     const int count = arguments.value(4).toInt(&countOk);
-    const QString seconds = arguments.value(5, QStringLiteral("10")); // the host's calling interval
-    if (arguments.size() < 5 || arguments.size() > 6 || !portOk || port < 1 || port > 65535 || !countOk || count < 1 || count > Most) {
-        err << "usage: kalumo-hub computer PORT KEY HOSTNAME COUNT (1 to " << Most << ") [SECONDS]" << Qt::endl;
-        return 2;
-    }
-    const QString key = arguments[2], hostName = arguments[3];
-
-    struct Seat
-    {
-        std::unique_ptr<TcpGameLink> link;
-        std::unique_ptr<RandomGenerator> random;
-        std::unique_ptr<ComputerPlayer> player;
-    };
-    std::vector<Seat> seats;
-    int playing = 0;
-    for (int i = 1; i <= count; ++i) {
-        Seat seat{std::make_unique<TcpGameLink>(TcpGameLink::HostFromEnvironment()),
-                  std::make_unique<RandomGenerator>(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32) ^ quint64(i) << 48),
-                  nullptr};
-        seat.link->SetSecurity(TcpGameLink::SecurityFromEnvironment());
-        seat.player = std::make_unique<ComputerPlayer>(*seat.link, *seat.random);
-        seat.player->SetNames(key, ComputerPlayer::NameFor(i), hostName, seconds);
-        if (const auto problem = seat.player->Join(quint16(port))) {
-            err << "kalumo-hub: " << seat.player->Name() << " could not join: " << *problem << Qt::endl;
-            continue;
-        }
-        QObject::connect(seat.player.get(), &ComputerPlayer::Gone, qApp, [&playing, &err, name = seat.player->Name()](const QString &why) {
-            err << "kalumo-hub: " << name << " left the game: " << why << Qt::endl;
-            if (--playing == 0)
-                QCoreApplication::exit(0);
-        });
-        ++playing;
-        seats.push_back(std::move(seat));
-    }
-    if (playing == 0)
-        return 1;
-    ShutdownSignals shutdownSignals;
-    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, qApp, [] { QCoreApplication::exit(0); });
-    return QCoreApplication::exec();
+    const QString seconds = arguments.value(5, QStringLiteral("10"));
+    // 0 seconds would start rounds in which no number is ever called.
+    const std::optional<int> interval = Interval::Seconds(seconds);
+    if (arguments.size() < 5 || arguments.size() > 6 || !portOk || port < 1 || port > 65535 || !countOk || count < 1
+        || count > Most || !interval || *interval < 1)
+        return std::nullopt;
+    return Orders{quint16(port), arguments[2], arguments[3], count, seconds};
 }

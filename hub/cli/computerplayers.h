@@ -1,6 +1,7 @@
 #pragma once
 // Computer players for a game on this hub. They run in a child process,
 //   kalumo-hub computer PORT KEY HOSTNAME COUNT [SECONDS]
+// (computercommand.cpp)
 // with the environment a window gets (KALUMO_LINK_HOST, KALUMO_LINK_FINGERPRINT),
 // so they reach the game exactly as a window would, and neither their timers
 // nor their work ever wait in the hub's own loop.
@@ -41,9 +42,20 @@ public:
     // Asks the players to leave and waits a moment for them.
     ~ComputerPlayers() override;
 
-    // The child process's side: joins COUNT players named ComputerPlayer::NameFor(1...)
-    // and plays until every one of them has left the game or a signal ends it.
-    static int Run(const QStringList &arguments);
+    // What the child process is told, as `kalumo-hub computer` takes it:
+    // COUNT players named ComputerPlayer::NameFor(1...) join the game, and
+    // one of them that hosts calls every SECONDS. Nothing when the arguments
+    // are not those, or SECONDS is not an interval a host's window would
+    // call at (1 to 99, as Interval reads the seconds box).
+    struct Orders
+    {
+        quint16 port = 0;
+        QString key;
+        QString hostName;
+        int count = 0;
+        QString seconds;
+    };
+    static std::optional<Orders> ReadOrders(const QStringList &arguments);
 
 private:
     QProcess *m_process = nullptr;

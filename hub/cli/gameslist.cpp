@@ -28,6 +28,11 @@ QList<GamesList::Game> GamesList::Games() const
     return games;
 }
 
+QString GamesList::Folder() const
+{
+    return m_registry.Folder();
+}
+
 QString GamesList::ProgramToPlay(const QString &name, const QString &fallback, QString &note) const
 {
     note.clear();

@@ -27,6 +27,8 @@ public:
     QString CreateKey() const;
     // The registered games, by name.
     QList<Game> Games() const;
+    // The registry's folder, for messages.
+    QString Folder() const;
 
     // The program to start for the game `name`: the registered one when it
     // is a file that can be run, else `fallback`, with `note` saying why.

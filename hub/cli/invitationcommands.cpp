@@ -1,8 +1,19 @@
-#include "cli/invitationcommands.h"
-
+// A game across machines behind an invitation:
+//
+//   kalumo-hub host NAME [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--program PATH]
+//       runs a TLS hub holding one new game hosted by NAME, prints the
+//       invitation as the first line of standard output, starts NAME's
+//       window and runs until it closes;
+//   kalumo-hub join [--program PATH] INVITATION NAME
+//       checks that the invitation's hub answers with its certificate, then
+//       starts NAME's window in that game and ends when it closes.
+//
+// A failure before a window opens is one line on standard error and a
+// status of 2; a window that could not join says why itself, and join ends
+// with status 1.
+#include "cli/commands.h"
 #include "cli/commandsupport.h"
 #include "cli/computerplayers.h"
-
 #include "cli/gameslist.h"
 #include "cli/gamewindows.h"
 #include "link/invitation.h"
@@ -25,15 +36,15 @@ namespace {
 
 // Runs the windows, and the computer players the game has, until the last
 // window closes; the exit status.
-int runWindows(GameWindows &game, const QString &name, const std::optional<ComputerPlayers::Game> &computers = {},
+int runWindows(GameWindows &windows, const QString &name, const std::optional<ComputerPlayers::Game> &computers = {},
                int computerCount = 0)
 {
-    QObject::connect(&game, &GameWindows::Log, &LogLine);
-    QObject::connect(&game, &GameWindows::Finished, qApp, [&game] { QCoreApplication::exit(game.AllClosedCleanly() ? 0 : 1); });
+    QObject::connect(&windows, &GameWindows::Log, &LogLine);
+    QObject::connect(&windows, &GameWindows::Finished, qApp, [&windows] { QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1); });
     ShutdownSignals shutdownSignals;
-    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &game, &GameWindows::CloseAll);
-    if (!game.Start({name}))
-        return Fail(game.ErrorString());
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, &GameWindows::CloseAll);
+    if (!windows.Start({name}))
+        return Fail(windows.ErrorString());
     std::optional<ComputerPlayers> players;
     if (computers)
         players.emplace(*computers, computerCount, &LogLine);
@@ -42,9 +53,7 @@ int runWindows(GameWindows &game, const QString &name, const std::optional<Compu
 
 } // namespace
 
-namespace SharedGame {
-
-int Host(const QStringList &arguments, const GamesList &list)
+int Commands::Host(const QStringList &arguments, const GamesList &list)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -109,15 +118,15 @@ int Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), local.toString());
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), QString::fromLatin1(invitation.fingerprint.toHex()));
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
-    GameWindows game(transport.Port(), program);
-    game.SetGame(invitation.key, name, extra);
-    return runWindows(game, name,
+    GameWindows windows(transport.Port(), program);
+    windows.SetGame(invitation.key, name, extra);
+    return runWindows(windows, name,
                       ComputerPlayers::Game{local.toString(), transport.Port(), invitation.key, name,
                                             extra.value(QStringLiteral("KALUMO_LINK_FINGERPRINT"))},
                       *computers);
 }
 
-int Join(const QStringList &arguments, const GamesList &list)
+int Commands::Join(const QStringList &arguments, const GamesList &list)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Joins the game of an invitation: starts NAME's window in it."));
@@ -153,9 +162,7 @@ int Join(const QStringList &arguments, const GamesList &list)
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), invitation->address);
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), fingerprint);
-    GameWindows game(invitation->port, program);
-    game.SetGame(invitation->key, invitation->hostName, extra);
-    return runWindows(game, name);
+    GameWindows windows(invitation->port, program);
+    windows.SetGame(invitation->key, invitation->hostName, extra);
+    return runWindows(windows, name);
 }
-
-} // namespace SharedGame
