@@ -28,9 +28,7 @@ Listener::Listener(Accepted accepted, QObject *parent)
 
 Listener::~Listener()
 {
-    delete m_notifier;
-    if (m_fd >= 0)
-        ::close(m_fd);
+    delete m_notifier; // before its socket closes
 }
 
 bool Listener::Listen(const QHostAddress &address, quint16 port)
@@ -50,20 +48,19 @@ bool Listener::Listen(const QHostAddress &address, quint16 port)
         std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
         size = sizeof *in6;
     }
-    const int fd = ::socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    UniqueFd fd(::socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const int on = 1, off = 0;
     // "Any" is both families; an IPv6 address is that address alone.
     const int v6only = address == QHostAddress::Any ? off : on;
-    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
-        || (!v4 && ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) != 0)
-        || ::bind(fd, reinterpret_cast<const sockaddr *>(&where), size) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+    if (!fd.Valid() || ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
+        || (!v4 && ::setsockopt(fd.Get(), IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) != 0)
+        || ::bind(fd.Get(), reinterpret_cast<const sockaddr *>(&where), size) != 0
+        || ::listen(fd.Get(), SOMAXCONN) != 0) {
         m_error = QString::fromLocal8Bit(strerror(errno));
-        if (fd >= 0)
-            ::close(fd);
         return false;
     }
-    m_fd = fd;
-    m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    m_fd = std::move(fd);
+    m_notifier = new QSocketNotifier(m_fd.Get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &Listener::acceptWaiting);
     return true;
 }
@@ -72,7 +69,7 @@ quint16 Listener::Port() const
 {
     sockaddr_storage where = {};
     socklen_t size = sizeof where;
-    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&where), &size) != 0)
+    if (!m_fd.Valid() || ::getsockname(m_fd.Get(), reinterpret_cast<sockaddr *>(&where), &size) != 0)
         return 0;
     return ntohs(where.ss_family == AF_INET ? reinterpret_cast<sockaddr_in *>(&where)->sin_port
                                             : reinterpret_cast<sockaddr_in6 *>(&where)->sin6_port);
@@ -83,13 +80,13 @@ void Listener::acceptWaiting()
     for (int i = 0; i < AcceptsPerWake; ++i) {
         sockaddr_storage from = {};
         socklen_t size = sizeof from;
-        const int fd = ::accept4(m_fd, reinterpret_cast<sockaddr *>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd >= 0) {
+        UniqueFd fd(::accept4(m_fd.Get(), reinterpret_cast<sockaddr *>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (fd.Valid()) {
             m_saidPaused = false;
             const QHostAddress peer(reinterpret_cast<const sockaddr *>(&from));
             bool mapped = false;
             const quint32 v4 = peer.toIPv4Address(&mapped);
-            m_accepted(fd, mapped ? QHostAddress(v4) : peer);
+            m_accepted(std::move(fd), mapped ? QHostAddress(v4) : peer);
         } else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
             // The connection waits in the kernel's queue until a descriptor is free.
             m_notifier->setEnabled(false);

@@ -5,6 +5,8 @@
 // otherwise keep it readable and the hub busy trying, and says so once per
 // shortage in its log.
 
+#include "server/uniquefd.h"
+
 #include <QHostAddress>
 #include <QObject>
 
@@ -19,7 +21,7 @@ class Listener : public QObject
 public:
     // Called with each accepted socket, non-blocking and close-on-exec, and
     // the address it comes from (an IPv4 address mapped into IPv6 as IPv4).
-    using Accepted = std::function<void(int descriptor, const QHostAddress &peer)>;
+    using Accepted = std::function<void(UniqueFd descriptor, const QHostAddress &peer)>;
 
     static constexpr int PauseMs = 1000;
 
@@ -37,7 +39,7 @@ private:
     void acceptWaiting();
 
     Accepted m_accepted;
-    int m_fd = -1;
+    UniqueFd m_fd;
     QString m_error;
     QSocketNotifier *m_notifier = nullptr;
     QTimer *m_pause = nullptr;

@@ -16,6 +16,34 @@ struct StreamStep
     Wait wait = None;
 };
 
+// What a stream's reading and writing wait for. Over TLS a read may have to
+// write first and a write may have to read first, so each goes on when the
+// socket becomes what it waits for, whichever way that is.
+class StreamWaits
+{
+public:
+    // The wait a read, or a write, stopped at; None once one went through.
+    void Read(StreamStep::Wait wait) { m_read = wait; }
+    void Write(StreamStep::Wait wait) { m_write = wait; }
+
+    // Whether the socket must be watched for room to write.
+    bool WatchWritable() const { return m_read == StreamStep::Writable || m_write == StreamStep::Writable; }
+    // Whether reading, or writing, goes on now that the socket is readable
+    // (or closed, or failed) and or writable.
+    bool ReadGoesOn(bool readable, bool writable) const
+    {
+        return readable || (writable && m_read == StreamStep::Writable);
+    }
+    bool WriteGoesOn(bool readable, bool writable) const
+    {
+        return writable || (readable && m_write == StreamStep::Readable);
+    }
+
+private:
+    StreamStep::Wait m_read = StreamStep::None;
+    StreamStep::Wait m_write = StreamStep::None;
+};
+
 class SocketStream
 {
 public:

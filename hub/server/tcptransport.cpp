@@ -35,19 +35,17 @@ constexpr int CloseWithinMs = 10000;
 
 struct TcpTransport::Connection
 {
-    explicit Connection(int fd) : fd(fd), stream(fd) {}
+    explicit Connection(UniqueFd socket) : fd(std::move(socket)), stream(fd.Get()) {}
     quint64 id = 0;
-    int fd = -1;
+    UniqueFd fd;
     QByteArray out;
     qsizetype outAt = 0;
     QHostAddress peer;
     bool dirty = false;
     bool watchingWrites = false;
     bool closing = false; // Close was called: nothing more is read or sent
-    SocketStream stream;
-    // A TLS read that must write first, or a write that must read first.
-    bool readWaitsForWrite = false;
-    bool writeWaitsForRead = false;
+    SocketStream stream; // after fd: it goes first
+    StreamWaits waits;
 };
 
 TcpTransport::TcpTransport(QObject *parent)
@@ -60,46 +58,39 @@ TcpTransport::TcpTransport(TlsContext *tls, QObject *parent)
     , m_tls(tls)
     , m_epoll(epoll_create1(EPOLL_CLOEXEC))
 {
-    if (m_epoll < 0)
+    if (!m_epoll.Valid())
         qFatal("cannot create the hub's epoll set: %s", strerror(errno));
-    m_listener = new Listener([this](int fd, const QHostAddress &peer) { accept(fd, peer); }, this);
+    m_listener = new Listener([this](UniqueFd fd, const QHostAddress &peer) { accept(std::move(fd), peer); }, this);
     connect(m_listener, &Listener::Log, this, &TcpTransport::Log);
-    m_notifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
+    m_notifier = new QSocketNotifier(m_epoll.Get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TcpTransport::pass);
 }
 
 TcpTransport::~TcpTransport()
 {
-    for (auto &[id, connection] : m_connections)
-        ::close(connection->fd);
-    delete m_notifier;
-    ::close(m_epoll);
+    delete m_notifier; // before the epoll set closes
 }
 
 bool TcpTransport::Listen(const QHostAddress &address, quint16 port) { return m_listener->Listen(address, port); }
 quint16 TcpTransport::Port() const { return m_listener->Port(); }
 QString TcpTransport::ErrorString() const { return m_listener->ErrorString(); }
 
-void TcpTransport::accept(int fd, const QHostAddress &peer)
+void TcpTransport::accept(UniqueFd fd, const QHostAddress &peer)
 {
     const int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    HubControl::WatchForDeadPeer(fd);
-    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
-    auto connection = std::make_unique<Connection>(fd);
+    setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    HubControl::WatchForDeadPeer(fd.Get());
+    setsockopt(fd.Get(), SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
+    auto connection = std::make_unique<Connection>(std::move(fd));
     connection->id = m_nextId++;
     connection->peer = peer;
-    if (m_tls && !connection->stream.StartTls(m_tls->Native())) {
-        ::close(fd);
+    if (m_tls && !connection->stream.StartTls(m_tls->Native()))
         return;
-    }
     epoll_event event = {};
     event.events = EPOLLIN | EPOLLRDHUP;
     event.data.u64 = connection->id;
-    if (epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0) {
-        ::close(fd);
+    if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, connection->fd.Get(), &event) != 0)
         return;
-    }
     const quint64 id = connection->id;
     m_connections.emplace(id, std::move(connection));
     m_handler->Opened(id);
@@ -110,7 +101,7 @@ void TcpTransport::pass()
     m_inPass = true;
     epoll_event events[EventsPerWait];
     for (int wait = 0; wait < WaitsPerPass; ++wait) {
-        const int count = epoll_wait(m_epoll, events, EventsPerWait, 0);
+        const int count = epoll_wait(m_epoll.Get(), events, EventsPerWait, 0);
         for (int i = 0; i < count; ++i) {
             // An event may name a connection closed earlier in this pass.
             const auto found = m_connections.find(events[i].data.u64);
@@ -122,18 +113,16 @@ void TcpTransport::pass()
                 handshake(connection);
                 continue;
             }
-            if (events[i].events & EPOLLOUT) {
-                write(connection);
-                if (!m_connections.count(id))
-                    continue;
-            }
-            if ((events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
-                || std::exchange(connection.readWaitsForWrite, false)) {
+            const bool readable = events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR);
+            const bool writable = events[i].events & EPOLLOUT;
+            // Whether a write goes on depends on what it waited for before this read.
+            const bool writes = connection.waits.WriteGoesOn(readable, writable);
+            if (connection.waits.ReadGoesOn(readable, writable)) {
                 read(connection);
                 if (!m_connections.count(id))
                     continue;
             }
-            if (std::exchange(connection.writeWaitsForRead, false))
+            if (writes)
                 write(connection);
         }
         if (count < EventsPerWait)
@@ -178,12 +167,11 @@ void TcpTransport::read(Connection &connection)
             lose(connection);
             return;
         }
-        if (step.wait == StreamStep::Writable) {
-            connection.readWaitsForWrite = true;
-            watch(connection, true);
-        }
-        if (step.wait != StreamStep::None)
+        connection.waits.Read(step.wait);
+        if (step.wait != StreamStep::None) {
+            watch(connection, connection.waits.WatchWritable());
             return;
+        }
         const qint64 got = step.bytes;
         // What a connection being closed still sends is read only to be dropped.
         if (!closing)
@@ -263,8 +251,8 @@ void TcpTransport::write(Connection &connection)
                     connection.out.remove(0, connection.outAt);
                     connection.outAt = 0;
                 }
-                connection.writeWaitsForRead = step.wait == StreamStep::Readable;
-                watch(connection, step.wait == StreamStep::Writable);
+                connection.waits.Write(step.wait);
+                watch(connection, connection.waits.WatchWritable());
                 return;
             }
             lose(connection);
@@ -275,20 +263,26 @@ void TcpTransport::write(Connection &connection)
     }
     connection.out.clear();
     connection.outAt = 0;
-    watch(connection, connection.readWaitsForWrite);
-    if (connection.closing)
+    connection.waits.Write(StreamStep::None);
+    if (watch(connection, connection.waits.WatchWritable()) && connection.closing)
         finish(connection);
 }
 
-void TcpTransport::watch(Connection &connection, bool forWriting)
+bool TcpTransport::watch(Connection &connection, bool forWriting)
 {
     if (connection.watchingWrites == forWriting)
-        return;
+        return true;
     connection.watchingWrites = forWriting;
     epoll_event event = {};
     event.events = EPOLLIN | EPOLLRDHUP | (forWriting ? uint32_t(EPOLLOUT) : 0u);
     event.data.u64 = connection.id;
-    epoll_ctl(m_epoll, EPOLL_CTL_MOD, connection.fd, &event);
+    if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_MOD, connection.fd.Get(), &event) == 0)
+        return true;
+    // Watched for the wrong readiness, the connection would stall unseen.
+    emit Log(QStringLiteral("cannot watch the connection from %1 (%2); it is closed")
+                 .arg(connection.peer.toString(), QString::fromLocal8Bit(strerror(errno))));
+    lose(connection);
+    return false;
 }
 
 void TcpTransport::lose(Connection &connection)
@@ -325,7 +319,7 @@ void TcpTransport::finish(Connection &connection)
     // still sends would answer with a reset that can destroy what the peer
     // has not read yet.
     connection.stream.Shutdown();
-    ::shutdown(connection.fd, SHUT_WR);
+    ::shutdown(connection.fd.Get(), SHUT_WR);
 }
 
 void TcpTransport::close(quint64 id, bool reset)
@@ -333,7 +327,7 @@ void TcpTransport::close(quint64 id, bool reset)
     const auto found = m_connections.find(id);
     if (found == m_connections.end())
         return;
-    const int fd = found->second->fd;
+    const int fd = found->second->fd.Get();
     m_queuedTotal -= found->second->out.size() - found->second->outAt;
     if (reset) {
         // A reset frees the kernel's buffers at once; a reader cut off for
@@ -341,7 +335,6 @@ void TcpTransport::close(quint64 id, bool reset)
         const linger now = {1, 0};
         setsockopt(fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
     }
-    epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
-    ::close(fd);
+    epoll_ctl(m_epoll.Get(), EPOLL_CTL_DEL, fd, nullptr);
     m_connections.erase(found);
 }

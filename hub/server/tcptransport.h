@@ -12,6 +12,7 @@
 // failed handshake closes the connection at once.
 
 #include "server/transport.h"
+#include "server/uniquefd.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -53,13 +54,15 @@ signals:
 
 private:
     struct Connection;
-    void accept(int fd, const QHostAddress &peer);
+    void accept(UniqueFd fd, const QHostAddress &peer);
     void pass();
     void handshake(Connection &connection);
     void read(Connection &connection);
     void flush();
     void write(Connection &connection);
-    void watch(Connection &connection, bool forWriting);
+    // Watches for room to write, or stops; false when the epoll set refused
+    // and the connection was lost.
+    bool watch(Connection &connection, bool forWriting);
     void finish(Connection &connection);
     // The peer closed or the connection failed: the handler hears of it unless Close was called.
     void lose(Connection &connection);
@@ -67,7 +70,7 @@ private:
 
     TlsContext *m_tls = nullptr;
     Listener *m_listener = nullptr;
-    int m_epoll = -1;
+    UniqueFd m_epoll;
     QSocketNotifier *m_notifier = nullptr;
     quint64 m_nextId = 1;
     std::unordered_map<quint64, std::unique_ptr<Connection>> m_connections;

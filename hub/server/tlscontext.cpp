@@ -1,5 +1,7 @@
 #include "server/tlscontext.h"
 
+#include "server/uniquefd.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -98,18 +100,18 @@ Certificate readCertificate(const QString &path, QString *error)
 bool writeNew(const QString &path, const QByteArray &bytes, mode_t mode, QString *error)
 {
     QByteArray temporary = QFile::encodeName(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    UniqueFd fd(::mkstemp(temporary.data()));
+    if (!fd.Valid())
         return fail(error, QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
     qsizetype at = 0;
-    bool ok = ::fchmod(fd, mode) == 0;
+    bool ok = ::fchmod(fd.Get(), mode) == 0;
     while (ok && at < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + at, size_t(bytes.size() - at));
+        const ssize_t written = ::write(fd.Get(), bytes.constData() + at, size_t(bytes.size() - at));
         ok = written > 0 || (written < 0 && errno == EINTR);
         at += std::max<ssize_t>(written, 0);
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::fsync(fd.Get()) == 0;
+    ok = fd.Close() && ok;
     // Another hub starting at the same moment may have made it first: its file stands.
     ok = ok && (::link(temporary.constData(), QFile::encodeName(path).constData()) == 0 || errno == EEXIST);
     const int saved = errno;

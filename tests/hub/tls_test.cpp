@@ -1,16 +1,14 @@
 // The hub's certificate, and the hub over TLS on real loopback sockets.
+#include "hub/support/runninghubs.h"
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
-#include "server/hub.h"
-#include "server/tcptransport.h"
+#include "link/tcpgamelink.h"
 #include "server/tlscontext.h"
-#include "support/waitfor.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslSocket>
+#include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -79,109 +77,55 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
     }
 }
 
-// A hub that speaks only TLS, with a certificate made for it.
-struct TlsHub
+// A window's link to game K as `name`, pinned to the hub's certificate by its fingerprint in hex.
+std::unique_ptr<TcpGameLink> joined(quint16 port, const QString &fingerprint, const QString &name)
 {
-    explicit TlsHub(int joinTimeoutMs = 30000)
-        : tls(TlsContext::LoadOrCreate(dir.path(), nullptr))
-        , transport(tls.get())
-        , hub(transport, {.joinTimeoutMs = joinTimeoutMs})
-    {
-        EXPECT_TRUE(transport.Listen(QHostAddress::LocalHost, 0));
-    }
-    QTemporaryDir dir;
-    std::unique_ptr<TlsContext> tls;
-    TcpTransport transport;
-    Hub hub;
-};
-
-// A window's side: TLS 1.3 that trusts exactly the certificate with the hub's fingerprint.
-struct Window
-{
-    Window(quint16 port, const QByteArray &fingerprint)
-    {
-        QSslConfiguration config = socket.sslConfiguration();
-        config.setProtocol(QSsl::TlsV1_3);
-        config.setPeerVerifyMode(QSslSocket::VerifyNone);
-        socket.setSslConfiguration(config);
-        QObject::connect(&socket, &QSslSocket::encrypted, [this, fingerprint] {
-            pinned = socket.peerCertificate().digest(QCryptographicHash::Sha256) == fingerprint;
-        });
-        QObject::connect(&socket, &QSslSocket::readyRead, [this] {
-            reader.Feed(socket.readAll());
-            while (const auto record = reader.Next())
-                if (!record->startsWith(u"[Hub]"_s)) // the hub's own frames are not the game's
-                    got << *record;
-        });
-        socket.connectToHostEncrypted(u"127.0.0.1"_s, port);
-    }
-    void Send(const QString &record) { socket.write(Frame::Encode(record)); }
-
-    QSslSocket socket;
-    Frame::Reader reader;
-    QStringList got;
-    bool pinned = false;
-};
-
-TEST(HubOverTls, WindowsPinnedToItsFingerprintJoinAndExchangeRecordsLargerThanATlsRecord)
-{
-    TlsHub h;
-    Window ann(h.transport.Port(), h.tls->Fingerprint()), bob(h.transport.Port(), h.tls->Fingerprint());
-    ASSERT_TRUE(WaitFor([&] { return ann.pinned && bob.pinned; }, 5000));
-    EXPECT_EQ(ann.socket.sessionProtocol(), QSsl::TlsV1_3);
-    ann.Send(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Ann"_s));
-    ASSERT_TRUE(WaitFor([&] { return ann.got.size() == 1; }, 5000));
-    bob.Send(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Bob"_s));
-    ASSERT_TRUE(WaitFor([&] { return bob.got.size() == 2; }, 5000));
-    const QString big = u"Chat;"_s + QString(50000, u'x') + u"end"_s;
-    ann.Send(LinkRecord::Message(u"K"_s, big));
-    ann.Send(LinkRecord::Message(u"K"_s, u"Chat;after"_s));
-    ASSERT_TRUE(WaitFor([&] { return bob.got.size() == 4; }, 5000));
-    EXPECT_EQ(bob.got, QStringList({u"[Enter]ÿAnn"_s, u"[Enter]ÿBob"_s, u"Annÿ"_s + big, u"AnnÿChat;after"_s}));
-    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Ann"_s, u"Bob"_s}));
+    auto link = std::make_unique<TcpGameLink>(u"127.0.0.1"_s);
+    link->SetSecurity({fingerprint, {}});
+    EXPECT_TRUE(link->JoinGame(1, port)) << link->ErrorString().toStdString();
+    link->SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, name));
+    EXPECT_EQ(link->WaitUntilJoined(u"K"_s, name, 5000), std::nullopt);
+    return link;
 }
 
-struct Accepted : Transport::Handler
-{
-    void Opened(quint64 id) override { ids << id; }
-    void Received(quint64, const char *, qsizetype) override {}
-    void Closed(quint64) override {}
-    QList<quint64> ids;
-};
-
-TEST(HubOverTls, AWindowThatPausesReadingGetsEveryByteOnceItGoesOnAndThenTheClose)
+TEST(HubOverTls, WindowsPinnedToItsCertificateExchangeRecordsLargerThanATlsRecord)
 {
     QTemporaryDir dir;
     const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
-    Accepted opened;
-    TcpTransport transport(tls.get());
-    transport.SetHandler(opened);
-    ASSERT_TRUE(transport.Listen(QHostAddress::LocalHost, 0));
-    QSslSocket socket;
-    socket.setPeerVerifyMode(QSslSocket::VerifyNone);
-    socket.setReadBufferSize(4096); // it stops taking bytes from the kernel
-    socket.connectToHostEncrypted(u"127.0.0.1"_s, transport.Port());
-    ASSERT_TRUE(WaitFor([&] { return socket.isEncrypted() && !opened.ids.isEmpty(); }, 5000));
-    QByteArray sent;
-    for (int i = 0; sent.size() < 4 << 20; ++i)
-        sent += QByteArray::number(i) + ' ';
-    transport.Send(opened.ids[0], sent);
-    transport.Close(opened.ids[0]);
-    WaitFor([] { return false; }, 50);
-    EXPECT_GT(transport.Queued(opened.ids[0]), 0) << "the hub never had to wait";
-    socket.setReadBufferSize(0);
-    QByteArray got;
-    EXPECT_TRUE(WaitFor([&] {
-        got += socket.readAll();
-        return socket.state() == QAbstractSocket::UnconnectedState;
-    }, 10000));
-    EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes";
+    LoopbackHub h({}, tls.get());
+    const auto ann = joined(h.Port(), QString::fromLatin1(tls->Fingerprint().toHex()), u"Ann"_s);
+    const auto bob = joined(h.Port(), QString::fromLatin1(tls->Fingerprint().toHex()), u"Bob"_s);
+    QSignalSpy bobHears(bob.get(), &GameLink::TextReceived);
+    const QString big = u"Chat;"_s + QString(50000, u'x') + u"end"_s;
+    ann->SendText(LinkRecord::Message(u"K"_s, big));
+    ann->SendText(LinkRecord::Message(u"K"_s, u"Chat;after"_s));
+    ASSERT_TRUE(WaitFor([&] { return bobHears.size() == 2; }, 5000));
+    EXPECT_TRUE(bobHears[0] == QVariantList({u"Ann"_s, big}));
+    EXPECT_EQ(bobHears[1], QVariantList({u"Ann"_s, u"Chat;after"_s}));
+    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Ann"_s, u"Bob"_s}));
+}
+
+TEST(HubOverTls, AWindowPinnedToAnotherCertificateIsStoppedBeforeItJoinsHoweverAlikeTheFingerprints)
+{
+    QTemporaryDir dir;
+    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    LoopbackHub h({}, tls.get());
+    for (const int byte : {0, 31}) { // the first and the last of the 32
+        QByteArray other = tls->Fingerprint();
+        other[byte] = char(other[byte] ^ 1);
+        TcpGameLink link(u"127.0.0.1"_s);
+        link.SetSecurity({QString::fromLatin1(other.toHex()), {}});
+        EXPECT_FALSE(link.JoinGame(1, h.Port())) << byte;
+        EXPECT_TRUE(link.ErrorString().contains(u"another fingerprint"_s)) << link.ErrorString().toStdString();
+    }
 }
 
 TEST(HubOverTls, ClosesAGarbageHandshakeAtOnceAndAStalledOneAtTheJoinTimeout)
 {
     constexpr int JoinTimeoutMs = 1000;
-    TlsHub h(JoinTimeoutMs);
+    QTemporaryDir dir;
+    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    LoopbackHub h({.joinTimeoutMs = JoinTimeoutMs}, tls.get());
     const struct { const char *what; QByteArray bytes; bool atOnce; } table[] = {
         {"a plain window's first record", Frame::Encode(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Old"_s)), true},
         {"text that is no TLS at all", "GET / HTTP/1.1\r\n\r\n", true},
@@ -195,7 +139,7 @@ TEST(HubOverTls, ClosesAGarbageHandshakeAtOnceAndAStalledOneAtTheJoinTimeout)
     for (size_t i = 0; i < std::size(table); ++i) {
         auto &peer = peers.emplace_back(std::make_unique<QTcpSocket>());
         QObject::connect(peer.get(), &QTcpSocket::disconnected, [&, i] { closedAfter[i] = clock.elapsed(); });
-        peer->connectToHost(QHostAddress::LocalHost, h.transport.Port());
+        peer->connectToHost(QHostAddress::LocalHost, h.Port());
         peer->write(table[i].bytes);
     }
     ASSERT_TRUE(WaitFor([&] { return std::count(closedAfter.begin(), closedAfter.end(), -1) == 0; }, 5000));
