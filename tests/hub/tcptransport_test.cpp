@@ -22,73 +22,100 @@ namespace {
 struct Heard : Transport::Handler
 {
     void Opened(quint64 id) override { opened << id; }
-    void Received(quint64, const char *, qsizetype) override {}
+    void Received(quint64, const char *data, qsizetype size) override { received.append(data, size); }
     void Closed(quint64 id) override { closed << id; }
     QList<quint64> opened, closed;
+    QByteArray received;
 };
 
-// A transport that tells `heard` what happens, on a free loopback port.
+// A transport, plain or over TLS, that tells `heard` what happens, on a free loopback port.
 struct HeardTransport
 {
     explicit HeardTransport(TlsContext *tls = nullptr)
-        : transport(tls)
+        : tls(tls)
+        , transport(tls)
     {
         transport.SetHandler(heard);
         EXPECT_TRUE(transport.Listen(QHostAddress::LocalHost, 0));
     }
+    // A peer connected to it, its handshake done; the handler has heard of it.
+    void Connect(QSslSocket &peer)
+    {
+        peer.setPeerVerifyMode(QSslSocket::VerifyNone);
+        if (tls)
+            peer.connectToHostEncrypted(u"127.0.0.1"_s, transport.Port());
+        else
+            peer.connectToHost(QHostAddress::LocalHost, transport.Port());
+        EXPECT_TRUE(WaitFor([&] { return (!tls || peer.isEncrypted()) && !heard.opened.isEmpty(); }));
+    }
+    bool tls;
     Heard heard;
     TcpTransport transport;
 };
 
-// A client socket of this process connected to `port`, non-blocking.
-UniqueFd connectedTo(quint16 port)
-{
-    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const sockaddr_in address = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    EXPECT_EQ(::connect(fd.Get(), reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
-    ::fcntl(fd.Get(), F_SETFL, O_NONBLOCK);
-    return fd;
-}
-
-quint16 portOf(int fd, int (*name)(int, sockaddr *, socklen_t *))
-{
-    sockaddr_in address = {};
-    socklen_t size = sizeof address;
-    return name(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0 ? ntohs(address.sin_port) : 0;
-}
-
-TEST(TcpTransport, AReaderThatPausesGetsEveryByteOnceItGoesOnAndThenTheClose)
+// Runs a test's body for a plain transport and then for one over TLS.
+void plainAndTls(const std::function<void(TlsContext *)> &body)
 {
     QTemporaryDir dir;
     const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
-    for (TlsContext *context : {static_cast<TlsContext *>(nullptr), tls.get()}) {
-        HeardTransport t(context);
-        QSslSocket socket;
-        socket.setPeerVerifyMode(QSslSocket::VerifyNone);
-        socket.setReadBufferSize(4096); // it stops taking bytes from the kernel
-        if (context)
-            socket.connectToHostEncrypted(u"127.0.0.1"_s, t.transport.Port());
-        else
-            socket.connectToHost(QHostAddress::LocalHost, t.transport.Port());
-        ASSERT_TRUE(WaitFor([&] { return (!context || socket.isEncrypted()) && !t.heard.opened.isEmpty(); }, 5000));
-        // Far more than the kernel buffers hold: the hub has to wait for room.
+    body(nullptr);
+    body(tls.get());
+}
+
+quint16 peerPortOf(int fd)
+{
+    sockaddr_in address = {};
+    socklen_t size = sizeof address;
+    return ::getpeername(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0 ? ntohs(address.sin_port) : 0;
+}
+
+TEST(TcpTransport, BytesGoBothWaysWholeAndAReaderThatPausesGetsEveryOneThenTheClose)
+{
+    plainAndTls([](TlsContext *tls) {
+        HeardTransport t(tls);
+        QSslSocket peer;
+        t.Connect(peer);
+        peer.setReadBufferSize(4096); // it stops taking bytes from the kernel
+        // Far more than the kernel buffers hold: the hub has to wait for room. Over TLS, many records.
         QByteArray sent;
         for (int i = 0; sent.size() < 4 << 20; ++i)
             sent += QByteArray::number(i) + ' ';
-        const quint64 id = t.heard.opened[0];
+        peer.write(sent);
+        EXPECT_TRUE(WaitFor([&] { return t.heard.received.size() >= sent.size(); }));
+        EXPECT_TRUE(t.heard.received == sent) << t.heard.received.size() << " bytes came, TLS " << bool(tls);
+        const quint64 id = t.heard.opened.value(0);
         EXPECT_EQ(t.transport.Send(id, sent), sent.size());
         t.transport.Close(id);
         WaitFor([] { return false; }, 50);
         EXPECT_GT(t.transport.Queued(id), 0) << "the hub never had to wait";
-        socket.setReadBufferSize(0);
+        peer.setReadBufferSize(0);
         QByteArray got;
         EXPECT_TRUE(WaitFor([&] {
-            got += socket.readAll();
-            return socket.state() == QAbstractSocket::UnconnectedState;
+            got += peer.readAll();
+            return peer.state() == QAbstractSocket::UnconnectedState;
         }));
-        EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes, TLS " << bool(context);
+        EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes, TLS " << bool(tls);
         EXPECT_TRUE(t.heard.closed.isEmpty());
-    }
+    });
+}
+
+TEST(TcpTransport, ReadsNoMoreFromAConnectionTheHandlerAbortsAndNeverSaysItClosed)
+{
+    struct Aborting : Heard
+    {
+        void Received(quint64 id, const char *, qsizetype) override { ++received, transport->Abort(id); }
+        TcpTransport *transport = nullptr;
+        int received = 0;
+    } aborting;
+    HeardTransport t;
+    aborting.transport = &t.transport;
+    t.transport.SetHandler(aborting);
+    QSslSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, t.transport.Port());
+    peer.write(QByteArray(1 << 20, 'x'));
+    ASSERT_TRUE(WaitFor([&] { return aborting.received > 0; }));
+    WaitFor([] { return false; }, 50);
+    EXPECT_TRUE(aborting.received == 1 && aborting.closed.isEmpty());
 }
 
 TEST(TcpTransport, PausesAcceptingWhileNoDescriptorIsLeftAndSaysSoOnce)
@@ -126,14 +153,12 @@ TEST(TcpTransport, LosesAndLogsAConnectionItsEpollSetCannotWatch)
 {
     HeardTransport t;
     QSignalSpy log(&t.transport, &TcpTransport::Log);
-    const UniqueFd client = connectedTo(t.transport.Port());
-    ASSERT_TRUE(WaitFor([&] { return !t.heard.opened.isEmpty(); }));
-    // In place of the hub's end of the connection, a socket the epoll set does
-    // not know: what the hub sends fills it, and watching it for room fails.
+    QSslSocket peer;
+    t.Connect(peer);
+    // In place of the hub's end of the connection (whose peer is this one), a socket the
+    // epoll set does not know: what the hub sends fills it, and watching it for room fails.
     int server = 0;
-    while (server < 1024
-           && !(portOf(server, ::getsockname) == t.transport.Port()
-                && portOf(server, ::getpeername) == portOf(client.Get(), ::getsockname)))
+    while (server < 1024 && peerPortOf(server) != peer.localPort())
         ++server;
     ASSERT_LT(server, 1024);
     int pair[2];

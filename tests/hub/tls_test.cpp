@@ -1,13 +1,11 @@
-// The hub's certificate, and the hub over TLS on real loopback sockets.
+// The hub's certificate, and what the hub does with a connection that does not speak TLS.
 #include "hub/support/runninghubs.h"
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
-#include "link/tcpgamelink.h"
 #include "server/tlscontext.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -74,49 +72,6 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
         EXPECT_FALSE(TlsContext::LoadOrCreate(dir.path(), &error)) << row.what;
         EXPECT_TRUE(error.contains(QString::fromLatin1(row.file))) << row.what << ": " << error.toStdString();
         EXPECT_EQ(contents(dir.filePath(u"key.pem"_s)), key) << row.what;
-    }
-}
-
-// A window's link to game K as `name`, pinned to the hub's certificate by its fingerprint in hex.
-std::unique_ptr<TcpGameLink> joined(quint16 port, const QString &fingerprint, const QString &name)
-{
-    auto link = std::make_unique<TcpGameLink>(u"127.0.0.1"_s);
-    link->SetSecurity({fingerprint, {}});
-    EXPECT_TRUE(link->JoinGame(1, port)) << link->ErrorString().toStdString();
-    link->SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, name));
-    EXPECT_EQ(link->WaitUntilJoined(u"K"_s, name, 5000), std::nullopt);
-    return link;
-}
-
-TEST(HubOverTls, WindowsPinnedToItsCertificateExchangeRecordsLargerThanATlsRecord)
-{
-    QTemporaryDir dir;
-    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
-    LoopbackHub h({}, tls.get());
-    const auto ann = joined(h.Port(), QString::fromLatin1(tls->Fingerprint().toHex()), u"Ann"_s);
-    const auto bob = joined(h.Port(), QString::fromLatin1(tls->Fingerprint().toHex()), u"Bob"_s);
-    QSignalSpy bobHears(bob.get(), &GameLink::TextReceived);
-    const QString big = u"Chat;"_s + QString(50000, u'x') + u"end"_s;
-    ann->SendText(LinkRecord::Message(u"K"_s, big));
-    ann->SendText(LinkRecord::Message(u"K"_s, u"Chat;after"_s));
-    ASSERT_TRUE(WaitFor([&] { return bobHears.size() == 2; }, 5000));
-    EXPECT_TRUE(bobHears[0] == QVariantList({u"Ann"_s, big}));
-    EXPECT_EQ(bobHears[1], QVariantList({u"Ann"_s, u"Chat;after"_s}));
-    EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Ann"_s, u"Bob"_s}));
-}
-
-TEST(HubOverTls, AWindowPinnedToAnotherCertificateIsStoppedBeforeItJoinsHoweverAlikeTheFingerprints)
-{
-    QTemporaryDir dir;
-    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
-    LoopbackHub h({}, tls.get());
-    for (const int byte : {0, 31}) { // the first and the last of the 32
-        QByteArray other = tls->Fingerprint();
-        other[byte] = char(other[byte] ^ 1);
-        TcpGameLink link(u"127.0.0.1"_s);
-        link.SetSecurity({QString::fromLatin1(other.toHex()), {}});
-        EXPECT_FALSE(link.JoinGame(1, h.Port())) << byte;
-        EXPECT_TRUE(link.ErrorString().contains(u"another fingerprint"_s)) << link.ErrorString().toStdString();
     }
 }
 
