@@ -5,10 +5,9 @@
 #include "computer/computerplayer.h"
 #include "game/commandrecord.h"
 #include "hub/support/cutproxy.h"
+#include "hub/support/runninghubs.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
-#include "server/hub.h"
-#include "server/tcptransport.h"
 #include "server/tlscontext.h"
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
@@ -95,11 +94,9 @@ TEST(Resume, AfterACutAnywhereInTheStreamTheLinkHoldsEveryRecordOnceInOrder)
     const std::unique_ptr<TlsContext> tls = TlsContext::LoadOrCreate(folder.path(), &error);
     const QString fingerprint = QString::fromLatin1(tls->Fingerprint().toHex());
     for (const auto &row : table) {
-        TcpTransport transport(row.tls ? tls.get() : nullptr);
-        Hub hub(transport, {.recordsPerSecond = 1000, .recordBurst = 1000});
-        ASSERT_TRUE(transport.Listen(QHostAddress::LocalHost, 0));
+        LoopbackHub hub({.recordsPerSecond = 1000, .recordBurst = 1000}, row.tls ? tls.get() : nullptr);
         const QString pin = row.tls ? fingerprint : QString();
-        Player ann(transport.Port(), u"Ann"_s, 0, pin), bob(transport.Port(), u"Bob"_s, 0, pin);
+        Player ann(hub.Port(), u"Ann"_s, 0, pin), bob(hub.Port(), u"Bob"_s, 0, pin);
         const QStringList before = bob.say(3, u"before"_s);
         const auto chat = [](const Player &p) { return p.heard.filter(u":Chat;"_s); };
         ASSERT_TRUE(WaitFor([&] { return chat(ann) == before; }));
@@ -120,22 +117,15 @@ TEST(Chaos, EveryPlayerEndsWithTheHostsNumbersAndEveryWinOnceAfterCutsAndAHubRes
 {
     const int seconds = qEnvironmentVariableIntValue("KALUMO_CHAOS_SECONDS") ?: 6, speed = qEnvironmentVariableIntValue("KALUMO_CHAOS_SPEED") ?: 4;
     QProcess hub;
-    hub.setReadChannel(QProcess::StandardError);
-    quint16 port = 0;
-    const auto startHub = [&] {
-        hub.start(QStringLiteral(KALUMO_HUB_PATH), {u"serve"_s, u"--port"_s, QString::number(port)});
-        const QRegularExpression listening(u"listening on .*:(\\d+)\n"_s);
-        ASSERT_TRUE(WaitFor([&] { return listening.match(QString::fromUtf8(hub.peek(1 << 16))).hasMatch(); }, 10000));
-        port = listening.match(QString::fromUtf8(hub.readAllStandardError())).captured(1).toUShort();
-    };
-    startHub();
+    const quint16 port = StartServe(hub);
+    ASSERT_NE(port, 0);
     std::vector<std::unique_ptr<Player>> players;
     for (int i = 1; i <= 10; ++i)
         players.push_back(std::make_unique<Player>(port, ComputerPlayer::NameFor(i), speed));
     WaitFor([] { return false; }, seconds * 500);
     hub.kill();
     hub.waitForFinished();
-    startHub();
+    ASSERT_EQ(StartServe(hub, port), port);
     WaitFor([] { return false; }, seconds * 500);
     for (auto &p : players)
         p->cutter.stop();

@@ -2,11 +2,10 @@
 // offscreen platform, against a hub on loopback.
 
 #include "cli/gameslist.h"
-#include "computer/computerplayer.h"
+#include "hub/support/runninghubs.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
 #include "support/fileregistry.h"
-#include "support/randomgenerator.h"
 #include "support/registration.h"
 
 #include <QDir>
@@ -15,7 +14,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,37 +38,7 @@ void start(QProcess &process, const QString &program, const QStringList &argumen
     process.start(program, arguments);
 }
 
-TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
-{
-    QTemporaryDir folder;
-    const QString program = folder.filePath(u"kalumo-bingo"_s), log = folder.filePath(u"ann.log"_s);
-    ASSERT_TRUE(QFile::copy(QStringLiteral(KALUMO_BINGO_PATH), program)); // its tally file lands in the folder
-    QProcess hub;
-    start(hub, QStringLiteral(KALUMO_HUB_PATH), {u"serve"_s, u"--port"_s, u"0"_s});
-    QRegularExpressionMatch listening; // on the free port it took
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        hub.waitForReadyRead(100);
-        return (listening = QRegularExpression(u"listening on .*:(\\d+)\n"_s).match(QString::fromUtf8(hub.peek(1 << 16)))).hasMatch();
-    }, 10000)) << "hub did not come up";
-    const quint16 port = listening.captured(1).toUShort();
-    TcpGameLink cy(u"127.0.0.1"_s);
-    QSignalSpy cyHears(&cy, &GameLink::TextReceived);
-    ASSERT_TRUE(cy.JoinGame(1, port));
-    cy.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Cy"_s));
-    QProcess ann; // the chat host may pass its whole line as one argument
-    start(ann, program, {u"x %1 K Ann Ann"_s.arg(port)}, {u"KALUMO_CHAT_TRANSCRIPT="_s + log});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cyHears.size() >= 2; }, 10000) && cyHears[1][1] == u"Ann"_s);
-
-    hub.terminate(); // a hub that ends the normal way says so in its status
-    ASSERT_TRUE(hub.waitForFinished(10000) && hub.exitStatus() == QProcess::NormalExit && hub.exitCode() == 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"The link to the game was lost"); }, 10000));
-    EXPECT_EQ(ann.state(), QProcess::Running);
-    ann.terminate();
-    EXPECT_TRUE(ann.waitForFinished(10000) && ann.exitStatus() == QProcess::NormalExit && ann.exitCode() == 0);
-    EXPECT_TRUE(QFile::exists(folder.filePath(u"BingoMem.Usr"_s))) << "shutdown saved the tallies";
-}
-
-TEST(RealProcesses, AnInstalledCopyIsValidAnswersHelpRegistersWhereItIsAndPlaysARound)
+TEST(RealProcesses, AnInstalledCopyRunsAsAPlayerRunsIt)
 {
     QTemporaryDir prefix;
     const QString bin = prefix.filePath(u"bin/"_s), log = prefix.filePath(u"ann.log"_s);
@@ -106,27 +74,30 @@ TEST(RealProcesses, AnInstalledCopyIsValidAnswersHelpRegistersWhereItIsAndPlaysA
     EXPECT_TRUE(QTest::qWaitFor([&] { return GamesList(registry).Games().value(0).program == bin + u"kalumo-bingo"_s; }, 10000));
     registration.kill(); // it waits on its "Done." box
 
-    // Ann's window plays a round that the test hosts as Hal, down to Ann's win.
-    start(hub, bin + u"kalumo-hub"_s, {u"serve"_s, u"--port"_s, u"0"_s}, environment);
-    QRegularExpressionMatch listening;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        hub.waitForReadyRead(100);
-        return (listening = QRegularExpression(u"listening on .*:(\\d+)\n"_s).match(QString::fromUtf8(hub.peek(1 << 16)))).hasMatch();
-    }, 10000));
+    // Ann's window plays a round that the test hosts as Hal, down to Ann's win; the chat host may pass its whole line
+    // as one argument.
+    const quint16 port = StartServe(hub, 0, environment, bin + u"kalumo-hub"_s);
     TcpGameLink hal(u"127.0.0.1"_s);
     QSignalSpy halHears(&hal, &GameLink::TextReceived);
-    ASSERT_TRUE(hal.JoinGame(1, listening.captured(1).toUShort()));
+    ASSERT_TRUE(hal.JoinGame(1, port));
     hal.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Hal"_s));
-    start(ann, bin + u"kalumo-bingo"_s, {u"x %1 K Ann Hal"_s.arg(listening.captured(1))}, environment);
+    start(ann, bin + u"kalumo-bingo"_s, {u"x %1 K Ann Hal"_s.arg(port)}, environment);
     // Ann's window is in the game once its own announcement reaches Hal; records sent before would miss it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::ranges::any_of(halHears, [](const QList<QVariant> &heard) { return heard.value(1) == u"Ann"_s; }); }, 10000));
     for (const QString &record : {u"2|ResetMe|5"_s, u"1|7"_s, u"3|Ann|1"_s})
         hal.SendText(LinkRecord::Message(u"K"_s, u"Comm;"_s + record));
     EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"** Ann Has Won The Game! 1 Total Win(s)! **"_s); }, 10000));
     EXPECT_TRUE(contents(log).contains(u"** The Number (7) Has Been Called."_s));
-    ann.terminate();
+
+    // A hub asked to end ends the normal way; the window outlives it and still saves its tallies when it closes.
     hub.terminate();
-    EXPECT_TRUE(ann.waitForFinished(10000) && hub.waitForFinished(10000));
+    ASSERT_TRUE(hub.waitForFinished(10000) && hub.exitStatus() == QProcess::NormalExit && hub.exitCode() == 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"The link to the game was lost"); }, 10000));
+    EXPECT_EQ(ann.state(), QProcess::Running);
+    QFile::remove(bin + u"BingoMem.Usr"_s); // play's windows saved theirs there too
+    ann.terminate();
+    EXPECT_TRUE(ann.waitForFinished(10000) && ann.exitStatus() == QProcess::NormalExit && ann.exitCode() == 0);
+    EXPECT_TRUE(QFile::exists(bin + u"BingoMem.Usr"_s)) << "shutdown saved the tallies";
 }
 
 // A copy of the hub beside a stand-in for the game program, with a registry of its own.
@@ -168,7 +139,7 @@ protected:
     QTemporaryDir top;
 };
 
-TEST_F(HubProcess, GamesListsTheGamesPlayStartsTheRegisteredOneElseTheOneBesideItAndCtrlCClosesEveryWindow)
+TEST_F(HubProcess, GamesAndPlayTakeTheRegisteredProgramElseTheOneBesideTheHub)
 {
     EXPECT_EQ(run({u"games"_s}), u"kalumo-hub: no games are registered in "_s + path(u"registry"_s) + u'\n');
     enroll(path(u"registered"_s));
@@ -192,46 +163,25 @@ TEST_F(HubProcess, GamesListsTheGamesPlayStartsTheRegisteredOneElseTheOneBesideI
         EXPECT_TRUE(started.match(lines.join(u'\n')).hasMatch()) << c.situation << ": " << lines.join(u'\n').toStdString();
         EXPECT_EQ(output.contains(c.note + path(u"bin/kalumo-bingo"_s) + u" instead\n"_s), !c.note.isEmpty()) << c.situation;
     }
+}
 
-    QFile::remove(path(u"record"_s));
+TEST_F(HubProcess, CtrlCEndsPlayItsWindowsAndItsComputerPlayersTheNormalWay)
+{
     QProcess hub;
     hub.setChildProcessModifier([] { ::setpgid(0, 0); }); // the terminal's foreground group
-    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"Ann"_s, u"Bob"_s}, {u"STANDIN_WAITS=1"_s});
+    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"--computer"_s, u"2"_s, u"Ann"_s, u"Bob"_s},
+           {u"STANDIN_WAITS=1"_s});
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"record"_s)).count(u'\n') == 2; }, 10000));
+    const QString key = contents(path(u"record"_s)).section(u' ', 3, 3); // the windows' game
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.peek(1 << 16).contains(u"join: game %1: Computer 2"_s.arg(key).toUtf8()); }))
+        << hub.peek(1 << 16).toStdString();
     ::kill(-pid_t(hub.processId()), SIGINT); // what Ctrl+C does
     ASSERT_TRUE(hub.waitForFinished(10000));
     const QString output = QString::fromUtf8(hub.readAll());
-    EXPECT_TRUE(hub.exitCode() == 0 && output.count(u"closed when asked to"_s) == 2 && !output.contains(u"crashed"_s))
+    EXPECT_TRUE(output.contains(u"join: game %1: Computer 1\n"_s.arg(key))) << output.toStdString();
+    EXPECT_TRUE(hub.exitCode() == 0 && output.count(u"closed when asked to"_s) == 2 && !output.contains(u"crashed"_s)
+                && !output.contains(u"unexpectedly"_s))
         << output.toStdString();
-}
-
-TEST_F(HubProcess, PlayWithComputerPlayersAddsPlayersThatJoinGreetAndPlayARoundThroughToItsWin)
-{
-    // Hal's window is a stand-in that tells the test the game, so the test hosts in its place; Ann's is real.
-    ASSERT_TRUE(QDir(top.path()).mkpath(u"ann"_s) && QFile::copy(QStringLiteral(KALUMO_BINGO_PATH), path(u"ann/kalumo-bingo"_s)));
-    QFile script(path(u"mixed"_s));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly) && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    script.write(u"#!/bin/sh\n[ \"$4\" = Hal ] || exec '%1' \"$@\"\necho \"$2 $3\" > '%2'\nexec sleep 60\n"_s
-                     .arg(path(u"ann/kalumo-bingo"_s), path(u"game"_s)).toUtf8());
-    script.close();
-    QProcess hub;
-    launch(hub, {u"play"_s, u"--program"_s, path(u"mixed"_s), u"--computer"_s, u"2"_s, u"Hal"_s, u"Ann"_s},
-           {u"KALUMO_CHAT_TRANSCRIPT="_s + path(u"ann.log"_s)});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"game"_s)).endsWith(u'\n'); }, 10000));
-    const QStringList game = contents(path(u"game"_s)).split(u' ');
-
-    TcpGameLink link(u"127.0.0.1"_s);
-    RandomGenerator random(7);
-    ComputerPlayer hal(link, random); // calls ten times as fast as a person would
-    hal.SetNames(game[1].trimmed(), u"Hal"_s, u"Hal"_s, u"1"_s);
-    hal.SetScheduler([&hal](int ms, std::function<void()> action) { QTimer::singleShot(ms / 10, &hal, std::move(action)); });
-    ASSERT_EQ(hal.Join(game[0].toUShort()), std::nullopt);
-    const QString log = path(u"ann.log"_s);
-    const auto seen = [&](const QString &text) { return contents(log).contains(text); }; // each computer says hello
-    EXPECT_TRUE(QTest::qWaitFor([&] { return seen(u"Has Won The Game!"_s) && seen(u"Computer 1:"_s) && seen(u"Computer 2:"_s); }, 30000))
-        << contents(log).toStdString();
-    hub.terminate();
-    EXPECT_TRUE(hub.waitForFinished(10000) && hub.exitCode() == 0);
 }
 
 } // namespace
