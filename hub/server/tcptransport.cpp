@@ -176,10 +176,12 @@ void TcpTransport::read(Connection &connection)
         // What a connection being closed still sends is read only to be dropped.
         if (!closing)
             m_handler->Received(id, buffer, got);
-        // The handler may have aborted this connection.
+        // The handler may have aborted this connection, which is then gone.
+        if (!m_connections.count(id))
+            return;
         // A TLS read stops short of the end when no whole record fits.
         const qint64 full = qint64(sizeof buffer) - (connection.stream.Tls() ? SocketStream::MaxRecord : 0);
-        if (!m_connections.count(id) || got < full)
+        if (got < full)
             return;
     }
 }
