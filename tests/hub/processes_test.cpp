@@ -162,6 +162,7 @@ TEST_F(HubProcess, GamesAndPlayTakeTheRegisteredProgramElseTheOneBesideTheHub)
         const QRegularExpression started(u"^%1 kalumo-hub (\\d+ [0-9A-F]{16}) Ann Ann\n%1 kalumo-hub \\1 Bob Ann$"_s.arg(c.started));
         EXPECT_TRUE(started.match(lines.join(u'\n')).hasMatch()) << c.situation << ": " << lines.join(u'\n').toStdString();
         EXPECT_EQ(output.contains(c.note + path(u"bin/kalumo-bingo"_s) + u" instead\n"_s), !c.note.isEmpty()) << c.situation;
+        EXPECT_FALSE(output.contains(u"computer players"_s)) << c.situation; // none were asked for
     }
 }
 
@@ -169,18 +170,17 @@ TEST_F(HubProcess, CtrlCEndsPlayItsWindowsAndItsComputerPlayersTheNormalWay)
 {
     QProcess hub;
     hub.setChildProcessModifier([] { ::setpgid(0, 0); }); // the terminal's foreground group
-    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"--computer"_s, u"2"_s, u"Ann"_s, u"Bob"_s},
+    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"--computer"_s, u"1"_s, u"Ann"_s, u"Bob"_s},
            {u"STANDIN_WAITS=1"_s});
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"record"_s)).count(u'\n') == 2; }, 10000));
     const QString key = contents(path(u"record"_s)).section(u' ', 3, 3); // the windows' game
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.peek(1 << 16).contains(u"join: game %1: Computer 2"_s.arg(key).toUtf8()); }))
-        << hub.peek(1 << 16).toStdString();
+    const QByteArray joined = u"join: game %1: Computer 1"_s.arg(key).toUtf8();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hub.peek(1 << 16).contains(joined); })) << hub.peek(1 << 16).toStdString();
     ::kill(-pid_t(hub.processId()), SIGINT); // what Ctrl+C does
     ASSERT_TRUE(hub.waitForFinished(10000));
     const QString output = QString::fromUtf8(hub.readAll());
-    EXPECT_TRUE(output.contains(u"join: game %1: Computer 1\n"_s.arg(key))) << output.toStdString();
     EXPECT_TRUE(hub.exitCode() == 0 && output.count(u"closed when asked to"_s) == 2 && !output.contains(u"crashed"_s)
-                && !output.contains(u"unexpectedly"_s))
+                && !output.contains(u"computer players"_s)) // that did not start, or ended by themselves
         << output.toStdString();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSslCertificate>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -43,6 +44,9 @@ TEST(TlsContext, MakesAPrivateKeyOnceAndReusesItEvenWhenItsCertificateIsGone)
     const auto first = TlsContext::LoadOrCreate(folder, &error);
     ASSERT_TRUE(first) << error.toStdString();
     EXPECT_EQ(first->Fingerprint().size(), 32);
+    const QSslCertificate certificate(contents(folder + u"/cert.pem"_s));
+    EXPECT_TRUE(certificate.isSelfSigned());
+    EXPECT_EQ(certificate.issuerInfo(QSslCertificate::CommonName), QStringList{u"kalumo-hub"_s});
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(modeOf(key), 0600u);
     const QByteArray keyBytes = contents(key);
