@@ -53,15 +53,6 @@ struct HeardTransport
     TcpTransport transport;
 };
 
-// Runs a test's body for a plain transport and then for one over TLS.
-void plainAndTls(const std::function<void(TlsContext *)> &body)
-{
-    QTemporaryDir dir;
-    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
-    body(nullptr);
-    body(tls.get());
-}
-
 quint16 peerPortOf(int fd)
 {
     sockaddr_in address = {};
@@ -71,7 +62,9 @@ quint16 peerPortOf(int fd)
 
 TEST(TcpTransport, BytesGoBothWaysWholeAndAReaderThatPausesGetsEveryOneThenTheClose)
 {
-    plainAndTls([](TlsContext *tls) {
+    QTemporaryDir dir;
+    const auto context = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    for (TlsContext *tls : {static_cast<TlsContext *>(nullptr), context.get()}) {
         HeardTransport t(tls);
         QSslSocket peer;
         t.Connect(peer);
@@ -97,7 +90,7 @@ TEST(TcpTransport, BytesGoBothWaysWholeAndAReaderThatPausesGetsEveryOneThenTheCl
         }));
         EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes, TLS " << bool(tls);
         EXPECT_TRUE(t.heard.closed.isEmpty());
-    });
+    }
 }
 
 TEST(TcpTransport, ReadsNoMoreFromAConnectionTheHandlerAbortsAndNeverSaysItClosed)
@@ -214,14 +207,12 @@ TEST(StreamWaits, AReadOrAWriteThatWaitsGoesOnWhenTheSocketBecomesWhatItWaitsFor
 TEST(UniqueFd, ClosesOnceByItsLastOwnerNeverADescriptorThatReusedTheNumber)
 {
     const auto isOpen = [](int fd) { return ::fcntl(fd, F_GETFD) != -1; };
-    auto first = std::make_unique<UniqueFd>(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    const int number = first->Get();
-    UniqueFd owner;
-    owner = std::move(*first);
+    auto movedFrom = std::make_unique<UniqueFd>(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    const int number = movedFrom->Get();
+    UniqueFd owner(std::move(*movedFrom));
     EXPECT_TRUE(isOpen(number) && owner.Close() && !isOpen(number));
     const UniqueFd reused(::open("/dev/null", O_RDONLY | O_CLOEXEC)); // the lowest free number: the same
-    first.reset();
-    owner = UniqueFd();
+    movedFrom.reset(), owner = UniqueFd();
     EXPECT_TRUE(reused.Get() == number && isOpen(number));
 }
 
