@@ -1,7 +1,7 @@
 #pragma once
-// Computer players for a game on this hub. They run in a child process,
+// Computer players for a game on this hub. They run in a child process
+// (computercommand.cpp),
 //   kalumo-hub computer PORT KEY HOSTNAME COUNT [SECONDS]
-// (computercommand.cpp)
 // with the environment a window gets (KALUMO_LINK_HOST, KALUMO_LINK_FINGERPRINT),
 // so they reach the game exactly as a window would, and neither their timers
 // nor their work ever wait in the hub's own loop.
