@@ -1,7 +1,7 @@
 #pragma once
 // kalumo-hub's wire format at the byte level, for clients that must cost
 // little: frames of a 4-byte big-endian length and UTF-8 text, fields joined
-// by U+00FF (host/hub.h has the rules).
+// by U+00FF (hub/server/hub.h has the rules).
 
 #include <cstddef>
 #include <cstdint>

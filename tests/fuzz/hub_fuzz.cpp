@@ -2,7 +2,7 @@
 // that vanish, in a few games: it writes only whole frames with a sender, and keeps nothing once all go.
 #include "fuzzsupport.h"
 
-#include "support/faketransport.h"
+#include "hub/support/faketransport.h"
 
 #include <set>
 

@@ -3,9 +3,9 @@
 
 #include "card/ctlcard.h"
 #include "card/deal.h"
-#include "connections.h"
-#include "hub.h"
 #include "link/tcpgamelink.h"
+#include "server/hub.h"
+#include "server/tcptransport.h"
 #include "support/windowfixture.h"
 
 #include <QLabel>
@@ -45,12 +45,12 @@ struct Seat
 
 TEST(WholeGame, APlayerWinsTwoRoundsEveryWindowShowsHerTotalsAndANewcomerWinsWithCallsMadeBeforeHeCame)
 {
-    Connections connections;
-    Hub hub{connections};
-    ASSERT_TRUE(connections.Listen(QHostAddress::LocalHost, 0)) << connections.ErrorString().toStdString();
+    TcpTransport transport;
+    Hub hub{transport};
+    ASSERT_TRUE(transport.Listen(QHostAddress::LocalHost, 0)) << transport.ErrorString().toStdString();
     std::vector<std::unique_ptr<Seat>> seats;
     for (const char *name : {"Hal", "Ann", "Bob"}) {
-        seats.push_back(std::make_unique<Seat>(connections.Port(), QString::fromUtf8(name), 11 + seats.size()));
+        seats.push_back(std::make_unique<Seat>(transport.Port(), QString::fromUtf8(name), 11 + seats.size()));
         ASSERT_FALSE(seats.back()->window.Startup());
         seats.back()->window.show();
     }
@@ -89,7 +89,7 @@ TEST(WholeGame, APlayerWinsTwoRoundsEveryWindowShowsHerTotalsAndANewcomerWinsWit
         }
         Seat *winner = &ann;
         if (round == 3) {
-            seats.push_back(std::make_unique<Seat>(connections.Port(), QStringLiteral("Cy"), 14));
+            seats.push_back(std::make_unique<Seat>(transport.Port(), QStringLiteral("Cy"), 14));
             winner = seats.back().get();
             ASSERT_FALSE(winner->window.Startup());
             ASSERT_TRUE(QTest::qWaitFor([&] { return Board(winner->window) == Board(hal.window); }, 10000));

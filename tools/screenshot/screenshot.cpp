@@ -6,9 +6,9 @@
 //   kalumo-screenshot FILE.png        (run it under QT_QPA_PLATFORM=offscreen)
 
 #include "card/ctlcard.h"
-#include "connections.h"
-#include "hub.h"
 #include "link/tcpgamelink.h"
+#include "server/hub.h"
+#include "server/tcptransport.h"
 #include "support/messageboxes.h"
 #include "support/randomgenerator.h"
 #include "window/frmmain.h"
@@ -87,13 +87,13 @@ int main(int argc, char **argv)
         qWarning("usage: kalumo-screenshot FILE.png");
         return 2;
     }
-    Connections connections;
-    Hub hub(connections);
-    if (!connections.Listen(QHostAddress::LocalHost, 0))
+    TcpTransport transport;
+    Hub hub(transport);
+    if (!transport.Listen(QHostAddress::LocalHost, 0))
         return 1;
     std::vector<std::unique_ptr<Seat>> seats;
     for (const char *name : {"Hal", "Ann", "Bob"}) {
-        seats.push_back(std::make_unique<Seat>(connections.Port(), QString::fromLatin1(name), 21 + seats.size()));
+        seats.push_back(std::make_unique<Seat>(transport.Port(), QString::fromLatin1(name), 21 + seats.size()));
         if (seats.back()->window.Startup())
             return 1;
         seats.back()->window.show();

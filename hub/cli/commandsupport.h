@@ -1,0 +1,41 @@
+#pragma once
+// What kalumo-hub's subcommands share: how they speak on standard error,
+// which game program they start, the address and port they listen on, and
+// the usage the program gives.
+
+#include <QHostAddress>
+#include <QString>
+#include <optional>
+
+class GamesList;
+class QCommandLineOption;
+class QCommandLineParser;
+
+namespace CommandSupport {
+
+constexpr quint16 DefaultPort = 47474;
+
+// What `kalumo-hub --help` prints: every subcommand and its options.
+QString Usage();
+
+// "kalumo-hub: LINE" on standard error.
+void LogLine(const QString &line);
+// Says why a subcommand cannot go on; its exit status, 2.
+int Fail(const QString &message);
+
+// --program PATH, and the program it names: the one given, else the one
+// registered as Kalumo Bingo, else the kalumo-bingo beside this hub.
+QCommandLineOption ProgramOption();
+QString GameProgram(const QString &given, const GamesList &list);
+
+// --listen ADDRESS and --port N, and what they say once parsed; nothing, with
+// the reason said by LogLine, when either is not what it must be.
+void AddListenOptions(QCommandLineParser &parser, const QString &defaultAddress, const QString &addressHelp);
+struct Listen
+{
+    QHostAddress address;
+    quint16 port = 0;
+};
+std::optional<Listen> ListenFrom(const QCommandLineParser &parser);
+
+} // namespace CommandSupport

@@ -1,0 +1,109 @@
+#pragma once
+// kalumo-hub's game server: joins connections to games and delivers each
+// game's records to its players, under the rules of README.md, "The game link
+// protocol". It reaches its players through a Transport it is given.
+
+#include "link/hubcontrol.h"
+#include "server/transport.h"
+
+
+#include <QHash>
+#include <QObject>
+#include <QVector>
+
+#include <functional>
+#include <optional>
+
+struct HubClient;
+
+class Hub : public QObject, private Transport::Handler
+{
+    Q_OBJECT
+public:
+    struct Limits
+    {
+        qint64 maxQueuedBytes = 8 * 1024 * 1024;
+        int joinTimeoutMs = 30000;
+        int pingIntervalMs = HubControl::PingIntervalMs;
+        // A connection that has answered a Ping and then answers none for
+        // this long is closed as dead.
+        int silenceMs = HubControl::SilenceMs;
+        qint64 maxQueuedTotal = 256 * 1024 * 1024;
+        double recordsPerSecond = 20, recordBurst = 100;
+        double bytesPerSecond = 64 * 1024, byteBurst = 512 * 1024;
+        int maxPerAddress = 200;
+        // A seat whose window resumes waits this long for it after its
+        // connection is lost, keeping at most keptRecords deliveries of at
+        // most keptBytes in all; past either it is given up as if it had left.
+        int graceMs = 60000;
+        qsizetype keptRecords = 10000;
+        qint64 keptBytes = 4 * 1024 * 1024;
+        // Milliseconds on a clock that never goes back; empty for the system's.
+        std::function<qint64()> clockMs = nullptr;
+    };
+
+    // A connection is closed when more than maxQueuedBytes wait to be
+    // written to it, and when it has not joined within joinTimeoutMs. One
+    // that sends more records or bytes than its rates and bursts allow, or
+    // that comes from an address with maxPerAddress connections open, is
+    // refused with a reason. When more than maxQueuedTotal bytes wait for
+    // all connections together, those with the most waiting are closed
+    // until the rest fits. The hub becomes the transport's handler.
+    explicit Hub(Transport &transport);
+    Hub(Transport &transport, const Limits &limits, QObject *parent = nullptr);
+    ~Hub() override;
+
+    // Makes this a hub for the one game `key` (kalumo-hub host): a join
+    // under any other key is refused, so a mistyped key never opens an
+    // empty game. With a secret, a join under the host's name (or one the
+    // same as it) is refused unless its "S" record holds that secret,
+    // before the host joins and after it leaves.
+    void HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret);
+
+    // The names joined to a game, in order of joining.
+    QStringList Players(const QString &key) const;
+    // Games with at least one player, and connections open, joined or not.
+    int GameCount() const { return int(m_games.size()); }
+    int ConnectionCount() const { return int(m_clients.size()); }
+
+signals:
+    // One line for the hub's log: joins, leaves, refusals.
+    void Log(const QString &line);
+
+private:
+    void Opened(quint64 id) override;
+    void Received(quint64 id, const char *data, qsizetype size) override;
+    void Closed(quint64 id) override;
+    void handleRecord(HubClient *client, const QString &record);
+    void join(HubClient *client, const QString &key, const QString &name);
+    void deliver(const QString &key, const QString &sender, const QString &data);
+    // A delivery, counted and kept for the seat; transmit only writes.
+    void sendTo(HubClient *client, const QByteArray &frame);
+    void transmit(HubClient *client, const QByteArray &frame);
+    void keep(HubClient *client, const QByteArray &frame);
+    void acknowledge(HubClient *client, quint64 count);
+    void stopKeeping(HubClient *client);
+    void resume(HubClient *client, const QString &key, const QString &name, const QString &secret, quint64 count);
+    void drop(HubClient *client, const QString &why, bool mayWait = false);
+    void refuse(HubClient *client, const QString &text, const QString &why, const QString &verb = {});
+    void ping();
+    void trimQueues();
+    QString describe(const HubClient *client) const;
+    // Forgets a connection; a seat that may wait for its window's resume
+    // stays in its game, unseen, for the grace period.
+    void forget(HubClient *client, bool mayWait = false);
+    void leave(HubClient *client);
+
+    Limits m_limits;
+    quint64 m_pingTicks = 0;
+    Transport &m_transport;
+    QHash<quint64, HubClient *> m_clients;
+    QHash<QString, QVector<HubClient *>> m_games;
+    QHash<QHostAddress, int> m_perAddress; // open connections from each address
+    std::function<qint64()> m_clockMs;
+    std::optional<QString> m_onlyKey; // the one game this hub holds
+    QString m_hostNameKey;            // the host's name as compared with others
+    QByteArray m_hostSecret;
+    int m_delivering = 0;            // nesting depth of deliver()
+    QVector<HubClient *> m_pendingDrops;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// One connection of the hub, and its seat in a game: what hub.cpp and
+// hubseats.cpp share, and nothing else sees.
+
+#include "link/framecodec.h"
+#include "server/tokenbucket.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+
+class QTimer;
+
+// One connection. It is deleted with deleteLater only, so a handler that is
+// still working with it when its connection goes away never touches freed
+// memory.
+struct HubClient : QObject
+{
+    using QObject::QObject;
+    quint64 id = 0;
+    Frame::Reader reader;
+    QString key;
+    QString name;
+    QString nameKey; // the name as compared with the others of its game
+    QByteArray hostSecret; // from the "S" record, UTF-8
+    QHostAddress address;
+    TokenBucket records;
+    TokenBucket bytes;
+    bool joined = false;
+    bool answersPings = false;
+    qint64 lastAnswerMs = 0; // on the hub's clock
+    bool dropping = false;  // no more reading from or writing to it
+    bool forgotten = false; // gone from m_clients; deleted soon
+
+    // The seat, for a window that resumes: the deliveries since its Seat
+    // frame that it has not acknowledged, sharing their bytes with the other
+    // seats of the game. A window that never acknowledges is an older one,
+    // and nothing is kept for it.
+    QString secret;
+    QList<QByteArray> kept; // unlike a deque, nothing allocated while empty
+    quint64 sent = 0; // deliveries since the Seat frame
+    qint64 keptBytes = 0;
+    bool keeping = false; // from the first acknowledgement on
+    bool absent = false; // no connection: waiting for a resume
+    QTimer *grace = nullptr;
+};
+
+// Takes as long for a wrong secret as for the right one, wherever the two
+// differ, so timing a refusal tells nothing about the secret.
+bool SameSecret(const QByteArray &a, const QByteArray &b);

@@ -1,0 +1,81 @@
+#pragma once
+// The hub's transport over TCP: non-blocking sockets in one epoll set that a single
+// QSocketNotifier watches. A pass over the set costs what the sockets with
+// work cost, however many are open, and bytes queued for a connection during
+// a pass go out in one write at its end. Qt's own sockets cost the event
+// loop time for every open socket on every pass, which at thousands of
+// players is most of the hub's time.
+//
+// Given a TlsContext, every connection accepted speaks TLS 1.3 and the same
+// bytes run inside. The handler hears of a connection when it is accepted,
+// before its handshake, so the hub's timeout for joining covers that too; a
+// failed handshake closes the connection at once.
+
+#include "server/transport.h"
+#include "server/uniquefd.h"
+
+#include <QHostAddress>
+#include <QObject>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class Listener;
+class QSocketNotifier;
+class TlsContext;
+
+class TcpTransport : public QObject, public Transport
+{
+    Q_OBJECT
+public:
+    explicit TcpTransport(QObject *parent = nullptr);
+    // tls, when not null, must outlive the connections.
+    explicit TcpTransport(TlsContext *tls, QObject *parent = nullptr);
+    ~TcpTransport() override; // closes every connection without telling the handler
+
+    bool Listen(const QHostAddress &address, quint16 port);
+    quint16 Port() const;
+    QString ErrorString() const;
+
+    // Bytes sent are written at the end of the current pass, or on the next
+    // turn of the event loop when no pass is running; what waits is what the
+    // kernel has not taken yet.
+    qint64 Send(quint64 id, const QByteArray &bytes) override;
+    qint64 Queued(quint64 id) const override;
+    qint64 QueuedTotal() const override { return m_queuedTotal; }
+    QHostAddress PeerAddress(quint64 id) const override;
+    void Abort(quint64 id) override;
+    void Close(quint64 id) override;
+
+signals:
+    // One line for the hub's log.
+    void Log(const QString &line);
+
+private:
+    struct Connection;
+    void accept(UniqueFd fd, const QHostAddress &peer);
+    void pass();
+    void handshake(Connection &connection);
+    void read(Connection &connection);
+    void flush();
+    void write(Connection &connection);
+    // Watches for room to write, or stops; false when the epoll set refused
+    // and the connection was lost.
+    bool watch(Connection &connection, bool forWriting);
+    void finish(Connection &connection);
+    // The peer closed or the connection failed: the handler hears of it unless Close was called.
+    void lose(Connection &connection);
+    void close(quint64 id, bool reset);
+
+    TlsContext *m_tls = nullptr;
+    Listener *m_listener = nullptr;
+    UniqueFd m_epoll;
+    QSocketNotifier *m_notifier = nullptr;
+    quint64 m_nextId = 1;
+    std::unordered_map<quint64, std::unique_ptr<Connection>> m_connections;
+    std::vector<quint64> m_dirty; // connections with bytes queued in this pass
+    qint64 m_queuedTotal = 0;
+    bool m_inPass = false;
+    bool m_flushPosted = false;
+};
