@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build, run and test, and
 # only those that are missing: on a machine that has them all it does nothing.
+# Packages named on its command line, tools a script needs besides (such as
+# clang-tidy for scripts/tidy.sh), are installed the same way:
+#   scripts/bootstrap.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -15,6 +18,7 @@ packages=(
   qt6-speech-dev         # Qt text to speech, for spoken calls
   qt6-declarative-dev    # its CMake package needs Qt6QmlIntegration, which Debian's qt6-speech-dev omits
   qt6-speech-flite-plugin # a speech engine that needs no daemon
+  "$@"
 )
 
 missing=()

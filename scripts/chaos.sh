@@ -2,7 +2,7 @@
 # The chaos test at full length, on loopback only: a computer host calling
 # every second and nine computer players, each connection cut at random every
 # one to five seconds for a minute, the hub killed and started again halfway
-# (tests/hub/cuts_test.cpp). At the end every player must hold the host's
+# (Chaos.* in test_cuts, tests/hub/cuts_test.cpp). At the end every player must hold the host's
 # numbers and every win once, and no winner's total may repeat or skip. The
 # ordinary test run has a six-second form of it. Stops by itself within three
 # minutes.

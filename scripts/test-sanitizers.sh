@@ -4,6 +4,7 @@
 # the run: UBSan stops at the first finding, LeakSanitizer checks every test
 # process (and the game and hub programs the tests start) at exit. Leaks from
 # inside Qt's and the system's libraries are suppressed in scripts/lsan.supp.
+# A compiler warning is an error here, as in CI.
 #
 #   scripts/test-sanitizers.sh [extra ctest arguments]
 set -euo pipefail
@@ -12,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-asan"
 
 "$root/scripts/bootstrap.sh"
-cmake -S "$root" -B "$build" -DKALUMO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DKALUMO_SANITIZE=ON -DKALUMO_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
 
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
