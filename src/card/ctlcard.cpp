@@ -4,7 +4,7 @@
 #include "card/deal.h"
 #include "card/winlines.h"
 #include "support/randomgenerator.h"
-#include "support/twips.h"
+#include "window/designunits.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -103,7 +103,7 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
 {
     setObjectName(QStringLiteral("ctlCard"));
     // Not fixed: a window made larger scales its cards too.
-    resize(Twips::ToPixels(DesignWidth), Twips::ToPixels(DesignHeight));
+    resize(DesignUnits::ToPixels(DesignWidth), DesignUnits::ToPixels(DesignHeight));
     setFocusPolicy(Qt::TabFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -112,7 +112,7 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
 
     m_lblBingo = new QLabel(QStringLiteral(" B    I     N    G    O"), this);
     m_lblBingo->setObjectName(QStringLiteral("lblBingo"));
-    m_lblBingo->setGeometry(Twips::Rect(240, 240, 2895, 375));
+    m_lblBingo->setGeometry(DesignUnits::Rect(240, 240, 2895, 375));
     m_lblBingo->setFont(boldFont(QStringLiteral("Tahoma"), 15.75));
     m_lblBingo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     fitToWidth(m_lblBingo);
@@ -126,7 +126,7 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
         // Markers are made first so that every number stands above its disc.
         auto *marker = new Marker(this);
         marker->setObjectName(QStringLiteral("shpMarker%1").arg(i));
-        marker->setGeometry(Twips::Rect(left, MarkerTop + row, MarkerSize, MarkerSize));
+        marker->setGeometry(DesignUnits::Rect(left, MarkerTop + row, MarkerSize, MarkerSize));
         marker->hide();
         m_shpMarker[i] = marker;
     }
@@ -134,7 +134,7 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
         const int left = GridLeft + CellSize * (i % 5), row = CellSize * (i / 5);
         auto *number = new QLabel(this);
         number->setObjectName(QStringLiteral("lblMyNum%1").arg(i));
-        number->setGeometry(Twips::Rect(left, NumberTop + row, NumberWidth, NumberHeight));
+        number->setGeometry(DesignUnits::Rect(left, NumberTop + row, NumberWidth, NumberHeight));
         number->setFont(numberFont);
         number->setAlignment(Qt::AlignCenter);
         number->installEventFilter(this);
@@ -276,15 +276,15 @@ void ctlCard::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     QPainter painter(this);
     // Drawn at the designed size and scaled with the card.
-    const double scale = double(width()) / Twips::ToPixels(DesignWidth);
+    const double scale = double(width()) / DesignUnits::ToPixels(DesignWidth);
     painter.scale(scale, scale);
     for (const GridLine &line : GridLines) {
         painter.setPen(QPen(line.colour, 0));
-        painter.drawLine(Twips::Point(line.x1, line.y1), Twips::Point(line.x2, line.y2));
+        painter.drawLine(DesignUnits::Point(line.x1, line.y1), DesignUnits::Point(line.x2, line.y2));
     }
     if (hasFocus()) {
         painter.setPen(QPen(Qt::black, 2));
-        painter.drawRect(Twips::Rect(GridLeft + CellSize * (m_focusCell % 5), MarkerTop + CellSize * (m_focusCell / 5),
+        painter.drawRect(DesignUnits::Rect(GridLeft + CellSize * (m_focusCell % 5), MarkerTop + CellSize * (m_focusCell / 5),
                                      CellSize, CellSize)
                              .adjusted(2, 2, -2, -2));
     }

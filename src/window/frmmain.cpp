@@ -6,7 +6,7 @@
 #include "game/interval.h"
 #include "link/gamelink.h"
 #include "link/linkrecord.h"
-#include "support/twips.h"
+#include "window/designunits.h"
 #include "window/chatlog.h"
 #include "window/layoutscaler.h"
 #include "support/messageboxes.h"
@@ -88,17 +88,17 @@ void frmMain::buildControls()
     for (int i : {0, 1}) {
         m_cards[i] = new ctlCard(*this, m_random, this);
         m_cards[i]->setObjectName(QStringLiteral("Card%1").arg(i));
-        m_cards[i]->move(i == 0 ? Twips::Point(120, 2880) : Twips::Point(5160, 0));
+        m_cards[i]->move(i == 0 ? DesignUnits::Point(120, 2880) : DesignUnits::Point(5160, 0));
     }
 
     m_cmdNewGame = new QPushButton(QStringLiteral("New Game"), this);
     m_cmdNewGame->setObjectName(QStringLiteral("cmdNewGame"));
-    m_cmdNewGame->setGeometry(Twips::Rect(3480, 2880, 1455, 255));
+    m_cmdNewGame->setGeometry(DesignUnits::Rect(3480, 2880, 1455, 255));
     m_cmdNewGame->setEnabled(false);
 
     m_cmdBingo = new QPushButton(QStringLiteral("BINGO!"), this);
     m_cmdBingo->setObjectName(QStringLiteral("cmdBingo"));
-    m_cmdBingo->setGeometry(Twips::Rect(3480, 3120, 1455, 315));
+    m_cmdBingo->setGeometry(DesignUnits::Rect(3480, 3120, 1455, 315));
     m_cmdBingo->setEnabled(false);
     // Neither button is pressed by a key typed while it has focus by chance:
     // they take focus only from Tab, and neither is a default button.
@@ -111,11 +111,11 @@ void frmMain::buildControls()
     // "Calls @", the seconds and "Sec." read as one line: the first label
     // ends where the box begins, and both labels take the board's face, made
     // smaller where the installed face would not show the whole caption.
-    QLabel *calls = label(QStringLiteral("Label1"), QStringLiteral("Calls @"), Twips::Rect(3480, 3480, 600, 255));
+    QLabel *calls = label(QStringLiteral("Label1"), QStringLiteral("Calls @"), DesignUnits::Rect(3480, 3480, 600, 255));
     m_txtSec = new QLineEdit(QStringLiteral("10"), this);
     m_txtSec->setObjectName(QStringLiteral("txtSec"));
-    m_txtSec->setGeometry(Twips::Rect(4080, 3480, 255, 285));
-    QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), Twips::Rect(4440, 3480, 615, 255));
+    m_txtSec->setGeometry(DesignUnits::Rect(4080, 3480, 255, 285));
+    QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), DesignUnits::Rect(4440, 3480, 615, 255));
     QFont intervalFont = NumberBoard::Font(8.25);
     while (intervalFont.pointSizeF() > 6
            && QFontMetrics(intervalFont).horizontalAdvance(calls->text()) > calls->width())
@@ -125,16 +125,16 @@ void frmMain::buildControls()
 
     m_lstUsers = new QListWidget(this);
     m_lstUsers->setObjectName(QStringLiteral("lstUsers"));
-    m_lstUsers->setGeometry(Twips::Rect(3480, 3840, 1215, 2700));
+    m_lstUsers->setGeometry(DesignUnits::Rect(3480, 3840, 1215, 2700));
 
     m_rtbChatIn = new ChatLog(this);
     m_rtbChatIn->setObjectName(QStringLiteral("rtbChatIn"));
-    m_rtbChatIn->setGeometry(Twips::Rect(4680, 3840, 3735, 2415));
+    m_rtbChatIn->setGeometry(DesignUnits::Rect(4680, 3840, 3735, 2415));
     connect(m_rtbChatIn, &ChatLog::LineAdded, this, &frmMain::LineAdded);
 
     m_txtChatOut = new QLineEdit(this);
     m_txtChatOut->setObjectName(QStringLiteral("txtChatOut"));
-    m_txtChatOut->setGeometry(Twips::Rect(4680, 6240, 3735, 285));
+    m_txtChatOut->setGeometry(DesignUnits::Rect(4680, 6240, 3735, 285));
     connect(m_txtChatOut, &QLineEdit::returnPressed, this, &frmMain::onChatEntered);
     // Typing goes to the chat from the moment the window opens.
     m_txtChatOut->setFocus();
@@ -152,8 +152,8 @@ void frmMain::paintEvent(QPaintEvent *event)
     painter.translate(m_scaler->Offset());
     painter.scale(m_scaler->Factor(), m_scaler->Factor());
     painter.setPen(QPen(QColor(192, 192, 192), 2));
-    painter.drawLine(Twips::Point(5040, 0), Twips::Point(5040, 2760));
-    painter.drawLine(Twips::Point(0, 2760), Twips::Point(5040, 2760));
+    painter.drawLine(DesignUnits::Point(5040, 0), DesignUnits::Point(5040, 2760));
+    painter.drawLine(DesignUnits::Point(0, 2760), DesignUnits::Point(5040, 2760));
 }
 
 void frmMain::BuildNumberBoard()

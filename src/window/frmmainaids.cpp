@@ -6,7 +6,7 @@
 
 #include "card/ctlcard.h"
 #include "game/bingogame.h"
-#include "support/twips.h"
+#include "window/designunits.h"
 #include "window/callerdisplay.h"
 #include "window/chatlog.h"
 #include "window/layoutscaler.h"
@@ -28,14 +28,14 @@ void frmMain::buildPlayerAids(const WindowContext &context)
 {
     // The window opens at its designed size; made larger, everything on it
     // grows in proportion.
-    const QSize design(Twips::ToPixels(8505), Twips::ToPixels(6675));
+    const QSize design(DesignUnits::ToPixels(8505), DesignUnits::ToPixels(6675));
     setMinimumSize(design);
     resize(design);
     m_scaler = std::make_unique<LayoutScaler>(*this, design);
 
     m_lblWinBanner = new QLabel(this);
     m_lblWinBanner->setObjectName(QStringLiteral("lblWinBanner"));
-    m_lblWinBanner->setGeometry(Twips::Rect(240, 780, 4560, 1200));
+    m_lblWinBanner->setGeometry(DesignUnits::Rect(240, 780, 4560, 1200));
     m_lblWinBanner->setFont(NumberBoard::Font(16));
     m_lblWinBanner->setTextFormat(Qt::PlainText); // the winner's name is a peer's text
     m_lblWinBanner->setAlignment(Qt::AlignCenter);

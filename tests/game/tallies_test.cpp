@@ -5,7 +5,7 @@
 #include "game/members.h"
 #include "game/tallyfile.h"
 #include "support/asnobody.h"
-#include "support/ridmod.h"
+#include "support/listfile.h"
 #include "support/runtimeerror.h"
 #include "support/windowfixture.h"
 
@@ -190,7 +190,7 @@ TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAtStartAndAtACloseWithWinsA
 {
     // Too large to be a tally file: start-up refuses to read it.
     QFile file(Path());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Ann@1\xFE") == 6 && file.resize(RidMod::MaxFileSize + 1));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Ann@1\xFE") == 6 && file.resize(ListFile::MaxFileSize + 1));
     file.close();
     for (const bool win : {false, true}) {
         WindowFixture w(QStringLiteral("x 77 K7 Ann Ann"), folder.path());
@@ -207,7 +207,7 @@ TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAtStartAndAtACloseWithWinsA
         EXPECT_TRUE(!win || (w.boxes.shown[1].kind == ShownBox::Error && w.boxes.shown[1].text.contains(Path())
                              && w.boxes.shown[1].text.startsWith(QStringLiteral("The wins could not be saved.\n"))));
         EXPECT_EQ(Bytes().left(7), "Ann@1\xFE\0"_b);
-        EXPECT_EQ(Bytes().size(), RidMod::MaxFileSize + 1);
+        EXPECT_EQ(Bytes().size(), ListFile::MaxFileSize + 1);
     }
 }
 
