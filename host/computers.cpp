@@ -100,7 +100,7 @@ int ComputerPlayers::Run(const QStringList &arguments)
         Seat seat{std::make_unique<TcpGameLink>(TcpGameLink::HostFromEnvironment()),
                   std::make_unique<RandomGenerator>(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32) ^ quint64(i) << 48),
                   nullptr};
-        seat.link->SetSecurity(TcpGameLink::SecurityFromEnvironment());
+        seat.link->SetFingerprint(TcpGameLink::FingerprintFromEnvironment());
         seat.player = std::make_unique<ComputerPlayer>(*seat.link, *seat.random);
         seat.player->SetNames(key, ComputerPlayer::NameFor(i), hostName, seconds);
         if (const auto problem = seat.player->Join(quint16(port))) {

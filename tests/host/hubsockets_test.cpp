@@ -103,9 +103,8 @@ TEST(HubOverTcp, PausesAcceptingWhenNoDescriptorIsLeftSaysSoOnceAndPingsCutOffAP
     old.write(Frame::Encode(announce(u"Old"_s)));
     TcpGameLink ann(u"127.0.0.1"_s);
     QSignalSpy annHears(&ann, &GameLink::TextReceived);
-    ASSERT_TRUE(ann.JoinGame(1, connections.Port()));
-    ann.SendText(announce(u"Ann"_s));
-    ASSERT_EQ(ann.WaitUntilJoined(u"K"_s, u"Ann"_s, 5000), std::nullopt);
+    ASSERT_TRUE(ann.Connect(connections.Port()));
+    ASSERT_EQ(ann.Join({u"K"_s, u"Ann"_s}, 5000), std::nullopt);
 
     // A peer that answers one Ping, under its key and before its join too,
     // and then stops without closing; its answers reach nobody.

@@ -55,8 +55,8 @@ TEST(RealProcesses, AWindowPlaysThroughTheHubOutlivesItAndStillSavesAtClose)
     const quint16 port = listening.captured(1).toUShort();
     TcpGameLink cy(u"127.0.0.1"_s);
     QSignalSpy cyHears(&cy, &GameLink::TextReceived);
-    ASSERT_TRUE(cy.JoinGame(1, port));
-    cy.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Cy"_s));
+    ASSERT_TRUE(cy.Connect(port));
+    ASSERT_EQ(cy.Join({u"K"_s, u"Cy"_s}, 10000), std::nullopt);
     QProcess ann; // the chat host may pass its whole line as one argument
     start(ann, program, {u"x %1 K Ann Ann"_s.arg(port)}, {u"KALUMO_CHAT_TRANSCRIPT="_s + log});
     ASSERT_TRUE(QTest::qWaitFor([&] { return cyHears.size() >= 2; }, 10000) && cyHears[1][1] == u"Ann"_s);
@@ -115,13 +115,13 @@ TEST(RealProcesses, AnInstalledCopyIsValidAnswersHelpRegistersWhereItIsAndPlaysA
     }, 10000));
     TcpGameLink hal(u"127.0.0.1"_s);
     QSignalSpy halHears(&hal, &GameLink::TextReceived);
-    ASSERT_TRUE(hal.JoinGame(1, listening.captured(1).toUShort()));
-    hal.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Hal"_s));
+    ASSERT_TRUE(hal.Connect(listening.captured(1).toUShort()));
+    ASSERT_EQ(hal.Join({u"K"_s, u"Hal"_s}, 10000), std::nullopt);
     start(ann, bin + u"kalumo-bingo"_s, {u"x %1 K Ann Hal"_s.arg(listening.captured(1))}, environment);
     // Ann's window is in the game once its own announcement reaches Hal; records sent before would miss it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::ranges::any_of(halHears, [](const QList<QVariant> &heard) { return heard.value(1) == u"Ann"_s; }); }, 10000));
     for (const QString &record : {u"2|ResetMe|5"_s, u"1|7"_s, u"3|Ann|1"_s})
-        hal.SendText(LinkRecord::Message(u"K"_s, u"Comm;"_s + record));
+        hal.SendMessage(u"Comm;"_s + record);
     EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"** Ann Has Won The Game! 1 Total Win(s)! **"_s); }, 10000));
     EXPECT_TRUE(contents(log).contains(u"** The Number (7) Has Been Called."_s));
     ann.terminate();

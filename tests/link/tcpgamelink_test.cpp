@@ -24,7 +24,7 @@ struct Connected
         port = server.serverPort();
         if (!listening)
             server.close();
-        EXPECT_EQ(link.JoinGame(1, port), listening);
+        EXPECT_EQ(link.Connect(port), listening);
         hub = server.waitForNewConnection(5000) ? server.nextPendingConnection() : nullptr;
     }
     // The hub sends `texts` as frames, then `bytes`, and closes if told; the link waits for its join.
@@ -35,7 +35,7 @@ struct Connected
         hub->write(bytes);
         if (hubCloses)
             hub->disconnectFromHost();
-        return link.WaitUntilJoined(u"K7"_s, u"Ann"_s, timeoutMs);
+        return link.Join({u"K7"_s, u"Ann"_s}, timeoutMs);
     }
     QTcpServer server;
     TcpGameLink link;
@@ -62,7 +62,7 @@ TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
         Connected j(45000, !c.hubSends.isEmpty());
         std::optional<QString> outcome = j.hub ? j.join(c.hubSends, {}, c.hubCloses, 200) : j.link.ErrorString();
         EXPECT_EQ(outcome.value_or(QString()).replace(QString::number(j.port), u"P"_s), c.outcome);
-        EXPECT_TRUE(j.link.SendText(u"GÿK7ÿCÿChat;x"_s) == !outcome && j.lost.isEmpty() && j.refused.isEmpty()) << c.outcome.toStdString();
+        EXPECT_TRUE(j.link.SendMessage(u"Chat;x"_s) == !outcome && j.lost.isEmpty() && j.refused.isEmpty()) << c.outcome.toStdString();
     }
 }
 
@@ -83,7 +83,7 @@ TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalClos
         EXPECT_EQ(j.lost.size() + j.refused.size(), 1) << c.reason.toStdString();
         EXPECT_TRUE((c.refusal ? j.refused : j.lost).value(0).value(0).toString().startsWith(c.reason)) << c.reason.toStdString();
         EXPECT_TRUE(j.received.size() == 2 && j.received[1] == QVariantList({"Ann", u"Chat;aÿb"_s})) << "control frames are not deliveries";
-        EXPECT_FALSE(j.link.SendText(u"GÿK7ÿCÿChat;x"_s));
+        EXPECT_FALSE(j.link.SendMessage(u"Chat;x"_s));
         EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.bytes.contains("Ping")) << c.reason.toStdString();
     }
 }

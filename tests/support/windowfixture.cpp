@@ -1,6 +1,5 @@
 #include "support/windowfixture.h"
 
-#include "link/linkrecord.h"
 #include "window/chatlog.h"
 
 #include <QLabel>
@@ -15,15 +14,6 @@ WindowFixture::WindowFixture(const QString &commandLine, const QString &programD
 {
 }
 
-QStringList WindowFixture::SentMessages() const
-{
-    QStringList messages;
-    for (const QString &record : link.sent)
-        if (const auto parsed = LinkRecord::Parse(record); parsed && parsed->kind == u'C')
-            messages << parsed->messageText;
-    return messages;
-}
-
 QStringList ChatLines(const QWidget &window)
 {
     QStringList lines;
@@ -32,9 +22,9 @@ QStringList ChatLines(const QWidget &window)
         if (block.text().isEmpty())
             continue; // the empty block after the last line
         const QColor colour = block.begin().fragment().charFormat().foreground().color();
-        int kind = 3;
-        for (int k : {1, 2, 4, 5})
-            kind = ChatLog::ColourOf(k) == colour ? k : kind;
+        int kind = 0;
+        for (LogKind k : {LogKind::Welcome, LogKind::Alert, LogKind::Chat, LogKind::Announcement, LogKind::Emote})
+            kind = ChatLog::ColourOf(k) == colour ? int(k) : kind;
         lines << QString::number(kind) + u':' + block.text();
     }
     return lines;

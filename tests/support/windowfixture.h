@@ -22,9 +22,6 @@ public:
 
     template <typename T = QWidget> T *Control(const QString &name) const { return window->findChild<T *>(name); }
 
-    // The messages sent after the "I" and "A" records, as message texts.
-    QStringList SentMessages() const;
-
     QTemporaryDir folder;
     RecordingMessageBoxes boxes;
     FakeGameLink link;
@@ -33,8 +30,8 @@ public:
     std::unique_ptr<frmMain> window;
 };
 
-// The chat log, one entry per line, as "<kind>:<text>", the kind told by the
-// colour the line was written in (3 for black, whatever kind asked for it).
+// The chat log, one entry per line, as "<kind>:<text>", the kind (LogKind's
+// number) told by the colour the line was written in.
 QStringList ChatLines(const QWidget &window);
 
 // The board: the numbers shown green, and "?" for a cell that shows another

@@ -1,7 +1,7 @@
 // The window played with a fake link: what the host's window shows and sends, typing
 // after a button press, labels that fit, and the line BINGO! claims with.
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 #include "support/windowfixture.h"
 
 #include <QApplication>
@@ -58,10 +58,10 @@ TEST(HostWindow, FitsItsLabelsShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCal
     EXPECT_EQ(QApplication::focusWidget(), f.Control<QLineEdit>(QStringLiteral("txtChatOut")));
     // Clicks a button, then types a line and an empty one: the typing goes to the chat, not the button.
     const auto press = [&](QPushButton *button) {
-        const qsizetype before = f.SentMessages().size();
+        const qsizetype before = f.link.sent.size();
         QTest::mouseClick(button, Qt::LeftButton);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" go\r\r"));
-        return f.SentMessages().mid(before);
+        return f.link.sent.mid(before);
     };
     const QStringList typed = {QStringLiteral("Chat; go"), QStringLiteral("Chat;")};
     auto *seconds = f.Control<QLineEdit>(QStringLiteral("txtSec"));
@@ -81,7 +81,7 @@ TEST(HostWindow, FitsItsLabelsShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCal
         ASSERT_TRUE(timer->isActive()) << "tick " << tick;
         QMetaObject::invokeMethod(timer, "timeout");
     }
-    EXPECT_TRUE(!timer->isActive() && f.SentMessages().size() == 103) << "the new game, two typed lines and 100 calls";
+    EXPECT_TRUE(!timer->isActive() && f.link.sent.size() == 103) << "the new game, two typed lines and 100 calls";
     EXPECT_EQ(Board(*f.window), QString()) << "a call shows when its record comes back";
 
     f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|9"));
@@ -97,13 +97,13 @@ TEST(HostWindow, FitsItsLabelsShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCal
     EXPECT_TRUE(!bingo->isEnabled() && f.window->ClaimAllowed());
 
     // Records only the host may send, and a claim in another's name, change nothing; calls stay random.
-    const QStringList logged = ChatLines(*f.window), sent = f.SentMessages();
+    const QStringList logged = ChatLines(*f.window), sent = f.link.sent;
     for (const char *forged : {"Comm;1|8", "Comm;2|ResetMe|15", "Comm;3|Bob|1", "Chat;/call 9", "Comm;4|Ann|1@2@3@4@5"})
         f.link.Deliver(QStringLiteral("Bob"), QString::fromUtf8(forged));
     timer->start();
     QMetaObject::invokeMethod(timer, "timeout");
     EXPECT_TRUE(ChatLines(*f.window) == logged && Board(*f.window) == u"1 2 3 4 5" && seconds->text() == u"ab");
-    EXPECT_TRUE(f.SentMessages().size() == sent.size() + 1 && f.SentMessages().last() != u"Comm;1|9");
+    EXPECT_TRUE(f.link.sent.size() == sent.size() + 1 && f.link.sent.last() != u"Comm;1|9");
 
     const QStringList row = markTopRow(f, 0);
     for (const QString &n : row)
@@ -139,7 +139,7 @@ TEST(Claim, CarriesACompleteLineOfCalledNumbersWhicheverCardReportedLast)
         checkLines(f, last);
         for (int press = 0; press < 2; ++press)
             f.Control<QPushButton>(QStringLiteral("cmdBingo"))->click();
-        EXPECT_EQ(f.SentMessages(), QStringList(2, QStringLiteral("Comm;4|Ann|") + rows[called >= 0 ? called : last].join(u'@')))
+        EXPECT_EQ(f.link.sent, QStringList(2, QStringLiteral("Comm;4|Ann|") + rows[called >= 0 ? called : last].join(u'@')))
             << "called " << called << ", last " << last;
     }
 }

@@ -2,7 +2,7 @@
 // accessible names, the options and what they remember, the win banner, the
 // caller's display, the player list's marks, contrast and scaling.
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 #include "support/windowfixture.h"
 #include "window/numberboard.h"
 #include "window/windowoptions.h"
@@ -79,11 +79,11 @@ TEST(Keyboard, TabsThroughTheWindowInOrderMovesOnACardMarksWithSpaceAndClaimsWit
     auto *bingo = f.Control<QPushButton>(QStringLiteral("cmdBingo"));
     EXPECT_EQ(accessibleName(bingo), "BINGO!, not available");
     QTest::keyClick(card, Qt::Key_B, Qt::ControlModifier);
-    EXPECT_EQ(f.SentMessages(), QStringList()) << "a dark BINGO! takes no shortcut";
+    EXPECT_EQ(f.link.sent, QStringList()) << "a dark BINGO! takes no shortcut";
     card->CheckLines();
     EXPECT_EQ(accessibleName(bingo), "BINGO!, available");
     QTest::keyClick(card, Qt::Key_B, Qt::ControlModifier);
-    EXPECT_EQ(f.SentMessages(), QStringList("Comm;4|Ann|" + row.join(u'@')));
+    EXPECT_EQ(f.link.sent, QStringList("Comm;4|Ann|" + row.join(u'@')));
 }
 
 TEST(Options, AreOffAtFirstRememberedAndSpeakMarkAndBannerWhatTheGameSays)

@@ -1,7 +1,7 @@
 // A whole game over real TCP, a hub and windows in this process; timers are
 // fired by hand and only the network is waited for.
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 #include "card/deal.h"
 #include "connections.h"
 #include "hub.h"

@@ -5,7 +5,7 @@
 //
 //   kalumo-screenshot FILE.png        (run it under QT_QPA_PLATFORM=offscreen)
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 #include "connections.h"
 #include "hub.h"
 #include "link/tcpgamelink.h"

@@ -1,26 +1,23 @@
 #include "support/asnobody.h"
 #include "support/fileregistry.h"
-#include "support/windowfixture.h"
+#include "support/recordingmessageboxes.h"
+#include "support/registration.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
 const QString GamesSubKey = QStringLiteral("SOFTWARE\\Kalumo\\Games");
 
-// A registration run, start-up without a command line, ending through shutdown: its boxes, then the program file.
-QStringList registrationRun(const QString &registryFolder, int status)
+// A registration run of the program file `program`: its exit status, then its boxes.
+QStringList registrationRun(const QString &registryFolder, const QString &program)
 {
-    WindowFixture fixture(QString(), QString(), registryFolder);
-    QSignalSpy shutDown(fixture.window.get(), &frmMain::ShutdownFinished);
-    const bool ran = fixture.window->Startup() == status && shutDown.count() == 1 && fixture.link.joinCalls.isEmpty();
-    QStringList shown = fixture.boxes.Lines();
-    if (!ran || !fixture.link.sent.isEmpty())
-        shown << QStringLiteral("wrong status, no shutdown or a join");
-    return shown << fixture.folder.filePath(QStringLiteral("kalumo-bingo"));
+    RecordingMessageBoxes boxes;
+    const int status = Registration::Register(registryFolder, program, QStringLiteral("Kalumo Bingo"), boxes);
+    return QStringList(QString::number(status)) + boxes.Lines();
 }
 
 TEST(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndARunFromAnotherFolderReplacesIt)
@@ -28,13 +25,12 @@ TEST(RegistrationRun, RegistersTheProgramFileUnderTheGamesKeyAndARunFromAnotherF
     QTemporaryDir registryDir;
     const FileRegistry registry(registryDir.path());
     ASSERT_TRUE(registry.CreateKey(RootKey::LocalMachine, GamesSubKey).Ok());
-    for (int run = 0; run < 2; ++run) {
-        const QStringList shown = registrationRun(registryDir.path(), 0);
-        EXPECT_EQ(shown.first(shown.size() - 1), QStringList{QStringLiteral(
-            "0 Done.: Game has been registered with Kalumo Chat, You may now call it from the games list.")});
+    for (const QString program : {"/opt/a;b/kalumo-bingo", "/usr/games/kalumo-bingo"}) {
+        EXPECT_EQ(registrationRun(registryDir.path(), program),
+                  QStringList({"0", "0 Done.: Game has been registered with Kalumo Chat, You may now call it from the games list."}));
         const QList<RegistryValue> values = registry.Values(RootKey::LocalMachine, GamesSubKey);
         ASSERT_EQ(values.size(), 1);
-        EXPECT_EQ(values[0].name + u'=' + QString::fromUtf8(values[0].data), "Kalumo Bingo=" + shown.last() + ";Kalumo Bingo");
+        EXPECT_EQ(values[0].name + u'=' + QString::fromUtf8(values[0].data), "Kalumo Bingo=" + program + ";Kalumo Bingo");
     }
 }
 
@@ -50,9 +46,10 @@ TEST(RegistrationRun, AValueNotWrittenIsReportedAsAnErrorAndEndsWithStatusOne)
         QFile::setPermissions(games, readOnly);
         // As a user who may not write to any folder regardless of its rights.
         const int status = ExitStatusAsNobody([&] {
-            const QStringList shown = registrationRun(dir.path(), 1);
-            return shown.size() == 2 && shown[0].startsWith(u"2 Kalumo Bingo: The game could not be registered with Kalumo Chat.")
-                    && shown[0].contains(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games") && shown[0].contains(QString::fromUtf8(reason))
+            const QStringList shown = registrationRun(dir.path(), QStringLiteral("/usr/games/kalumo-bingo"));
+            return shown.size() == 2 && shown[0] == u"1"
+                    && shown[1].startsWith(u"2 Kalumo Bingo: The game could not be registered with Kalumo Chat.")
+                    && shown[1].contains(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games") && shown[1].contains(QString::fromUtf8(reason))
                 ? 0 : 1;
         });
         QFile::setPermissions(games, readOnly | QFileDevice::WriteOwner);
