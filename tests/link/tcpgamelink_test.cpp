@@ -4,7 +4,10 @@
 #include "support/qtprinters.h"
 #include "support/waitfor.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -85,6 +88,31 @@ TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalClos
         EXPECT_TRUE(j.received.size() == 2 && j.received[1] == QVariantList({"Ann", u"Chat;aÿb"_s})) << "control frames are not deliveries";
         EXPECT_FALSE(j.link.SendMessage(u"Chat;x"_s));
         EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.bytes.contains("Ping")) << c.reason.toStdString();
+    }
+}
+
+TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
+{
+    QFile pem(QStringLiteral(KALUMO_TEST_HUB_PEM));
+    ASSERT_TRUE(pem.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pem.readAll();
+    const QSslCertificate certificate(bytes);
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(certificate);
+    configuration.setPrivateKey(QSslKey(bytes, QSsl::Ec));
+    QSslServer hub;
+    hub.setSslConfiguration(configuration);
+    ASSERT_TRUE(hub.listen(QHostAddress::LocalHost, 0));
+    const QByteArray right = certificate.digest(QCryptographicHash::Sha256);
+    const auto changed = [&](int byte) { return QByteArray(right).replace(byte, 1, QByteArray(1, char(right[byte] ^ 1))); };
+    const struct { const char *what; QByteArray fingerprint; bool connects; } cases[] = {
+        {"its own", right, true}, {"another in its last byte", changed(31), false},
+        {"another in its first byte", changed(0), false}, {"half of its own", right.left(16), false}};
+    for (const auto &c : cases) {
+        TcpGameLink link(u"127.0.0.1"_s);
+        link.SetFingerprint(QString::fromLatin1(c.fingerprint.toHex()));
+        EXPECT_EQ(link.Connect(hub.serverPort()), c.connects) << c.what;
+        EXPECT_EQ(link.ErrorString().contains(u"is not the one in the invitation"), !c.connects && c.fingerprint.size() == 32) << c.what;
     }
 }
 

@@ -15,7 +15,7 @@ TEST(PlayerNames, AreRefusedWhenTheyCouldPassForTheGameOrBreakARecordAndCompareF
         {u""_s, false}, {QString(33, u'a'), false}, {smiles32 + u'a', false}, {u" Ann"_s, false}, {u"Ann\t"_s, false},
         {u"\u00A0Ann"_s, false}, {u"[Exit]"_s, false}, {u"[Hub]"_s, false}, {u"** Ann Has Won"_s, false},
         {u"A|b"_s, false}, {u"A;b"_s, false}, {u"Zed@30000"_s, false}, {u"A:b"_s, false}, {u"Aÿb"_s, false},
-        {u"A\x01" "b"_s, false}, {u"A\nB"_s, false}, {u"A\u2028B"_s, false}, {u"\u202Enna"_s, false},
+        {u"A\x01" "b"_s, false}, {u"A\nB"_s, false}, {u"A\u2028B"_s, false}, {u"A\u2029B"_s, false}, {u"\u202Enna"_s, false},
         {u"An\u200Bn"_s, false}, {u"A\uE000"_s, false}, {u"A"_s + QChar(0xD800), false}, {u"A\u0378"_s, false},
         {u"\u0410nn"_s, false}, {u"Ann\u03B1"_s, false}}; // Cyrillic A and Latin nn, Latin and Greek
     for (const auto &c : cases)
