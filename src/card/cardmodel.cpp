@@ -4,8 +4,9 @@
 #include "card/deal.h"
 
 static_assert(CardCells::Row(1) == 0b11111'00000);
-static_assert(CardCells::Column(4) == (CardCells::Cell(4) | CardCells::Cell(9) | CardCells::Cell(14) | CardCells::Cell(19)
-                                       | CardCells::Cell(24)));
+static_assert(CardCells::Column(4)
+              == (CardCells::Cell(4) | CardCells::Cell(9) | CardCells::Cell(14) | CardCells::Cell(19)
+                  | CardCells::Cell(24)));
 
 void CardModel::Deal(const std::function<int()> &draw)
 {

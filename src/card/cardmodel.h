@@ -21,10 +21,16 @@ using Set = std::uint32_t;
 
 inline constexpr int Side = 5;
 inline constexpr int Count = Side * Side;
-inline constexpr Set All = (Set(1) << Count) - 1;
 
-constexpr Set Cell(int index) { return Set(1) << index; }
-constexpr bool Holds(Set cells, int index) { return (cells & Cell(index)) != 0; }
+constexpr Set Cell(int index)
+{
+    return Set(1) << index;
+}
+
+constexpr bool Holds(Set cells, int index)
+{
+    return (cells & Cell(index)) != 0;
+}
 
 constexpr Set Row(int row)
 {
@@ -49,8 +55,18 @@ inline constexpr Set DiagonalFromTopRight = Cell(4) | Cell(8) | Cell(12) | Cell(
 // complete: rows top to bottom, columns left to right, then the diagonal
 // from the top left and the one from the top right.
 inline constexpr std::array<Set, 12> Lines = {
-    Row(0),    Row(1),    Row(2),    Row(3),    Row(4),    Column(0),           Column(1),
-    Column(2), Column(3), Column(4), DiagonalFromTopLeft, DiagonalFromTopRight,
+    Row(0),
+    Row(1),
+    Row(2),
+    Row(3),
+    Row(4),
+    Column(0),
+    Column(1),
+    Column(2),
+    Column(3),
+    Column(4),
+    DiagonalFromTopLeft,
+    DiagonalFromTopRight,
 };
 
 } // namespace CardCells

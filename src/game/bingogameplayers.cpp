@@ -21,8 +21,9 @@ void BingoGame::playerEntered(const QString &name)
         // Our own arrival ends the list of those who were here before us.
         m_joined = true;
         if (!m_isHost && !m_players.contains(m_hostName)) {
-            QString line = QStringLiteral("** %1, who hosts this game, is not here: no numbers will be called until %1 joins.")
-                               .arg(m_hostName);
+            QString line
+                = QStringLiteral("** %1, who hosts this game, is not here: no numbers will be called until %1 joins.")
+                      .arg(m_hostName);
             for (const QString &player : std::as_const(m_players)) {
                 if (player.compare(m_hostName, Qt::CaseInsensitive) == 0)
                     line += QStringLiteral(" %1 is here: did you mean %1?").arg(player);
@@ -45,7 +46,8 @@ void BingoGame::playerExited(const QString &name)
     if (name != m_hostName || m_isHost || !m_inProgress)
         return;
     m_inProgress = false;
-    emit Log(LogKind::Announcement, QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(name));
+    emit Log(LogKind::Announcement,
+             QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(name));
     emit RoundOver();
 }
 

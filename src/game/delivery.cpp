@@ -15,11 +15,16 @@ DeliveryKind chatKind(const QString &line)
 bool senderMay(Sender sender, const Delivery &delivery, const QString &hostName)
 {
     switch (sender) {
-    case Sender::Nobody: return false;
-    case Sender::Hub: return true; // read from the hub's own sender names
-    case Sender::AnyPlayer: return true;
-    case Sender::Host: return delivery.sender == hostName;
-    case Sender::NamedPlayer: return delivery.sender == delivery.record.name;
+    case Sender::Nobody:
+        return false;
+    case Sender::Hub:
+        return true; // read from the hub's own sender names
+    case Sender::AnyPlayer:
+        return true;
+    case Sender::Host:
+        return delivery.sender == hostName;
+    case Sender::NamedPlayer:
+        return delivery.sender == delivery.record.name;
     }
     return false;
 }
@@ -27,9 +32,12 @@ bool senderMay(Sender sender, const Delivery &delivery, const QString &hostName)
 bool inAudience(Audience audience, const Delivery &delivery, const QString &myName, const QString &hostName)
 {
     switch (audience) {
-    case Audience::Everyone: return true;
-    case Audience::Host: return myName == hostName;
-    case Audience::NamedPlayer: return delivery.record.name == myName;
+    case Audience::Everyone:
+        return true;
+    case Audience::Host:
+        return myName == hostName;
+    case Audience::NamedPlayer:
+        return delivery.record.name == myName;
     }
     return false;
 }

@@ -23,7 +23,7 @@ struct Delivery
 {
     DeliveryKind kind = DeliveryKind::ChatLine;
     QString sender;
-    QString text;         // see above; empty for a command record
+    QString text; // see above; empty for a command record
     CommandRecord record; // the command record kinds only
 };
 

@@ -13,31 +13,31 @@
 
 enum class DeliveryKind {
     PlayerEntered, // "[Enter]" ÿ NAME: a player came
-    PlayerExited,  // "[Exit]" ÿ NAME: a player went
-    ChatLine,      // "Chat;LINE"
-    Emote,         // "Chat;\ACTION"
-    ChatCommand,   // "Chat;/COMMAND"
-    NumberCalled,  // "Comm;1|N"
-    NewGame,       // "Comm;2|ResetMe|SECONDS"
-    WinConfirmed,  // "Comm;3|NAME|TOTAL"
-    Claim,         // "Comm;4|NAME|A@B@C@D@E"
-    CatchUp,       // "Comm;5|NAME|SECONDS|N@N@..."
-    ClaimRefused,  // "Comm;6|NAME|WHY|DETAIL"
+    PlayerExited, // "[Exit]" ÿ NAME: a player went
+    ChatLine, // "Chat;LINE"
+    Emote, // "Chat;\ACTION"
+    ChatCommand, // "Chat;/COMMAND"
+    NumberCalled, // "Comm;1|N"
+    NewGame, // "Comm;2|ResetMe|SECONDS"
+    WinConfirmed, // "Comm;3|NAME|TOTAL"
+    Claim, // "Comm;4|NAME|A@B@C@D@E"
+    CatchUp, // "Comm;5|NAME|SECONDS|N@N@..."
+    ClaimRefused, // "Comm;6|NAME|WHY|DETAIL"
 };
 
 // Who may send a delivery of a kind.
 enum class Sender {
-    Nobody,      // a kind without a rule
-    Hub,         // the hub, as "[Enter]" or "[Exit]"
+    Nobody, // a kind without a rule
+    Hub, // the hub, as "[Enter]" or "[Exit]"
     AnyPlayer,
-    Host,        // the host player named on the command line
+    Host, // the host player named on the command line
     NamedPlayer, // the player the command record names, in their own name only
 };
 
 // Whose game acts on a delivery of a kind.
 enum class Audience {
     Everyone,
-    Host,        // the host's game alone
+    Host, // the host's game alone
     NamedPlayer, // the game of the player the command record names
 };
 
@@ -52,16 +52,25 @@ constexpr DeliveryRule RuleOf(DeliveryKind kind)
 {
     switch (kind) {
     case DeliveryKind::PlayerEntered:
-    case DeliveryKind::PlayerExited: return {Sender::Hub, Audience::Everyone, 0};
+    case DeliveryKind::PlayerExited:
+        return {Sender::Hub, Audience::Everyone, 0};
     case DeliveryKind::ChatLine:
-    case DeliveryKind::Emote: return {Sender::AnyPlayer, Audience::Everyone, 0};
-    case DeliveryKind::ChatCommand: return {Sender::Host, Audience::Everyone, 0};
-    case DeliveryKind::NumberCalled: return {Sender::Host, Audience::Everyone, 1};
-    case DeliveryKind::NewGame: return {Sender::Host, Audience::Everyone, 2};
-    case DeliveryKind::WinConfirmed: return {Sender::Host, Audience::Everyone, 3};
-    case DeliveryKind::Claim: return {Sender::NamedPlayer, Audience::Host, 4};
-    case DeliveryKind::CatchUp: return {Sender::Host, Audience::NamedPlayer, 5};
-    case DeliveryKind::ClaimRefused: return {Sender::Host, Audience::NamedPlayer, 6};
+    case DeliveryKind::Emote:
+        return {Sender::AnyPlayer, Audience::Everyone, 0};
+    case DeliveryKind::ChatCommand:
+        return {Sender::Host, Audience::Everyone, 0};
+    case DeliveryKind::NumberCalled:
+        return {Sender::Host, Audience::Everyone, 1};
+    case DeliveryKind::NewGame:
+        return {Sender::Host, Audience::Everyone, 2};
+    case DeliveryKind::WinConfirmed:
+        return {Sender::Host, Audience::Everyone, 3};
+    case DeliveryKind::Claim:
+        return {Sender::NamedPlayer, Audience::Host, 4};
+    case DeliveryKind::CatchUp:
+        return {Sender::Host, Audience::NamedPlayer, 5};
+    case DeliveryKind::ClaimRefused:
+        return {Sender::Host, Audience::NamedPlayer, 6};
     }
     return {Sender::Nobody, Audience::Everyone, 0};
 }

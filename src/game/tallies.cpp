@@ -4,8 +4,7 @@
 Tallies::Tallies(const QString &programFolder, const QString &dataFolder)
     : m_programFolder(programFolder)
     , m_dataFolder(dataFolder)
-{
-}
+{}
 
 std::optional<RunTimeError> Tallies::Load()
 {
