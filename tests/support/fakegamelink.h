@@ -37,6 +37,6 @@ public:
     bool ended = false;                 // the link takes no more messages
     QList<qint32> connects;
     QList<JoinRequest> joins;
-    QStringList sent; // the message texts
-    std::function<void(const QString &)> onSend;
+    QStringList sent;                            // the message texts
+    std::function<void(const QString &)> onSend; // told of each as it is sent
 };
