@@ -1,6 +1,7 @@
 #include "link/tcpgamelink.h"
 
 #include "link/framecodec.h"
+#include "link/linkrecord.h"
 #include "support/qtprinters.h"
 #include "support/waitfor.h"
 
@@ -21,7 +22,8 @@ namespace {
 // or, when nobody listens, refused.
 struct Connected
 {
-    explicit Connected(int silenceMs, bool listening = true) : link(u"127.0.0.1"_s, {5000, silenceMs, 1, 1, 0})
+    explicit Connected(int silenceMs, bool listening = true, int retryForMs = 0)
+        : link(u"127.0.0.1"_s, {1000, silenceMs, 1, 1, retryForMs})
     {
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         port = server.serverPort();
@@ -89,6 +91,29 @@ TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalClos
         EXPECT_FALSE(j.link.SendMessage(u"Chat;x"_s));
         EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.bytes.contains("Ping")) << c.reason.toStdString();
     }
+}
+
+TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverGot)
+{
+    Connected j(45000, true, 10000);
+    ASSERT_EQ(j.join({u"[Enter]ÿAnn"_s}, {}, false, 5000), std::nullopt);
+    QSignalSpy away(&j.link, &GameLink::Reconnecting), rejoining(&j.link, &GameLink::Rejoining), back(&j.link, &GameLink::Reconnected);
+    j.hub->abort();
+    ASSERT_TRUE(WaitFor([&] { return away.size() == 1; }, 5000));
+    EXPECT_TRUE(j.link.SendMessage(u"Chat;meanwhile"_s)) << "kept until the link is back";
+    ASSERT_TRUE(WaitFor([&] { return j.server.hasPendingConnections(); }, 5000));
+    QTcpSocket *again = j.server.nextPendingConnection();
+    const QByteArray joinRecords = Frame::Encode(LinkRecord::Identify(u"K7"_s, 0)) + Frame::Encode(LinkRecord::Announce(u"K7"_s, LinkRecord::Caption, u"Ann"_s));
+    QByteArray heard;
+    ASSERT_TRUE(WaitFor([&] { return (heard += again->readAll()).size() >= joinRecords.size(); }, 5000));
+    again->write(Frame::Encode(u"[Enter]ÿAnn"_s));
+    ASSERT_TRUE(WaitFor([&] { return back.size() == 1; }, 5000));
+    const QByteArray resent = Frame::Encode(LinkRecord::Message(u"K7"_s, u"Chat;meanwhile"_s));
+    ASSERT_TRUE(WaitFor([&] { return (heard += again->readAll()).size() >= joinRecords.size() + resent.size(); }, 5000));
+    EXPECT_TRUE(heard == joinRecords + resent && rejoining.size() == 1);
+    // Back in the game, deliveries keep it there: no wait for the hub's answer runs out.
+    again->write(Frame::Encode(u"BobÿChat;hi"_s));
+    EXPECT_FALSE(WaitFor([&] { return away.size() > 1; }, 1500));
 }
 
 TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
