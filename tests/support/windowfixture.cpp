@@ -2,16 +2,27 @@
 
 #include "window/chatlog.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <QTextBlock>
 #include <QTextDocument>
 
-WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir)
+WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir,
+                             const QString &hostSecret)
     : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
           commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
           registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir, {}, &speaker,
-          folder.filePath(QStringLiteral("settings.ini"))}))
+          folder.filePath(QStringLiteral("settings.ini")), hostSecret}))
 {
+}
+
+void WindowFixture::Show() const
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
 }
 
 QStringList ChatLines(const QWidget &window)

@@ -22,9 +22,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(f.window->Startup());
-        f.window->show();
-        QApplication::setActiveWindow(f.window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+        f.Show();
     }
     // Clicks a button, then types a line and an empty one: what was sent meanwhile.
     QStringList press(QPushButton *button)

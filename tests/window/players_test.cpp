@@ -32,13 +32,6 @@ QLabel *cell(const WindowFixture &f, int card, int index)
     return f.Control<ctlCard>(u"Card%1"_s.arg(card))->findChild<QLabel *>(u"lblMyNum%1"_s.arg(index));
 }
 
-void activate(const WindowFixture &f)
-{
-    f.window->show();
-    QApplication::setActiveWindow(f.window.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-}
-
 // Ann's window in Hal's game, started, shown and active, a round begun.
 class AnnsWindow : public ::testing::Test
 {
@@ -46,7 +39,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(f.window->Startup());
-        activate(f);
+        f.Show();
         f.link.Deliver(u"Hal"_s, u"Comm;2|ResetMe|10"_s);
     }
     WindowFixture f{u"x 7001 K1 Ann Hal"_s};
@@ -57,7 +50,7 @@ TEST(Keyboard, TabGoesThroughTheWindowInOrderAndPassesAPlayersDarkNewGameBy)
     for (const char *me : {"Hal", "Ann"}) {
         WindowFixture f(u"x 7001 K1 %1 Hal"_s.arg(me));
         ASSERT_FALSE(f.window->Startup());
-        activate(f);
+        f.Show();
         QStringList order;
         for (int step = 0; step < 6; ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -185,7 +178,7 @@ TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
 {
     WindowFixture f(u"x 7001 K1 Ann Hal"_s);
     ASSERT_FALSE(f.window->Startup());
-    activate(f);
+    f.Show();
     f.link.Deliver(u"Hal"_s, u"Comm;5|Ann|10|7@3@9"_s);
     QTest::keyClick(f.window.get(), Qt::Key_F2);
     auto *display = f.Control(QStringLiteral("CallerDisplay"));
