@@ -53,20 +53,6 @@ protected:
     ctlCard card{owner, random};
 };
 
-TEST_F(Card, ShowsWhatItsModelHoldsAndDealsAfreshThoughTheClockStandsStill)
-{
-    click(card, {0, 12, 12, 12, 24}); // 12 clicked three times ends marked
-    const CardModel::Numbers first = card.Model().AllNumbers();
-    card.GenNumbers();
-    EXPECT_NE(card.Model().AllNumbers(), first) << "a generator restarted on every draw deals the same card";
-    EXPECT_EQ(shownMarks(card), (QList<int>{0, 12, 24}));
-    card.MyWin(false);
-    card.ResetMarks();
-    card.MarkNumber(card.Model().Number(7));
-    EXPECT_EQ(shownMarks(card), QList<int>{7});
-    EXPECT_TRUE(checkTimer(card)->isActive()) << "a reset starts the check";
-}
-
 TEST_F(Card, OnlyALeftClickOnTheNumberItselfTogglesIt)
 {
     card.show();
