@@ -21,13 +21,19 @@ void CardModel::SetMarked(int cell, bool marked)
         m_marks &= ~CardCells::Cell(cell);
 }
 
-CardCells::Set CardModel::MarkNumber(int n)
+CardCells::Set CardModel::CellsHolding(int n) const
 {
     CardCells::Set holding = 0;
     for (int cell = 0; cell < CardCells::Count; ++cell) {
         if (m_numbers[cell] == n)
             holding |= CardCells::Cell(cell);
     }
+    return holding;
+}
+
+CardCells::Set CardModel::MarkNumber(int n)
+{
+    const CardCells::Set holding = CellsHolding(n);
     const CardCells::Set newly = holding & ~m_marks;
     m_marks |= holding;
     return newly;

@@ -87,6 +87,8 @@ public:
 
     void SetMarked(int cell, bool marked);
     void ClearMarks() { m_marks = 0; }
+    // The cells that hold n: none, or one when the card was dealt.
+    CardCells::Set CellsHolding(int n) const;
     // Marks every cell that holds n; the cells that were not marked before.
     CardCells::Set MarkNumber(int n);
 

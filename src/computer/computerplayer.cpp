@@ -103,8 +103,9 @@ void ComputerPlayer::onGameStarted()
 void ComputerPlayer::onNumberCalled(int n)
 {
     for (int c = 0; c < 2; ++c) {
+        const CardCells::Set unmarked = m_cards[c].CellsHolding(n) & ~m_cards[c].Marks();
         for (int cell = 0; cell < CardCells::Count; ++cell) {
-            if (m_cards[c].Number(cell) != n || m_cards[c].IsMarked(cell))
+            if (!CardCells::Holds(unmarked, cell))
                 continue;
             later(m_pauses.markLeast, m_pauses.markMost, [this, c, cell, round = m_round] {
                 if (round != m_round)
