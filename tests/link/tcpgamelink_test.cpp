@@ -14,6 +14,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -114,6 +119,22 @@ TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverG
     // Back in the game, deliveries keep it there: no wait for the hub's answer runs out.
     again->write(Frame::Encode(u"BobÿChat;hi"_s));
     EXPECT_FALSE(WaitFor([&] { return away.size() > 1; }, 1500));
+}
+
+TEST(DeadPeers, AreWatchedWithShortKeepaliveProbesAndAUserTimeout)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_TRUE(HubControl::WatchForDeadPeer(fd));
+    const auto option = [fd](int level, int name) {
+        int value = 0;
+        socklen_t size = sizeof value;
+        return ::getsockopt(fd, level, name, &value, &size) == 0 ? value : -1;
+    };
+    EXPECT_EQ(QList<int>({option(SOL_SOCKET, SO_KEEPALIVE), option(IPPROTO_TCP, TCP_KEEPIDLE), option(IPPROTO_TCP, TCP_KEEPINTVL),
+                          option(IPPROTO_TCP, TCP_KEEPCNT), option(IPPROTO_TCP, TCP_USER_TIMEOUT)}),
+              QList<int>({1, 20, 5, 4, HubControl::SilenceMs}));
+    ::close(fd);
+    EXPECT_FALSE(HubControl::WatchForDeadPeer(fd)) << "a closed socket takes no option";
 }
 
 TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)

@@ -60,7 +60,7 @@ TEST(PlayerNames, AreRefusedWhenTheyCouldPassForTheGameOrBreakARecordAndCompareF
     const QString smiles32 = u"\U0001F600"_s.repeated(32); // 64 UTF-16 units, 32 characters
     const struct { QString name; bool allowed; } cases[] = {
         {u"Ann"_s, true}, {u"O'Brien-Smith 2"_s, true}, {u"Zoë"_s, true}, {u"Þóra"_s, true}, {u"Анна"_s, true},
-        {u"田中さくら"_s, true}, {u"김민준"_s, true}, {QString(32, u'a'), true}, {smiles32, true},
+        {u"田中さくら"_s, true}, {u"김민준"_s, true}, {QString(32, u'a'), true}, {smiles32, true}, {u"Ann\u0967"_s, true}, // a digit of another script is no letter
         {u""_s, false}, {QString(33, u'a'), false}, {smiles32 + u'a', false}, {u" Ann"_s, false}, {u"Ann\t"_s, false},
         {u"\u00A0Ann"_s, false}, {u"[Exit]"_s, false}, {u"[Hub]"_s, false}, {u"** Ann Has Won"_s, false},
         {u"A|b"_s, false}, {u"A;b"_s, false}, {u"Zed@30000"_s, false}, {u"A:b"_s, false}, {u"Aÿb"_s, false},
