@@ -95,6 +95,7 @@ TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalClos
         EXPECT_TRUE(j.received.size() == 2 && j.received[1] == QVariantList({"Ann", u"Chat;aÿb"_s})) << "control frames are not deliveries";
         EXPECT_FALSE(j.link.SendMessage(u"Chat;x"_s));
         EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.bytes.contains("Ping")) << c.reason.toStdString();
+        EXPECT_TRUE(WaitFor([&] { return j.hub->state() == QAbstractSocket::UnconnectedState; }, 5000)) << "the link closed its end";
     }
 }
 
