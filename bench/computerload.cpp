@@ -70,13 +70,11 @@ class TimedLink : public GameLink
 {
 public:
     TimedLink(Shard &shard, Game &game, bool host);
-    bool JoinGame(quint64 handle, qint32 port) override { return m_inner.JoinGame(handle, port); }
+    bool Connect(qint32 port) override { return m_inner.Connect(port); }
     QString ErrorString() const override { return m_inner.ErrorString(); }
-    std::optional<QString> WaitUntilJoined(const QString &key, const QString &name, int ms) override
-    {
-        return m_inner.WaitUntilJoined(key, name, ms);
-    }
-    bool SendText(const QString &record) override;
+    std::optional<QString> Join(const JoinRequest &request, int ms) override { return m_inner.Join(request, ms); }
+    bool SendMessage(const QString &messageText) override;
+    void Leave() override { m_inner.Leave(); }
 
 private:
     static int calledNumber(const QString &message)
@@ -197,11 +195,11 @@ TimedLink::TimedLink(Shard &shard, Game &game, bool host)
     connect(&m_inner, &GameLink::Refused, this, &GameLink::Refused);
 }
 
-bool TimedLink::SendText(const QString &record)
+bool TimedLink::SendMessage(const QString &messageText)
 {
-    if (const int n = calledNumber(record.section(QChar(0xFF), 3)); m_host && n > 0 && n <= 100)
+    if (const int n = calledNumber(messageText); m_host && n > 0 && n <= 100)
         m_game.calledAt[n] = Bench::NowNs();
-    return m_inner.SendText(record);
+    return m_inner.SendMessage(messageText);
 }
 
 // The hub's CPU seconds so far, user and system.

@@ -38,7 +38,7 @@ int Commands::Computer(const QStringList &arguments)
                   std::make_unique<RandomGenerator>(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32)
                                                     ^ quint64(i) << 48),
                   nullptr};
-        seat.link->SetSecurity(TcpGameLink::SecurityFromEnvironment());
+        seat.link->SetFingerprint(TcpGameLink::FingerprintFromEnvironment());
         seat.player = std::make_unique<ComputerPlayer>(*seat.link, *seat.random);
         seat.player->SetNames(orders->key, ComputerPlayer::NameFor(i), orders->hostName, orders->seconds);
         if (const auto problem = seat.player->Join(orders->port)) {

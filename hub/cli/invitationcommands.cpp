@@ -154,8 +154,8 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     const QString fingerprint = QString::fromLatin1(invitation->fingerprint.toHex());
     {
         TcpGameLink link(invitation->address);
-        link.SetSecurity({fingerprint, {}});
-        if (!link.JoinGame(0, invitation->port))
+        link.SetFingerprint(fingerprint);
+        if (!link.Connect(invitation->port))
             return Fail(QStringLiteral("cannot join the game: %1").arg(link.ErrorString()));
     }
 

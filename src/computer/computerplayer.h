@@ -9,8 +9,9 @@
 //
 // Every pause goes through the scheduler, so a test decides when they end.
 
+#include "card/cardmodel.h"
+
 #include <QObject>
-#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -57,9 +58,8 @@ public:
     std::optional<QString> Join(quint16 port, int timeoutMs = 10000);
 
     const QString &Name() const { return m_name; }
-    // Card 0 or 1: its numbers in cell order (row by row), and its marks.
-    const std::array<int, 25> &Numbers(int card) const { return m_cards[card].numbers; }
-    const std::array<bool, 25> &Marks(int card) const { return m_cards[card].marked; }
+    // Card 0 or 1.
+    const CardModel &Card(int card) const { return m_cards[card]; }
 
 signals:
     // A win was confirmed in this game.
@@ -70,23 +70,16 @@ signals:
     void Gone(const QString &reason);
 
 private:
-    struct Card
-    {
-        std::array<int, 25> numbers{};
-        std::array<bool, 25> marked{};
-    };
-
-    void onTextReceived(const QString &sender, const QString &data);
+    void onJoined();
+    void onWon(const QString &winner);
     void onGameStarted();
     void onNumberCalled(int n);
     void checkLines();
     void callNext(int round);
     void roundEnded();
     void nextRound();
-    void say(const QString &text);
-    void sendCommand(const QString &record);
     void later(int least, int most, std::function<void()> action);
-    QList<QStringList> completeLines() const;
+    QList<QList<int>> completeLines() const;
 
     GameLink &m_link;
     RandomGenerator &m_random;
@@ -94,11 +87,9 @@ private:
     std::unique_ptr<BingoGame> m_game;      // gone before the table it counts in
     Scheduler m_schedule;
     Pauses m_pauses;
-    QStringList m_lines; // the winning lines
-    QString m_key, m_name, m_hostName, m_seconds;
-    std::array<Card, 2> m_cards{};
+    QString m_key, m_name, m_seconds;
+    std::array<CardModel, 2> m_cards{};
     int m_round = 0;        // counts the rounds begun here; a pause of an earlier round does nothing
-    bool m_joined = false;
     bool m_claimed = false; // this round
     bool m_congratulated = false;
     bool m_calling = false;     // host: numbers are being called this round

@@ -1,8 +1,11 @@
 #include "game/bingogame.h"
 
 #include "game/commandrecord.h"
+#include "game/delivery.h"
 #include "game/interval.h"
 #include "game/members.h"
+#include "game/messagetext.h"
+#include "link/gamelink.h"
 
 #include <algorithm>
 
@@ -23,11 +26,24 @@ QString listed(const QStringList &items)
 
 } // namespace
 
-BingoGame::BingoGame(MemberTable &members, RandomGenerator &random, QObject *parent)
+BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &random, QObject *parent)
     : QObject(parent)
+    , m_link(link)
     , m_members(members)
     , m_random(random)
 {
+    connect(&link, &GameLink::TextReceived, this, &BingoGame::Deliver);
+    connect(&link, &GameLink::Reconnecting, this, [this](const QString &reason) {
+        linkDown(QStringLiteral("** The link to the game was lost (%1); reconnecting\u2026").arg(reason));
+    });
+    connect(&link, &GameLink::LinkLost, this, [this](const QString &reason) {
+        linkDown(QStringLiteral("** The link to the game could not be restored (%1). You may close the window.").arg(reason));
+    });
+    connect(&link, &GameLink::Refused, this, [this](const QString &reason) {
+        linkDown(QStringLiteral("** The game refused this window: ") + reason);
+    });
+    connect(&link, &GameLink::Rejoining, this, &BingoGame::rejoining);
+    connect(&link, &GameLink::Reconnected, this, &BingoGame::reconnected);
 }
 
 void BingoGame::SetNames(const QString &myName, const QString &hostName)
@@ -37,53 +53,51 @@ void BingoGame::SetNames(const QString &myName, const QString &hostName)
     m_isHost = myName == hostName;
 }
 
-void BingoGame::EvalCommand(const QString &Data)
+void BingoGame::Deliver(const QString &sender, const QString &data)
 {
-    const std::optional<CommandRecord> record = CommandRecord::Read(Data);
-    if (!record)
+    const std::optional<Delivery> delivery = ReadDelivery(sender, data);
+    if (!delivery || !Counts(*delivery, m_myName, m_hostName))
         return;
+    switch (delivery->kind) {
+    case DeliveryKind::PlayerEntered: playerEntered(delivery->text); break;
+    case DeliveryKind::PlayerExited: playerExited(delivery->text); break;
+    case DeliveryKind::ChatLine: emit Log(LogKind::Chat, MessageText::ChatLogLine(sender, delivery->text)); break;
+    case DeliveryKind::Emote: emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text)); break;
+    case DeliveryKind::ChatCommand: m_caller.RunChatCommand(delivery->text.mid(1)); break;
+    case DeliveryKind::NumberCalled:
+    case DeliveryKind::NewGame:
+    case DeliveryKind::WinConfirmed:
+    case DeliveryKind::Claim:
+    case DeliveryKind::CatchUp:
+    case DeliveryKind::ClaimRefused: carryOut(delivery->record); break;
+    }
+}
 
-    switch (record->kind) {
-    case CommandRecord::NumberCalled:
-        emit Log(4, QStringLiteral("** The Number (") + record->text + QStringLiteral(") Has Been Called."));
-        emit NumberCalled(record->number);
-        markCalled(record->number);
-        emit Speak(CallerText::Words(record->number));
+void BingoGame::carryOut(const CommandRecord &record)
+{
+    switch (record.kind) {
+    case DeliveryKind::NumberCalled:
+        emit Log(LogKind::Announcement, QStringLiteral("** The Number (") + record.text + QStringLiteral(") Has Been Called."));
+        emit NumberCalled(record.number);
+        markCalled(record.number);
+        emit Speak(CallerText::Words(record.number));
         emit ViewChanged();
         break;
-    case CommandRecord::NewGame:
-        startRound(record->text);
-        emit Log(3, QStringLiteral("** A New Game Has Been Started."));
+    case DeliveryKind::NewGame:
+        startRound(record.text);
+        emit Log(LogKind::Chat, QStringLiteral("** A New Game Has Been Started."));
         if (m_isHost)
-            emit Log(4, Interval::Describe(record->text));
+            emit Log(LogKind::Announcement, Interval::Describe(record.text));
         break;
-    case CommandRecord::WinConfirmed:
-        emit Log(4, QStringLiteral("** ") + record->name + QStringLiteral(" Has Won The Game! ") + record->text
-                     + QStringLiteral(" Total Win(s)! **"));
-        if (m_isHost)
-            emit Log(4, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
-        m_inProgress = false;
-        m_winnerName = record->name;
-        m_winnerTotal = record->text;
-        emit RoundOver();
-        emit Won(m_winnerName, m_winnerTotal);
-        emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
-        emit ViewChanged();
-        break;
-    case CommandRecord::Claim:
-        // Every window now knows the called numbers, but one judge is enough:
-        // the host's answer is the only one.
-        if (m_isHost)
-            judgeClaim(record->name, record->items);
-        break;
-    case CommandRecord::CatchUp:
-        if (record->name == m_myName)
-            catchUp(record->text, record->items);
-        break;
-    case CommandRecord::ClaimRefused:
-        if (record->name == m_myName)
-            sayClaimRefused(record->text, record->items);
-        break;
+    case DeliveryKind::WinConfirmed: won(record.name, record.text); break;
+    case DeliveryKind::Claim: judgeClaim(record.name, record.items); break;
+    case DeliveryKind::CatchUp: catchUp(record.text, record.items); break;
+    case DeliveryKind::ClaimRefused: sayClaimRefused(record.text, record.items); break;
+    case DeliveryKind::PlayerEntered:
+    case DeliveryKind::PlayerExited:
+    case DeliveryKind::ChatLine:
+    case DeliveryKind::Emote:
+    case DeliveryKind::ChatCommand: break; // never a command record
     }
 }
 
@@ -105,18 +119,33 @@ void BingoGame::markCalled(int n)
     m_caller.MarkCalled(n);
     if (m_autoMark)
         emit MarkOnCards(n);
-    // The host's window has drawn the number before its record comes back,
-    // so the count is looked at here, where every window sees each call.
+    // The host's game has drawn the number before its record comes back,
+    // so the count is looked at here, where every game sees each call.
     if (m_inProgress && !m_allCalledSaid && m_caller.CallCount() >= NumberCaller::Highest) {
         m_allCalledSaid = true;
-        emit Log(4, QStringLiteral("** All 100 numbers have been called and nobody has won yet."));
+        emit Log(LogKind::Announcement, QStringLiteral("** All 100 numbers have been called and nobody has won yet."));
     }
+}
+
+void BingoGame::won(const QString &name, const QString &total)
+{
+    emit Log(LogKind::Announcement,
+             QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total + QStringLiteral(" Total Win(s)! **"));
+    if (m_isHost)
+        emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
+    m_inProgress = false;
+    m_winnerName = name;
+    m_winnerTotal = total;
+    emit RoundOver();
+    emit Won(m_winnerName, m_winnerTotal);
+    emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
+    emit ViewChanged();
 }
 
 void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
 {
-    // A window already in the round keeps its cards and only adds the calls
-    // it missed, so an answer to a window that is up to date changes nothing.
+    // A game already in the round keeps its cards and only adds the calls
+    // it missed, so an answer to a game that is up to date changes nothing.
     // One holding a number the host's round never called is still in an
     // earlier round (it was away while that one ended and this one began),
     // and joins this one as a newcomer does.
@@ -134,8 +163,9 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
     }
     emit ViewChanged();
     if (joining)
-        emit Log(4, QStringLiteral("** You joined a round in progress: %1 number(s) had been called before you came.")
-                        .arg(m_caller.CallCount()));
+        emit Log(LogKind::Announcement,
+                 QStringLiteral("** You joined a round in progress: %1 number(s) had been called before you came.")
+                     .arg(m_caller.CallCount()));
 }
 
 CallerText::View BingoGame::View() const
@@ -156,14 +186,14 @@ void BingoGame::SetAutoMark(bool on)
 void BingoGame::judgeClaim(const QString &claimant, const QStringList &items)
 {
     if (m_claimAccepted)
-        emit Send(CommandRecord::RefuseClaim(claimant, Taken));
+        sendCommand(CommandRecord::RefuseClaim(claimant, Taken));
     else if (!m_inProgress)
-        emit Send(CommandRecord::RefuseClaim(claimant, Over));
+        sendCommand(CommandRecord::RefuseClaim(claimant, Over));
     else if (!m_caller.ClaimHolds(items))
-        emit Send(CommandRecord::RefuseClaim(claimant, Uncalled, m_caller.Uncalled(items)));
+        sendCommand(CommandRecord::RefuseClaim(claimant, Uncalled, m_caller.Uncalled(items)));
     else {
         m_claimAccepted = true;
-        emit Send(CommandRecord::Won(claimant, m_members.RecordWin(claimant)));
+        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant)));
     }
 }
 
@@ -180,80 +210,16 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
         reason = listed(detail) + QStringLiteral(" have not been called.");
     else
         reason = QStringLiteral("its line does not hold five called numbers.");
-    emit Log(4, QStringLiteral("** Your claim did not win: ") + reason);
-}
-
-void BingoGame::RunChatCommand(const QString &Data)
-{
-    m_caller.RunChatCommand(Data);
-}
-
-std::optional<QString> BingoGame::RefuseChatCommand(const QString &typed) const
-{
-    if (!typed.startsWith(QLatin1Char('/')))
-        return std::nullopt;
-    if (!m_isHost)
-        return QStringLiteral("** %1 was not run: only the host, %2, can give commands.").arg(typed, m_hostName);
-    // "call N" is the one command there is; anything else would do nothing.
-    if (!NumberCaller::CallCommandNumber(typed.mid(1)))
-        return QStringLiteral("** %1 was not run: the one command is /call followed by a number.").arg(typed);
-    return std::nullopt;
-}
-
-QStringList BingoGame::ClaimLine(const QList<QStringList> &complete, const QStringList &lastReported) const
-{
-    auto allCalled = [this](const QStringList &line) {
-        return std::all_of(line.begin(), line.end(), [this](const QString &item) {
-            const std::optional<int> n = WholeNumber(item);
-            return n && m_caller.Called(*n);
-        });
-    };
-    if (allCalled(lastReported) && complete.contains(lastReported))
-        return lastReported;
-    for (const QStringList &line : complete) {
-        if (allCalled(line))
-            return line;
-    }
-    return lastReported;
+    emit Log(LogKind::Announcement, QStringLiteral("** Your claim did not win: ") + reason);
 }
 
 void BingoGame::CallNext()
 {
     const std::optional<int> n = m_caller.Draw(m_random);
     if (n)
-        emit Send(CommandRecord::Called(*n));
+        sendCommand(CommandRecord::Called(*n));
     // After the 100th call no tick could find a number: calling ends here
     // until the next game.
     if (!n || m_caller.CallCount() >= NumberCaller::Highest)
         emit CallingDone();
-}
-
-void BingoGame::PlayerJoined(const QString &name)
-{
-    m_players << name;
-    if (name == m_myName && !m_joined) {
-        // Our own arrival ends the list of those who were here before us.
-        m_joined = true;
-        if (m_isHost || m_players.contains(m_hostName))
-            return;
-        QString line = QStringLiteral("** %1, who hosts this game, is not here: no numbers will be called until %1 joins.")
-                           .arg(m_hostName);
-        for (const QString &player : std::as_const(m_players)) {
-            if (player.compare(m_hostName, Qt::CaseInsensitive) == 0)
-                line += QStringLiteral(" %1 is here: did you mean %1?").arg(player);
-        }
-        emit Log(4, line);
-    } else if (m_isHost && m_inProgress && name != m_myName) {
-        emit Send(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order()));
-    }
-}
-
-void BingoGame::PlayerLeft(const QString &name)
-{
-    m_players.removeOne(name);
-    if (name != m_hostName || m_isHost || !m_inProgress)
-        return;
-    m_inProgress = false;
-    emit Log(4, QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(name));
-    emit RoundOver();
 }

@@ -1,33 +1,43 @@
 #pragma once
-// One window's side of the game, without the window: it carries out the
-// command records, draws the host's numbers and judges claims, follows who
-// is in the game, and says through signals what the window must show or
-// send. The window renders; every decision is made here.
+// One player's side of the game, without a window: it takes every delivery
+// from the game link, decides what it means (ReadDelivery, Counts) and
+// carries it out, draws the host's numbers and judges claims, follows who is
+// in the game, sends what its player does, and says through signals what a
+// window must show. A window and a computer player only react to those
+// signals; every decision is made here.
 //
 // A round is in progress from the new-game record (or a catch-up for this
-// window) to the win-confirmed record, or until the host leaves; while it is,
-// a card's complete line may enable BINGO!, in every window. Every window
-// keeps the numbers called in the round, but only the host's judges claims:
-// it accepts one claim per round and answers every other claim with a
-// refusal meant for the claimant alone.
+// player) to the win-confirmed record, or until the host leaves; while it is,
+// a card's complete line may enable BINGO!, in every window. Every game keeps
+// the numbers called in the round, but only the host's judges claims: it
+// accepts one claim per round and answers every other claim with a refusal
+// meant for the claimant alone.
+//
+// A message the link does not take (it has ended) is told in the log, so no
+// typed line or claim vanishes without a word.
 
 #include "game/callertext.h"
+#include "game/logkind.h"
 #include "game/numbercaller.h"
 
 #include <QObject>
 #include <QStringList>
+#include <optional>
 
+class GameLink;
 class MemberTable;
 class RandomGenerator;
+struct CommandRecord;
 
 class BingoGame : public QObject
 {
     Q_OBJECT
 public:
-    BingoGame(MemberTable &members, RandomGenerator &random, QObject *parent = nullptr);
+    // Takes the link's deliveries and changes from here on.
+    BingoGame(GameLink &link, MemberTable &members, RandomGenerator &random, QObject *parent = nullptr);
 
-    // This window's player and the host named on its command line; the
-    // window hosts when the two are the same.
+    // This player and the host named on the command line; the player hosts
+    // when the two are the same.
     void SetNames(const QString &myName, const QString &hostName);
     bool IsHost() const { return m_isHost; }
     bool InProgress() const { return m_inProgress; }
@@ -39,32 +49,31 @@ public:
     // cards; switching it on asks for every number already called.
     void SetAutoMark(bool on);
 
-    // Carries out one command record as delivered by the link. Records that
-    // do not read are ignored without a message.
-    void EvalCommand(const QString &Data);
-    // A chat command, the chat line after its "/".
-    void RunChatCommand(const QString &Data);
+    // One delivery from the link: the sender and the message text, or
+    // "[Enter]" / "[Exit]" and a player's name.
+    void Deliver(const QString &sender, const QString &data);
+
+    // What this player does. A line typed into the chat: a chat command that
+    // would not run is not sent, and its refusal is logged instead.
+    void SendChatLine(const QString &typed);
+    // The host starts a round, with the interval text as typed.
+    void StartNewGame(const QString &seconds);
+    // BINGO!: claims with one of the complete lines on the cards (each its
+    // numbers in cell order) whose numbers have all been called: the last
+    // reported one when it is such a line; when none is, the last reported.
+    void Claim(const QList<QList<int>> &complete, const QList<int> &lastReported);
     // One tick of the host's calling: draws and sends one new number.
     void CallNext();
 
-    // A player joined or left, as the link's "[Enter]" and "[Exit]" say.
+signals:
+    void Log(LogKind kind, const QString &line);
+    // The player list: a player came, the first listed of that name went,
+    // or the list starts afresh (the link joined the game anew).
     void PlayerJoined(const QString &name);
     void PlayerLeft(const QString &name);
-    // The window joins its game afresh: the game lists its players again.
-    void Rejoining() { m_players.clear(); }
-
-    // A line typed into the chat input that starts with "/": the line that
-    // tells this player why it is not run, or nothing when it may be sent.
-    std::optional<QString> RefuseChatCommand(const QString &typed) const;
-
-    // The line to claim with: of the complete lines on the cards (each five
-    // numbers as shown), one whose numbers have all been called, the last
-    // reported one when it is such a line; when none is, the last reported.
-    QStringList ClaimLine(const QList<QStringList> &complete, const QStringList &lastReported) const;
-
-signals:
-    void Log(int MyType, const QString &Strin);
-    void Send(const QString &record);
+    void PlayersCleared();
+    // The game confirmed this player's own join, once.
+    void Joined();
     // Number n has been called: it turns green on the board.
     void NumberCalled(int n);
     // A round begins here: clear the board, deal new cards and start their
@@ -84,14 +93,31 @@ signals:
     void ViewChanged();
     // Auto-marking asks the cards to mark n.
     void MarkOnCards(int n);
+    // The link is away (reconnecting) or has ended: nothing the player does
+    // reaches the game now. LinkBack: the link is back in the game.
+    void LinkDown();
+    void LinkBack();
 
 private:
+    void carryOut(const CommandRecord &record);
     void startRound(const QString &seconds);
     void markCalled(int n);
+    void won(const QString &name, const QString &total);
     void catchUp(const QString &seconds, const QStringList &numbers);
     void judgeClaim(const QString &claimant, const QStringList &items);
     void sayClaimRefused(const QString &why, const QStringList &detail);
+    void playerEntered(const QString &name);
+    void playerExited(const QString &name);
+    void linkDown(const QString &line);
+    void rejoining();
+    void reconnected();
+    // A chat command typed by this player: the line that tells why it is not
+    // run, or nothing when it may be sent.
+    std::optional<QString> refuseChatCommand(const QString &typed) const;
+    void send(const QString &messageText);
+    void sendCommand(const QString &record);
 
+    GameLink &m_link;
     MemberTable &m_members;
     RandomGenerator &m_random;
     NumberCaller m_caller;
@@ -100,6 +126,7 @@ private:
     QString m_seconds; // the interval text of the round, as the host typed it
     QString m_winnerName, m_winnerTotal;
     QStringList m_players;
+    QStringList m_listedBefore; // after a fresh join: those listed before it, not yet listed again
     bool m_joined = false;
     bool m_isHost = false;
     bool m_inProgress = false;

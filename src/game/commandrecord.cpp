@@ -15,69 +15,71 @@ std::optional<int> WholeNumber(const QString &text)
     return int(*rounded);
 }
 
-std::optional<int> CommandRecord::KindOf(const QString &record)
+namespace {
+
+QString joined(const QList<int> &numbers)
 {
-    return WholeNumber(record.section(QLatin1Char('|'), 0, 0));
+    QStringList texts;
+    for (int n : numbers)
+        texts << QString::number(n);
+    return texts.join(QLatin1Char('@'));
 }
 
-std::optional<QString> CommandRecord::SecondField(const QString &record)
-{
-    const QStringList fields = record.split(QLatin1Char('|'));
-    if (fields.size() < 2)
-        return std::nullopt;
-    return fields.at(1);
-}
+} // namespace
 
 std::optional<CommandRecord> CommandRecord::Read(const QString &record)
 {
     // Empty texts between separators are fields too: "3||2" names nobody.
     const QStringList fields = record.split(QLatin1Char('|'));
-    const std::optional<int> kind = WholeNumber(fields.at(0));
+    const std::optional<int> number = WholeNumber(fields.at(0));
+    const std::optional<DeliveryKind> kind = number ? CommandKindOf(*number) : std::nullopt;
     if (!kind)
         return std::nullopt;
 
     CommandRecord read;
+    read.kind = *kind;
     switch (*kind) {
-    case NumberCalled: {
-        if (fields.size() < 2)
+    case DeliveryKind::NumberCalled: {
+        const std::optional<int> called = fields.size() < 2 ? std::nullopt : WholeNumber(fields.at(1));
+        if (!called || *called < 1 || *called > 100)
             return std::nullopt;
-        const std::optional<int> number = WholeNumber(fields.at(1));
-        if (!number || *number < 1 || *number > 100)
-            return std::nullopt;
-        read.number = *number;
+        read.number = *called;
         read.text = fields.at(1);
-        break;
+        return read;
     }
-    case NewGame:
+    case DeliveryKind::NewGame:
         if (fields.size() < 3)
             return std::nullopt;
         read.text = fields.at(2);
-        break;
-    case WinConfirmed:
+        return read;
+    case DeliveryKind::WinConfirmed:
         if (fields.size() < 3)
             return std::nullopt;
         read.name = fields.at(1);
         read.text = fields.at(2);
-        break;
-    case Claim:
+        return read;
+    case DeliveryKind::Claim:
         if (fields.size() < 3)
             return std::nullopt;
         read.name = fields.at(1);
         read.items = fields.at(2).split(QLatin1Char('@'));
-        break;
-    case CatchUp:
-    case ClaimRefused:
+        return read;
+    case DeliveryKind::CatchUp:
+    case DeliveryKind::ClaimRefused:
         if (fields.size() < 4)
             return std::nullopt;
         read.name = fields.at(1);
         read.text = fields.at(2);
         read.items = fields.at(3).split(QLatin1Char('@'), Qt::SkipEmptyParts);
-        break;
-    default:
-        return std::nullopt;
+        return read;
+    case DeliveryKind::PlayerEntered:
+    case DeliveryKind::PlayerExited:
+    case DeliveryKind::ChatLine:
+    case DeliveryKind::Emote:
+    case DeliveryKind::ChatCommand:
+        break; // not command records
     }
-    read.kind = Kind(*kind);
-    return read;
+    return std::nullopt;
 }
 
 QString CommandRecord::Called(int number)
@@ -95,17 +97,14 @@ QString CommandRecord::Won(const QString &name, int total)
     return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total);
 }
 
-QString CommandRecord::MakeClaim(const QString &name, const QStringList &numbers)
+QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers)
 {
-    return QStringLiteral("4|") + name + QLatin1Char('|') + numbers.join(QLatin1Char('@'));
+    return QStringLiteral("4|") + name + QLatin1Char('|') + joined(numbers);
 }
 
 QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called)
 {
-    QStringList numbers;
-    for (int n : called)
-        numbers << QString::number(n);
-    return QStringLiteral("5|") + name + QLatin1Char('|') + seconds + QLatin1Char('|') + numbers.join(QLatin1Char('@'));
+    return QStringLiteral("5|") + name + QLatin1Char('|') + seconds + QLatin1Char('|') + joined(called);
 }
 
 QString CommandRecord::RefuseClaim(const QString &name, const QString &why, const QStringList &detail)

@@ -1,42 +1,37 @@
 #pragma once
 // The command records that keep every window of a game in step: number
 // called, new game, win confirmed, claim, catch-up and claim refused
-// (README.md, "The game link protocol"). Read parses a record into what its kind needs; a record the
-// program never sends (an unknown kind, a kind or called number that is not a
-// whole number, a called number outside 1 to 100, a missing field) reads as
-// nothing, and is then ignored without a message.
+// (README.md, "The game link protocol"). Read is the one place a record is
+// parsed: a record the program never sends (an unknown kind, a kind or called
+// number that is not a whole number, a called number outside 1 to 100, a
+// missing field) reads as nothing, and is then ignored without a message.
 
+#include "game/deliverykind.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 struct CommandRecord
 {
-    enum Kind { NumberCalled = 1, NewGame = 2, WinConfirmed = 3, Claim = 4, CatchUp = 5, ClaimRefused = 6 };
-
-    Kind kind = NumberCalled;
+    DeliveryKind kind = DeliveryKind::NumberCalled;
     int number = 0;     // NumberCalled: the number, 1 to 100
     QString text;       // NumberCalled: the number as received; NewGame, CatchUp: the
                         // seconds as typed; WinConfirmed: the total as received;
                         // ClaimRefused: why
     QString name;       // WinConfirmed: the winner; Claim: the claimant; CatchUp,
-                        // ClaimRefused: the window it is meant for
+                        // ClaimRefused: the player it is meant for
     QStringList items;  // Claim: the claimed numbers; CatchUp: the called numbers;
                         // ClaimRefused: the detail. As received, split at "@";
-                        // an empty field gives no items
+                        // an empty field gives no items but in a claim
 
     static std::optional<CommandRecord> Read(const QString &record);
-
-    // The kind alone, when the first field is a whole number; for deciding who
-    // may send a record before it is read in full.
-    static std::optional<int> KindOf(const QString &record);
-    // The second field, the claimant of a claim; nothing when there is none.
-    static std::optional<QString> SecondField(const QString &record);
 
     static QString Called(int number);
     static QString StartGame(const QString &seconds);
     static QString Won(const QString &name, int total);
-    static QString MakeClaim(const QString &name, const QStringList &numbers);
+    static QString MakeClaim(const QString &name, const QList<int> &numbers);
     static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called);
     static QString RefuseClaim(const QString &name, const QString &why, const QStringList &detail = {});
 };

@@ -1,6 +1,6 @@
 #include "game/members.h"
 
-#include "support/ridmod.h"
+#include "support/listfile.h"
 #include "support/textnum.h"
 
 void MemberTable::Append(const Member &member)
@@ -48,7 +48,7 @@ void MemberTable::LoadTallyEntries(const QList<QByteArray> &entries)
     m_winsThisRun.clear();
     for (const QByteArray &bytes : entries) {
         bool utf8 = true;
-        const QString entry = RidMod::DecodeText(bytes, &utf8);
+        const QString entry = ListFile::DecodeText(bytes, &utf8);
         if (!utf8)
             m_bytes.insert(m_entries.size(), bytes);
         // Name before the first "@", count up to the second; anything after

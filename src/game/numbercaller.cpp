@@ -43,18 +43,18 @@ std::optional<int> NumberCaller::Draw(RandomGenerator &random)
     }
 }
 
-std::optional<qint16> NumberCaller::CallCommandNumber(const QString &Data)
+std::optional<qint16> NumberCaller::CallCommandNumber(const QString &command)
 {
     // Words are cut at every single blank: "call  7" has an empty second word.
-    const QStringList words = Data.split(QLatin1Char(' '));
+    const QStringList words = command.split(QLatin1Char(' '));
     if (words.size() < 2 || words.at(0) != u"call")
         return std::nullopt;
     return TextNum::ToInt16(words.at(1));
 }
 
-void NumberCaller::RunChatCommand(const QString &Data)
+void NumberCaller::RunChatCommand(const QString &command)
 {
-    if (const std::optional<qint16> number = CallCommandNumber(Data))
+    if (const std::optional<qint16> number = CallCommandNumber(command))
         m_forcedNumber = *number;
 }
 

@@ -34,9 +34,9 @@ public:
     // The chat command "call N" (the line after its "/"): forces N, read as a
     // 16-bit whole number, half to even; 0 cancels. Anything else that cannot
     // be read leaves the forced number as it was.
-    void RunChatCommand(const QString &Data);
+    void RunChatCommand(const QString &command);
     // The number a chat command forces, or nothing when it is no such command.
-    static std::optional<qint16> CallCommandNumber(const QString &Data);
+    static std::optional<qint16> CallCommandNumber(const QString &command);
 
     // A claim holds when every item names a called number and at least five
     // different numbers are named. Items are looked at in order; the first

@@ -1,7 +1,7 @@
 #include "game/tallyfile.h"
 
 #include "game/members.h"
-#include "support/ridmod.h"
+#include "support/listfile.h"
 #include "support/runtimeerror.h"
 
 #include <QDir>
@@ -32,7 +32,7 @@ void TallyFile::Load(const QString &path, QList<QByteArray> &lstMem)
     if (!QFileInfo(path).isFile())
         return;
     try {
-        lstMem = RidMod::EntriesFromFile(path);
+        lstMem = ListFile::EntriesFromFile(path);
     } catch (const RunTimeError &) {
         m_unreadable = true;
         throw;
@@ -81,7 +81,7 @@ void TallyFile::saveLocked(const QString &path, const MemberTable &members, QLis
     // file holds now and count this run's wins on top, so neither is lost.
     QList<QByteArray> current;
     if (QFileInfo(path).isFile())
-        current = RidMod::EntriesFromFile(path);
+        current = ListFile::EntriesFromFile(path);
     if (current.isEmpty()) {
         lstMem = members.TallyEntryBytes();
     } else {
@@ -91,5 +91,5 @@ void TallyFile::saveLocked(const QString &path, const MemberTable &members, QLis
             merged.RecordWin(name);
         lstMem = merged.TallyEntryBytes();
     }
-    RidMod::SaveEntriesToFile(lstMem, path);
+    ListFile::SaveEntriesToFile(lstMem, path);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The game link: what a game window calls to join its game and send records,
-// and the one event through which every delivery comes back. The window only
-// knows this interface; TcpGameLink speaks to kalumo-hub, tests use a fake.
+// The game link: what a game window or a computer player calls to join its
+// game, send messages and leave, and the events through which every delivery
+// and every change of the link comes back. The link builds its own records
+// (LinkRecord); callers only know this interface. TcpGameLink speaks to
+// kalumo-hub, tests use a fake.
 
 #include <QObject>
 #include <QString>
@@ -13,24 +15,37 @@ class GameLink : public QObject
 public:
     using QObject::QObject;
 
-    // True when the window has joined the game behind this link number.
-    virtual bool JoinGame(quint64 windowHandle, qint32 linkNumber) = 0;
-    // Why the last JoinGame failed, as a sentence for the player.
+    // What a player joins a game with.
+    struct JoinRequest
+    {
+        QString key;                // the game's key
+        QString name;               // the player's name in the game
+        QString hostSecret = {};    // proves the host to a hub that holds one game; empty: none
+        quint64 windowHandle = 0;   // told to the hub, which reads nothing from it
+    };
+
+    // Reaches the hub behind the link number: true once connected (over
+    // TLS, once the hub's certificate is the expected one). It joins nothing.
+    virtual bool Connect(qint32 linkNumber) = 0;
+    // Why the last Connect or Join failed, as a sentence for the player.
     virtual QString ErrorString() const = 0;
-    // Once the window has announced itself as `name` in game `key`: runs the
-    // event loop until the game confirms the join by delivering ("[Enter]",
-    // name), for at most timeoutMs. Nothing when joined, else why not, as a
-    // sentence for the player. Deliveries that arrive meanwhile are raised
-    // as usual; LinkLost and Refused are not.
-    virtual std::optional<QString> WaitUntilJoined(const QString &key, const QString &name, int timeoutMs) = 0;
-    // Hands one record to the link. The answer says whether it was taken,
-    // not whether anybody received it.
-    virtual bool SendText(const QString &record) = 0;
+    // After Connect: joins the game, then runs the event loop until the game
+    // confirms the join by delivering ("[Enter]", name), for at most
+    // timeoutMs. Nothing when joined, else why not, as a sentence for the
+    // player. Deliveries that arrive meanwhile are raised as usual; LinkLost
+    // and Refused are not.
+    virtual std::optional<QString> Join(const JoinRequest &request, int timeoutMs) = 0;
+    // Sends a message text to every player of the game, this one included.
+    // True when the link took it (it may go out once a broken link is back),
+    // not whether anybody received it; false once the link has ended.
+    virtual bool SendMessage(const QString &messageText) = 0;
+    // The player leaves the game at once; nothing more is sent or delivered.
+    virtual void Leave() = 0;
 
 signals:
     // One delivery: a player's name and a message text, or "[Enter]" /
     // "[Exit]" with the name of a player who came or went.
-    void TextReceived(const QString &Sender, const QString &Data);
+    void TextReceived(const QString &sender, const QString &data);
     // The link broke after a successful join and tries to get back by
     // itself; raised once per break.
     void Reconnecting(const QString &reason);

@@ -1,7 +1,7 @@
 #pragma once
 // The records a game window sends the hub: identify, the host's secret,
 // announce (the join), message and the answer to the hub's Ping (README.md, "The game link
-// protocol"). The window builds them; the hub reads them back with Parse.
+// protocol"). The window's link builds them; the hub reads them back with Parse.
 
 #include <QString>
 #include <optional>
@@ -9,6 +9,8 @@
 namespace LinkRecord {
 
 inline constexpr QChar Separator = QChar(0x00FF);
+// What a window announces itself with; the hub reads only the name from it.
+inline const QString Caption = QStringLiteral("Kalumo Bingo");
 
 QString Identify(const QString &key, quint64 windowHandle);
 QString HostSecret(const QString &key, const QString &secret);

@@ -43,12 +43,25 @@ TcpGameLink::TcpGameLink(const QString &hubHost, const Timing &timing, QObject *
 
 TcpGameLink::~TcpGameLink()
 {
-    // Closing the window is leaving: the hub is told, so the others need
-    // not wait for the seat's grace period to run out.
+    Leave();
+}
+
+void TcpGameLink::Leave()
+{
+    if (!m_socket || m_state == State::Ended)
+        return;
+    // The hub is told, so the others need not wait for the seat's grace
+    // period to run out.
     if (m_state == State::Joined && !m_secret.isEmpty()) {
-        write(LinkRecord::Leave(m_key));
+        write(LinkRecord::Leave(m_join.key));
         m_socket->flush();
     }
+    m_state = State::Ended;
+    m_silence->stop();
+    m_retry->stop();
+    m_attempt->stop();
+    m_socket->disconnect(this);
+    m_socket->disconnectFromHost();
 }
 
 QString TcpGameLink::HostFromEnvironment()
@@ -57,18 +70,18 @@ QString TcpGameLink::HostFromEnvironment()
     return host.isEmpty() ? QStringLiteral("127.0.0.1") : host;
 }
 
-TcpGameLink::Security TcpGameLink::SecurityFromEnvironment()
+QString TcpGameLink::FingerprintFromEnvironment()
 {
-    return {qEnvironmentVariable("KALUMO_LINK_FINGERPRINT").trimmed(), qEnvironmentVariable("KALUMO_HOST_SECRET")};
+    return qEnvironmentVariable("KALUMO_LINK_FINGERPRINT").trimmed();
 }
 
-std::optional<QString> TcpGameLink::WaitUntilJoined(const QString &key, const QString &name, int timeoutMs)
+std::optional<QString> TcpGameLink::Join(const JoinRequest &request, int timeoutMs)
 {
-    m_key = key;
-    m_name = name;
     if (!m_socket)
         return QStringLiteral("this window is not connected to the game hub.");
+    m_join = request;
     if (m_state == State::Joining) {
+        writeJoin();
         QEventLoop loop;
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         m_waiting = &loop;
@@ -86,31 +99,37 @@ std::optional<QString> TcpGameLink::WaitUntilJoined(const QString &key, const QS
     return m_error;
 }
 
-bool TcpGameLink::SendText(const QString &record)
+bool TcpGameLink::SendMessage(const QString &messageText)
 {
     if (!m_socket || m_state == State::Ended)
         return false;
+    const QString record = LinkRecord::Message(m_join.key, messageText);
+    const QByteArray frame = Frame::Encode(record);
     // After the join a message is kept until its delivery comes back, to be
     // sent again when the hub never got it. One whose delivery would not
     // fit in a frame never comes back, and is sent once.
-    const std::optional<LinkRecord::Parsed> parsed = LinkRecord::Parse(record);
-    const bool kept = m_state != State::Joining && parsed && parsed->kind == u'C'
-        && !Frame::Encode(m_name + LinkRecord::Separator + parsed->messageText).isEmpty();
+    const bool kept = m_state != State::Joining && !frame.isEmpty()
+        && !Frame::Encode(m_join.name + LinkRecord::Separator + messageText).isEmpty();
     if (kept) {
         if (m_unechoed.size() >= MaxUnechoed)
             m_unechoed.pop_front();
-        m_unechoed.push_back({record, parsed->messageText});
+        m_unechoed.push_back({record, messageText});
     }
     if (m_state != State::Joining && m_state != State::Joined)
         return kept; // sent when the link is back
-    const QByteArray frame = Frame::Encode(record);
     if (frame.isEmpty() || m_socket->state() != QAbstractSocket::ConnectedState)
-        return false;
+        return kept; // a connection that just broke: sent again once the link is back
+    return m_socket->write(frame) == frame.size() || kept;
+}
+
+void TcpGameLink::writeJoin()
+{
     // The host's secret goes with the join under the same key, so the hub
     // can tell the host from anybody else who takes the host's name.
-    if (m_state == State::Joining && parsed && parsed->kind == u'A' && !m_security.hostSecret.isEmpty())
-        write(LinkRecord::HostSecret(parsed->key, m_security.hostSecret));
-    return m_socket->write(frame) == frame.size();
+    write(LinkRecord::Identify(m_join.key, m_join.windowHandle));
+    if (!m_join.hostSecret.isEmpty())
+        write(LinkRecord::HostSecret(m_join.key, m_join.hostSecret));
+    write(LinkRecord::Announce(m_join.key, LinkRecord::Caption, m_join.name));
 }
 
 void TcpGameLink::write(const QString &record)
@@ -150,18 +169,18 @@ void TcpGameLink::readFrames()
         }
         if (!m_secret.isEmpty() && ++m_count - m_ackedAt >= AcknowledgeEvery) {
             m_ackedAt = m_count;
-            write(LinkRecord::Acknowledge(m_key, m_count));
+            write(LinkRecord::Acknowledge(m_join.key, m_count));
         }
         // Deliveries come in the order the hub received the records, so our
         // own messages come back in the order they were sent.
-        if (sender == m_name) {
+        if (sender == m_join.name) {
             const auto echoed = std::find_if(m_unechoed.begin(), m_unechoed.end(), [&](const Sent &s) { return s.text == data; });
             if (echoed != m_unechoed.end())
                 m_unechoed.erase(m_unechoed.begin(), echoed + 1);
         }
         emit TextReceived(sender, data);
         // The join replay ends with the window's own arrival.
-        if (sender == u"[Enter]" && data == m_name) {
+        if (sender == u"[Enter]" && data == m_join.name) {
             if (m_state == State::Joining && m_waiting) {
                 m_state = State::Joined;
                 m_joined = true;
@@ -178,9 +197,9 @@ void TcpGameLink::control(const QString &data)
 {
     const HubControl::Control control = HubControl::Read(data);
     if (control.verb == HubControl::Ping) {
-        write(LinkRecord::PingAnswer(m_key));
+        write(LinkRecord::PingAnswer(m_join.key));
         if (!m_secret.isEmpty() && m_ackedAt != m_count)
-            write(LinkRecord::Acknowledge(m_key, m_ackedAt = m_count));
+            write(LinkRecord::Acknowledge(m_join.key, m_ackedAt = m_count));
         m_silence->start();
     } else if (control.verb == HubControl::Refused) {
         fail(control.text.isEmpty() ? QStringLiteral("no reason was given.") : control.text, true);
@@ -188,7 +207,7 @@ void TcpGameLink::control(const QString &data)
         // A hub that resumes seats: from here on, deliveries are counted.
         m_secret = control.text;
         m_count = m_ackedAt = 0;
-        write(LinkRecord::Acknowledge(m_key, 0));
+        write(LinkRecord::Acknowledge(m_join.key, 0));
     } else if (control.verb == HubControl::Resumed && m_state == State::Resuming) {
         backInGame();
     } else if (control.verb == HubControl::NoSeat && m_state == State::Resuming) {

@@ -1,12 +1,14 @@
 #pragma once
 // The game link over TCP to kalumo-hub.
 //
-// JoinGame connects to the hub on the port given by the link number; the
-// hub's host comes from KALUMO_LINK_HOST. With a fingerprint the link runs
-// over TLS 1.3 and accepts the hub's certificate only when its SHA-256 is
-// that fingerprint: no certificate authority is asked, and any other
-// certificate fails the join. Each record handed to SendText goes
-// out as one frame, and each frame from the hub is one delivery, raised as
+// Connect reaches the hub on the port given by the link number; the hub's
+// host comes from KALUMO_LINK_HOST. With a fingerprint the link runs over
+// TLS 1.3 and accepts the hub's certificate only when its SHA-256 is that
+// fingerprint: no certificate authority is asked, and any other certificate
+// fails the connection. Join sends the identify record, the host's secret
+// when there is one, and the announce record; each message is a message
+// record. Each record goes out as one frame, and each frame from the hub is
+// one delivery, raised as
 // TextReceived (README.md, "The game link protocol"), except the hub's
 // control frames: the link answers a Ping itself, and a refusal ends the
 // link with the hub's reason. A broken frame, a delivery without a sender
@@ -42,29 +44,24 @@ public:
         int retryForMs = 120000;
     };
 
-    // What kalumo-hub's host and join give a window; both empty for a
-    // plain link, as play starts it.
-    struct Security
-    {
-        QString fingerprint; // the hub certificate's SHA-256, in hex
-        QString hostSecret;  // sent in an "S" record before every "A" record
-    };
-
     explicit TcpGameLink(const QString &hubHost, QObject *parent = nullptr);
     TcpGameLink(const QString &hubHost, const Timing &timing, QObject *parent = nullptr);
-    ~TcpGameLink() override; // a seat is left at once, not kept for a return
+    ~TcpGameLink() override; // leaves: a seat is given up at once, not kept for a return
 
     // KALUMO_LINK_HOST, or 127.0.0.1 when it is unset or empty.
     static QString HostFromEnvironment();
-    // KALUMO_LINK_FINGERPRINT and KALUMO_HOST_SECRET.
-    static Security SecurityFromEnvironment();
-    // Before JoinGame. A fingerprint that is not 64 hex digits fails the join.
-    void SetSecurity(const Security &security) { m_security = security; }
+    // KALUMO_LINK_FINGERPRINT, as kalumo-hub's host and join give it a window.
+    static QString FingerprintFromEnvironment();
+    // Before Connect: the hub certificate's SHA-256, in hex; empty (as play
+    // starts a window) for a plain link. One that is not 64 hex digits
+    // fails the connection.
+    void SetFingerprint(const QString &fingerprint) { m_fingerprint = fingerprint; }
 
-    bool JoinGame(quint64 windowHandle, qint32 linkNumber) override;
+    bool Connect(qint32 linkNumber) override;
     QString ErrorString() const override { return m_error; }
-    std::optional<QString> WaitUntilJoined(const QString &key, const QString &name, int timeoutMs) override;
-    bool SendText(const QString &record) override;
+    std::optional<QString> Join(const JoinRequest &request, int timeoutMs) override;
+    bool SendMessage(const QString &messageText) override;
+    void Leave() override;
 
 private:
     enum class State { Joining, Joined, Away, Resuming, Rejoining, Ended };
@@ -77,13 +74,14 @@ private:
     void fail(const QString &reason, bool refused = false);
     void retry();
     void backInGame();
+    // The join's records: identify, the host's secret, announce.
+    void writeJoin();
     void write(const QString &record);
 
     QString m_host;
     quint16 m_port = 0;
-    quint64 m_handle = 0;
     Timing m_timing;
-    Security m_security;
+    QString m_fingerprint;
     State m_state = State::Joining;
     QTcpSocket *m_socket = nullptr;
     QTimer *m_silence = nullptr;
@@ -97,9 +95,8 @@ private:
     quint64 m_ackedAt = 0; // the count last acknowledged
     struct Sent { QString record, text; };
     std::deque<Sent> m_unechoed; // messages whose delivery has not come back
-    QString m_error;         // why JoinGame failed, or why the join failed
-    QString m_key;           // the game's key, for answering Pings
-    QString m_name;          // the name whose "[Enter]" confirms the join
-    QEventLoop *m_waiting = nullptr; // set while WaitUntilJoined runs
+    QString m_error;         // why Connect failed, or why the join failed
+    JoinRequest m_join;      // the game, and the name whose "[Enter]" confirms the join
+    QEventLoop *m_waiting = nullptr; // set while Join waits
     bool m_joined = false;           // the join was confirmed, whatever came next
 };

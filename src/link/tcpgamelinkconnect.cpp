@@ -44,7 +44,7 @@ bool waitForEncrypted(QSslSocket &socket, const QDeadlineTimer &deadline)
 
 } // namespace
 
-bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
+bool TcpGameLink::Connect(qint32 linkNumber)
 {
     if (m_socket) {
         m_error = QStringLiteral("this window has joined a game already.");
@@ -54,11 +54,10 @@ bool TcpGameLink::JoinGame(quint64 windowHandle, qint32 linkNumber)
         m_error = QStringLiteral("%1 is not a port the game hub can listen on.").arg(linkNumber);
         return false;
     }
-    if (!m_security.fingerprint.isEmpty() && !Invitation::IsHex(m_security.fingerprint.toLower(), 32)) {
+    if (!m_fingerprint.isEmpty() && !Invitation::IsHex(m_fingerprint.toLower(), 32)) {
         m_error = QStringLiteral("the hub's fingerprint must be 64 hexadecimal digits.");
         return false;
     }
-    m_handle = windowHandle;
     m_port = quint16(linkNumber);
     connectToHub();
     // Start-up waits here before the window is shown, and a failure is told
@@ -99,7 +98,7 @@ void TcpGameLink::connectToHub()
     }
     m_reader = Frame::Reader();
     QSslSocket *tls = nullptr;
-    if (m_security.fingerprint.isEmpty()) {
+    if (m_fingerprint.isEmpty()) {
         m_socket = new QTcpSocket(this);
         connect(m_socket, &QTcpSocket::connected, this, &TcpGameLink::connected);
     } else {
@@ -141,21 +140,18 @@ void TcpGameLink::connected()
     m_attempt->start(); // now for the hub's answer
     if (!m_secret.isEmpty()) {
         m_state = State::Resuming;
-        write(LinkRecord::Resume(m_key, m_name, m_secret, m_count));
+        write(LinkRecord::Resume(m_join.key, m_join.name, m_secret, m_count));
         return;
     }
     m_state = State::Rejoining;
     emit Rejoining();
-    write(LinkRecord::Identify(m_key, m_handle));
-    if (!m_security.hostSecret.isEmpty())
-        write(LinkRecord::HostSecret(m_key, m_security.hostSecret));
-    write(LinkRecord::Announce(m_key, QStringLiteral("Kalumo Bingo"), m_name));
+    writeJoin();
 }
 
 bool TcpGameLink::pinned(const QSslSocket &socket) const
 {
     const QByteArray digest = socket.peerCertificate().digest(QCryptographicHash::Sha256);
-    return !digest.isEmpty() && digest == QByteArray::fromHex(m_security.fingerprint.toLatin1());
+    return !digest.isEmpty() && digest == QByteArray::fromHex(m_fingerprint.toLatin1());
 }
 
 void TcpGameLink::backInGame()

@@ -9,36 +9,36 @@ CustomRegistry::CustomRegistry(const FileRegistry &registry, MessageBoxes &boxes
 {
 }
 
-quint32 CustomRegistry::RootKeyFromName(const QString &MyName)
+quint32 CustomRegistry::RootKeyFromName(const QString &name)
 {
     for (const RootKey::Entry &entry : RootKey::All) {
-        if (MyName == QLatin1String(entry.name))
+        if (name == QLatin1String(entry.name))
             return entry.handle;
     }
     return 0;
 }
 
-void CustomRegistry::ParseKeyPath(QString &MyKeyPath, quint32 &MyRootKey) const
+void CustomRegistry::ParseKeyPath(QString &keyPath, quint32 &rootKey) const
 {
-    if (!MyKeyPath.startsWith(QLatin1String("HKEY_")) || MyKeyPath.endsWith(QLatin1Char('\\'))) {
-        m_boxes.Plain(m_title, QStringLiteral("Incorrect Format:\n\n") + MyKeyPath);
+    if (!keyPath.startsWith(QLatin1String("HKEY_")) || keyPath.endsWith(QLatin1Char('\\'))) {
+        m_boxes.Plain(m_title, QStringLiteral("Incorrect Format:\n\n") + keyPath);
         return;
     }
-    const qsizetype slash = MyKeyPath.indexOf(QLatin1Char('\\'));
+    const qsizetype slash = keyPath.indexOf(QLatin1Char('\\'));
     if (slash < 0) {
-        MyRootKey = RootKeyFromName(MyKeyPath);
-        MyKeyPath.clear();
+        rootKey = RootKeyFromName(keyPath);
+        keyPath.clear();
     } else {
-        MyRootKey = RootKeyFromName(MyKeyPath.left(slash));
-        MyKeyPath = MyKeyPath.mid(slash + 1);
+        rootKey = RootKeyFromName(keyPath.left(slash));
+        keyPath = keyPath.mid(slash + 1);
     }
 }
 
-void CustomRegistry::SetStringValue(const QString &MyKeyPath, const QString &MyValueName, const QString &MyData,
+void CustomRegistry::SetStringValue(const QString &keyPath, const QString &valueName, const QString &data,
                                     RegistryOutcome *outcome) const
 {
     RegistryOutcome result;
-    QString subKey = MyKeyPath;
+    QString subKey = keyPath;
     quint32 root = 0;
     ParseKeyPath(subKey, root);
     if (root == 0) {
@@ -51,7 +51,7 @@ void CustomRegistry::SetStringValue(const QString &MyKeyPath, const QString &MyV
         if (result.Ok()) {
             // The count is the encoded length in bytes, not in characters: a
             // path holding a letter of more than one byte is written whole.
-            result = m_registry.SetValue(key, MyValueName, MyData.toLocal8Bit());
+            result = m_registry.SetValue(key, valueName, data.toLocal8Bit());
             m_registry.CloseKey(key);
         }
     }

@@ -22,20 +22,20 @@ public:
     // Boxes are shown with `title`, the program's title.
     CustomRegistry(const FileRegistry &registry, MessageBoxes &boxes, const QString &title);
 
-    // The root key named exactly MyName (case counted), or 0 for none.
-    static quint32 RootKeyFromName(const QString &MyName);
+    // The root key named exactly name (case counted), or 0 for none.
+    static quint32 RootKeyFromName(const QString &name);
 
     // A valid key path begins with "HKEY_" and does not end with "\". For one
-    // it sets MyRootKey to the root key named before the first "\" (the
+    // it sets rootKey to the root key named before the first "\" (the
     // whole path when there is none; 0 for an unknown name) and leaves only
-    // the text after it in MyKeyPath. For any other it shows "Incorrect
+    // the text after it in keyPath. For any other it shows "Incorrect
     // Format:", two line feeds and the path, and changes neither.
-    void ParseKeyPath(QString &MyKeyPath, quint32 &MyRootKey) const;
+    void ParseKeyPath(QString &keyPath, quint32 &rootKey) const;
 
-    // Sets MyValueName of the key to MyData, encoded in the system's 8-bit
+    // Sets valueName of the key to data, encoded in the system's 8-bit
     // encoding: every byte of it, with no terminating zero. When given,
     // `outcome` says whether it was written, and why not.
-    void SetStringValue(const QString &MyKeyPath, const QString &MyValueName, const QString &MyData,
+    void SetStringValue(const QString &keyPath, const QString &valueName, const QString &data,
                         RegistryOutcome *outcome = nullptr) const;
 
 private:

@@ -1,5 +1,8 @@
 #include "support/registration.h"
 
+#include "support/customregistry.h"
+#include "support/messageboxes.h"
+
 namespace Registration {
 
 QString Data(const QString &programFile, const QString &caption)
@@ -36,6 +39,24 @@ QString FailureText(const QString &keyPath, const RegistryOutcome &outcome, cons
     return QStringLiteral("The game could not be registered with Kalumo Chat.\n\n"
                           "Key: %1\nReason: %2\nRegistry folder: %3")
         .arg(keyPath, reason(outcome), registryFolder);
+}
+
+int Register(const QString &registryFolder, const QString &programFile, const QString &caption, MessageBoxes &boxes)
+{
+    // The chat host offers every game registered under its games key and
+    // starts the program the value names.
+    const FileRegistry registry(registryFolder);
+    const CustomRegistry customRegistry(registry, boxes, caption);
+    RegistryOutcome outcome;
+    customRegistry.SetStringValue(GamesKey, caption, Data(programFile, caption), &outcome);
+    // Only a value that was written is reported as a registration.
+    if (!outcome.Ok()) {
+        boxes.Error(caption, FailureText(GamesKey, outcome, registry.Folder()));
+        return 1;
+    }
+    boxes.Information(QStringLiteral("Done."),
+                      QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
+    return 0;
 }
 
 } // namespace Registration

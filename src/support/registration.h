@@ -9,6 +9,8 @@
 
 #include <QString>
 
+class MessageBoxes;
+
 namespace Registration {
 
 inline const QString GamesKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games");
@@ -24,5 +26,11 @@ QString ProgramFromData(const QString &data);
 // The text of the box that says the game could not be registered: the key,
 // the reason and the registry's folder.
 QString FailureText(const QString &keyPath, const RegistryOutcome &outcome, const QString &registryFolder);
+
+// The registration run of a window started without a command line: writes
+// the game's value (`caption` naming `programFile`) under the games key of
+// the registry in `registryFolder`, and says in a box whether it did. The
+// program's exit status: 0 when the value was written, else 1.
+int Register(const QString &registryFolder, const QString &programFile, const QString &caption, MessageBoxes &boxes);
 
 } // namespace Registration

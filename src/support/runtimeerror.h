@@ -1,7 +1,7 @@
 #pragma once
-// The program's own run-time errors. Start-up catches each one raised in its
-// steps and shows it as its number, a carriage return and line feed, and its
-// description, then goes on with the next step.
+// The program's own run-time errors. A box shows one as its number, a
+// carriage return and line feed, and its description; start-up shows each
+// and goes on.
 
 #include <QString>
 

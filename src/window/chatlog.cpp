@@ -22,22 +22,23 @@ ChatLog::ChatLog(QWidget *parent)
     setPalette(pal);
 }
 
-QColor ChatLog::ColourOf(int MyType)
+QColor ChatLog::ColourOf(LogKind kind)
 {
-    switch (MyType) {
-    case 1: return QColor(0, 255, 0);
-    case 2: return QColor(255, 0, 0);
-    case 4: return QColor(255, 0, 255);
-    case 5: return QColor(0, 0, 255);
-    default: return QColor(0, 0, 0);
+    switch (kind) {
+    case LogKind::Welcome: return QColor(0, 255, 0);
+    case LogKind::Alert: return QColor(255, 0, 0);
+    case LogKind::Chat: return QColor(0, 0, 0);
+    case LogKind::Announcement: return QColor(255, 0, 255);
+    case LogKind::Emote: return QColor(0, 0, 255);
     }
+    return QColor(0, 0, 0);
 }
 
-void ChatLog::AddText(int MyType, const QString &Strin)
+void ChatLog::AddText(LogKind kind, const QString &text)
 {
     // One event is one line: a peer cannot break its text over several lines
     // and make the rest look like the game's own announcements.
-    QString line = Strin;
+    QString line = text;
     for (QChar &c : line) {
         if (c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
             c = u' ';
@@ -46,13 +47,13 @@ void ChatLog::AddText(int MyType, const QString &Strin)
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat format;
-    format.setForeground(ColourOf(MyType));
+    format.setForeground(ColourOf(kind));
     cursor.insertText(line, format);
     cursor.insertBlock(QTextBlockFormat(), format);
     // The caret follows the newest line, which scrolls it into view.
     setTextCursor(cursor);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    emit LineAdded(MyType, line);
+    emit LineAdded(kind, line);
 }
 
 void ChatLog::mouseReleaseEvent(QMouseEvent *event)

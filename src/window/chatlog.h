@@ -4,6 +4,8 @@
 // inserted as plain text, so a peer's "<b>" shows as those characters.
 // The log keeps the newest MaxLines lines; older ones are dropped.
 
+#include "game/logkind.h"
+
 #include <QTextEdit>
 
 class ChatLog : public QTextEdit
@@ -14,15 +16,15 @@ public:
 
     explicit ChatLog(QWidget *parent = nullptr);
 
-    // Appends Strin as one line in the colour of MyType: 1 green, 2 red,
-    // 3 black, 4 magenta, 5 blue, anything else black.
-    void AddText(int MyType, const QString &Strin);
+    // Appends text as one line in the colour of its kind: Welcome green,
+    // Alert red, Chat black, Announcement magenta, Emote blue.
+    void AddText(LogKind kind, const QString &text);
 
-    static QColor ColourOf(int MyType);
+    static QColor ColourOf(LogKind kind);
 
 signals:
     // Every line as it is added, for a transcript.
-    void LineAdded(int MyType, const QString &line);
+    void LineAdded(LogKind kind, const QString &line);
 
 protected:
     // Releasing the left button copies the selection to the clipboard.

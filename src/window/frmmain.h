@@ -3,13 +3,14 @@
 // board of called numbers, two cards, New Game and BINGO!, the calling
 // interval, the player list, the chat log and the chat input. The window
 // takes its collaborators in its constructor; Startup() joins the game.
+// What the game means is BingoGame's: the window shows what it reports and
+// hands it what the player does.
 
-#include "card/cardowner.h"
-#include "game/members.h"
-#include "game/tallyfile.h"
+#include "game/logkind.h"
+#include "game/tallies.h"
+#include "window/cardowner.h"
 
 #include <QPointer>
-#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -18,6 +19,7 @@
 class BingoGame;
 class CallerDisplay;
 class ChatLog;
+class CommandLine;
 class GameLink;
 class LayoutScaler;
 class MessageBoxes;
@@ -44,6 +46,7 @@ struct WindowContext
     QString dataFolder = {};     // where the tally file goes when the program's folder cannot be written
     Speaker *speaker = nullptr;  // says calls and wins aloud; none: the option stays off
     QString settingsFile = {};   // the options' INI file; empty: the user's own settings
+    QString hostSecret = {};     // proves the host to a hub that holds one game; empty: none
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -63,14 +66,11 @@ public:
     // the program ends now with that exit status (failed join, registration).
     std::optional<int> Startup();
 
-    void AddText(int MyType, const QString &Strin);
-    void EvalCommand(const QString &Data);
-    void SendCommand(const QString &Data);
-    void RunChatCommand(const QString &Data);
+    // Adds one line to the chat log.
+    void AddText(LogKind kind, const QString &line);
 
     // CardOwner
-    void SetWin(const QString &MyVal1, const QString &MyVal2, const QString &MyVal3,
-                const QString &MyVal4, const QString &MyVal5) override;
+    void LineComplete(const QList<int> &numbers) override;
     bool ClaimAllowed() const override;
     void EnableBingo() override;
 
@@ -82,7 +82,7 @@ signals:
     // Shutdown has run: the tallies were saved.
     void ShutdownFinished();
     // A line was added to the chat log.
-    void LineAdded(int MyType, const QString &line);
+    void LineAdded(LogKind kind, const QString &line);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -92,70 +92,66 @@ protected:
 
 private:
     void buildControls();
+    void followGame();
     void buildPlayerAids(const WindowContext &context);
     void setBingoLit(bool lit);
     void showWin(const QString &name, const QString &total);
     void addPlayer(const QString &name);
-    void BuildNumberBoard();
+    void removePlayer(const QString &name);
     void Shutdown();
-    void LoadMembers();
-    void SaveTallies();
-    std::optional<int> RegistrationRun();
-    bool SendToGame(const QString &key, const QString &messageText);
-    void onTextReceived(const QString &Sender, const QString &Data);
+    // A piece of the command line; a missing one is shown in a box and is empty.
+    QString piece(const CommandLine &line, int index);
+    // Checks the name and key, connects and joins: nothing when joined, else
+    // the exit status.
+    std::optional<int> join(const CommandLine &line);
+    // Why the window is not in the game: nothing when it joined; an empty
+    // text when the link number is missing or no number (its box was shown).
+    std::optional<QString> joinProblem(const CommandLine &line);
     void onChatEntered();
     void onNewGameClicked();
     void onBingoClicked();
     void onGameStarted(const QString &seconds);
     void onRoundOver();
-    void linkDown();
-    void onRejoining();
-    void onReconnected();
-    template <typename Step> bool runStep(Step step);
+    void onLinkDown();
+    void onLinkBack();
 
     MessageBoxes &m_boxes;
     GameLink &m_link;
     RandomGenerator &m_random;
-    QString m_programFolder;
     QString m_commandLine;
     QString m_programFile;
     QString m_registryFolder;
-    QString m_dataFolder;
+    QString m_hostSecret;
 
-    TallyFile::Paths m_memFile;
+    Tallies m_tallies;
     QString m_gameKey;
     QString m_myName;
     QString m_hostName;
     bool m_shutDown = false;
-    std::array<QString, 5> m_winNums;
-    MemberTable m_members;
-    QList<QByteArray> m_lstMem;
-    TallyFile m_tallyFile;
+    QList<int> m_lastLine; // the numbers of the line a card reported last
     BingoGame *m_game = nullptr;
 
     std::unique_ptr<NumberBoard> m_board;
     std::array<ctlCard *, 2> m_cards{};
-    QPushButton *m_cmdNewGame = nullptr;
-    QPushButton *m_cmdBingo = nullptr;
-    QLineEdit *m_txtSec = nullptr;
-    QListWidget *m_lstUsers = nullptr;
-    ChatLog *m_rtbChatIn = nullptr;
-    QLineEdit *m_txtChatOut = nullptr;
-    QTimer *m_tmrHost = nullptr;
+    QPushButton *m_newGameButton = nullptr;
+    QPushButton *m_bingoButton = nullptr;
+    QLineEdit *m_secondsBox = nullptr;
+    QListWidget *m_playerList = nullptr;
+    ChatLog *m_chatLog = nullptr;
+    QLineEdit *m_chatInput = nullptr;
+    QTimer *m_callTimer = nullptr;
 
     WindowOptions *m_options = nullptr;
     QPointer<CallerDisplay> m_display;
-    QLabel *m_lblWinBanner = nullptr;
-    QTimer *m_tmrBanner = nullptr;
+    QLabel *m_winBanner = nullptr;
+    QTimer *m_bannerTimer = nullptr;
     std::unique_ptr<LayoutScaler> m_scaler;
 
-    // While the link is down: what to restore when it is back, and after a
-    // fresh join the players listed before it, not yet listed again.
+    // While the link is down: what to restore when it is back.
     bool m_linkDown = false;
     struct
     {
         bool calling = false;
         bool bingo = false;
-        QStringList listed;
     } m_whenBack;
 };

@@ -4,11 +4,11 @@
 // scaling when the window is made larger.
 #include "window/frmmain.h"
 
-#include "card/ctlcard.h"
 #include "game/bingogame.h"
-#include "support/twips.h"
 #include "window/callerdisplay.h"
 #include "window/chatlog.h"
+#include "window/ctlcard.h"
+#include "window/designunits.h"
 #include "window/layoutscaler.h"
 #include "window/numberboard.h"
 #include "window/windowoptions.h"
@@ -28,31 +28,31 @@ void frmMain::buildPlayerAids(const WindowContext &context)
 {
     // The window opens at its designed size; made larger, everything on it
     // grows in proportion.
-    const QSize design(Twips::ToPixels(8505), Twips::ToPixels(6675));
+    const QSize design(DesignUnits::ToPixels(8505), DesignUnits::ToPixels(6675));
     setMinimumSize(design);
     resize(design);
     m_scaler = std::make_unique<LayoutScaler>(*this, design);
 
-    m_lblWinBanner = new QLabel(this);
-    m_lblWinBanner->setObjectName(QStringLiteral("lblWinBanner"));
-    m_lblWinBanner->setGeometry(Twips::Rect(240, 780, 4560, 1200));
-    m_lblWinBanner->setFont(NumberBoard::Font(16));
-    m_lblWinBanner->setTextFormat(Qt::PlainText); // the winner's name is a peer's text
-    m_lblWinBanner->setAlignment(Qt::AlignCenter);
-    m_lblWinBanner->setWordWrap(true);
-    m_lblWinBanner->setAutoFillBackground(true);
-    QPalette pal = m_lblWinBanner->palette();
+    m_winBanner = new QLabel(this);
+    m_winBanner->setObjectName(QStringLiteral("lblWinBanner"));
+    m_winBanner->setGeometry(DesignUnits::Rect(240, 780, 4560, 1200));
+    m_winBanner->setFont(NumberBoard::Font(16));
+    m_winBanner->setTextFormat(Qt::PlainText); // the winner's name is a peer's text
+    m_winBanner->setAlignment(Qt::AlignCenter);
+    m_winBanner->setWordWrap(true);
+    m_winBanner->setAutoFillBackground(true);
+    QPalette pal = m_winBanner->palette();
     pal.setColor(QPalette::Window, QColor(0, 0, 128));
     pal.setColor(QPalette::WindowText, QColor(255, 255, 0));
-    m_lblWinBanner->setPalette(pal);
-    m_lblWinBanner->hide();
-    m_tmrBanner = new QTimer(this);
-    m_tmrBanner->setObjectName(QStringLiteral("tmrBanner"));
-    m_tmrBanner->setSingleShot(true);
-    m_tmrBanner->setInterval(BannerMs);
-    connect(m_tmrBanner, &QTimer::timeout, m_lblWinBanner, &QWidget::hide);
+    m_winBanner->setPalette(pal);
+    m_winBanner->hide();
+    m_bannerTimer = new QTimer(this);
+    m_bannerTimer->setObjectName(QStringLiteral("tmrBanner"));
+    m_bannerTimer->setSingleShot(true);
+    m_bannerTimer->setInterval(BannerMs);
+    connect(m_bannerTimer, &QTimer::timeout, m_winBanner, &QWidget::hide);
     connect(m_game, &BingoGame::Won, this, &frmMain::showWin);
-    connect(m_game, &BingoGame::GameStarted, m_lblWinBanner, &QWidget::hide);
+    connect(m_game, &BingoGame::GameStarted, m_winBanner, &QWidget::hide);
 
     m_options = new WindowOptions(context.settingsFile, context.speaker, *this);
     connect(m_options->Action(WindowOptions::ShowDisplay), &QAction::triggered, this, &frmMain::ShowCallerDisplay);
@@ -75,34 +75,44 @@ void frmMain::buildPlayerAids(const WindowContext &context)
     // Ctrl+B claims from anywhere in the window, the chat input included;
     // a dark BINGO! ignores it.
     auto *claim = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
-    connect(claim, &QShortcut::activated, m_cmdBingo, &QPushButton::click);
-    m_cmdBingo->setToolTip(QStringLiteral("Claims the win (Ctrl+B) when a card holds a called line."));
-    const QList<QWidget *> order = {m_txtChatOut, m_cmdBingo, m_cmdNewGame, m_cards[0], m_cards[1],
-                                    m_txtSec,     m_lstUsers, m_rtbChatIn};
+    connect(claim, &QShortcut::activated, m_bingoButton, &QPushButton::click);
+    m_bingoButton->setToolTip(QStringLiteral("Claims the win (Ctrl+B) when a card holds a called line."));
+    const QList<QWidget *> order = {m_chatInput, m_bingoButton, m_newGameButton, m_cards[0], m_cards[1],
+                                    m_secondsBox,     m_playerList, m_chatLog};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     for (int i : {0, 1})
         m_cards[i]->SetCardNumber(i + 1);
-    m_txtChatOut->setAccessibleName(QStringLiteral("Chat message"));
-    m_txtSec->setAccessibleName(QStringLiteral("Seconds between calls"));
-    m_lstUsers->setAccessibleName(QStringLiteral("Players"));
-    m_rtbChatIn->setAccessibleName(QStringLiteral("Game log"));
+    m_chatInput->setAccessibleName(QStringLiteral("Chat message"));
+    m_secondsBox->setAccessibleName(QStringLiteral("Seconds between calls"));
+    m_playerList->setAccessibleName(QStringLiteral("Players"));
+    m_chatLog->setAccessibleName(QStringLiteral("Game log"));
     setBingoLit(false);
 }
 
 void frmMain::setBingoLit(bool lit)
 {
-    m_cmdBingo->setEnabled(lit);
-    m_cmdBingo->setAccessibleName(lit ? QStringLiteral("BINGO!, available") : QStringLiteral("BINGO!, not available"));
+    m_bingoButton->setEnabled(lit);
+    m_bingoButton->setAccessibleName(lit ? QStringLiteral("BINGO!, available") : QStringLiteral("BINGO!, not available"));
 }
 
 void frmMain::showWin(const QString &name, const QString &total)
 {
-    m_lblWinBanner->setText(QStringLiteral("BINGO!\n") + CallerText::Win(name, total));
-    m_lblWinBanner->show();
-    m_lblWinBanner->raise();
-    m_tmrBanner->start();
+    m_winBanner->setText(QStringLiteral("BINGO!\n") + CallerText::Win(name, total));
+    m_winBanner->show();
+    m_winBanner->raise();
+    m_bannerTimer->start();
+}
+
+void frmMain::removePlayer(const QString &name)
+{
+    for (int row = 0; row < m_playerList->count(); ++row) {
+        if (m_playerList->item(row)->data(Qt::UserRole).toString() == name) {
+            delete m_playerList->takeItem(row);
+            return;
+        }
+    }
 }
 
 void frmMain::addPlayer(const QString &name)
@@ -110,12 +120,12 @@ void frmMain::addPlayer(const QString &name)
     // The list keeps the name as it came; what is shown marks the host, and
     // this window's own player in bold.
     const bool hosts = name == m_hostName, me = name == m_myName;
-    auto *item = new QListWidgetItem(hosts ? name + QStringLiteral(" (host)") : name, m_lstUsers);
+    auto *item = new QListWidgetItem(hosts ? name + QStringLiteral(" (host)") : name, m_playerList);
     item->setData(Qt::UserRole, name);
     item->setData(Qt::AccessibleTextRole, name + (hosts ? QStringLiteral(", host") : QString())
                                               + (me ? QStringLiteral(", you") : QString()));
     if (me) {
-        QFont font = m_lstUsers->font();
+        QFont font = m_playerList->font();
         font.setBold(true);
         item->setFont(font);
     }

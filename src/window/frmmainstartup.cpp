@@ -6,63 +6,57 @@
 #include "link/gamelink.h"
 #include "link/linkrecord.h"
 #include "support/commandline.h"
-#include "support/customregistry.h"
-#include "support/fileregistry.h"
 #include "support/messageboxes.h"
 #include "support/playername.h"
 #include "support/registration.h"
 #include "support/runtimeerror.h"
 #include "support/textnum.h"
+#include "window/numberboard.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTextStream>
-#include <QTimer>
-
-template <typename Step>
-bool frmMain::runStep(Step step)
-{
-    // A run-time error in a start-up step is shown, and start-up goes on.
-    try {
-        step();
-        return true;
-    } catch (const RunTimeError &error) {
-        m_boxes.Plain(Caption, error.BoxText());
-        return false;
-    }
-}
 
 std::optional<int> frmMain::Startup()
 {
-    runStep([&] { m_memFile = TallyFile::Locate(m_programFolder, m_dataFolder); });
-    runStep([&] { m_tallyFile.Load(m_memFile.read, m_lstMem); });
-    runStep([&] { LoadMembers(); });
-    runStep([&] { BuildNumberBoard(); });
-    runStep([&] { m_members.AddBlankEntryIfEmpty(); });
+    // A tally file that cannot be read is shown, and the game goes on
+    // without its counts (and never writes over it).
+    if (const std::optional<RunTimeError> error = m_tallies.Load())
+        m_boxes.Plain(Caption, error->BoxText());
+    m_board->Build();
+    m_board->SetToolTip(QStringLiteral("Right-click for the options; F2 opens the caller's display."));
 
     const CommandLine line(m_commandLine);
-    if (line.IsEmpty())
-        return RegistrationRun();
+    if (line.IsEmpty()) {
+        // The chat host's registration run: the window is never shown.
+        const int status = Registration::Register(m_registryFolder, m_programFile, Caption, m_boxes);
+        Shutdown();
+        return status;
+    }
+    // Each missing piece is shown, and start-up goes on without it.
+    m_gameKey = piece(line, 2);
+    m_myName = piece(line, 3);
+    m_hostName = piece(line, 4);
+    m_game->SetNames(m_myName, m_hostName);
+    m_newGameButton->setEnabled(m_game->IsHost());
+    return join(line);
+}
 
-    auto piece = [&](int index) {
-        const auto text = line.Piece(index);
-        if (!text)
-            throw RunTimeError::MissingPiece(index);
-        return *text;
-    };
-    runStep([&] { m_gameKey = piece(2); });
-    runStep([&] { m_myName = piece(3); });
-    runStep([&] { m_hostName = piece(4); });
-    runStep([&] {
-        m_game->SetNames(m_myName, m_hostName);
-        m_cmdNewGame->setEnabled(m_game->IsHost());
-    });
+QString frmMain::piece(const CommandLine &line, int index)
+{
+    const std::optional<QString> text = line.Piece(index);
+    if (!text)
+        m_boxes.Plain(Caption, RunTimeError::MissingPiece(index).BoxText());
+    return text.value_or(QString());
+}
 
+std::optional<int> frmMain::join(const CommandLine &line)
+{
     // Refused before any connection: the hub would turn such a name or key
     // away, or never see the join at all, and the window would wait for
     // nothing. A missing name piece has had its box already.
     const QString nameRefusal = line.Piece(3) ? PlayerName::Refusal(m_myName) : QString();
-    if (!nameRefusal.isEmpty() || !LinkRecord::CanJoinWith(m_gameKey, Caption, m_myName)) {
+    if (!nameRefusal.isEmpty() || !LinkRecord::CanJoinWith(m_gameKey, LinkRecord::Caption, m_myName)) {
         m_boxes.Error(Caption, nameRefusal.isEmpty()
                                    ? QStringLiteral("This game key cannot be used: it holds \"\u00FF\" or is too long.")
                                    : QStringLiteral("This name cannot be used: %1.").arg(nameRefusal));
@@ -70,59 +64,38 @@ std::optional<int> frmMain::Startup()
         return 1;
     }
 
-    bool joined = false;
-    QString failure;
-    runStep([&] {
-        const QString number = piece(1);
-        const auto linkNumber = TextNum::ToInt32(number);
-        if (!linkNumber)
-            throw RunTimeError::NotANumber(number);
-        joined = m_link.JoinGame(quint64(winId()), *linkNumber);
-        if (!joined)
-            failure = m_link.ErrorString();
-    });
-    if (joined) {
-        runStep([&] { m_link.SendText(LinkRecord::Identify(m_gameKey, quint64(winId()))); });
-        runStep([&] { m_link.SendText(LinkRecord::Announce(m_gameKey, Caption, m_myName)); });
-        runStep([&] { AddText(1, QStringLiteral("Thank You For Choosing ") + Caption + QLatin1Char('.')); });
-        // A hub that took the connection may still refuse the name, or
-        // never answer: the window is not shown without a game behind it.
-        const std::optional<QString> notJoined = m_link.WaitUntilJoined(m_gameKey, m_myName, JoinAnswerMs);
-        if (m_shutDown)
-            return 1; // closed while waiting (a logout, or kalumo-hub closing its windows)
-        joined = !notJoined;
-        failure = notJoined.value_or(QString());
+    const std::optional<QString> failure = joinProblem(line);
+    if (m_shutDown)
+        return 1; // closed while waiting (a logout, or kalumo-hub closing its windows)
+    if (!failure)
+        return std::nullopt;
+
+    QString text = QStringLiteral("Error, Please Restart The Game!");
+    if (!failure->isEmpty()) {
+        text += QStringLiteral("\n\n") + failure->left(1).toUpper() + failure->mid(1);
+        QTextStream(stderr) << "kalumo-bingo: cannot join the game: " << *failure << Qt::endl;
     }
-    if (!joined) {
-        QString text = QStringLiteral("Error, Please Restart The Game!");
-        if (!failure.isEmpty()) {
-            text += QStringLiteral("\n\n") + failure.left(1).toUpper() + failure.mid(1);
-            QTextStream(stderr) << "kalumo-bingo: cannot join the game: " << failure << Qt::endl;
-        }
-        m_boxes.Information(QStringLiteral("ERROR!"), text);
-        Shutdown();
-        return 1;
-    }
-    return std::nullopt;
+    m_boxes.Information(QStringLiteral("ERROR!"), text);
+    Shutdown();
+    return 1;
 }
 
-std::optional<int> frmMain::RegistrationRun()
+std::optional<QString> frmMain::joinProblem(const CommandLine &line)
 {
-    // The chat host offers every game registered under its games key and
-    // starts the program the value names. The window is never shown.
-    const FileRegistry registry(m_registryFolder);
-    const CustomRegistry customRegistry(registry, m_boxes, Caption);
-    RegistryOutcome outcome;
-    customRegistry.SetStringValue(Registration::GamesKey, Caption, Registration::Data(m_programFile, Caption), &outcome);
-
-    // Only a value that was written is reported as a registration.
-    if (outcome.Ok())
-        m_boxes.Information(QStringLiteral("Done."),
-                            QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
-    else
-        m_boxes.Error(Caption, Registration::FailureText(Registration::GamesKey, outcome, registry.Folder()));
-    Shutdown();
-    return outcome.Ok() ? 0 : 1;
+    const QString number = piece(line, 1);
+    if (!line.Piece(1))
+        return QString();
+    const std::optional<qint32> linkNumber = TextNum::ToInt32(number);
+    if (!linkNumber) {
+        m_boxes.Plain(Caption, RunTimeError::NotANumber(number).BoxText());
+        return QString();
+    }
+    if (!m_link.Connect(*linkNumber))
+        return m_link.ErrorString();
+    AddText(LogKind::Welcome, QStringLiteral("Thank You For Choosing ") + Caption + QLatin1Char('.'));
+    // A hub that took the connection may still refuse the name, or never
+    // answer: the window is not shown without a game behind it.
+    return m_link.Join({m_gameKey, m_myName, m_hostSecret, quint64(winId())}, JoinAnswerMs);
 }
 
 void frmMain::Shutdown()
@@ -130,24 +103,11 @@ void frmMain::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    SaveTallies();
-    emit ShutdownFinished();
-}
-
-void frmMain::LoadMembers()
-{
-    m_members.LoadTallyEntries(m_lstMem);
-}
-
-void frmMain::SaveTallies()
-{
     // A failed save never stops the close; the player is told, and the file
     // keeps what it held before.
-    try {
-        m_tallyFile.Save(m_memFile.write, m_members, m_lstMem);
-    } catch (const RunTimeError &error) {
-        m_boxes.Error(Caption, QStringLiteral("The wins could not be saved.\n") + error.description);
-    }
+    if (const std::optional<RunTimeError> error = m_tallies.Save())
+        m_boxes.Error(Caption, QStringLiteral("The wins could not be saved.\n") + error->description);
+    emit ShutdownFinished();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

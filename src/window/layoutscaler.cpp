@@ -1,6 +1,6 @@
 #include "window/layoutscaler.h"
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 
 #include <QWidget>
 #include <cmath>

@@ -11,13 +11,13 @@
 // (kalumo-hub host and join set them; the command line would show them).
 
 #include "link/tcpgamelink.h"
+#include "support/commandline.h"
 #include "support/fileregistry.h"
 #include "support/randomgenerator.h"
-#include "support/commandline.h"
+#include "support/shutdownsignals.h"
 #include "window/frmmain.h"
 #include "window/qtmessageboxes.h"
 #include "window/qtspeaker.h"
-#include "support/shutdownsignals.h"
 
 #include <QApplication>
 #include <QFile>
@@ -55,19 +55,24 @@ int main(int argc, char **argv)
 
     QtMessageBoxes boxes;
     TcpGameLink link(TcpGameLink::HostFromEnvironment());
-    link.SetSecurity(TcpGameLink::SecurityFromEnvironment());
+    link.SetFingerprint(TcpGameLink::FingerprintFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
     QtSpeaker speaker;
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
-                    FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker});
+                    FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker, {},
+                    qEnvironmentVariable("KALUMO_HOST_SECRET")});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,
     // one per line, for players who keep records and for scripted checks.
+    // One that cannot be opened is said once; the game goes on without it.
     QFile transcript(qEnvironmentVariable("KALUMO_CHAT_TRANSCRIPT"));
-    if (!transcript.fileName().isEmpty() && transcript.open(QIODevice::Append | QIODevice::Text)) {
-        QObject::connect(&window, &frmMain::LineAdded, &transcript, [&transcript](int, const QString &line) {
+    if (!transcript.fileName().isEmpty() && !transcript.open(QIODevice::Append | QIODevice::Text)) {
+        QTextStream(stderr) << "kalumo-bingo: the chat transcript " << transcript.fileName()
+                            << " cannot be opened: " << transcript.errorString() << Qt::endl;
+    } else if (transcript.isOpen()) {
+        QObject::connect(&window, &frmMain::LineAdded, &transcript, [&transcript](LogKind, const QString &line) {
             transcript.write(line.toUtf8() + '\n');
             transcript.flush();
         });

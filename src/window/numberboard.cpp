@@ -1,6 +1,6 @@
 #include "window/numberboard.h"
 
-#include "support/twips.h"
+#include "window/designunits.h"
 
 #include <QLabel>
 
@@ -31,9 +31,9 @@ NumberBoard::Look NumberBoard::LookOf(bool called, bool highContrast)
 NumberBoard::NumberBoard(QWidget &window)
     : m_window(window)
 {
-    m_cells[0] = makeCell(0, Twips::Rect(1080, 480, CellWidth, CellHeight));
+    m_cells[0] = makeCell(0, DesignUnits::Rect(1080, 480, CellWidth, CellHeight));
     m_cells[0]->setVisible(false);
-    m_cells[1] = makeCell(1, Twips::Rect(CellLeft, CellTop, CellWidth, CellHeight));
+    m_cells[1] = makeCell(1, DesignUnits::Rect(CellLeft, CellTop, CellWidth, CellHeight));
 }
 
 QLabel *NumberBoard::makeCell(int n, const QRect &place)
@@ -54,7 +54,7 @@ void NumberBoard::Build()
     // column that the rule gives the others.
     for (int n = 2; n <= 100; ++n) {
         const int row = (n - 1) / 10, col = (n - 1) % 10;
-        makeCell(n, Twips::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10, CellWidth,
+        makeCell(n, DesignUnits::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10, CellWidth,
                                 CellHeight))
             ->show();
     }

@@ -1,96 +1,127 @@
-// What one window's game says, sends and shows as records arrive, players
+// What one player's game says, sends and shows as deliveries arrive, players
 // come and go, claims are judged and latecomers catch up. Hal hosts.
 
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "game/members.h"
+#include "support/fakegamelink.h"
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// One game with everything it says written down in order as short texts: a
-// log line of kind 4 as it is, one of another kind as "<kind>:<line>",
-// "call 7", "start 15", "over", "done" and "send <record>".
+// One game over a fake link, with everything it says written down in order
+// as short texts: an announcement as it is, a log line of another kind as
+// "<kind>:<line>", "call 7", "start 15", "over", "done", "down", "back" and
+// "send <message>" (a command record without its "Comm;").
 struct Game
 {
-    explicit Game(bool host, const QList<Member> &members = {}, const char *me = "Hal")
+    explicit Game(const char *me = "Hal", const QList<Member> &members = {})
     {
         for (const Member &member : members)
             table.Append(member);
-        // A player's game here belongs to Zed unless a test names another.
-        game.SetNames(QString::fromUtf8(host || qstrcmp(me, "Hal") != 0 ? me : "Zed"), QStringLiteral("Hal"));
-        QObject::connect(&game, &BingoGame::Log, [this](int kind, const QString &line) {
-            if (!bulk || !line.startsWith(u"** The Number ("))
-                events << (kind == 4 ? line : QString::number(kind) + u':' + line);
+        game.SetNames(QString::fromUtf8(me), QStringLiteral("Hal"));
+        QObject::connect(&game, &BingoGame::Log, [this](LogKind kind, const QString &line) {
+            events << (kind == LogKind::Announcement ? line : QString::number(int(kind)) + u':' + line);
         });
-        QObject::connect(&game, &BingoGame::NumberCalled, [this](int n) {
-            if (!bulk)
-                events << QStringLiteral("call %1").arg(n);
-        });
+        QObject::connect(&game, &BingoGame::NumberCalled, [this](int n) { events << QStringLiteral("call %1").arg(n); });
         QObject::connect(&game, &BingoGame::GameStarted, [this](const QString &s) { events << "start " + s; });
         QObject::connect(&game, &BingoGame::RoundOver, [this] { events << QStringLiteral("over"); });
         QObject::connect(&game, &BingoGame::CallingDone, [this] { events << QStringLiteral("done"); });
-        QObject::connect(&game, &BingoGame::Send, [this](const QString &record) { events << "send " + record; });
+        QObject::connect(&game, &BingoGame::LinkDown, [this] { events << QStringLiteral("down"); });
+        QObject::connect(&game, &BingoGame::LinkBack, [this] { events << QStringLiteral("back"); });
+        link.onSend = [this](const QString &sent) { events << u"send "_s + (sent.startsWith(u"Comm;") ? sent.mid(5) : sent); };
     }
-    // "+NAME" joins, "-NAME" leaves, "*" calls 1 to 100 without listing the
-    // calls, "/..." is typed into the chat, "?" lists the called numbers the
-    // game keeps for judging as "kept 7", anything else is a record.
+    // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
+    // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
+    // to 100 without listing the calls, "?" lists the numbers called as
+    // "kept 7", "lost", "rejoin", "back" and "end" are the link's; anything
+    // else is a command record from the host, or a claim from its claimant.
     void Run(const std::vector<const char *> &steps)
     {
         for (const QString step : steps) {
-            if (step.startsWith(u'+'))
-                game.PlayerJoined(step.mid(1));
-            else if (step.startsWith(u'-'))
-                game.PlayerLeft(step.mid(1));
-            else if (step.startsWith(u'/'))
-                events << game.RefuseChatCommand(step).value_or(QStringLiteral("sent"));
-            else if (step != u"*" && step != u"?")
-                game.EvalCommand(step);
+            if (step.startsWith(u'+') || step.startsWith(u'-'))
+                link.Deliver(step.startsWith(u'+') ? u"[Enter]"_s : u"[Exit]"_s, step.mid(1));
+            else if (step.contains(u'>'))
+                link.Deliver(step.section(u'>', 0, 0), step.section(u'>', 1));
+            else if (step.startsWith(u"say "))
+                game.SendChatLine(step.mid(4));
+            else if (step == u"tick")
+                game.CallNext();
+            else if (step == u"lost")
+                emit link.Reconnecting(QStringLiteral("gone"));
+            else if (step == u"rejoin")
+                emit link.Rejoining();
+            else if (step == u"back")
+                emit link.Reconnected();
+            else if (step == u"end")
+                link.ended = true;
+            else if (step == u"*") { // the calls themselves are left out
+                const qsizetype before = events.size();
+                for (int n = 1; n <= 100; ++n)
+                    link.Deliver(u"Hal"_s, u"Comm;1|%1"_s.arg(n));
+                events = events.mid(0, before) + events.mid(before).filter(u"** All"_s);
+            } else if (step != u"?")
+                link.Deliver(step.startsWith(u"4|") ? step.section(u'|', 1, 1) : u"Hal"_s, u"Comm;"_s + step);
             for (int n = 1; step == u"?" && n <= 100; ++n)
                 if (game.Caller().Called(n))
                     events << QStringLiteral("kept %1").arg(n);
-            bulk = step == u"*";
-            for (int n = 1; bulk && n <= 100; ++n)
-                game.EvalCommand(QStringLiteral("1|%1").arg(n));
-            bulk = false;
         }
     }
 
+    FakeGameLink link;
     MemberTable table;
     RandomGenerator random{3, [] { return quint64(1000); }};
-    BingoGame game{table, random};
+    BingoGame game{link, table, random};
     QStringList events;
-    bool bulk = false; // calls and their log lines left out
 };
+
+struct Case
+{
+    const char *me;
+    std::vector<const char *> steps;
+    QStringList events;
+    bool inProgress = false;
+};
+
+void expectEvents(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
+        Game g(c.me);
+        g.Run(c.steps);
+        EXPECT_EQ(g.events, c.events) << "case " << &c - cases.data();
+        EXPECT_EQ(g.game.InProgress(), c.inProgress) << "case " << &c - cases.data();
+    }
+}
 
 const char *const NewGame = "3:** A New Game Has Been Started.";
 const char *const Seven = "** The Number (7) Has Been Called.";
 const char *const AnnWins = "** Ann Has Won The Game! 2 Total Win(s)! **";
 const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
 
-TEST(BingoGame, AcceptsOneClaimPerGameWhenItsLineWasCalledAndSendsTheWinnersTotal)
+TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTotal)
 {
     const char *annsLine = "4|Ann|12@3@77@40@9";
-    const struct { const char *what; bool host; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
-        {"Ann's first win", true, {}, {annsLine}, {"send 3|Ann|1"}}, {"in a player's game", false, {}, {annsLine}, {}},
-        {"Ann's second win", true, {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2"}},
-        {"a total at its top stays there", true, {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767"}},
-        {"five different numbers among six", true, {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1"}},
-        {"numbers not called", true, {}, {"4|Ann|12@3@17@42@9"}, {"send 6|Ann|uncalled|17@42"}},
-        {"four numbers", true, {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|uncalled|"}},
-        {"a number that is not whole", true, {}, {"4|Ann|12@3@77@40@9.2"}, {"send 6|Ann|uncalled|9.2"}},
-        {"a second press of BINGO!", true, {}, {annsLine, annsLine}, {"send 3|Ann|1", "send 6|Ann|taken|"}},
-        {"a rival's line after the accepted one", true, {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1", "send 6|Bob|taken|"}},
-        {"a claim between rounds", true, {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}}};
+    const struct { const char *what, *me; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
+        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
+        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2"}},
+        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767"}},
+        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1"}},
+        {"numbers not called", "Hal", {}, {"4|Ann|12@3@17@42@9"}, {"send 6|Ann|uncalled|17@42"}},
+        {"four numbers", "Hal", {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|uncalled|"}},
+        {"a number that is not whole", "Hal", {}, {"4|Ann|12@3@77@40@9.2"}, {"send 6|Ann|uncalled|9.2"}},
+        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1", "send 6|Ann|taken|"}},
+        {"a rival's line after the accepted one", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1", "send 6|Bob|taken|"}},
+        {"a claim in another's name", "Hal", {}, {"Bob>Comm;4|Ann|12@3@77@40@9"}, {}},
+        {"a claim between rounds", "Hal", {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}}};
     for (const auto &c : cases) {
-        Game g(c.host, c.members);
-        g.game.EvalCommand(QStringLiteral("2|ResetMe|10"));
-        for (int n : {12, 3, 77, 40, 9, 5})
-            g.game.EvalCommand(QStringLiteral("1|%1").arg(n));
+        Game g(c.me, c.members);
+        g.Run({"2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
         g.events.clear();
         g.Run(c.claims);
         // Judging shows nothing: the answer is shown when its record comes back.
@@ -101,68 +132,95 @@ TEST(BingoGame, AcceptsOneClaimPerGameWhenItsLineWasCalledAndSendsTheWinnersTota
 
 TEST(BingoGame, CallsEachNumberOnceAndStopsCallingAfterTheHundredth)
 {
-    Game g(true);
-    g.game.RunChatCommand(QStringLiteral("call 7"));
+    Game g;
+    g.Run({"Hal>Chat;/call 7", "Bob>Chat;/call 8"});
     for (int tick = 1; tick <= 101; ++tick)
-        g.game.CallNext();
-    // 100 calls, the forced one first, then "done"; a tick already on its
-    // way after that sends nothing.
+        g.Run({"tick"});
+    // 100 calls, the host's forced one first, then "done"; a tick already on
+    // its way after that sends nothing.
     ASSERT_EQ(g.events.size(), 102);
     EXPECT_EQ(g.events.first(), "send 1|7");
     EXPECT_EQ(QSet<QString>(g.events.begin(), g.events.begin() + 100).size(), 100);
     EXPECT_EQ(g.events.mid(100), QStringList({"done", "done"}));
 }
 
-TEST(BingoGame, CarriesOutRecordsAndAnswersPlayersComingAndGoingRefusalsAndLatecomers)
+TEST(BingoGame, CarriesOutTheHostsRecordsAndNothingElse)
 {
-    const struct { const char *me; std::vector<const char *> steps; QStringList events; bool inProgress; } cases[] = {
-        {"Ann", {"1|07", "?"}, {"** The Number (07) Has Been Called.", "call 7", "kept 7"}, false},
-        {"Hal", {"1|7", "2|ResetMe|15", "?"},
-         {Seven, "call 7", "start 15", NewGame, "** A number will be called every 15 seconds."}, true},
+    expectEvents({
+        {"Ann", {"1|07", "?"}, {"** The Number (07) Has Been Called.", "call 7", "kept 7"}},
+        {"Hal", {"1|7", "2|ResetMe|15", "?"}, {Seven, "call 7", "start 15", NewGame, "** A number will be called every 15 seconds."}, true},
         {"Ann", {"2|ResetMe|ab"}, {"start ab", NewGame}, true},
-        {"Hal", {"2|ResetMe|10", "3|Ann|2"},
-         {"start 10", NewGame, "** A number will be called every 10 seconds.", AnnWins, NextRound, "over"}, false},
-        {"Ann", {"2|ResetMe|10", "3|Ann|2", "1|7", "?"},
-         {"start 10", NewGame, AnnWins, "over", Seven, "call 7", "kept 7"}, false},
-        // Records the program never sends.
-        {"Hal", {"5|7", "1|0", "1|101", "1|x", "1|7.5", "1", "2|ResetMe", "3|Ann", "x|7", "1.5|7", "4|Hal", "", "?"},
-         {}, false},
+        {"Hal", {"2|ResetMe|10", "3|Ann|2"}, {"start 10", NewGame, "** A number will be called every 10 seconds.", AnnWins, NextRound, "over"}},
+        {"Ann", {"2|ResetMe|10", "3|Ann|2", "1|7", "?"}, {"start 10", NewGame, AnnWins, "over", Seven, "call 7", "kept 7"}},
+        {"Ann", {"2|ResetMe|10", "*", "1|5"}, {"start 10", NewGame, "** All 100 numbers have been called and nobody has won yet.",
+                                               "** The Number (5) Has Been Called.", "call 5"}, true},
+        // Records the program never sends, and records from a player who may not send them.
+        {"Hal", {"5|7", "1|0", "1|101", "1|x", "1|7.5", "1", "2|ResetMe", "3|Ann", "x|7", "1.5|7", "7|7", "4|Hal", "", "?"}, {}},
+        {"Ann", {"Bob>Comm;1|8", "Bob>Comm;2|ResetMe|15", "Bob>Comm;3|Bob|1", "Bob>Comm;5|Ann|15|7", "Bob>Comm;6|Ann|over|", "?"}, {}},
+    });
+}
+
+TEST(BingoGame, ShowsChatLinesAndEmotesAndSendsTypedLinesUnlessTheLinkEnded)
+{
+    expectEvents({
+        {"Ann", {"Bob>Chat;<b>hi</b>", "Bob>Chat;\\waves", "Bob>Chat;/call 7", "Bob>Hello"}, {"3:Bob:           <b>hi</b>", "5:*Bob waves"}},
+        {"Ann", {"say a;b;c", "say ", "end", "say lost"}, {"send Chat;abc", "send Chat;", "2:** Not sent: this window is no longer linked to the game."}},
+        {"Hal", {"say /call 7", "say /dance", "say /call x"},
+         {"send Chat;/call 7", "** /dance was not run: the one command is /call followed by a number.",
+          "** /call x was not run: the one command is /call followed by a number."}},
+        {"Ann", {"say /call 7"}, {"** /call 7 was not run: only the host, Hal, can give commands."}},
+    });
+}
+
+TEST(BingoGame, ListsPlayersAndSaysWhenTheHostIsMissingOrLeavesDuringARound)
+{
+    const char *const halHere = "1:Hal has joined the game.", *const annHere = "1:Ann has joined the game.";
+    expectEvents({
         {"Ann", {"+Bob", "+hal", "+Ann", "+Hal"},
-         {"** Hal, who hosts this game, is not here: no numbers will be called until Hal joins. "
-          "hal is here: did you mean hal?"}, false},
-        {"Ann", {"+Ann"}, {"** Hal, who hosts this game, is not here: no numbers will be called until Hal joins."}, false},
-        {"Ann", {"+Hal", "+Ann", "-Hal", "+Ann"}, {}, false},
+         {"1:Bob has joined the game.", "1:hal has joined the game.", annHere,
+          "** Hal, who hosts this game, is not here: no numbers will be called until Hal joins. hal is here: did you mean hal?", halHere}},
+        {"Ann", {"+Ann"}, {annHere, "** Hal, who hosts this game, is not here: no numbers will be called until Hal joins."}},
+        {"Ann", {"+Hal", "+Ann", "-Hal", "+Ann"}, {halHere, annHere, "2:Hal has left the game.", annHere}},
         {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "-Bob", "-Hal", "-Hal"},
-         {"start 10", NewGame, "** The round is over: Hal, who hosts this game, has left.", "over"}, false},
-        {"Ann", {"2|ResetMe|10", "*", "1|5"},
-         {"start 10", NewGame, "** All 100 numbers have been called and nobody has won yet.",
-          "** The Number (5) Has Been Called.", "call 5"}, true},
-        {"Hal", {"/call 7", "/dance", "/call x"},
-         {"sent", "** /dance was not run: the one command is /call followed by a number.",
-          "** /call x was not run: the one command is /call followed by a number."}, false},
-        {"Ann", {"/call 7"}, {"** /call 7 was not run: only the host, Hal, can give commands."}, false},
-        {"Ann", {"6|Ann|uncalled|17@42", "6|Ann|uncalled|17", "6|Ann|over|", "6|Ann|taken|", "6|Ann|uncalled|",
-                 "6|Bob|over|", "6|Ann|over"},
-         {"** Your claim did not win: 17 and 42 have not been called.",
-          "** Your claim did not win: 17 has not been called.", "** Your claim did not win: the round is over.",
-          "** Your claim did not win: this round has already been won.",
-          "** Your claim did not win: its line does not hold five called numbers."}, false},
+         {halHere, annHere, "start 10", NewGame, "2:Hal has left the game.", "** The round is over: Hal, who hosts this game, has left.", "over"}},
+    });
+}
+
+TEST(BingoGame, ListsAfterAFreshJoinOnlyWhoCameAndWhoLeftMeanwhile)
+{
+    expectEvents({
+        {"Ann", {"+Hal", "+Ann", "+Bob", "lost", "rejoin", "+Hal", "+Cy", "+Ann", "back", "lost", "back"},
+         {"1:Hal has joined the game.", "1:Ann has joined the game.", "1:Bob has joined the game.",
+          "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "1:Cy has joined the game.",
+          "2:Bob has left the game.", "back", "2:** Back in the game.",
+          "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "back", "2:** Back in the game."}},
+    });
+}
+
+TEST(BingoGame, CatchesUpALatecomerOnTheCallsOfTheRoundInProgress)
+{
+    expectEvents({
         {"Ann", {"5|Bob|15|1", "5|Ann|15|7@3@x@101@9", "5|Ann|15|7@4@9@3"},
-         {"start 15", "call 7", "call 3", "call 9",
-          "** You joined a round in progress: 3 number(s) had been called before you came.", "call 4"}, true},
-        {"Ann", {"2|ResetMe|10", "1|7", "5|Ann|15|7@3", "+Cy"}, {"start 10", NewGame, Seven, "call 7", "call 3"}, true},
+         {"start 15", "call 7", "call 3", "call 9", "** You joined a round in progress: 3 number(s) had been called before you came.", "call 4"}, true},
+        {"Ann", {"2|ResetMe|10", "1|7", "5|Ann|15|7@3"}, {"start 10", NewGame, Seven, "call 7", "call 3"}, true},
+        // Still in an earlier round: it joins this one.
         {"Ann", {"2|ResetMe|10", "1|5", "5|Ann|15|7@3"}, {"start 10", NewGame, "** The Number (5) Has Been Called.", "call 5", "start 15",
          "call 7", "call 3", "** You joined a round in progress: 2 number(s) had been called before you came."}, true},
-        {"Hal", {"+Hal", "+Ann", "2|ResetMe|15", "1|7", "1|3", "+Bob", "3|Ann|1", "+Ben"},
-         {"start 15", NewGame, "** A number will be called every 15 seconds.", Seven, "call 7",
-          "** The Number (3) Has Been Called.", "call 3", "send 5|Bob|15|7@3",
-          "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over"}, false}};
-    for (const auto &c : cases) {
-        Game g(QString::fromUtf8(c.me) == u"Hal", {}, c.me);
-        g.Run(c.steps);
-        EXPECT_EQ(g.events, c.events) << "case " << &c - cases;
-        EXPECT_EQ(g.game.InProgress(), c.inProgress) << "case " << &c - cases;
-    }
+        {"Hal", {"+Hal", "2|ResetMe|15", "1|7", "1|3", "+Bob", "3|Ann|1", "+Ben"},
+         {"1:Hal has joined the game.", "start 15", NewGame, "** A number will be called every 15 seconds.", Seven, "call 7",
+          "** The Number (3) Has Been Called.", "call 3", "1:Bob has joined the game.", "send 5|Bob|15|7@3",
+          "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over", "1:Ben has joined the game."}},
+    });
+}
+
+TEST(BingoGame, SaysWhyTheClaimOfItsOwnPlayerDidNotWin)
+{
+    expectEvents({
+        {"Ann", {"6|Ann|uncalled|17@42", "6|Ann|uncalled|17", "6|Ann|over|", "6|Ann|taken|", "6|Ann|uncalled|", "6|Bob|over|", "6|Ann|over"},
+         {"** Your claim did not win: 17 and 42 have not been called.", "** Your claim did not win: 17 has not been called.",
+          "** Your claim did not win: the round is over.", "** Your claim did not win: this round has already been won.",
+          "** Your claim did not win: its line does not hold five called numbers."}},
+    });
 }
 
 TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAutoMarking)
@@ -178,11 +236,9 @@ TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAu
          " |  | No number called yet | "},
         // A latecomer's display and marks follow the catch-up, which is not said.
         {"Ann", {"auto", "5|Ann|15|7@3@9", "1|4"}, {"Four"}, {"7", "3", "9", "4"}, "4 | 9  3  7 | 4 numbers called | "},
-        {"Hal", {"2|ResetMe|10", "1|8", "auto", "1|2", "auto"}, {"Eight", "Two"}, {"8", "2"},
-         "2 | 8 | 2 numbers called | "},
-        {"Ann", {}, {}, {}, " |  | No number called yet | "}};
+        {"Hal", {"2|ResetMe|10", "1|8", "auto", "1|2", "auto"}, {"Eight", "Two"}, {"8", "2"}, "2 | 8 | 2 numbers called | "}};
     for (const auto &c : cases) {
-        Game g(QString::fromUtf8(c.me) == u"Hal", {}, c.me);
+        Game g(c.me);
         QStringList said, marks;
         QObject::connect(&g.game, &BingoGame::Speak, [&](const QString &words) { said << words; });
         QObject::connect(&g.game, &BingoGame::MarkOnCards, [&](int n) { marks << QString::number(n); });
@@ -197,6 +253,24 @@ TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAu
         EXPECT_EQ(marks, c.marks) << "case " << &c - cases;
         EXPECT_EQ(QStringList({view.last, view.before, view.count, view.winner}).join(QStringLiteral(" | ")), c.view)
             << "case " << &c - cases;
+    }
+}
+
+TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
+{
+    // The complete lines of the cards, the line reported last, and the claim sent.
+    const struct { QList<QList<int>> complete; QList<int> last; const char *claim; } cases[] = {
+        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}, {6, 7, 8, 9, 10}, "send 4|Hal|6@7@8@9@10"},
+        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|1@2@3@4@5"},
+        {{{6, 7, 8, 9, 11}, {1, 2, 3, 4, 5}}, {1, 2, 3, 9, 10}, "send 4|Hal|1@2@3@4@5"},
+        {{{6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|6@7@8@9@11"},
+    };
+    for (const auto &c : cases) {
+        Game g;
+        g.Run({"2|ResetMe|10", "1|1", "1|2", "1|3", "1|4", "1|5", "1|6", "1|7", "1|8", "1|9", "1|10"});
+        g.events.clear();
+        g.game.Claim(c.complete, c.last);
+        EXPECT_EQ(g.events, QStringList(c.claim)) << c.claim;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "support/randomgenerator.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -24,38 +25,31 @@ TEST(CallCommand, ForcesTheNumberItCanReadAndLeavesItOtherwise)
     }
 }
 
-TEST(HostDraw, CallsTheLaterForcedNumberOnceAndDrawsAtRandomWhenItWasCancelledOrOutOfRange)
+TEST(HostDraw, CallsTheLastForcedNumberOnceAndDrawsAtRandomWhenItWasCancelledOutOfRangeOrCalled)
 {
     NumberCaller fresh;
     RandomGenerator freshRandom = frozenGenerator();
     const int chance = *fresh.Draw(freshRandom); // what a draw with nothing forced gives
-    // The second of two call commands, and the draw that follows; 0 for chance.
-    const struct { const char *line; int drawn; } cases[] = {
-        {"call 9", 9}, {"call 100", 100}, {"call 0", 0}, {"call 101", 0}, {"call -5", 0}};
+    // The call commands before a draw, and the number drawn; 0 for chance.
+    const struct { std::vector<const char *> lines; int drawn; } cases[] = {
+        {{"call 7", "call 9"}, 9}, {{"call 7", "call 100"}, 100}, {{"call 7", "call 0"}, 0}, {{"call 7", "call 101"}, 0},
+        {{"call 7", "call -5"}, 0}, {{"call 7", "draw", "call 7"}, -1}};
     for (const auto &c : cases) {
         NumberCaller caller;
         RandomGenerator random = frozenGenerator();
-        caller.RunChatCommand(QStringLiteral("call 7"));
-        caller.RunChatCommand(QString::fromUtf8(c.line));
-        const int drawn = c.drawn ? c.drawn : chance;
-        EXPECT_EQ(caller.Draw(random), drawn) << c.line;
-        EXPECT_EQ(caller.ForcedNumber(), 0) << c.line;
-        EXPECT_EQ(caller.CallCount(), 1) << c.line;
-        for (int n = 1; n <= NumberCaller::Highest; ++n)
-            EXPECT_EQ(caller.Called(n), n == drawn) << c.line << ": " << n;
+        for (const char *line : c.lines) {
+            if (qstrcmp(line, "draw") == 0)
+                caller.Draw(random);
+            else
+                caller.RunChatCommand(QString::fromUtf8(line));
+        }
+        const int drawn = *caller.Draw(random);
+        EXPECT_TRUE(c.drawn < 0 ? drawn != 7 : drawn == (c.drawn ? c.drawn : chance)) << c.lines.back() << " drew " << drawn;
+        EXPECT_EQ(caller.ForcedNumber(), 0) << c.lines.back();
+        EXPECT_EQ(caller.CallCount(), c.drawn < 0 ? 2 : 1) << c.lines.back();
+        for (int n = 1; c.drawn >= 0 && n <= NumberCaller::Highest; ++n)
+            EXPECT_EQ(caller.Called(n), n == drawn) << c.lines.back() << ": " << n;
     }
-}
-
-TEST(HostDraw, ReplacesAForcedNumberAlreadyCalledWithAnUncalledOne)
-{
-    NumberCaller caller;
-    RandomGenerator random = frozenGenerator();
-    caller.RunChatCommand(QStringLiteral("call 7"));
-    ASSERT_EQ(caller.Draw(random), 7);
-    caller.RunChatCommand(QStringLiteral("call 7"));
-    EXPECT_NE(caller.Draw(random).value_or(7), 7);
-    EXPECT_EQ(caller.ForcedNumber(), 0);
-    EXPECT_EQ(caller.CallCount(), 2);
 }
 
 TEST(Claim, HoldsWithFiveDifferentCalledNumbersAndNothingUncalled)

@@ -32,11 +32,11 @@ struct Player
     Player(quint16 hubPort, const QString &name, int speed = 0, const QString &fingerprint = {})
         : name(name), proxy(hubPort), random(qHash(name))
     {
-        link.SetSecurity({fingerprint, {}});
+        link.SetFingerprint(fingerprint);
         QObject::connect(&link, &GameLink::TextReceived, [this](const QString &sender, const QString &data) { heard << sender + u':' + data; });
         if (speed == 0) {
-            EXPECT_TRUE(link.JoinGame(1, proxy.Port()) && link.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, name)));
-            EXPECT_EQ(link.WaitUntilJoined(u"K"_s, name, 5000), std::nullopt);
+            EXPECT_TRUE(link.Connect(proxy.Port()));
+            EXPECT_EQ(link.Join({u"K"_s, name}, 5000), std::nullopt);
             return;
         }
         computer = std::make_unique<ComputerPlayer>(link, random);
@@ -49,7 +49,7 @@ struct Player
     QStringList say(int n, const QString &what)
     {
         QStringList said;
-        for (int i = 0; i < n; ++i, link.SendText(LinkRecord::Message(u"K"_s, said.last().section(u':', 1))))
+        for (int i = 0; i < n; ++i, link.SendMessage(said.last().section(u':', 1)))
             said << u"%1:Chat;%2%3"_s.arg(name, what).arg(i);
         return said;
     }
@@ -59,10 +59,10 @@ struct Player
         QList<int> numbers;
         for (const QString &line : heard) {
             const auto record = CommandRecord::Read(line.section(u"Comm;"_s, 1));
-            const bool mine = record && record->kind == CommandRecord::CatchUp && record->name == name;
-            if (record && record->kind == CommandRecord::NewGame)
+            const bool mine = record && record->kind == DeliveryKind::CatchUp && record->name == name;
+            if (record && record->kind == DeliveryKind::NewGame)
                 numbers.clear();
-            for (const QString &n : mine ? record->items : record && record->kind == CommandRecord::NumberCalled ? QStringList{record->text} : QStringList{})
+            for (const QString &n : mine ? record->items : record && record->kind == DeliveryKind::NumberCalled ? QStringList{record->text} : QStringList{})
                 numbers << QList<int>{n.toInt()}.mid(mine && numbers.contains(n.toInt()));
         }
         std::sort(numbers.begin(), numbers.end());

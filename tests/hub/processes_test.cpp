@@ -79,13 +79,13 @@ TEST(RealProcesses, AnInstalledCopyRunsAsAPlayerRunsIt)
     const quint16 port = StartServe(hub, 0, environment, bin + u"kalumo-hub"_s);
     TcpGameLink hal(u"127.0.0.1"_s);
     QSignalSpy halHears(&hal, &GameLink::TextReceived);
-    ASSERT_TRUE(hal.JoinGame(1, port));
-    hal.SendText(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Hal"_s));
+    ASSERT_TRUE(hal.Connect(port));
+    ASSERT_EQ(hal.Join({u"K"_s, u"Hal"_s}, 10000), std::nullopt);
     start(ann, bin + u"kalumo-bingo"_s, {u"x %1 K Ann Hal"_s.arg(port)}, environment);
     // Ann's window is in the game once its own announcement reaches Hal; records sent before would miss it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::ranges::any_of(halHears, [](const QList<QVariant> &heard) { return heard.value(1) == u"Ann"_s; }); }, 10000));
     for (const QString &record : {u"2|ResetMe|5"_s, u"1|7"_s, u"3|Ann|1"_s})
-        hal.SendText(LinkRecord::Message(u"K"_s, u"Comm;"_s + record));
+        hal.SendMessage(u"Comm;"_s + record);
     EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"** Ann Has Won The Game! 1 Total Win(s)! **"_s); }, 10000));
     EXPECT_TRUE(contents(log).contains(u"** The Number (7) Has Been Called."_s));
 

@@ -1,7 +1,7 @@
 // kalumo-hub host and join as processes over TLS; the host's window is a stand-in, and this test plays it.
 
-#include "card/ctlcard.h"
 #include "hub/support/cutproxy.h"
+#include "window/ctlcard.h"
 #include "link/invitation.h"
 #include "link/tcpgamelink.h"
 #include "support/windowfixture.h"
@@ -72,9 +72,9 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
 
     RecordingMessageBoxes boxes;
     TcpGameLink link(u"127.0.0.1"_s);
-    link.SetSecurity({fingerprint, secret});
+    link.SetFingerprint(fingerprint);
     RandomGenerator random(7, [] { return quint64(1000); });
-    frmMain hal({boxes, link, random, dir.path(), started[0]});
+    frmMain hal({boxes, link, random, dir.path(), started[0], {}, {}, {}, nullptr, {}, secret});
     ASSERT_FALSE(hal.Startup()) << boxes.Lines().join(u'\n').toStdString();
     CutProxy proxy(invitation.port); // Ann's bytes pass through it
     throughProxy.port = proxy.Port();

@@ -1,14 +1,23 @@
 #include "link/tcpgamelink.h"
 
 #include "link/framecodec.h"
+#include "link/linkrecord.h"
 #include "support/qtprinters.h"
 #include "support/waitfor.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,13 +27,14 @@ namespace {
 // or, when nobody listens, refused.
 struct Connected
 {
-    explicit Connected(int silenceMs, bool listening = true) : link(u"127.0.0.1"_s, {5000, silenceMs, 1, 1, 0})
+    explicit Connected(int silenceMs, bool listening = true, int retryForMs = 0)
+        : link(u"127.0.0.1"_s, {1000, silenceMs, 1, 1, retryForMs})
     {
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         port = server.serverPort();
         if (!listening)
             server.close();
-        EXPECT_EQ(link.JoinGame(1, port), listening);
+        EXPECT_EQ(link.Connect(port), listening);
         hub = server.waitForNewConnection(5000) ? server.nextPendingConnection() : nullptr;
     }
     // The hub sends `texts` as frames, then `bytes`, and closes if told; the link waits for its join.
@@ -35,7 +45,7 @@ struct Connected
         hub->write(bytes);
         if (hubCloses)
             hub->disconnectFromHost();
-        return link.WaitUntilJoined(u"K7"_s, u"Ann"_s, timeoutMs);
+        return link.Join({u"K7"_s, u"Ann"_s}, timeoutMs);
     }
     QTcpServer server;
     TcpGameLink link;
@@ -62,7 +72,7 @@ TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
         Connected j(45000, !c.hubSends.isEmpty());
         std::optional<QString> outcome = j.hub ? j.join(c.hubSends, {}, c.hubCloses, 200) : j.link.ErrorString();
         EXPECT_EQ(outcome.value_or(QString()).replace(QString::number(j.port), u"P"_s), c.outcome);
-        EXPECT_TRUE(j.link.SendText(u"GÿK7ÿCÿChat;x"_s) == !outcome && j.lost.isEmpty() && j.refused.isEmpty()) << c.outcome.toStdString();
+        EXPECT_TRUE(j.link.SendMessage(u"Chat;x"_s) == !outcome && j.lost.isEmpty() && j.refused.isEmpty()) << c.outcome.toStdString();
     }
 }
 
@@ -83,8 +93,73 @@ TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalClos
         EXPECT_EQ(j.lost.size() + j.refused.size(), 1) << c.reason.toStdString();
         EXPECT_TRUE((c.refusal ? j.refused : j.lost).value(0).value(0).toString().startsWith(c.reason)) << c.reason.toStdString();
         EXPECT_TRUE(j.received.size() == 2 && j.received[1] == QVariantList({"Ann", u"Chat;aÿb"_s})) << "control frames are not deliveries";
-        EXPECT_FALSE(j.link.SendText(u"GÿK7ÿCÿChat;x"_s));
+        EXPECT_FALSE(j.link.SendMessage(u"Chat;x"_s));
         EXPECT_EQ(j.hub->readAll().contains(Frame::Encode(u"GÿK7ÿP"_s)), c.bytes.contains("Ping")) << c.reason.toStdString();
+        EXPECT_TRUE(WaitFor([&] { return j.hub->state() == QAbstractSocket::UnconnectedState; }, 5000)) << "the link closed its end";
+    }
+}
+
+TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverGot)
+{
+    Connected j(45000, true, 10000);
+    ASSERT_EQ(j.join({u"[Enter]ÿAnn"_s}, {}, false, 5000), std::nullopt);
+    QSignalSpy away(&j.link, &GameLink::Reconnecting), rejoining(&j.link, &GameLink::Rejoining), back(&j.link, &GameLink::Reconnected);
+    j.hub->abort();
+    ASSERT_TRUE(WaitFor([&] { return away.size() == 1; }, 5000));
+    EXPECT_TRUE(j.link.SendMessage(u"Chat;meanwhile"_s)) << "kept until the link is back";
+    ASSERT_TRUE(WaitFor([&] { return j.server.hasPendingConnections(); }, 5000));
+    QTcpSocket *again = j.server.nextPendingConnection();
+    const QByteArray joinRecords = Frame::Encode(LinkRecord::Identify(u"K7"_s, 0)) + Frame::Encode(LinkRecord::Announce(u"K7"_s, LinkRecord::Caption, u"Ann"_s));
+    QByteArray heard;
+    ASSERT_TRUE(WaitFor([&] { return (heard += again->readAll()).size() >= joinRecords.size(); }, 5000));
+    again->write(Frame::Encode(u"[Enter]ÿAnn"_s));
+    ASSERT_TRUE(WaitFor([&] { return back.size() == 1; }, 5000));
+    const QByteArray resent = Frame::Encode(LinkRecord::Message(u"K7"_s, u"Chat;meanwhile"_s));
+    ASSERT_TRUE(WaitFor([&] { return (heard += again->readAll()).size() >= joinRecords.size() + resent.size(); }, 5000));
+    EXPECT_TRUE(heard == joinRecords + resent && rejoining.size() == 1);
+    // Back in the game, deliveries keep it there: no wait for the hub's answer runs out.
+    again->write(Frame::Encode(u"BobÿChat;hi"_s));
+    EXPECT_FALSE(WaitFor([&] { return away.size() > 1; }, 1500));
+}
+
+TEST(DeadPeers, AreWatchedWithShortKeepaliveProbesAndAUserTimeout)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_TRUE(HubControl::WatchForDeadPeer(fd));
+    const auto option = [fd](int level, int name) {
+        int value = 0;
+        socklen_t size = sizeof value;
+        return ::getsockopt(fd, level, name, &value, &size) == 0 ? value : -1;
+    };
+    EXPECT_EQ(QList<int>({option(SOL_SOCKET, SO_KEEPALIVE), option(IPPROTO_TCP, TCP_KEEPIDLE), option(IPPROTO_TCP, TCP_KEEPINTVL),
+                          option(IPPROTO_TCP, TCP_KEEPCNT), option(IPPROTO_TCP, TCP_USER_TIMEOUT)}),
+              QList<int>({1, 20, 5, 4, HubControl::SilenceMs}));
+    ::close(fd);
+    EXPECT_FALSE(HubControl::WatchForDeadPeer(fd)) << "a closed socket takes no option";
+}
+
+TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
+{
+    QFile pem(QStringLiteral(KALUMO_TEST_HUB_PEM));
+    ASSERT_TRUE(pem.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pem.readAll();
+    const QSslCertificate certificate(bytes);
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(certificate);
+    configuration.setPrivateKey(QSslKey(bytes, QSsl::Ec));
+    QSslServer hub;
+    hub.setSslConfiguration(configuration);
+    ASSERT_TRUE(hub.listen(QHostAddress::LocalHost, 0));
+    const QByteArray right = certificate.digest(QCryptographicHash::Sha256);
+    const auto changed = [&](int byte) { return QByteArray(right).replace(byte, 1, QByteArray(1, char(right[byte] ^ 1))); };
+    const struct { const char *what; QByteArray fingerprint; bool connects; } cases[] = {
+        {"its own", right, true}, {"another in its last byte", changed(31), false},
+        {"another in its first byte", changed(0), false}, {"half of its own", right.left(16), false}};
+    for (const auto &c : cases) {
+        TcpGameLink link(u"127.0.0.1"_s);
+        link.SetFingerprint(QString::fromLatin1(c.fingerprint.toHex()));
+        EXPECT_EQ(link.Connect(hub.serverPort()), c.connects) << c.what;
+        EXPECT_EQ(link.ErrorString().contains(u"is not the one in the invitation"), !c.connects && c.fingerprint.size() == 32) << c.what;
     }
 }
 

@@ -1,21 +1,42 @@
 #pragma once
-// A game link that records what is sent and delivers what a test says.
+// A game link that records what it is asked to do and delivers what a test says.
 
 #include "link/gamelink.h"
 
 #include <QStringList>
+#include <functional>
 
 class FakeGameLink : public GameLink
 {
 public:
-    bool JoinGame(quint64 handle, qint32 number) override { joinCalls.append({handle, number}); return joinAnswer; }
+    bool Connect(qint32 number) override
+    {
+        connects.append(number);
+        return connectAnswer;
+    }
     QString ErrorString() const override { return QString(); }
-    std::optional<QString> WaitUntilJoined(const QString &, const QString &, int) override { return joinRefusal; }
-    bool SendText(const QString &record) override { sent.append(record); return true; }
+    std::optional<QString> Join(const JoinRequest &request, int) override
+    {
+        joins.append(request);
+        return joinRefusal;
+    }
+    bool SendMessage(const QString &messageText) override
+    {
+        if (ended)
+            return false;
+        sent.append(messageText);
+        if (onSend)
+            onSend(messageText);
+        return true;
+    }
+    void Leave() override { ended = true; }
     void Deliver(const QString &sender, const QString &data) { emit TextReceived(sender, data); }
 
-    bool joinAnswer = true;
-    std::optional<QString> joinRefusal;  // why the join was not confirmed
-    QList<QPair<quint64, qint32>> joinCalls;
-    QStringList sent;
+    bool connectAnswer = true;
+    std::optional<QString> joinRefusal; // why the join was not confirmed
+    bool ended = false;                 // the link takes no more messages
+    QList<qint32> connects;
+    QList<JoinRequest> joins;
+    QStringList sent;                            // the message texts
+    std::function<void(const QString &)> onSend; // told of each as it is sent
 };

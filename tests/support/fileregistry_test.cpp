@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString Title = QStringLiteral("Kalumo Bingo");
@@ -124,21 +126,35 @@ TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAny
     EXPECT_EQ(FolderSnapshot(top.path()), before);
 }
 
-TEST_F(RegistryTest, AKeyThatMayNotBeWrittenIsReportedAsSuchAndKeepsItsValue)
+TEST_F(RegistryTest, TheRegistrationRunWritesTheProgramFileAndAFollowingRunReplacesIt)
 {
-    ASSERT_TRUE(SetString(GamesPath, QStringLiteral("old")).Ok());
+    for (const QString program : {"/opt/a;b/kalumo-bingo", "/usr/games/kalumo-bingo"}) {
+        EXPECT_EQ(Registration::Register(registry.Folder(), program, Title, boxes), 0);
+        EXPECT_EQ(Value(), (program + u";Kalumo Bingo"_s).toUtf8());
+    }
+    EXPECT_EQ(boxes.Lines(), QStringList(2, u"0 Done.: Game has been registered with Kalumo Chat, You may now call it from the games list."_s));
+}
+
+TEST_F(RegistryTest, ARegistrationRunThatCannotWriteSaysWhyEndsWithStatusOneAndKeepsTheValue)
+{
+    ASSERT_TRUE(SetString(GamesPath, u"old"_s).Ok());
     const auto open = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(top.path(), open | QFileDevice::WriteOwner));
     ASSERT_TRUE(QFile::setPermissions(GamesFolder(), open));
-    const int status = ExitStatusAsNobody([&] {
-        const RegistryOutcome outcome = SetString(GamesPath, QStringLiteral("new"));
-        const QString text = Registration::FailureText(GamesPath, outcome, top.path());
-        const bool told = text.contains(QStringLiteral("writing to the key is not allowed"));
-        return outcome.status == RegistryStatus::AccessDenied && told ? 0 : 1;
-    });
+    // A missing key, and one that may not be written, as a user who may not write anywhere regardless of its rights.
+    for (const auto &[folder, reason] : {std::pair{top.filePath(u"nowhere"_s), "the key does not exist"},
+                                         {registry.Folder(), "writing to the key is not allowed"}}) {
+        EXPECT_EQ(ExitStatusAsNobody([&] {
+            const int status = Registration::Register(folder, u"/usr/games/kalumo-bingo"_s, Title, boxes);
+            const QString box = boxes.Lines().value(0);
+            return status == 1 && boxes.shown.size() == 1 && box.startsWith(u"2 Kalumo Bingo: The game could not be registered")
+                    && box.contains(GamesPath) && box.contains(QString::fromUtf8(reason)) && box.contains(folder)
+                ? 0 : 1;
+        }), 0) << reason;
+    }
     QFile::setPermissions(GamesFolder(), open | QFileDevice::WriteOwner);
-    EXPECT_EQ(status, 0);
     EXPECT_EQ(Value(), QByteArray("old"));
+    EXPECT_FALSE(QFileInfo::exists(top.filePath(u"nowhere"_s)));
 }
 
 TEST(FileRegistryFolder, IsTheNamedFolderAndNoneTakesNoWrite)

@@ -1,6 +1,13 @@
-// One main for every test executable: a QApplication (offscreen unless the
-// environment says otherwise), then GoogleTest.
+// One main for every test executable: an application (offscreen unless the
+// environment says otherwise), then GoogleTest. Tests of the core library
+// get a QCoreApplication; with KALUMO_TEST_WIDGETS, a QApplication.
+#ifdef KALUMO_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,7 +20,7 @@ int main(int argc, char **argv)
     QTemporaryDir registry;
     if (qEnvironmentVariableIsEmpty("KALUMO_REGISTRY"))
         qputenv("KALUMO_REGISTRY", registry.path().toLocal8Bit());
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     // Nor the user's own settings: a window without a settings file of its own reads ~/.qttest.
     QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,27 +1,28 @@
 #include "support/windowfixture.h"
 
-#include "link/linkrecord.h"
 #include "window/chatlog.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <QTextBlock>
 #include <QTextDocument>
 
-WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir)
+WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir,
+                             const QString &hostSecret)
     : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
           commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
           registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir, {}, &speaker,
-          folder.filePath(QStringLiteral("settings.ini"))}))
+          folder.filePath(QStringLiteral("settings.ini")), hostSecret}))
 {
 }
 
-QStringList WindowFixture::SentMessages() const
+void WindowFixture::Show() const
 {
-    QStringList messages;
-    for (const QString &record : link.sent)
-        if (const auto parsed = LinkRecord::Parse(record); parsed && parsed->kind == u'C')
-            messages << parsed->messageText;
-    return messages;
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
 }
 
 QStringList ChatLines(const QWidget &window)
@@ -32,9 +33,9 @@ QStringList ChatLines(const QWidget &window)
         if (block.text().isEmpty())
             continue; // the empty block after the last line
         const QColor colour = block.begin().fragment().charFormat().foreground().color();
-        int kind = 3;
-        for (int k : {1, 2, 4, 5})
-            kind = ChatLog::ColourOf(k) == colour ? k : kind;
+        int kind = 0;
+        for (LogKind k : {LogKind::Welcome, LogKind::Alert, LogKind::Chat, LogKind::Announcement, LogKind::Emote})
+            kind = ChatLog::ColourOf(k) == colour ? int(k) : kind;
         lines << QString::number(kind) + u':' + block.text();
     }
     return lines;

@@ -18,12 +18,12 @@ class WindowFixture
 public:
     // An empty program folder is a fresh temporary one; an empty registry folder
     // is one inside the program folder, holding no key: never the user's own.
-    explicit WindowFixture(const QString &commandLine, const QString &programDir = {}, const QString &registryDir = {});
+    explicit WindowFixture(const QString &commandLine, const QString &programDir = {}, const QString &registryDir = {},
+                           const QString &hostSecret = {});
 
     template <typename T = QWidget> T *Control(const QString &name) const { return window->findChild<T *>(name); }
-
-    // The messages sent after the "I" and "A" records, as message texts.
-    QStringList SentMessages() const;
+    // Shows the window and makes it the active one.
+    void Show() const;
 
     QTemporaryDir folder;
     RecordingMessageBoxes boxes;
@@ -33,8 +33,8 @@ public:
     std::unique_ptr<frmMain> window;
 };
 
-// The chat log, one entry per line, as "<kind>:<text>", the kind told by the
-// colour the line was written in (3 for black, whatever kind asked for it).
+// The chat log, one entry per line, as "<kind>:<text>", the kind (LogKind's
+// number) told by the colour the line was written in.
 QStringList ChatLines(const QWidget &window);
 
 // The board: the numbers shown green, and "?" for a cell that shows another

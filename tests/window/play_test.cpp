@@ -1,8 +1,8 @@
-// The window played with a fake link: what the host's window shows and sends, typing
-// after a button press, labels that fit, and the line BINGO! claims with.
+// The host's window played with a fake link: New Game and the calling, typing
+// after a button press, a round on the cards and BINGO!, and labels that fit.
 
-#include "card/ctlcard.h"
 #include "support/windowfixture.h"
+#include "window/ctlcard.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,136 +12,95 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-template <typename T>
-T *onCard(const WindowFixture &f, int card, const QString &name)
+class HostWindow : public ::testing::Test
 {
-    return f.Control<ctlCard>(QStringLiteral("Card%1").arg(card))->findChild<T *>(name);
-}
-
-// What a card shows: its 25 numbers, "x" after each marked one.
-QStringList face(const WindowFixture &f, int card)
-{
-    QStringList shown;
-    for (int i = 0; i < 25; ++i) {
-        shown << onCard<QLabel>(f, card, QStringLiteral("lblMyNum%1").arg(i))->text();
-        if (!onCard<QWidget>(f, card, QStringLiteral("shpMarker%1").arg(i))->isHidden())
-            shown << QStringLiteral("x");
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(f.window->Startup());
+        f.Show();
     }
-    return shown;
-}
-
-// Clicks the top row of card 0 or 1; gives its numbers.
-QStringList markTopRow(const WindowFixture &f, int card)
-{
-    QStringList numbers;
-    for (int i = 0; i < 5; ++i) {
-        auto *label = onCard<QLabel>(f, card, QStringLiteral("lblMyNum%1").arg(i));
-        QTest::mouseClick(label, Qt::LeftButton);
-        numbers << label->text();
-    }
-    return numbers;
-}
-
-void checkLines(const WindowFixture &f, int card) { f.Control<ctlCard>(QStringLiteral("Card%1").arg(card))->CheckLines(); }
-
-bool checking(const WindowFixture &f, int card) { return onCard<QTimer>(f, card, QStringLiteral("tmrWinner"))->isActive(); }
-
-TEST(HostWindow, FitsItsLabelsShowsWhatTheHostsRecordsSayIgnoresForgedOnesAndCallsUntilTheHundredth)
-{
-    WindowFixture f(QStringLiteral("x 7001 K1 Hal Hal"));
-    ASSERT_FALSE(f.window->Startup());
-    f.window->show();
-    QApplication::setActiveWindow(f.window.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-    EXPECT_EQ(QApplication::focusWidget(), f.Control<QLineEdit>(QStringLiteral("txtChatOut")));
-    // Clicks a button, then types a line and an empty one: the typing goes to the chat, not the button.
-    const auto press = [&](QPushButton *button) {
-        const qsizetype before = f.SentMessages().size();
+    // Clicks a button, then types a line and an empty one: what was sent meanwhile.
+    QStringList press(QPushButton *button)
+    {
+        const qsizetype before = f.link.sent.size();
         QTest::mouseClick(button, Qt::LeftButton);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" go\r\r"));
-        return f.SentMessages().mid(before);
-    };
-    const QStringList typed = {QStringLiteral("Chat; go"), QStringLiteral("Chat;")};
-    auto *seconds = f.Control<QLineEdit>(QStringLiteral("txtSec"));
+        QTest::keyClicks(QApplication::focusWidget(), u" go\r\r"_s);
+        return f.link.sent.mid(before);
+    }
+    void deliver(const QString &record) { f.link.Deliver(u"Hal"_s, u"Comm;"_s + record); }
+    ctlCard &card(int i) { return *f.Control<ctlCard>(u"Card%1"_s.arg(i)); }
+    bool checking(int i) { return card(i).findChild<QTimer *>(u"tmrWinner"_s)->isActive(); }
+
+    WindowFixture f{u"x 7001 K1 Hal Hal"_s};
+    const QStringList typed = {u"Chat; go"_s, u"Chat;"_s}; // the typing goes to the chat, not the button
+    QTimer *timer = f.Control<QTimer>(u"tmrHost"_s);
+    QPushButton *bingo = f.Control<QPushButton>(u"cmdBingo"_s), *newGame = f.Control<QPushButton>(u"cmdNewGame"_s);
+    QLineEdit *seconds = f.Control<QLineEdit>(u"txtSec"_s);
+};
+
+TEST_F(HostWindow, ShowsEveryLabelWholeAndTakesTypingInTheChatInput)
+{
+    EXPECT_EQ(QApplication::focusWidget(), f.Control<QLineEdit>(u"txtChatOut"_s));
     for (const QLabel *label : f.window->findChildren<QLabel *>()) {
         const QFontMetrics metrics(label->font());
         EXPECT_TRUE(metrics.horizontalAdvance(label->text()) <= label->width() && metrics.height() <= label->height()
                     && !(label->parent() == f.window.get() && label->geometry().intersects(seconds->geometry())))
             << label->objectName().toStdString();
     }
-    auto *timer = f.Control<QTimer>(QStringLiteral("tmrHost"));
-    auto *bingo = f.Control<QPushButton>(QStringLiteral("cmdBingo"));
-    auto *newGame = f.Control<QPushButton>(QStringLiteral("cmdNewGame"));
-    seconds->setText(QStringLiteral("45"));
+}
+
+TEST_F(HostWindow, NewGameSendsTheRoundAndCallsAtItsIntervalUntilTheHundredth)
+{
+    seconds->setText(u"45"_s);
     EXPECT_EQ(press(newGame), QStringList("Comm;2|ResetMe|45") + typed);
     EXPECT_EQ(f.boxes.Lines(), QStringList("3 Confirm: Starting a new game will end any game in progress, Proceede?"));
     for (int tick = 0; tick < 100; ++tick) {
         ASSERT_TRUE(timer->isActive()) << "tick " << tick;
         QMetaObject::invokeMethod(timer, "timeout");
     }
-    EXPECT_TRUE(!timer->isActive() && f.SentMessages().size() == 103) << "the new game, two typed lines and 100 calls";
+    EXPECT_TRUE(!timer->isActive() && f.link.sent.size() == 103) << "the new game, two typed lines and 100 calls";
     EXPECT_EQ(Board(*f.window), QString()) << "a call shows when its record comes back";
-
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|9"));
-    QTest::mouseClick(onCard<QLabel>(f, 1, QStringLiteral("lblMyNum0")), Qt::LeftButton);
-    const QStringList before[] = {face(f, 0), face(f, 1)};
-    ASSERT_TRUE(Board(*f.window) == u"9" && before[1].contains(u"x"));
-    for (const char *record : {"Comm;2|ResetMe|ab", "Comm;1|1", "Comm;1|2", "Comm;1|3", "Comm;1|4", "Comm;1|5"})
-        f.link.Deliver(QStringLiteral("Hal"), QString::fromUtf8(record));
-    // Both cards dealt afresh, without marks, and checking; the board shows the new game.
-    for (int card : {0, 1})
-        EXPECT_TRUE(face(f, card) != before[card] && !face(f, card).contains(u"x") && checking(f, card)) << card;
-    EXPECT_EQ(Board(*f.window), u"1 2 3 4 5");
-    EXPECT_TRUE(!bingo->isEnabled() && f.window->ClaimAllowed());
-
-    // Records only the host may send, and a claim in another's name, change nothing; calls stay random.
-    const QStringList logged = ChatLines(*f.window), sent = f.SentMessages();
-    for (const char *forged : {"Comm;1|8", "Comm;2|ResetMe|15", "Comm;3|Bob|1", "Chat;/call 9", "Comm;4|Ann|1@2@3@4@5"})
-        f.link.Deliver(QStringLiteral("Bob"), QString::fromUtf8(forged));
-    timer->start();
-    QMetaObject::invokeMethod(timer, "timeout");
-    EXPECT_TRUE(ChatLines(*f.window) == logged && Board(*f.window) == u"1 2 3 4 5" && seconds->text() == u"ab");
-    EXPECT_TRUE(f.SentMessages().size() == sent.size() + 1 && f.SentMessages().last() != u"Comm;1|9");
-
-    const QStringList row = markTopRow(f, 0);
-    for (const QString &n : row)
-        f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|") + n);
-    checkLines(f, 0);
-    EXPECT_EQ(press(bingo), QStringList("Comm;4|Hal|" + row.join(u'@')) + typed);
-
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;3|Ann|1"));
-    EXPECT_FALSE(timer->isActive() || bingo->isEnabled() || f.window->ClaimAllowed() || checking(f, 0) || checking(f, 1));
-    EXPECT_EQ(ChatLines(*f.window).last(), u"4:** Click 'New Game' To Begin The Next Round.");
 
     timer->start();
     f.boxes.answers = {false};
-    seconds->setText(QStringLiteral("5"));
+    seconds->setText(u"5"_s);
     EXPECT_EQ(press(newGame), typed);
     EXPECT_TRUE(timer->isActive() && timer->interval() == 45000) << "answered No, New Game changes nothing";
-    seconds->setText(QStringLiteral("0"));
+    seconds->setText(u"0"_s);
     EXPECT_EQ(press(newGame), QStringList("Comm;2|ResetMe|0") + typed);
     EXPECT_TRUE(!timer->isActive() && timer->interval() == 0) << "an interval of 0 starts a game that calls nothing";
 }
 
-TEST(Claim, CarriesACompleteLineOfCalledNumbersWhicheverCardReportedLast)
+TEST_F(HostWindow, DealsBothCardsAfreshForARoundAndStopsEverythingAtItsWin)
 {
-    // Which card's top row is called (-1: neither), and which card checks last.
-    for (const auto &[called, last] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 1}, {-1, 0}, {-1, 1}}) {
-        WindowFixture f(QStringLiteral("x 7001 K1 Ann Hal"));
-        ASSERT_FALSE(f.window->Startup());
-        f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;2|ResetMe|10"));
-        const QStringList rows[] = {markTopRow(f, 0), markTopRow(f, 1)};
-        for (const QString &n : called >= 0 ? rows[called] : QStringList())
-            f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|") + n);
-        checkLines(f, 1 - last);
-        checkLines(f, last);
-        for (int press = 0; press < 2; ++press)
-            f.Control<QPushButton>(QStringLiteral("cmdBingo"))->click();
-        EXPECT_EQ(f.SentMessages(), QStringList(2, QStringLiteral("Comm;4|Ann|") + rows[called >= 0 ? called : last].join(u'@')))
-            << "called " << called << ", last " << last;
+    deliver(u"1|9"_s);
+    QTest::mouseClick(card(1).findChild<QLabel *>(u"lblMyNum0"_s), Qt::LeftButton);
+    const CardModel before[] = {card(0).Model(), card(1).Model()};
+    ASSERT_TRUE(Board(*f.window) == u"9" && before[1].Marks() != 0);
+    for (const char *record : {"2|ResetMe|ab", "1|1", "1|2", "1|3", "1|4", "1|5"})
+        deliver(QString::fromUtf8(record));
+    for (int i : {0, 1})
+        EXPECT_TRUE(card(i).Model().AllNumbers() != before[i].AllNumbers() && card(i).Model().Marks() == 0 && checking(i)) << i;
+    EXPECT_TRUE(Board(*f.window) == u"1 2 3 4 5" && seconds->text() == u"ab");
+    EXPECT_TRUE(!bingo->isEnabled() && f.window->ClaimAllowed());
+
+    QStringList row;
+    for (int i = 0; i < 5; ++i) {
+        QTest::mouseClick(card(0).findChild<QLabel *>(u"lblMyNum%1"_s.arg(i)), Qt::LeftButton);
+        row << QString::number(card(0).Model().Number(i));
+        deliver(u"1|"_s + row.last());
     }
+    card(0).CheckLines();
+    EXPECT_EQ(press(bingo), QStringList("Comm;4|Hal|" + row.join(u'@')) + typed);
+
+    deliver(u"3|Ann|1"_s);
+    EXPECT_FALSE(timer->isActive() || bingo->isEnabled() || f.window->ClaimAllowed() || checking(0) || checking(1));
+    EXPECT_EQ(ChatLines(*f.window).last(), u"4:** Click 'New Game' To Begin The Next Round.");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // accessible names, the options and what they remember, the win banner, the
 // caller's display, the player list's marks, contrast and scaling.
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 #include "support/windowfixture.h"
 #include "window/numberboard.h"
 #include "window/windowoptions.h"
@@ -18,6 +18,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString accessibleName(QWidget *widget)
@@ -25,25 +27,30 @@ QString accessibleName(QWidget *widget)
     return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
 }
 
-QWidget *cell(const WindowFixture &f, int card, int index)
+QLabel *cell(const WindowFixture &f, int card, int index)
 {
-    return f.Control<ctlCard>(QStringLiteral("Card%1").arg(card))->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(index));
+    return f.Control<ctlCard>(u"Card%1"_s.arg(card))->findChild<QLabel *>(u"lblMyNum%1"_s.arg(index));
 }
 
-void activate(const WindowFixture &f)
+// Ann's window in Hal's game, started, shown and active, a round begun.
+class AnnsWindow : public ::testing::Test
 {
-    f.window->show();
-    QApplication::setActiveWindow(f.window.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-}
-
-TEST(Keyboard, TabsThroughTheWindowInOrderMovesOnACardMarksWithSpaceAndClaimsWithCtrlB)
-{
-    // A player's New Game is dark, and Tab passes it by.
-    for (const char *me : {"Hal", "Ann"}) {
-        WindowFixture f(QStringLiteral("x 7001 K1 %1 Hal").arg(me));
+protected:
+    void SetUp() override
+    {
         ASSERT_FALSE(f.window->Startup());
-        activate(f);
+        f.Show();
+        f.link.Deliver(u"Hal"_s, u"Comm;2|ResetMe|10"_s);
+    }
+    WindowFixture f{u"x 7001 K1 Ann Hal"_s};
+};
+
+TEST(Keyboard, TabGoesThroughTheWindowInOrderAndPassesAPlayersDarkNewGameBy)
+{
+    for (const char *me : {"Hal", "Ann"}) {
+        WindowFixture f(u"x 7001 K1 %1 Hal"_s.arg(me));
+        ASSERT_FALSE(f.window->Startup());
+        f.Show();
         QStringList order;
         for (int step = 0; step < 6; ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -52,86 +59,98 @@ TEST(Keyboard, TabsThroughTheWindowInOrderMovesOnACardMarksWithSpaceAndClaimsWit
         EXPECT_EQ(order.join(u' ').toStdString(), qstrcmp(me, "Hal") == 0 ? "cmdNewGame Card0 Card1 txtSec lstUsers rtbChatIn"
                                                                            : "Card0 Card1 txtSec lstUsers rtbChatIn txtChatOut");
     }
+}
 
-    WindowFixture f(QStringLiteral("x 7001 K1 Ann Hal"));
-    ASSERT_FALSE(f.window->Startup());
-    activate(f);
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;2|ResetMe|10"));
-    auto *card = f.Control<ctlCard>(QStringLiteral("Card1"));
-    const QImage unfocused = card->grab().toImage();
+TEST_F(AnnsWindow, ArrowKeysMoveARingOnTheCardAndSpaceMarksTheCellInIt)
+{
+    auto *card = f.Control<ctlCard>(u"Card1"_s);
+    const auto ringShows = [card] { return card->grab().toImage().pixelColor(10, 44) == QColor(Qt::black); }; // cell 0's left edge
+    EXPECT_FALSE(ringShows());
     card->setFocus();
-    EXPECT_NE(card->grab().toImage(), unfocused) << "the ring shows";
-    // From the top left corner: off the edge stays, then to row 2, column 3, and back along row 1.
+    EXPECT_TRUE(ringShows());
+    // From the top left corner: off the edge stays, then to row 2, column 3.
     for (Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space})
         QTest::keyClick(card, key);
-    const QString n = static_cast<QLabel *>(cell(f, 1, 7))->text();
+    const QString n = cell(f, 1, 7)->text();
     EXPECT_EQ(accessibleName(cell(f, 1, 7)), "Card 2, row 2, column 3: " + n + ", marked");
     EXPECT_EQ(accessibleName(card), accessibleName(cell(f, 1, 7))) << "the card reads as the cell in its ring";
     QTest::keyClick(card, Qt::Key_Space);
     EXPECT_EQ(accessibleName(cell(f, 1, 7)), "Card 2, row 2, column 3: " + n);
-    // The whole of row 2, from its left end.
-    QStringList row;
-    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Space, Qt::Key_Right, Qt::Key_Space, Qt::Key_Right,
-                        Qt::Key_Space, Qt::Key_Right, Qt::Key_Space, Qt::Key_Right, Qt::Key_Space})
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space})
         QTest::keyClick(card, key);
-    for (int i = 5; i < 10; ++i)
-        row << static_cast<QLabel *>(cell(f, 1, i))->text();
-    auto *bingo = f.Control<QPushButton>(QStringLiteral("cmdBingo"));
-    EXPECT_EQ(accessibleName(bingo), "BINGO!, not available");
-    QTest::keyClick(card, Qt::Key_B, Qt::ControlModifier);
-    EXPECT_EQ(f.SentMessages(), QStringList()) << "a dark BINGO! takes no shortcut";
-    card->CheckLines();
-    EXPECT_EQ(accessibleName(bingo), "BINGO!, available");
-    QTest::keyClick(card, Qt::Key_B, Qt::ControlModifier);
-    EXPECT_EQ(f.SentMessages(), QStringList("Comm;4|Ann|" + row.join(u'@')));
+    EXPECT_EQ(card->Model().Marks(), CardCells::Cell(24)) << "off the bottom right edge stays";
 }
 
-TEST(Options, AreOffAtFirstRememberedAndSpeakMarkAndBannerWhatTheGameSays)
+TEST_F(AnnsWindow, CtrlBClaimsOnlyWhileBingoIsLit)
 {
-    WindowFixture f(QStringLiteral("x 7001 K1 Ann Hal"));
-    ASSERT_FALSE(f.window->Startup());
+    auto *card = f.Control<ctlCard>(u"Card1"_s);
+    for (int i = 5; i < 10; ++i)
+        QTest::mouseClick(cell(f, 1, i), Qt::LeftButton);
+    auto *bingo = f.Control<QPushButton>(u"cmdBingo"_s);
+    EXPECT_EQ(accessibleName(bingo), "BINGO!, not available");
+    QTest::keyClick(card, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(f.link.sent, QStringList()) << "a dark BINGO! takes no shortcut";
+    card->CheckLines();
+    EXPECT_EQ(accessibleName(bingo), "BINGO!, available");
+    QTest::keyClick(f.Control(u"txtChatOut"_s), Qt::Key_B, Qt::ControlModifier);
+    const QList<int> row = card->Model().NumbersIn(CardCells::Row(1));
+    EXPECT_EQ(f.link.sent, QStringList(u"Comm;4|Ann|%1@%2@%3@%4@%5"_s.arg(row[0]).arg(row[1]).arg(row[2]).arg(row[3]).arg(row[4])));
+}
+
+TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayer)
+{
     for (const char *name : {"Hal", "Ann", "Bob"})
-        f.link.Deliver(QStringLiteral("[Enter]"), QString::fromUtf8(name));
+        f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
     QStringList players;
-    const auto *list = f.Control<QListWidget>(QStringLiteral("lstUsers"));
+    const auto *list = f.Control<QListWidget>(u"lstUsers"_s);
     for (int row = 0; row < list->count(); ++row)
         players << list->item(row)->text() + u'/' + list->item(row)->data(Qt::AccessibleTextRole).toString()
                        + (list->item(row)->font().bold() ? "/bold" : "");
     EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob"}));
+}
 
+TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
+{
     WindowOptions &options = f.window->Options();
     for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark}) {
         EXPECT_FALSE(options.IsOn(option)) << option;
         options.Action(option)->trigger();
     }
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;2|ResetMe|10"));
-    const QString n = static_cast<QLabel *>(cell(f, 0, 12))->text();
-    f.link.Deliver(QStringLiteral("Hal"), "Comm;1|" + n);
-    EXPECT_EQ(accessibleName(cell(f, 0, 12)), "Card 1, row 3, column 3: " + n + ", marked") << "marked automatically";
-    EXPECT_EQ(accessibleName(f.Control(QStringLiteral("lblItm") + n)), n + ", called");
-    EXPECT_EQ(accessibleName(f.Control(QStringLiteral("lblItm%1").arg(n.toInt() % 100 + 1))), QString::number(n.toInt() % 100 + 1));
+    frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
+    for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark})
+        EXPECT_TRUE(again.Options().Action(option)->isChecked()) << option;
+}
 
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;3|Bob|<b>4</b>"));
-    auto *banner = f.Control<QLabel>(QStringLiteral("lblWinBanner"));
+TEST_F(AnnsWindow, AutoMarkingMarksACalledNumberOnTheCardsAndTheBoardSaysItWasCalled)
+{
+    f.window->Options().Action(WindowOptions::AutoMark)->trigger();
+    const QString n = cell(f, 0, 12)->text(), other = QString::number(n.toInt() % 100 + 1);
+    f.link.Deliver(u"Hal"_s, "Comm;1|" + n);
+    EXPECT_EQ(accessibleName(cell(f, 0, 12)), "Card 1, row 3, column 3: " + n + ", marked");
+    EXPECT_EQ(accessibleName(f.Control(u"lblItm"_s + n)), n + ", called");
+    EXPECT_EQ(accessibleName(f.Control(u"lblItm"_s + other)), other);
+    EXPECT_EQ(f.Control(u"lblItm"_s + other)->toolTip(), u"Right-click for the options; F2 opens the caller's display."_s);
+}
+
+TEST_F(AnnsWindow, AWinShowsAsPlainTextInABannerForAWhileAndIsSpoken)
+{
+    f.window->Options().Action(WindowOptions::Speak)->trigger();
+    f.link.Deliver(u"Hal"_s, u"Comm;3|Bob|<b>4</b>"_s);
+    auto *banner = f.Control<QLabel>(u"lblWinBanner"_s);
     EXPECT_TRUE(!banner->isHidden() && banner->text() == u"BINGO!\nBob wins, with <b>4</b> wins"
                 && banner->textFormat() == Qt::PlainText);
-    EXPECT_EQ(f.speaker.said.mid(1), QStringList("Bob wins, with <b>4</b> wins"));
-    QMetaObject::invokeMethod(f.Control<QTimer>(QStringLiteral("tmrBanner")), "timeout");
+    EXPECT_EQ(f.speaker.said, QStringList("Bob wins, with <b>4</b> wins"));
+    QMetaObject::invokeMethod(f.Control<QTimer>(u"tmrBanner"_s), "timeout");
     EXPECT_TRUE(banner->isHidden());
+}
 
-    // A speaker that cannot talk: the option goes dark and says why, and nothing is said.
-    f.speaker.unavailable = QStringLiteral("No speech engine.");
-    options.Action(WindowOptions::Speak)->trigger();
-    options.Action(WindowOptions::Speak)->trigger();
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;1|5"));
-    EXPECT_TRUE(!options.Action(WindowOptions::Speak)->isEnabled() && f.speaker.said.size() == 2
-                && options.Action(WindowOptions::Speak)->toolTip() == f.speaker.unavailable);
-
-    // The next run reads the choices back.
-    frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
-    for (auto option : {WindowOptions::HighContrast, WindowOptions::AutoMark})
-        EXPECT_TRUE(again.Options().IsOn(option)) << option;
-    EXPECT_TRUE(again.Options().Action(WindowOptions::Speak)->isChecked());
+TEST_F(AnnsWindow, ASpeakerThatCannotTalkDarkensSpeakingAndSaysWhy)
+{
+    f.speaker.unavailable = u"No speech engine."_s;
+    QAction *speak = f.window->Options().Action(WindowOptions::Speak);
+    speak->trigger();
+    f.link.Deliver(u"Hal"_s, u"Comm;1|5"_s);
+    EXPECT_TRUE(!speak->isEnabled() && f.speaker.said.isEmpty() && speak->toolTip() == f.speaker.unavailable);
 }
 
 TEST(HighContrast, PutsEveryNumberAtAContrastOfAtLeastFourAndAHalfToOne)
@@ -159,10 +178,10 @@ TEST(HighContrast, PutsEveryNumberAtAContrastOfAtLeastFourAndAHalfToOne)
 
 TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
 {
-    WindowFixture f(QStringLiteral("x 7001 K1 Ann Hal"));
+    WindowFixture f(u"x 7001 K1 Ann Hal"_s);
     ASSERT_FALSE(f.window->Startup());
-    activate(f);
-    f.link.Deliver(QStringLiteral("Hal"), QStringLiteral("Comm;5|Ann|10|7@3@9"));
+    f.Show();
+    f.link.Deliver(u"Hal"_s, u"Comm;5|Ann|10|7@3@9"_s);
     QTest::keyClick(f.window.get(), Qt::Key_F2);
     auto *display = f.Control(QStringLiteral("CallerDisplay"));
     ASSERT_TRUE(display && display->isVisible());

@@ -5,7 +5,7 @@
 //
 //   kalumo-screenshot FILE.png        (run it under QT_QPA_PLATFORM=offscreen)
 
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 #include "link/tcpgamelink.h"
 #include "server/hub.h"
 #include "server/tcptransport.h"

@@ -1,6 +1,6 @@
 // A card from the keyboard and to a screen reader: the focus ring and its
 // keys, the card's number and contrast, and marking by number.
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,22 +8,23 @@
 void ctlCard::SetCardNumber(int number)
 {
     m_cardNumber = number;
-    for (int i = 0; i < 25; ++i)
+    for (int i = 0; i < CardCells::Count; ++i)
         showCell(i);
 }
 
 void ctlCard::SetHighContrast(bool on)
 {
     m_highContrast = on;
-    for (int i = 0; i < 25; ++i)
+    for (int i = 0; i < CardCells::Count; ++i)
         showCell(i);
 }
 
 void ctlCard::MarkNumber(int n)
 {
-    for (int i = 0; i < 25; ++i) {
-        if (m_lblMyNum[i]->text() == QString::number(n))
-            setMarked(i, true);
+    const CardCells::Set newly = m_model.MarkNumber(n);
+    for (int i = 0; i < CardCells::Count; ++i) {
+        if (CardCells::Holds(newly, i))
+            showCell(i);
     }
 }
 
@@ -42,7 +43,7 @@ void ctlCard::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Right: moveFocusCell(row * 5 + qMin(column + 1, 4)); break;
     case Qt::Key_Up: moveFocusCell(qMax(row - 1, 0) * 5 + column); break;
     case Qt::Key_Down: moveFocusCell(qMin(row + 1, 4) * 5 + column); break;
-    case Qt::Key_Space: ToggleMark(m_focusCell); break;
+    case Qt::Key_Space: toggleMark(m_focusCell); break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();

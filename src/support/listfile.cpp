@@ -1,4 +1,4 @@
-#include "support/ridmod.h"
+#include "support/listfile.h"
 
 #include "support/runtimeerror.h"
 
@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
-namespace RidMod {
+namespace ListFile {
 
 namespace {
 
@@ -115,4 +115,4 @@ QList<QByteArray> EntriesFromFile(const QString &fileName)
     return SplitEntries(readBytes(fileName));
 }
 
-} // namespace RidMod
+} // namespace ListFile

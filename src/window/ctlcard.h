@@ -1,16 +1,18 @@
 #pragma once
-// A bingo card: 25 numbers under a BINGO heading, marked by clicks. The
-// numbers live in the labels lblMyNum0..24 and the marks in the visibility of
-// the green discs shpMarker0..24 behind them. Once a second, while the check
-// runs, the card reports its first complete line to its owner.
+// A bingo card on the window: its CardModel shown as 25 numbers under a
+// BINGO heading, marked by clicks. The numbers show in the labels
+// lblMyNum0..24, a mark as the green disc shpMarker0..24 behind its number.
+// Once a second, while the check runs, the card reports its first complete
+// line to its owner.
 //
 // From the keyboard: Tab comes into the card, the arrow keys move a focus
 // ring between its cells and Space marks or unmarks the one in the ring.
 // Every number label's accessible name says what it shows, "Card 2, row 1,
 // column 3: 57, marked"; the card's own is that of the cell in the ring.
 
+#include "card/cardmodel.h"
+
 #include <QColor>
-#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -34,7 +36,7 @@ public:
     };
     static Colours ColoursOf(bool highContrast);
 
-    // Deals the numbers, loads the winning lines and starts the check.
+    // Deals the numbers and starts the check.
     ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent = nullptr);
 
     // Draws 25 new numbers; marks and the check stay as they are.
@@ -43,16 +45,15 @@ public:
     void ResetMarks();
     // Starts (true) or stops (false) the check. Starting a running check
     // leaves its rhythm alone.
-    void MyWin(bool MyID);
+    void MyWin(bool checking);
 
     // One tick of tmrWinner: hands the first complete line to the owner and,
     // when the owner allows a claim now, has it enable BINGO!. Does nothing
     // while the check is stopped.
     void CheckLines();
 
-    // The numbers of every complete marked line, five each as shown, in the
-    // order of the winning lines; whether the check runs does not matter.
-    QList<QStringList> CompleteLines() const;
+    // What the card shows: its numbers and marks.
+    const CardModel &Model() const { return m_model; }
 
     // Which card this is to a screen reader, 1 or 2.
     void SetCardNumber(int number);
@@ -68,22 +69,18 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void LoadLines();
-    void ToggleMark(int index);
-    void setMarked(int index, bool marked);
-    // Colours and accessible name of one cell, from its number and mark.
+    void toggleMark(int index);
+    // The cell as the model has it: its number, disc, colours and accessible name.
     void showCell(int index);
     void moveFocusCell(int index);
-    std::array<bool, 25> marks() const;
 
     CardOwner &m_owner;
     RandomGenerator &m_random;
-    QLabel *m_lblBingo = nullptr;
-    std::array<QLabel *, 25> m_lblMyNum{};
+    CardModel m_model;
+    std::array<QLabel *, CardCells::Count> m_numberLabels{};
     class Marker;
-    std::array<Marker *, 25> m_shpMarker{};
-    QStringList m_winLines;
-    QTimer *m_tmrWinner = nullptr;
+    std::array<Marker *, CardCells::Count> m_markers{};
+    QTimer *m_checkTimer = nullptr;
     int m_cardNumber = 1;
     int m_focusCell = 0;
     bool m_highContrast = false;

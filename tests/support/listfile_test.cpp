@@ -1,4 +1,4 @@
-#include "support/ridmod.h"
+#include "support/listfile.h"
 
 #include "support/asnobody.h"
 #include "support/runtimeerror.h"
@@ -27,8 +27,8 @@ protected:
 TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
 {
     const QByteArray old = "@0\xFEZo\xC3\xAB@1\xFE"_b;
-    RidMod::SaveEntriesToFile({"a much longer former content"}, Path());
-    RidMod::SaveEntriesToFile({"@0", "Zo\xC3\xAB@1"}, Path());
+    ListFile::SaveEntriesToFile({"a much longer former content"}, Path());
+    ListFile::SaveEntriesToFile({"@0", "Zo\xC3\xAB@1"}, Path());
     EXPECT_EQ(Bytes(), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.dat")});
 
@@ -51,7 +51,7 @@ TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
             if (c.setUp() != 0)
                 return 98;
             try {
-                RidMod::SaveEntriesToFile({"Ann@2"}, Path(), [&] { c.status ? std::_Exit(c.status) : void(); });
+                ListFile::SaveEntriesToFile({"Ann@2"}, Path(), [&] { c.status ? std::_Exit(c.status) : void(); });
             } catch (const RunTimeError &error) {
                 return error.description.contains(Path()) ? 0 : 1;
             }
@@ -65,7 +65,7 @@ TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
     }
 
     // Whatever the dead writer left beside it does not stop the next save.
-    RidMod::SaveEntriesToFile({"Ann@2"}, Path());
+    ListFile::SaveEntriesToFile({"Ann@2"}, Path());
     EXPECT_EQ(Bytes(), "Ann@2\xFE"_b);
 }
 

@@ -1,10 +1,9 @@
-#include "card/ctlcard.h"
+#include "window/ctlcard.h"
 
-#include "card/cardowner.h"
 #include "card/deal.h"
-#include "card/winlines.h"
 #include "support/randomgenerator.h"
-#include "support/twips.h"
+#include "window/cardowner.h"
+#include "window/designunits.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -103,140 +102,108 @@ ctlCard::ctlCard(CardOwner &owner, RandomGenerator &random, QWidget *parent)
 {
     setObjectName(QStringLiteral("ctlCard"));
     // Not fixed: a window made larger scales its cards too.
-    resize(Twips::ToPixels(DesignWidth), Twips::ToPixels(DesignHeight));
+    resize(DesignUnits::ToPixels(DesignWidth), DesignUnits::ToPixels(DesignHeight));
     setFocusPolicy(Qt::TabFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ColoursOf(false).background);
     setPalette(pal);
 
-    m_lblBingo = new QLabel(QStringLiteral(" B    I     N    G    O"), this);
-    m_lblBingo->setObjectName(QStringLiteral("lblBingo"));
-    m_lblBingo->setGeometry(Twips::Rect(240, 240, 2895, 375));
-    m_lblBingo->setFont(boldFont(QStringLiteral("Tahoma"), 15.75));
-    m_lblBingo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    fitToWidth(m_lblBingo);
-    QPalette heading = m_lblBingo->palette();
-    heading.setColor(QPalette::WindowText, Qt::black);
-    m_lblBingo->setPalette(heading);
+    auto *heading = new QLabel(QStringLiteral(" B    I     N    G    O"), this);
+    heading->setObjectName(QStringLiteral("lblBingo"));
+    heading->setGeometry(DesignUnits::Rect(240, 240, 2895, 375));
+    heading->setFont(boldFont(QStringLiteral("Tahoma"), 15.75));
+    heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    fitToWidth(heading);
+    QPalette headingPalette = heading->palette();
+    headingPalette.setColor(QPalette::WindowText, Qt::black);
+    heading->setPalette(headingPalette);
 
     const QFont numberFont = boldFont(QStringLiteral("Arial"), 14.25);
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < CardCells::Count; ++i) {
         const int left = GridLeft + CellSize * (i % 5), row = CellSize * (i / 5);
         // Markers are made first so that every number stands above its disc.
         auto *marker = new Marker(this);
         marker->setObjectName(QStringLiteral("shpMarker%1").arg(i));
-        marker->setGeometry(Twips::Rect(left, MarkerTop + row, MarkerSize, MarkerSize));
+        marker->setGeometry(DesignUnits::Rect(left, MarkerTop + row, MarkerSize, MarkerSize));
         marker->hide();
-        m_shpMarker[i] = marker;
+        m_markers[i] = marker;
     }
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < CardCells::Count; ++i) {
         const int left = GridLeft + CellSize * (i % 5), row = CellSize * (i / 5);
         auto *number = new QLabel(this);
         number->setObjectName(QStringLiteral("lblMyNum%1").arg(i));
-        number->setGeometry(Twips::Rect(left, NumberTop + row, NumberWidth, NumberHeight));
+        number->setGeometry(DesignUnits::Rect(left, NumberTop + row, NumberWidth, NumberHeight));
         number->setFont(numberFont);
         number->setAlignment(Qt::AlignCenter);
         number->installEventFilter(this);
-        m_lblMyNum[i] = number;
+        m_numberLabels[i] = number;
     }
 
-    m_tmrWinner = new QTimer(this);
-    m_tmrWinner->setObjectName(QStringLiteral("tmrWinner"));
-    m_tmrWinner->setInterval(CheckInterval);
-    connect(m_tmrWinner, &QTimer::timeout, this, &ctlCard::CheckLines);
+    m_checkTimer = new QTimer(this);
+    m_checkTimer->setObjectName(QStringLiteral("tmrWinner"));
+    m_checkTimer->setInterval(CheckInterval);
+    connect(m_checkTimer, &QTimer::timeout, this, &ctlCard::CheckLines);
 
     GenNumbers();
-    LoadLines();
     MyWin(true);
 }
 
 void ctlCard::GenNumbers()
 {
-    const auto numbers = CardDeal::Deal([this] { return m_random.NextNumber(CardDeal::HighestDraw); });
-    for (int i = 0; i < CardDeal::Cells; ++i) {
-        m_lblMyNum[i]->setText(QString::number(numbers[i]));
+    m_model.Deal([this] { return m_random.NextNumber(CardDeal::HighestDraw); });
+    for (int i = 0; i < CardCells::Count; ++i)
         showCell(i);
-    }
 }
 
 void ctlCard::ResetMarks()
 {
-    for (int i = 0; i < 25; ++i)
-        setMarked(i, false);
+    m_model.ClearMarks();
+    for (int i = 0; i < CardCells::Count; ++i)
+        showCell(i);
     MyWin(true);
 }
 
-void ctlCard::MyWin(bool MyID)
+void ctlCard::MyWin(bool checking)
 {
     // The check's state is the timer's: restarting a running timer would
     // only push the next check further off.
-    if (!MyID)
-        m_tmrWinner->stop();
-    else if (!m_tmrWinner->isActive())
-        m_tmrWinner->start();
-}
-
-void ctlCard::LoadLines()
-{
-    m_winLines = WinLines::LoadLines();
+    if (!checking)
+        m_checkTimer->stop();
+    else if (!m_checkTimer->isActive())
+        m_checkTimer->start();
 }
 
 void ctlCard::CheckLines()
 {
-    if (!m_tmrWinner->isActive())
+    if (!m_checkTimer->isActive())
         return;
-    const auto line = WinLines::FirstComplete(m_winLines, marks());
-    if (!line)
+    const QList<CardCells::Set> complete = m_model.Complete();
+    if (complete.isEmpty())
         return; // an incomplete card takes back nothing it reported before
-    const auto &cells = *line;
-    m_owner.SetWin(m_lblMyNum[cells[0]]->text(), m_lblMyNum[cells[1]]->text(), m_lblMyNum[cells[2]]->text(),
-                   m_lblMyNum[cells[3]]->text(), m_lblMyNum[cells[4]]->text());
+    m_owner.LineComplete(m_model.NumbersIn(complete.first()));
     if (m_owner.ClaimAllowed())
         m_owner.EnableBingo();
 }
 
-std::array<bool, 25> ctlCard::marks() const
+void ctlCard::toggleMark(int index)
 {
-    std::array<bool, 25> marked{};
-    for (int i = 0; i < 25; ++i)
-        marked[i] = !m_shpMarker[i]->isHidden();
-    return marked;
-}
-
-QList<QStringList> ctlCard::CompleteLines() const
-{
-    QList<QStringList> lines;
-    for (const auto &cells : WinLines::AllComplete(m_winLines, marks())) {
-        QStringList numbers;
-        for (int cell : cells)
-            numbers << m_lblMyNum[cell]->text();
-        lines << numbers;
-    }
-    return lines;
-}
-
-void ctlCard::ToggleMark(int index)
-{
-    setMarked(index, m_shpMarker[index]->isHidden());
-}
-
-void ctlCard::setMarked(int index, bool marked)
-{
-    m_shpMarker[index]->setVisible(marked);
+    m_model.SetMarked(index, !m_model.IsMarked(index));
     showCell(index);
 }
 
 void ctlCard::showCell(int index)
 {
     const Colours colours = ColoursOf(m_highContrast);
-    const bool marked = !m_shpMarker[index]->isHidden();
-    QLabel *number = m_lblMyNum[index];
+    const bool marked = m_model.IsMarked(index);
+    QLabel *number = m_numberLabels[index];
+    number->setText(QString::number(m_model.Number(index)));
     QPalette pal = number->palette();
     pal.setColor(QPalette::WindowText, marked ? colours.markedNumber : colours.number);
     number->setPalette(pal);
-    m_shpMarker[index]->colour = colours.marker;
-    m_shpMarker[index]->update();
+    m_markers[index]->setVisible(marked);
+    m_markers[index]->colour = colours.marker;
+    m_markers[index]->update();
     number->setAccessibleName(QStringLiteral("Card %1, row %2, column %3: %4%5")
                                   .arg(m_cardNumber)
                                   .arg(index / 5 + 1)
@@ -251,8 +218,8 @@ bool ctlCard::eventFilter(QObject *watched, QEvent *event)
     // Only the number labels are watched. A click is a left press and a
     // release over the same label; the press is kept so that the release
     // comes back to that label even if the mouse has moved off it.
-    const auto found = std::find(m_lblMyNum.begin(), m_lblMyNum.end(), watched);
-    if (found == m_lblMyNum.end())
+    const auto found = std::find(m_numberLabels.begin(), m_numberLabels.end(), watched);
+    if (found == m_numberLabels.end())
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -263,7 +230,7 @@ bool ctlCard::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() != Qt::LeftButton)
             return false;
         if ((*found)->rect().contains(mouse->position().toPoint()))
-            ToggleMark(int(found - m_lblMyNum.begin()));
+            toggleMark(int(found - m_numberLabels.begin()));
         return true;
     }
     default:
@@ -276,15 +243,15 @@ void ctlCard::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     QPainter painter(this);
     // Drawn at the designed size and scaled with the card.
-    const double scale = double(width()) / Twips::ToPixels(DesignWidth);
+    const double scale = double(width()) / DesignUnits::ToPixels(DesignWidth);
     painter.scale(scale, scale);
     for (const GridLine &line : GridLines) {
         painter.setPen(QPen(line.colour, 0));
-        painter.drawLine(Twips::Point(line.x1, line.y1), Twips::Point(line.x2, line.y2));
+        painter.drawLine(DesignUnits::Point(line.x1, line.y1), DesignUnits::Point(line.x2, line.y2));
     }
     if (hasFocus()) {
         painter.setPen(QPen(Qt::black, 2));
-        painter.drawRect(Twips::Rect(GridLeft + CellSize * (m_focusCell % 5), MarkerTop + CellSize * (m_focusCell / 5),
+        painter.drawRect(DesignUnits::Rect(GridLeft + CellSize * (m_focusCell % 5), MarkerTop + CellSize * (m_focusCell / 5),
                                      CellSize, CellSize)
                              .adjusted(2, 2, -2, -2));
     }

@@ -21,7 +21,7 @@
 
 #include <functional>
 
-namespace RidMod {
+namespace ListFile {
 
 inline constexpr char Separator = char(0xFE);
 // A list file is read whole into memory; anything larger than this is not a
@@ -46,4 +46,4 @@ QList<QByteArray> SplitEntries(const QByteArray &bytes);
 // when given, tells which; text read as UTF-8 encodes back to its bytes.
 QString DecodeText(const QByteArray &bytes, bool *utf8 = nullptr);
 
-} // namespace RidMod
+} // namespace ListFile

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BingoGame's players and link: who comes and goes, the link's breaks and
+// returns, and what this player sends.
+#include "game/bingogame.h"
+
+#include "game/commandrecord.h"
+#include "game/messagetext.h"
+#include "link/gamelink.h"
+
+#include <algorithm>
+
+void BingoGame::playerEntered(const QString &name)
+{
+    m_players << name;
+    // After a fresh join the game lists who is there again; those listed
+    // before are not announced twice.
+    if (!m_listedBefore.removeOne(name))
+        emit Log(LogKind::Welcome, name + QStringLiteral(" has joined the game."));
+    emit PlayerJoined(name);
+    if (name == m_myName && !m_joined) {
+        // Our own arrival ends the list of those who were here before us.
+        m_joined = true;
+        if (!m_isHost && !m_players.contains(m_hostName)) {
+            QString line
+                = QStringLiteral("** %1, who hosts this game, is not here: no numbers will be called until %1 joins.")
+                      .arg(m_hostName);
+            for (const QString &player : std::as_const(m_players)) {
+                if (player.compare(m_hostName, Qt::CaseInsensitive) == 0)
+                    line += QStringLiteral(" %1 is here: did you mean %1?").arg(player);
+            }
+            emit Log(LogKind::Announcement, line);
+        }
+        emit Joined();
+    } else if (m_isHost && m_inProgress && name != m_myName) {
+        sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order()));
+    }
+}
+
+void BingoGame::playerExited(const QString &name)
+{
+    // Only a listed player can leave: the hub's word on anybody else changes nothing.
+    if (!m_players.removeOne(name))
+        return;
+    emit PlayerLeft(name);
+    emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+    if (name != m_hostName || m_isHost || !m_inProgress)
+        return;
+    m_inProgress = false;
+    emit Log(LogKind::Announcement,
+             QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(name));
+    emit RoundOver();
+}
+
+void BingoGame::linkDown(const QString &line)
+{
+    emit Log(LogKind::Alert, line);
+    emit LinkDown();
+}
+
+void BingoGame::rejoining()
+{
+    m_listedBefore += m_players;
+    m_players.clear();
+    emit PlayersCleared();
+}
+
+void BingoGame::reconnected()
+{
+    // Whoever was listed before a fresh join and is not listed again left
+    // while the link was away.
+    for (const QString &name : std::as_const(m_listedBefore))
+        emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+    m_listedBefore.clear();
+    emit LinkBack();
+    emit Log(LogKind::Alert, QStringLiteral("** Back in the game."));
+}
+
+std::optional<QString> BingoGame::refuseChatCommand(const QString &typed) const
+{
+    if (!typed.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    if (!m_isHost)
+        return QStringLiteral("** %1 was not run: only the host, %2, can give commands.").arg(typed, m_hostName);
+    // "call N" is the one command there is; anything else would do nothing.
+    if (!NumberCaller::CallCommandNumber(typed.mid(1)))
+        return QStringLiteral("** %1 was not run: the one command is /call followed by a number.").arg(typed);
+    return std::nullopt;
+}
+
+void BingoGame::SendChatLine(const QString &typed)
+{
+    // A command that would not run anywhere is not sent: only its typist hears why.
+    if (const std::optional<QString> refusal = refuseChatCommand(typed))
+        emit Log(LogKind::Announcement, *refusal);
+    else
+        send(MessageText::ChatMessage(typed));
+}
+
+void BingoGame::StartNewGame(const QString &seconds)
+{
+    sendCommand(CommandRecord::StartGame(seconds));
+}
+
+void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastReported)
+{
+    auto allCalled = [this](const QList<int> &line) {
+        return !line.isEmpty() && std::all_of(line.begin(), line.end(), [this](int n) { return m_caller.Called(n); });
+    };
+    QList<int> line = lastReported;
+    if (!allCalled(lastReported) || !complete.contains(lastReported)) {
+        const auto called = std::find_if(complete.begin(), complete.end(), allCalled);
+        if (called != complete.end())
+            line = *called;
+    }
+    sendCommand(CommandRecord::MakeClaim(m_myName, line));
+}
+
+void BingoGame::sendCommand(const QString &record)
+{
+    send(MessageText::CommandMessage(record));
+}
+
+void BingoGame::send(const QString &messageText)
+{
+    if (!m_link.SendMessage(messageText))
+        emit Log(LogKind::Alert, QStringLiteral("** Not sent: this window is no longer linked to the game."));
+}

@@ -1,0 +1,16 @@
+#pragma once
+// What a bingo card widget needs from the window that holds it.
+
+#include <QList>
+
+class CardOwner
+{
+public:
+    virtual ~CardOwner() = default;
+
+    // A card found a complete line: its numbers, in cell order.
+    virtual void LineComplete(const QList<int> &numbers) = 0;
+    // Whether a claim can be made now; when it can, the card enables BINGO!.
+    virtual bool ClaimAllowed() const = 0;
+    virtual void EnableBingo() = 0;
+};
