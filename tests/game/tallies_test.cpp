@@ -5,6 +5,7 @@
 #include "game/members.h"
 #include "game/tallies.h"
 #include "support/asnobody.h"
+#include "support/filebytes.h"
 #include "support/listfile.h"
 
 #include <QDir>
@@ -16,19 +17,10 @@
 
 namespace {
 
-QByteArray operator""_b(const char *text, std::size_t size) { return QByteArray(text, qsizetype(size)); }
-QList<QByteArray> utf8(const QStringList &texts)
-{
-    QList<QByteArray> entries;
-    for (const QString &text : texts)
-        entries.append(text.toUtf8());
-    return entries;
-}
-
 TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
 {
     // The tally file's entries, the claims accepted in order, their totals, the entries saved.
-    const struct { const char *what; QStringList loaded, winners; QList<qint16> totals; QStringList saved; bool changed; } cases[] = {
+    const struct { const char *what; QList<QByteArray> loaded; QStringList winners; QList<qint16> totals; QList<QByteArray> saved; bool changed; } cases[] = {
         {"first run, nobody wins", {}, {}, {}, {"@0"}, false},
         {"ann and Ann are two members", {"@0", "Ann@1"}, {"ann", "Ann"}, {1, 2}, {"@0", "Ann@2", "ann@1"}, true},
         {"a name twice: only the first is raised", {"Ann@1", "Bob@4", "Ann@7"}, {"Ann"}, {2},
@@ -43,13 +35,13 @@ TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
          {"Ann@32767"}, false}};
     for (const auto &c : cases) {
         MemberTable table;
-        table.LoadTallyEntries(utf8(c.loaded));
+        table.LoadTallyEntries(c.loaded);
         table.AddBlankEntryIfEmpty();
         QList<qint16> totals;
         for (const QString &winner : c.winners)
             totals.append(table.RecordWin(winner));
         EXPECT_EQ(totals, c.totals) << c.what;
-        EXPECT_EQ(table.TallyEntryBytes(), utf8(c.saved)) << c.what;
+        EXPECT_EQ(table.TallyEntryBytes(), c.saved) << c.what;
         EXPECT_EQ(table.ChangedThisRun(), c.changed) << c.what;
     }
 }
@@ -78,7 +70,6 @@ class TallyFileTest : public ::testing::Test
 {
 protected:
     QString Path() const { return folder.filePath(TallyFile::FileName); }
-    QByteArray Bytes(const QString &path = {}) const { QFile file(path.isEmpty() ? Path() : path); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<no file>"_b; }
 
     QTemporaryDir folder;
 };
@@ -104,9 +95,7 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
         {"two hosts, the other first", "@0\xFE" "Ann@1\xFE", "Ann", "Cy Ann", true, "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b}};
     for (const auto &c : cases) {
         QFile::remove(Path());
-        QFile file(Path());
-        ASSERT_TRUE(!c.before || (file.open(QIODevice::WriteOnly) && file.write(c.before) == qint64(qstrlen(c.before))));
-        file.close();
+        ASSERT_TRUE(!c.before || PutFile(Path(), c.before));
         Session first(folder.path());
         std::optional<Session> second;
         if (c.second)
@@ -117,7 +106,7 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
         first.Close();
         if (second && !c.secondFirst)
             second->Close();
-        EXPECT_EQ(Bytes(), c.after) << c.what;
+        EXPECT_EQ(FileBytes(Path()), c.after) << c.what;
     }
     // No file, and no folder for it can be made: only lost wins are news.
     Session unwritable(folder.filePath(TallyFile::FileName)); // a program folder that is a file
@@ -130,9 +119,8 @@ TEST_F(TallyFileTest, AProgramInAFolderItCannotWriteKeepsTheWinsInTheDataFolderS
     const QString program = folder.filePath(QStringLiteral("bin")), data = folder.filePath(QStringLiteral("kalumo"));
     const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     const auto put = [&](const QString &folder, const char *text) { // as the player's own
-        QFile file(QDir(folder).filePath(TallyFile::FileName));
-        return !text || (QDir().mkpath(folder) && QFile::setPermissions(folder, open) && file.open(QIODevice::WriteOnly)
-                         && file.write(text) > 0 && file.setPermissions(open));
+        const QString path = QDir(folder).filePath(TallyFile::FileName);
+        return !text || (QDir().mkpath(folder) && QFile::setPermissions(folder, open) && PutFile(path, text) && QFile::setPermissions(path, open));
     };
     // The program's folder, the file beside the program and in the data folder before and after one run.
     const struct { const char *what; bool writable; const char *beside, *own, *winners; QByteArray besideAfter, ownAfter; } cases[] = {
@@ -148,8 +136,8 @@ TEST_F(TallyFileTest, AProgramInAFolderItCannotWriteKeepsTheWinsInTheDataFolderS
         ASSERT_TRUE(c.writable || QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         EXPECT_EQ(ExitStatusAsNobody([&] { return Session(program, data).Wins(c.winners).Close() ? 1 : 0; }), 0) << c.what;
         QFile::setPermissions(program, open);
-        EXPECT_EQ(Bytes(QDir(program).filePath(TallyFile::FileName)), c.besideAfter) << c.what;
-        EXPECT_EQ(Bytes(QDir(data).filePath(TallyFile::FileName)), c.ownAfter) << c.what;
+        EXPECT_EQ(FileBytes(QDir(program).filePath(TallyFile::FileName)), c.besideAfter) << c.what;
+        EXPECT_EQ(FileBytes(QDir(data).filePath(TallyFile::FileName)), c.ownAfter) << c.what;
     }
 }
 
@@ -169,16 +157,14 @@ TEST_F(TallyFileTest, TwoWindowsClosingAtOnceOverAndOverKeepEveryWin)
         int status = -1;
         EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    EXPECT_EQ(Bytes(), "@0\xFE" "Ann@200\xFE"_b);
+    EXPECT_EQ(FileBytes(Path()), "@0\xFE" "Ann@200\xFE"_b);
     EXPECT_FALSE(QFile::exists(Path() + QStringLiteral(".lock")));
 }
 
 TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAtStartAndAtACloseWithWinsAndNeverWrittenOver)
 {
     // Too large to be a tally file: start-up refuses to read it.
-    QFile file(Path());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Ann@1\xFE") == 6 && file.resize(ListFile::MaxFileSize + 1));
-    file.close();
+    ASSERT_TRUE(PutFile(Path(), "Ann@1\xFE") && QFile::resize(Path(), ListFile::MaxFileSize + 1));
     for (const char *winners : {"", "Bob"}) {
         Session session(folder.path());
         EXPECT_TRUE(session.loaded && session.loaded->BoxText().startsWith(u"75\r\n") && session.loaded->description.contains(Path()));
@@ -186,8 +172,7 @@ TEST_F(TallyFileTest, AFileThatCannotBeReadIsReportedAtStartAndAtACloseWithWinsA
         const std::optional<RunTimeError> saved = session.Wins(winners).Close();
         EXPECT_EQ(saved.has_value(), *winners != 0) << winners;
         EXPECT_TRUE(!saved || saved->description.contains(Path())) << winners;
-        EXPECT_EQ(Bytes().left(7), "Ann@1\xFE\0"_b);
-        EXPECT_EQ(Bytes().size(), ListFile::MaxFileSize + 1);
+        EXPECT_EQ(FileBytes(Path()), "Ann@1\xFE"_b.leftJustified(ListFile::MaxFileSize + 1, '\0'));
     }
 }
 

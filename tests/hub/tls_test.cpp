@@ -3,6 +3,7 @@
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
 #include "server/tlscontext.h"
+#include "support/filebytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,19 +24,6 @@ mode_t modeOf(const QString &path)
     return info.st_mode & 0777;
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 TEST(TlsContext, MakesAPrivateKeyOnceAndReusesItEvenWhenItsCertificateIsGone)
 {
     QTemporaryDir dir;
@@ -44,16 +32,16 @@ TEST(TlsContext, MakesAPrivateKeyOnceAndReusesItEvenWhenItsCertificateIsGone)
     const auto first = TlsContext::LoadOrCreate(folder, &error);
     ASSERT_TRUE(first) << error.toStdString();
     EXPECT_EQ(first->Fingerprint().size(), 32);
-    const QSslCertificate certificate(contents(folder + u"/cert.pem"_s));
+    const QSslCertificate certificate(FileBytes(folder + u"/cert.pem"_s));
     EXPECT_TRUE(certificate.isSelfSigned());
     EXPECT_EQ(certificate.issuerInfo(QSslCertificate::CommonName), QStringList{u"kalumo-hub"_s});
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(modeOf(key), 0600u);
-    const QByteArray keyBytes = contents(key);
+    const QByteArray keyBytes = FileBytes(key);
     EXPECT_EQ(TlsContext::LoadOrCreate(folder, &error)->Fingerprint(), first->Fingerprint());
     QFile::remove(folder + u"/cert.pem"_s);
     EXPECT_TRUE(TlsContext::LoadOrCreate(folder, &error)) << error.toStdString();
-    EXPECT_EQ(contents(key), keyBytes);
+    EXPECT_EQ(FileBytes(key), keyBytes);
 }
 
 TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheKey)
@@ -61,21 +49,21 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
     QTemporaryDir other;
     ASSERT_TRUE(TlsContext::LoadOrCreate(other.path(), nullptr));
     const struct { const char *what, *file; std::function<void(const QString &)> spoil; } table[] = {
-        {"a key cut short", "key.pem", [](const QString &f) { put(f + u"/key.pem"_s, contents(f + u"/key.pem"_s).left(100)); }},
-        {"a certificate of noise", "cert.pem", [](const QString &f) { put(f + u"/cert.pem"_s, "-----BEGIN CERTIFICATE-----\nnoise"); }},
-        {"an empty key", "key.pem", [](const QString &f) { put(f + u"/key.pem"_s, {}); }},
+        {"a key cut short", "key.pem", [](const QString &f) { PutFile(f + u"/key.pem"_s, FileBytes(f + u"/key.pem"_s).left(100)); }},
+        {"a certificate of noise", "cert.pem", [](const QString &f) { PutFile(f + u"/cert.pem"_s, "-----BEGIN CERTIFICATE-----\nnoise"); }},
+        {"an empty key", "key.pem", [](const QString &f) { PutFile(f + u"/key.pem"_s, {}); }},
         {"a certificate without its key", "cert.pem", [](const QString &f) { QFile::remove(f + u"/key.pem"_s); }},
-        {"another hub's key", "key.pem", [&](const QString &f) { put(f + u"/key.pem"_s, contents(other.filePath(u"key.pem"_s))); }},
+        {"another hub's key", "key.pem", [&](const QString &f) { PutFile(f + u"/key.pem"_s, FileBytes(other.filePath(u"key.pem"_s))); }},
     };
     for (const auto &row : table) {
         QTemporaryDir dir;
         ASSERT_TRUE(TlsContext::LoadOrCreate(dir.path(), nullptr));
         row.spoil(dir.path());
-        const QByteArray key = contents(dir.filePath(u"key.pem"_s));
+        const QByteArray key = FileBytes(dir.filePath(u"key.pem"_s));
         QString error;
         EXPECT_FALSE(TlsContext::LoadOrCreate(dir.path(), &error)) << row.what;
         EXPECT_TRUE(error.contains(QString::fromLatin1(row.file))) << row.what << ": " << error.toStdString();
-        EXPECT_EQ(contents(dir.filePath(u"key.pem"_s)), key) << row.what;
+        EXPECT_EQ(FileBytes(dir.filePath(u"key.pem"_s)), key) << row.what;
     }
 }
 

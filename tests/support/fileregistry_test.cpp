@@ -126,15 +126,6 @@ TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAny
     EXPECT_EQ(FolderSnapshot(top.path()), before);
 }
 
-TEST_F(RegistryTest, TheRegistrationRunWritesTheProgramFileAndAFollowingRunReplacesIt)
-{
-    for (const QString program : {"/opt/a;b/kalumo-bingo", "/usr/games/kalumo-bingo"}) {
-        EXPECT_EQ(Registration::Register(registry.Folder(), program, Title, boxes), 0);
-        EXPECT_EQ(Value(), (program + u";Kalumo Bingo"_s).toUtf8());
-    }
-    EXPECT_EQ(boxes.Lines(), QStringList(2, u"0 Done.: Game has been registered with Kalumo Chat, You may now call it from the games list."_s));
-}
-
 TEST_F(RegistryTest, ARegistrationRunThatCannotWriteSaysWhyEndsWithStatusOneAndKeepsTheValue)
 {
     ASSERT_TRUE(SetString(GamesPath, u"old"_s).Ok());

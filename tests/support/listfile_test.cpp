@@ -1,6 +1,7 @@
 #include "support/listfile.h"
 
 #include "support/asnobody.h"
+#include "support/filebytes.h"
 #include "support/runtimeerror.h"
 
 #include <QDir>
@@ -13,13 +14,11 @@
 
 namespace {
 
-QByteArray operator""_b(const char *text, std::size_t size) { return QByteArray(text, qsizetype(size)); }
-
 class ListFiles : public ::testing::Test
 {
 protected:
     QString Path() const { return dir.filePath(QStringLiteral("list.dat")); }
-    QByteArray Bytes() const { QFile file(Path()); return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_b; }
+    QByteArray Bytes() const { return FileBytes(Path()); }
 
     QTemporaryDir dir;
 };

@@ -1,16 +1,10 @@
 #pragma once
 // Readable Qt values in GoogleTest's failure messages.
 
-#include <QPair>
 #include <QStringList>
 #include <ostream>
 
 inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
-
-inline void PrintTo(const QPair<QString, QString> &pair, std::ostream *os)
-{
-    *os << "(\"" << pair.first.toStdString() << "\", \"" << pair.second.toStdString() << "\")";
-}
 
 inline void PrintTo(const QStringList &texts, std::ostream *os)
 {

@@ -129,7 +129,6 @@ TEST_F(AnnsWindow, AutoMarkingMarksACalledNumberOnTheCardsAndTheBoardSaysItWasCa
     EXPECT_EQ(accessibleName(cell(f, 0, 12)), "Card 1, row 3, column 3: " + n + ", marked");
     EXPECT_EQ(accessibleName(f.Control(u"lblItm"_s + n)), n + ", called");
     EXPECT_EQ(accessibleName(f.Control(u"lblItm"_s + other)), other);
-    EXPECT_EQ(f.Control(u"lblItm"_s + other)->toolTip(), u"Right-click for the options; F2 opens the caller's display."_s);
 }
 
 TEST_F(AnnsWindow, AWinShowsAsPlainTextInABannerForAWhileAndIsSpoken)
