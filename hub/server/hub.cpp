@@ -58,6 +58,7 @@ QStringList Hub::Players(const QString &key) const
 void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret)
 {
     m_onlyKey = key;
+    m_hostName = hostName;
     m_hostNameKey = PlayerName::SameNameKey(hostName);
     m_hostSecret = hostSecret.toUtf8();
 }
@@ -183,7 +184,8 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     }
     const QString nameKey = PlayerName::SameNameKey(name);
-    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !SameSecret(client->hostSecret, m_hostSecret)) {
+    const bool hostsName = !m_hostSecret.isEmpty() && nameKey == m_hostNameKey;
+    if (hostsName && !SameSecret(client->hostSecret, m_hostSecret)) {
         refuse(client, QStringLiteral("the name \"%1\" belongs to this game's host.").arg(name),
                QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
         return;
@@ -198,6 +200,12 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     QVector<HubClient *> &game = m_games[key];
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
+    if (hostsName)
+        m_hostName = name;
+    // Before the replay, so a window whose invitation names another host
+    // learns it before it counts as joined (docs/protocol.md, "HostName").
+    if (m_onlyKey && !m_hostName.isEmpty())
+        transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, m_hostName)));
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping)

@@ -57,7 +57,9 @@ public:
     // under any other key is refused, so a mistyped key never opens an
     // empty game. With a secret, a join under the host's name (or one the
     // same as it) is refused unless its "S" record holds that secret,
-    // before the host joins and after it leaves.
+    // before the host joins and after it leaves. Each window that joins is
+    // told the host's name, as the seat with the secret spelled it once it
+    // has joined.
     void HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret);
 
     // The names joined to a game, in order of joining.
@@ -102,6 +104,7 @@ private:
     QHash<QHostAddress, int> m_perAddress; // open connections from each address
     std::function<qint64()> m_clockMs;
     std::optional<QString> m_onlyKey; // the one game this hub holds
+    QString m_hostName;               // as the host's seat spells it
     QString m_hostNameKey;            // the host's name as compared with others
     QByteArray m_hostSecret;
     int m_delivering = 0;            // nesting depth of deliver()
