@@ -4,13 +4,16 @@
 #include "link/linkrecord.h"
 #include "server/tlscontext.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSslCertificate>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -77,6 +80,52 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
         EXPECT_TRUE(error.contains(QString::fromLatin1(row.file))) << row.what << ": " << error.toStdString();
         EXPECT_EQ(contents(dir.filePath(u"key.pem"_s)), key) << row.what;
     }
+}
+
+TEST(TlsContext, RefusesAtOnceAKeyOthersMayReadAndAnythingButAFileWithTheFix)
+{
+    const auto pipe = [](const QString &f) { ASSERT_EQ(::mkfifo(QFile::encodeName(f).constData(), 0600), 0); };
+    const struct { const char *what, *file, *says; std::function<void(const QString &)> spoil; } table[] = {
+        {"a key its group may read", "key.pem", "chmod 600", [](const QString &f) { ::chmod(QFile::encodeName(f).constData(), 0640); }},
+        {"a key everyone may read", "key.pem", "chmod 600", [](const QString &f) { ::chmod(QFile::encodeName(f).constData(), 0604); }},
+        {"a key that is a named pipe", "key.pem", "named pipe", [&](const QString &f) { QFile::remove(f), pipe(f); }},
+        {"a certificate that is a named pipe", "cert.pem", "named pipe", [&](const QString &f) { QFile::remove(f), pipe(f); }},
+        {"a certificate that is a folder", "cert.pem", "folder", [](const QString &f) { QFile::remove(f), QDir().mkdir(f); }},
+    };
+    for (const auto &row : table) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(TlsContext::LoadOrCreate(dir.path(), nullptr));
+        const QString spoilt = dir.filePath(QString::fromLatin1(row.file));
+        row.spoil(spoilt);
+        QString error;
+        EXPECT_FALSE(TlsContext::LoadOrCreate(dir.path(), &error)) << row.what;
+        EXPECT_FALSE(TlsContext::Load(dir.filePath(u"cert.pem"_s), dir.filePath(u"key.pem"_s), nullptr)) << row.what;
+        EXPECT_TRUE(error.contains(spoilt) && error.contains(QString::fromLatin1(row.says))) << row.what << ": " << error.toStdString();
+    }
+}
+
+TEST(HubOverTls, RefusesAConnectionOverItsAddressCapBeforeAnyHandshakeCountingThoseStillInTheirs)
+{
+    QTemporaryDir dir;
+    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    LoopbackHub h({.maxPerAddress = 2}, tls.get());
+    const auto handshake = [&] {
+        auto peer = std::make_unique<QSslSocket>();
+        peer->setPeerVerifyMode(QSslSocket::VerifyNone);
+        peer->connectToHostEncrypted(u"127.0.0.1"_s, h.Port());
+        WaitFor([&] { return peer->isEncrypted() || peer->state() == QAbstractSocket::UnconnectedState; });
+        return peer;
+    };
+    QTcpSocket silent[2]; // connected, and never a byte of a handshake
+    for (QTcpSocket &peer : silent)
+        peer.connectToHost(QHostAddress::LocalHost, h.Port());
+    ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 2; }));
+    const auto refused = handshake();
+    EXPECT_FALSE(refused->isEncrypted());
+    EXPECT_TRUE(refused->peerCertificate().isNull()) << "the hub went into a handshake it was to refuse";
+    silent[0].abort();
+    ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 1; }));
+    EXPECT_TRUE(handshake()->isEncrypted()); // the place is free again
 }
 
 TEST(HubOverTls, ClosesAGarbageHandshakeAtOnceAndAStalledOneAtTheJoinTimeout)
