@@ -65,18 +65,20 @@ void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString
 
 void Hub::Opened(quint64 id)
 {
+    const QHostAddress address = m_transport.PeerAddress(id);
+    int &open = m_perAddress[address];
+    if (open >= m_limits.maxPerAddress) {
+        refuseCrowd(id, address);
+        return;
+    }
+    ++open;
     auto *client = new HubClient(this);
     client->id = id;
     const qint64 now = m_clockMs();
     client->records = TokenBucket(m_limits.recordsPerSecond, m_limits.recordBurst, now);
     client->bytes = TokenBucket(m_limits.bytesPerSecond, m_limits.byteBurst, now);
-    client->address = m_transport.PeerAddress(id);
+    client->address = address;
     m_clients.insert(id, client);
-    if (++m_perAddress[client->address] > m_limits.maxPerAddress) {
-        refuse(client, QStringLiteral("too many connections come from this address."),
-               QStringLiteral("more than %1 connections from %2").arg(m_limits.maxPerAddress).arg(client->address.toString()));
-        return;
-    }
     // A connection that never joins must not hold its place for ever.
     QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, id] {
         HubClient *client = m_clients.value(id);
@@ -300,6 +302,39 @@ void Hub::refuse(HubClient *client, const QString &text, const QString &why, con
     emit Log(QStringLiteral("refuse: %1: %2").arg(describe(client), why));
     m_transport.Close(client->id);
     forget(client);
+}
+
+void Hub::refuseCrowd(quint64 id, const QHostAddress &address)
+{
+    // Thousands may come at once from one address: each is refused as
+    // cheaply as can be, with no seat, and the log hears of the first and,
+    // once the address is below its limit again, of how many followed.
+    static const QByteArray refusal =
+        Frame::Encode(HubControl::RefusalDelivery(QStringLiteral("too many connections come from this address.")));
+    m_transport.Send(id, refusal);
+    m_transport.Close(id);
+    if (m_crowdRefusals[address]++ == 0)
+        emit Log(QStringLiteral("refuse: connection: more than %1 connections from %2")
+                     .arg(m_limits.maxPerAddress)
+                     .arg(address.toString()));
+}
+
+void Hub::closedFrom(const QHostAddress &address)
+{
+    int &open = m_perAddress[address];
+    const bool belowLimit = --open < m_limits.maxPerAddress;
+    if (open <= 0)
+        m_perAddress.remove(address);
+    const auto refused = m_crowdRefusals.find(address);
+    if (!belowLimit || refused == m_crowdRefusals.end())
+        return;
+    const int more = *refused - 1;
+    m_crowdRefusals.erase(refused);
+    if (more > 0)
+        emit Log(QStringLiteral("refuse: %1 more connections from %2 while it had %3 open")
+                     .arg(more)
+                     .arg(address.toString())
+                     .arg(m_limits.maxPerAddress));
 }
 
 void Hub::ping()

@@ -88,6 +88,10 @@ private:
     void resume(HubClient *client, const QString &key, const QString &name, const QString &secret, quint64 count);
     void drop(HubClient *client, const QString &why, bool mayWait = false);
     void refuse(HubClient *client, const QString &text, const QString &why, const QString &verb = {});
+    // Refuses a connection from an address at its limit, without a seat.
+    void refuseCrowd(quint64 id, const QHostAddress &address);
+    // One connection from address fewer.
+    void closedFrom(const QHostAddress &address);
     void ping();
     void trimQueues();
     QString describe(const HubClient *client) const;
@@ -102,6 +106,7 @@ private:
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
     QHash<QHostAddress, int> m_perAddress; // open connections from each address
+    QHash<QHostAddress, int> m_crowdRefusals; // refused for it since it was last below its limit
     std::function<qint64()> m_clockMs;
     std::optional<QString> m_onlyKey; // the one game this hub holds
     QString m_hostName;               // as the host's seat spells it

@@ -90,9 +90,36 @@ void TcpTransport::accept(UniqueFd fd, const QHostAddress &peer)
     Connection &connection = *m_connections.emplace(id, std::move(made)).first->second;
     // A crowd from one address is refused here, before it costs a TLS
     // session or holds a descriptor through a handshake.
+    m_opening = id;
     m_handler->Opened(id);
-    if (m_connections.count(id))
+    m_opening = 0;
+    if (!m_connections.count(id))
+        return;
+    if (connection.closing)
+        closeRefused(connection);
+    else
         admit(connection);
+}
+
+void TcpTransport::closeRefused(Connection &connection)
+{
+    // Plain, the refusal goes out in one write, which an empty socket takes
+    // whole. Its descriptor is freed now rather than held until the peer
+    // closes, so silent connections hold none; what the peer sent already
+    // is read away first, as unread bytes would make the close a reset that
+    // can destroy the refusal before the peer reads it.
+    const int fd = connection.fd.Get();
+    if (!m_tls) {
+        const qsizetype size = connection.out.size() - connection.outAt;
+        ::send(fd, connection.out.constData() + connection.outAt, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::shutdown(fd, SHUT_WR);
+        char unread[4096];
+        while (::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0) {
+        }
+    }
+    // Not a reset: a peer still connecting takes a reset for a refused
+    // connection and tries again at once, over and over.
+    close(connection.id, false);
 }
 
 void TcpTransport::admit(Connection &connection)
@@ -348,13 +375,13 @@ void TcpTransport::Close(quint64 id)
     if (found == m_connections.end() || found->second->closing)
         return;
     Connection &connection = *found->second;
+    connection.closing = true;
+    if (id == m_opening)
+        return; // refused as it was accepted: accept() closes it at once
     if (connection.handshaking) {
-        // Not a reset: a peer still connecting takes a reset for a refused
-        // connection and tries again at once, over and over.
-        close(id, false);
+        close(id, false); // nothing queued could reach it before a handshake
         return;
     }
-    connection.closing = true;
     // A peer that takes nothing more must not hold its connection for ever.
     QTimer::singleShot(CloseWithinMs, this, [this, id] { close(id, true); });
     if (connection.out.size() == connection.outAt)

@@ -10,7 +10,7 @@
 // bytes run inside. The handler hears of a connection when it is accepted,
 // before any socket option, TLS session or handshake is spent on it, so a
 // connection it refuses then (too many from its address) costs next to
-// nothing, and one in its handshake counts as open. A failed handshake
+// nothing and is closed at once, and one in its handshake counts as open. A failed handshake
 // closes the connection at once, and one not done within the handshake
 // deadline is closed then, the handler told.
 
@@ -69,6 +69,8 @@ private:
     void pass();
     // Options, TLS session and the epoll set for a connection the handler kept.
     void admit(Connection &connection);
+    // Closes at once a connection the handler refused in Opened.
+    void closeRefused(Connection &connection);
     void handshake(Connection &connection);
     void expireHandshakes();
     void read(Connection &connection);
@@ -87,6 +89,7 @@ private:
     UniqueFd m_epoll;
     QSocketNotifier *m_notifier = nullptr;
     quint64 m_nextId = 1;
+    quint64 m_opening = 0; // the connection whose Opened is running
     std::unordered_map<quint64, std::unique_ptr<Connection>> m_connections;
     std::vector<quint64> m_dirty; // connections with bytes queued in this pass
     qint64 m_queuedTotal = 0;
