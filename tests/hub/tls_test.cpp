@@ -3,6 +3,7 @@
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
 #include "server/tlscontext.h"
+#include "server/uniquefd.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +13,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,28 +107,61 @@ TEST(TlsContext, RefusesAtOnceAKeyOthersMayReadAndAnythingButAFileWithTheFix)
     }
 }
 
-TEST(HubOverTls, RefusesAConnectionOverItsAddressCapBeforeAnyHandshakeCountingThoseStillInTheirs)
+int openDescriptors()
+{
+    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// A peer that connects, says nothing and never closes, as a crowd's do.
+struct SilentPeer
+{
+    explicit SilentPeer(quint16 port)
+        : fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0))
+    {
+        const sockaddr_in hub = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+        ::connect(fd.Get(), reinterpret_cast<const sockaddr *>(&hub), sizeof hub);
+    }
+    // Whether the hub has closed its side; what it sent meanwhile lands in received.
+    bool Ended()
+    {
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::recv(fd.Get(), buffer, sizeof buffer, 0)) > 0)
+            received.append(buffer, got);
+        return got == 0 || (errno != EAGAIN && errno != EINPROGRESS && errno != ENOTCONN);
+    }
+    UniqueFd fd;
+    QByteArray received;
+};
+
+TEST(HubAtItsAddressLimit, RefusesAsItAcceptsWithoutAHandshakeOrAHeldDescriptorCountingThoseInTheirHandshake)
 {
     QTemporaryDir dir;
-    const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
-    LoopbackHub h({.maxPerAddress = 2}, tls.get());
-    const auto handshake = [&] {
-        auto peer = std::make_unique<QSslSocket>();
-        peer->setPeerVerifyMode(QSslSocket::VerifyNone);
-        peer->connectToHostEncrypted(u"127.0.0.1"_s, h.Port());
-        WaitFor([&] { return peer->isEncrypted() || peer->state() == QAbstractSocket::UnconnectedState; });
-        return peer;
-    };
-    QTcpSocket silent[2]; // connected, and never a byte of a handshake
-    for (QTcpSocket &peer : silent)
-        peer.connectToHost(QHostAddress::LocalHost, h.Port());
-    ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 2; }));
-    const auto refused = handshake();
-    EXPECT_FALSE(refused->isEncrypted());
-    EXPECT_TRUE(refused->peerCertificate().isNull()) << "the hub went into a handshake it was to refuse";
-    silent[0].abort();
-    ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 1; }));
-    EXPECT_TRUE(handshake()->isEncrypted()); // the place is free again
+    const auto context = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    for (TlsContext *tls : {static_cast<TlsContext *>(nullptr), context.get()}) {
+        LoopbackHub h({.maxPerAddress = 2}, tls);
+        auto first = std::make_unique<SilentPeer>(h.Port());
+        SilentPeer second(h.Port()); // over TLS both are in their handshake
+        ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 2; }));
+        const int descriptors = openDescriptors();
+        SilentPeer refused(h.Port());
+        ASSERT_TRUE(WaitFor([&] { return refused.Ended(); })) << "TLS " << bool(tls);
+        EXPECT_EQ(openDescriptors(), descriptors + 1) << "the hub holds a refused connection, TLS " << bool(tls);
+        EXPECT_EQ(refused.received.contains("Refused"), !tls) << "TLS " << bool(tls);
+        QSslSocket window; // over TLS, one that hurries into its handshake
+        window.setPeerVerifyMode(QSslSocket::VerifyNone);
+        window.connectToHostEncrypted(u"127.0.0.1"_s, h.Port());
+        if (tls) {
+            ASSERT_TRUE(WaitFor([&] { return window.state() == QAbstractSocket::UnconnectedState; }));
+            EXPECT_TRUE(window.peerCertificate().isNull()) << "the hub went into a handshake it was to refuse";
+        }
+        first.reset();
+        ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 1; }));
+        if (tls) {
+            window.connectToHostEncrypted(u"127.0.0.1"_s, h.Port()); // the place is free again
+            EXPECT_TRUE(WaitFor([&] { return window.isEncrypted(); }));
+        }
+    }
 }
 
 TEST(HubOverTls, ClosesAGarbageHandshakeAtOnceAndAStalledOneAtTheJoinTimeout)
