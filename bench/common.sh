@@ -36,10 +36,10 @@ build_bench() {
   cmake --build "$build" -j2 --target "$@" >/dev/null
 }
 
-# Starts kalumo-hub serve on a free loopback port; sets hub_pid and hub_port.
+# Starts kalumo-hub serve (or $hub_program) on a free loopback port; sets hub_pid and hub_port.
 start_hub() {
   local log="$1"; shift
-  "$build/bin/kalumo-hub" serve --listen 127.0.0.1 --port 0 "$@" 2>"$log" &
+  "${hub_program:-$build/bin/kalumo-hub}" serve --listen 127.0.0.1 --port 0 "$@" 2>"$log" &
   hub_pid=$!
   started+=("$hub_pid")
   local i

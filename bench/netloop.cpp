@@ -162,6 +162,13 @@ bool Connection::Open(Loop &loop, uint16_t port, int receiveBufferBytes)
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
+    if (loop.m_from != 0) {
+        address.sin_addr.s_addr = htonl(loop.m_from);
+        if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+            close(fd);
+            return false;
+        }
+    }
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     // On loopback a blocking connect returns at once.

@@ -94,6 +94,9 @@ public:
     // Connections opened from now on speak TLS 1.3; the server's certificate
     // is taken as it comes (the benchmark measures, it does not trust).
     void UseTls();
+    // Connections opened from now on come from this loopback address (in
+    // host order, such as 0x7f000002), as a second machine's would.
+    void ConnectFrom(uint32_t address) { m_from = address; }
     // Waits at most timeoutMs for events and handles all that came.
     void Poll(int timeoutMs);
 
@@ -101,6 +104,7 @@ private:
     friend class Connection;
     int m_epoll = -1;
     ssl_ctx_st *m_tls = nullptr;
+    uint32_t m_from = 0; // 0: the kernel's choice
 };
 
 } // namespace Bench

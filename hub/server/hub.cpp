@@ -58,24 +58,27 @@ QStringList Hub::Players(const QString &key) const
 void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret)
 {
     m_onlyKey = key;
+    m_hostName = hostName;
     m_hostNameKey = PlayerName::SameNameKey(hostName);
     m_hostSecret = hostSecret.toUtf8();
 }
 
 void Hub::Opened(quint64 id)
 {
+    const QHostAddress address = m_transport.PeerAddress(id);
+    int &open = m_perAddress[address];
+    if (open >= m_limits.maxPerAddress) {
+        refuseCrowd(id, address);
+        return;
+    }
+    ++open;
     auto *client = new HubClient(this);
     client->id = id;
     const qint64 now = m_clockMs();
     client->records = TokenBucket(m_limits.recordsPerSecond, m_limits.recordBurst, now);
     client->bytes = TokenBucket(m_limits.bytesPerSecond, m_limits.byteBurst, now);
-    client->address = m_transport.PeerAddress(id);
+    client->address = address;
     m_clients.insert(id, client);
-    if (++m_perAddress[client->address] > m_limits.maxPerAddress) {
-        refuse(client, QStringLiteral("too many connections come from this address."),
-               QStringLiteral("more than %1 connections from %2").arg(m_limits.maxPerAddress).arg(client->address.toString()));
-        return;
-    }
     // A connection that never joins must not hold its place for ever.
     QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, id] {
         HubClient *client = m_clients.value(id);
@@ -183,7 +186,8 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     }
     const QString nameKey = PlayerName::SameNameKey(name);
-    if (!m_hostSecret.isEmpty() && nameKey == m_hostNameKey && !SameSecret(client->hostSecret, m_hostSecret)) {
+    const bool hostsName = !m_hostSecret.isEmpty() && nameKey == m_hostNameKey;
+    if (hostsName && !SameSecret(client->hostSecret, m_hostSecret)) {
         refuse(client, QStringLiteral("the name \"%1\" belongs to this game's host.").arg(name),
                QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
         return;
@@ -198,6 +202,12 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     QVector<HubClient *> &game = m_games[key];
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
+    if (hostsName)
+        m_hostName = name;
+    // Before the replay, so a window whose invitation names another host
+    // learns it before it counts as joined (docs/protocol.md, "HostName").
+    if (m_onlyKey && !m_hostName.isEmpty())
+        transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, m_hostName)));
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping)
@@ -292,6 +302,39 @@ void Hub::refuse(HubClient *client, const QString &text, const QString &why, con
     emit Log(QStringLiteral("refuse: %1: %2").arg(describe(client), why));
     m_transport.Close(client->id);
     forget(client);
+}
+
+void Hub::refuseCrowd(quint64 id, const QHostAddress &address)
+{
+    // Thousands may come at once from one address: each is refused as
+    // cheaply as can be, with no seat, and the log hears of the first and,
+    // once the address is below its limit again, of how many followed.
+    static const QByteArray refusal =
+        Frame::Encode(HubControl::RefusalDelivery(QStringLiteral("too many connections come from this address.")));
+    m_transport.Send(id, refusal);
+    m_transport.Close(id);
+    if (m_crowdRefusals[address]++ == 0)
+        emit Log(QStringLiteral("refuse: connection: more than %1 connections from %2")
+                     .arg(m_limits.maxPerAddress)
+                     .arg(address.toString()));
+}
+
+void Hub::closedFrom(const QHostAddress &address)
+{
+    int &open = m_perAddress[address];
+    const bool belowLimit = --open < m_limits.maxPerAddress;
+    if (open <= 0)
+        m_perAddress.remove(address);
+    const auto refused = m_crowdRefusals.find(address);
+    if (!belowLimit || refused == m_crowdRefusals.end())
+        return;
+    const int more = *refused - 1;
+    m_crowdRefusals.erase(refused);
+    if (more > 0)
+        emit Log(QStringLiteral("refuse: %1 more connections from %2 while it had %3 open")
+                     .arg(more)
+                     .arg(address.toString())
+                     .arg(m_limits.maxPerAddress));
 }
 
 void Hub::ping()

@@ -57,7 +57,9 @@ public:
     // under any other key is refused, so a mistyped key never opens an
     // empty game. With a secret, a join under the host's name (or one the
     // same as it) is refused unless its "S" record holds that secret,
-    // before the host joins and after it leaves.
+    // before the host joins and after it leaves. Each window that joins is
+    // told the host's name, as the seat with the secret spelled it once it
+    // has joined.
     void HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret);
 
     // The names joined to a game, in order of joining.
@@ -86,6 +88,10 @@ private:
     void resume(HubClient *client, const QString &key, const QString &name, const QString &secret, quint64 count);
     void drop(HubClient *client, const QString &why, bool mayWait = false);
     void refuse(HubClient *client, const QString &text, const QString &why, const QString &verb = {});
+    // Refuses a connection from an address at its limit, without a seat.
+    void refuseCrowd(quint64 id, const QHostAddress &address);
+    // One connection from address fewer.
+    void closedFrom(const QHostAddress &address);
     void ping();
     void trimQueues();
     QString describe(const HubClient *client) const;
@@ -100,8 +106,10 @@ private:
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
     QHash<QHostAddress, int> m_perAddress; // open connections from each address
+    QHash<QHostAddress, int> m_crowdRefusals; // refused for it since it was last below its limit
     std::function<qint64()> m_clockMs;
     std::optional<QString> m_onlyKey; // the one game this hub holds
+    QString m_hostName;               // as the host's seat spells it
     QString m_hostNameKey;            // the host's name as compared with others
     QByteArray m_hostSecret;
     int m_delivering = 0;            // nesting depth of deliver()

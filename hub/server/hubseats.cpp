@@ -80,8 +80,7 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     if (!seat->absent) {
         m_transport.Abort(seat->id);
         m_clients.remove(seat->id);
-        if (--m_perAddress[seat->address] <= 0)
-            m_perAddress.remove(seat->address);
+        closedFrom(seat->address);
     }
     if (seat->grace)
         seat->grace->stop();
@@ -109,8 +108,7 @@ void Hub::forget(HubClient *client, bool mayWait)
         return;
     if (!client->absent) {
         m_clients.remove(client->id);
-        if (--m_perAddress[client->address] <= 0)
-            m_perAddress.remove(client->address);
+        closedFrom(client->address);
     }
     if (mayWait && client->joined && client->keeping && !client->absent && m_limits.graceMs > 0) {
         // Nobody hears of it: the name stays taken, deliveries are kept.

@@ -44,6 +44,7 @@ struct TcpTransport::Connection
     bool dirty = false;
     bool watchingWrites = false;
     bool closing = false; // Close was called: nothing more is read or sent
+    bool handshaking = false; // TLS, its handshake not done yet
     SocketStream stream; // after fd: it goes first
     StreamWaits waits;
 };
@@ -64,6 +65,11 @@ TcpTransport::TcpTransport(TlsContext *tls, QObject *parent)
     connect(m_listener, &Listener::Log, this, &TcpTransport::Log);
     m_notifier = new QSocketNotifier(m_epoll.Get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TcpTransport::pass);
+    m_handshakeTimer = new QTimer(this);
+    m_handshakeTimer->setObjectName(QStringLiteral("handshakeDeadline"));
+    m_handshakeTimer->setSingleShot(true);
+    connect(m_handshakeTimer, &QTimer::timeout, this, &TcpTransport::expireHandshakes);
+    m_clock.start();
 }
 
 TcpTransport::~TcpTransport()
@@ -77,23 +83,84 @@ QString TcpTransport::ErrorString() const { return m_listener->ErrorString(); }
 
 void TcpTransport::accept(UniqueFd fd, const QHostAddress &peer)
 {
-    const int one = 1;
-    setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    HubControl::WatchForDeadPeer(fd.Get());
-    setsockopt(fd.Get(), SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
-    auto connection = std::make_unique<Connection>(std::move(fd));
-    connection->id = m_nextId++;
-    connection->peer = peer;
-    if (m_tls && !connection->stream.StartTls(m_tls->Native()))
+    auto made = std::make_unique<Connection>(std::move(fd));
+    const quint64 id = made->id = m_nextId++;
+    made->peer = peer;
+    made->handshaking = m_tls != nullptr;
+    Connection &connection = *m_connections.emplace(id, std::move(made)).first->second;
+    // A crowd from one address is refused here, before it costs a TLS
+    // session or holds a descriptor through a handshake.
+    m_opening = id;
+    m_handler->Opened(id);
+    m_opening = 0;
+    if (!m_connections.count(id))
         return;
+    if (connection.closing)
+        closeRefused(connection);
+    else
+        admit(connection);
+}
+
+void TcpTransport::closeRefused(Connection &connection)
+{
+    // Plain, the refusal goes out in one write, which an empty socket takes
+    // whole. Its descriptor is freed now rather than held until the peer
+    // closes, so silent connections hold none; what the peer sent already
+    // is read away first, as unread bytes would make the close a reset that
+    // can destroy the refusal before the peer reads it.
+    const int fd = connection.fd.Get();
+    if (!m_tls) {
+        const qsizetype size = connection.out.size() - connection.outAt;
+        ::send(fd, connection.out.constData() + connection.outAt, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::shutdown(fd, SHUT_WR);
+        char unread[4096];
+        while (::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0) {
+        }
+    }
+    // Not a reset: a peer still connecting takes a reset for a refused
+    // connection and tries again at once, over and over.
+    close(connection.id, false);
+}
+
+void TcpTransport::admit(Connection &connection)
+{
+    const int fd = connection.fd.Get();
+    const int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    HubControl::WatchForDeadPeer(fd);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBufferBytes, sizeof SendBufferBytes);
     epoll_event event = {};
     event.events = EPOLLIN | EPOLLRDHUP;
-    event.data.u64 = connection->id;
-    if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, connection->fd.Get(), &event) != 0)
+    event.data.u64 = connection.id;
+    if ((m_tls && !connection.stream.StartTls(m_tls->Native())) || epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0) {
+        lose(connection);
         return;
-    const quint64 id = connection->id;
-    m_connections.emplace(id, std::move(connection));
-    m_handler->Opened(id);
+    }
+    if (!m_tls)
+        return;
+    m_handshakes.push_back({m_clock.elapsed() + m_handshakeWithinMs, connection.id});
+    if (!m_handshakeTimer->isActive())
+        m_handshakeTimer->start(m_handshakeWithinMs);
+}
+
+void TcpTransport::expireHandshakes()
+{
+    const qint64 now = m_clock.elapsed();
+    int expired = 0;
+    while (!m_handshakes.empty() && m_handshakes.front().atMs <= now) {
+        const auto found = m_connections.find(m_handshakes.front().id);
+        m_handshakes.pop_front();
+        if (found != m_connections.end() && found->second->handshaking) {
+            ++expired;
+            lose(*found->second);
+        }
+    }
+    if (expired > 0)
+        emit Log(QStringLiteral("closed %1 connection(s) that did not finish their TLS handshake within %2 s")
+                     .arg(expired)
+                     .arg(m_handshakeWithinMs / 1000.0));
+    if (!m_handshakes.empty())
+        m_handshakeTimer->start(int(std::max<qint64>(0, m_handshakes.front().atMs - now)));
 }
 
 void TcpTransport::pass()
@@ -109,7 +176,7 @@ void TcpTransport::pass()
                 continue;
             const quint64 id = found->first;
             Connection &connection = *found->second;
-            if (!connection.stream.Established()) {
+            if (connection.handshaking) {
                 handshake(connection);
                 continue;
             }
@@ -147,6 +214,7 @@ void TcpTransport::handshake(Connection &connection)
         lose(connection);
         return;
     case StreamStep::None:
+        connection.handshaking = false;
         break;
     }
     // What was queued during the handshake goes first, then what came after it.
@@ -239,7 +307,7 @@ void TcpTransport::flush()
 void TcpTransport::write(Connection &connection)
 {
     // Until its handshake is done, what is sent to a connection waits.
-    if (!connection.stream.Established())
+    if (connection.handshaking)
         return;
     while (connection.outAt < connection.out.size()) {
         const char *data = connection.out.constData() + connection.outAt;
@@ -308,6 +376,12 @@ void TcpTransport::Close(quint64 id)
         return;
     Connection &connection = *found->second;
     connection.closing = true;
+    if (id == m_opening)
+        return; // refused as it was accepted: accept() closes it at once
+    if (connection.handshaking) {
+        close(id, false); // nothing queued could reach it before a handshake
+        return;
+    }
     // A peer that takes nothing more must not hold its connection for ever.
     QTimer::singleShot(CloseWithinMs, this, [this, id] { close(id, true); });
     if (connection.out.size() == connection.outAt)

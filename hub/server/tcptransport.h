@@ -8,21 +8,27 @@
 //
 // Given a TlsContext, every connection accepted speaks TLS 1.3 and the same
 // bytes run inside. The handler hears of a connection when it is accepted,
-// before its handshake, so the hub's timeout for joining covers that too; a
-// failed handshake closes the connection at once.
+// before any socket option, TLS session or handshake is spent on it, so a
+// connection it refuses then (too many from its address) costs next to
+// nothing and is closed at once, and one in its handshake counts as open. A failed handshake
+// closes the connection at once, and one not done within the handshake
+// deadline is closed then, the handler told.
 
 #include "server/transport.h"
 #include "server/uniquefd.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 
+#include <deque>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 class Listener;
 class QSocketNotifier;
+class QTimer;
 class TlsContext;
 
 class TcpTransport : public QObject, public Transport
@@ -33,6 +39,10 @@ public:
     // tls, when not null, must outlive the connections.
     explicit TcpTransport(TlsContext *tls, QObject *parent = nullptr);
     ~TcpTransport() override; // closes every connection without telling the handler
+
+    static constexpr int HandshakeWithinMs = 10000;
+    // The time a TLS connection has from its accept to the end of its handshake.
+    void SetHandshakeDeadline(int ms) { m_handshakeWithinMs = ms; }
 
     bool Listen(const QHostAddress &address, quint16 port);
     quint16 Port() const;
@@ -46,6 +56,7 @@ public:
     qint64 QueuedTotal() const override { return m_queuedTotal; }
     QHostAddress PeerAddress(quint64 id) const override;
     void Abort(quint64 id) override;
+    // A connection still in its TLS handshake closes at once: nothing queued could reach it before one.
     void Close(quint64 id) override;
 
 signals:
@@ -56,7 +67,12 @@ private:
     struct Connection;
     void accept(UniqueFd fd, const QHostAddress &peer);
     void pass();
+    // Options, TLS session and the epoll set for a connection the handler kept.
+    void admit(Connection &connection);
+    // Closes at once a connection the handler refused in Opened.
+    void closeRefused(Connection &connection);
     void handshake(Connection &connection);
+    void expireHandshakes();
     void read(Connection &connection);
     void flush();
     void write(Connection &connection);
@@ -73,9 +89,21 @@ private:
     UniqueFd m_epoll;
     QSocketNotifier *m_notifier = nullptr;
     quint64 m_nextId = 1;
+    quint64 m_opening = 0; // the connection whose Opened is running
     std::unordered_map<quint64, std::unique_ptr<Connection>> m_connections;
     std::vector<quint64> m_dirty; // connections with bytes queued in this pass
     qint64 m_queuedTotal = 0;
     bool m_inPass = false;
     bool m_flushPosted = false;
+    // TLS connections in order of accept, each with its deadline: the
+    // earliest is always first, so one timer serves them all.
+    struct Deadline
+    {
+        qint64 atMs;
+        quint64 id;
+    };
+    std::deque<Deadline> m_handshakes;
+    QTimer *m_handshakeTimer = nullptr;
+    QElapsedTimer m_clock;
+    int m_handshakeWithinMs = HandshakeWithinMs;
 };

@@ -55,24 +55,65 @@ bool fail(QString *error, const QString &text)
     return false;
 }
 
-std::optional<QByteArray> readPem(const QString &path, QString *error)
+QString kindOfFile(mode_t mode)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("a device");
+}
+
+// Reads a PEM file that must be a regular file: a pipe or a device would
+// block the hub's start, or feed it without end. A private key must be
+// the user's alone, as ssh asks of its keys.
+std::optional<QByteArray> readPem(const QString &path, bool privateKey, QString *error)
+{
+    const QString cannot = QStringLiteral("cannot read %1: %2");
+    // Non-blocking: opening a named pipe with no writer would wait for one.
+    UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info = {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) {
+        fail(error, cannot.arg(path, QString::fromLocal8Bit(strerror(errno))));
         return std::nullopt;
     }
-    QByteArray bytes = file.read(MaxPemBytes + 1);
-    if (bytes.size() > MaxPemBytes) {
+    if (!S_ISREG(info.st_mode)) {
+        fail(error, QStringLiteral("%1 is %2, not a file: give the PEM file itself").arg(path, kindOfFile(info.st_mode)));
+        return std::nullopt;
+    }
+    if (privateKey && (info.st_mode & 077) != 0) {
+        fail(error, QStringLiteral("%1 may be read by other users (permissions %2): make it yours alone with "
+                                   "\"chmod 600 %1\"")
+                        .arg(path, QString::number(info.st_mode & 0777, 8).rightJustified(4, QLatin1Char('0'))));
+        return std::nullopt;
+    }
+    QByteArray bytes(MaxPemBytes + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t read = ::read(fd.Get(), bytes.data() + got, size_t(bytes.size() - got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            fail(error, cannot.arg(path, QString::fromLocal8Bit(strerror(errno))));
+            return std::nullopt;
+        }
+        if (read == 0)
+            break;
+        got += read;
+    }
+    if (got > MaxPemBytes) {
         fail(error, QStringLiteral("%1 is too large to be a certificate or key").arg(path));
         return std::nullopt;
     }
+    bytes.truncate(got);
     return bytes;
 }
 
 Key readKey(const QString &path, QString *error)
 {
-    const auto pem = readPem(path, error);
+    const auto pem = readPem(path, true, error);
     if (!pem)
         return nullptr;
     Bio bio(BIO_new_mem_buf(pem->constData(), int(pem->size())));
@@ -84,7 +125,7 @@ Key readKey(const QString &path, QString *error)
 
 Certificate readCertificate(const QString &path, QString *error)
 {
-    const auto pem = readPem(path, error);
+    const auto pem = readPem(path, false, error);
     if (!pem)
         return nullptr;
     Bio bio(BIO_new_mem_buf(pem->constData(), int(pem->size())));

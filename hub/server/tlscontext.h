@@ -26,6 +26,8 @@ public:
     // its key is an error.
     static std::unique_ptr<TlsContext> LoadOrCreate(const QString &folder, QString *error);
     // Loads a given certificate and key (serve --tls --cert FILE --key FILE).
+    // Both must be regular files, and the key readable by its owner alone;
+    // anything else is refused at once, with the fix in *error.
     static std::unique_ptr<TlsContext> Load(const QString &certFile, const QString &keyFile, QString *error);
 
     QByteArray Fingerprint() const; // SHA-256 of the certificate's DER bytes, 32 raw bytes

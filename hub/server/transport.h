@@ -35,7 +35,8 @@ public:
     virtual QHostAddress PeerAddress(quint64 id) const = 0;
     // Closes at once with a reset: what is queued is thrown away.
     virtual void Abort(quint64 id) = 0;
-    // Reads no more and closes once what is queued has been written.
+    // Reads no more and closes once what is queued has been written; at
+    // once when nothing could be written to it yet (a TLS handshake not done).
     virtual void Close(quint64 id) = 0;
 
 protected:

@@ -22,6 +22,10 @@ public:
         QString name;               // the player's name in the game
         QString hostSecret = {};    // proves the host to a hub that holds one game; empty: none
         quint64 windowHandle = 0;   // told to the hub, which reads nothing from it
+        // The host the window's invitation names: a hub that says another
+        // player hosts the game (by PlayerName's comparison) fails the join
+        // with both names. Empty: not checked.
+        QString hostName = {};
     };
 
     // Reaches the hub behind the link number: true once connected (over
@@ -35,6 +39,10 @@ public:
     // player. Deliveries that arrive meanwhile are raised as usual; LinkLost
     // and Refused are not.
     virtual std::optional<QString> Join(const JoinRequest &request, int timeoutMs) = 0;
+    // After a successful Join: who hosts the game as the hub spells the
+    // name, which may differ from the invitation's in case or width; empty
+    // when the hub did not say (a standing hub, or an older one).
+    virtual QString HostName() const { return {}; }
     // Sends a message text to every player of the game, this one included.
     // True when the link took it (it may go out once a broken link is back),
     // not whether anybody received it; false once the link has ended.

@@ -16,6 +16,9 @@ inline const QString Refused = QStringLiteral("Refused");
 inline const QString Seat = QStringLiteral("Seat");
 inline const QString Resumed = QStringLiteral("Resumed");
 inline const QString NoSeat = QStringLiteral("NoSeat");
+// Who hosts the game, from a hub that holds one game: after a join's Seat
+// frame, before the replay of who is there.
+inline const QString HostName = QStringLiteral("HostName");
 
 inline constexpr int PingIntervalMs = 15000;
 // A peer that has answered a Ping and then stays silent this long is dead.

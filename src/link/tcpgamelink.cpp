@@ -1,6 +1,7 @@
 #include "link/tcpgamelink.h"
 
 #include "link/linkrecord.h"
+#include "support/playername.h"
 
 #include <QEventLoop>
 #include <QTcpSocket>
@@ -208,6 +209,18 @@ void TcpGameLink::control(const QString &data)
         m_secret = control.text;
         m_count = m_ackedAt = 0;
         write(LinkRecord::Acknowledge(m_join.key, 0));
+    } else if (control.verb == HubControl::HostName && m_state == State::Joining) {
+        m_hostName = control.text;
+        if (m_join.hostName.isEmpty() || PlayerName::SameNameKey(m_hostName) == PlayerName::SameNameKey(m_join.hostName))
+            return;
+        // A mistyped host in the invitation: the host's numbers and verdicts
+        // would never count in this window. It leaves as a closing window
+        // does, so the hub keeps no seat for it.
+        write(LinkRecord::Leave(m_join.key));
+        m_socket->flush();
+        m_socket->disconnect(this);
+        m_socket->disconnectFromHost();
+        fail(QStringLiteral("this invitation names %1 as host, but %2 hosts this game").arg(m_join.hostName, control.text));
     } else if (control.verb == HubControl::Resumed && m_state == State::Resuming) {
         backInGame();
     } else if (control.verb == HubControl::NoSeat && m_state == State::Resuming) {

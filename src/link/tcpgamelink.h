@@ -60,6 +60,7 @@ public:
     bool Connect(qint32 linkNumber) override;
     QString ErrorString() const override { return m_error; }
     std::optional<QString> Join(const JoinRequest &request, int timeoutMs) override;
+    QString HostName() const override { return m_hostName; }
     bool SendMessage(const QString &messageText) override;
     void Leave() override;
 
@@ -97,6 +98,7 @@ private:
     std::deque<Sent> m_unechoed; // messages whose delivery has not come back
     QString m_error;         // why Connect failed, or why the join failed
     JoinRequest m_join;      // the game, and the name whose "[Enter]" confirms the join
+    QString m_hostName;      // from the hub's HostName frame
     QEventLoop *m_waiting = nullptr; // set while Join waits
     bool m_joined = false;           // the join was confirmed, whatever came next
 };

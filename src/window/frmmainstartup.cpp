@@ -67,8 +67,16 @@ std::optional<int> frmMain::join(const CommandLine &line)
     const std::optional<QString> failure = joinProblem(line);
     if (m_shutDown)
         return 1; // closed while waiting (a logout, or kalumo-hub closing its windows)
-    if (!failure)
+    if (!failure) {
+        // The host's records carry the hub's spelling of the name ("Ann"
+        // where the invitation says "ann"); only that one counts as the host.
+        if (const QString host = m_link.HostName(); !host.isEmpty() && host != m_hostName) {
+            m_hostName = host;
+            m_game->SetNames(m_myName, m_hostName);
+            m_newGameButton->setEnabled(m_game->IsHost());
+        }
         return std::nullopt;
+    }
 
     QString text = QStringLiteral("Error, Please Restart The Game!");
     if (!failure->isEmpty()) {
@@ -95,7 +103,7 @@ std::optional<QString> frmMain::joinProblem(const CommandLine &line)
     AddText(LogKind::Welcome, QStringLiteral("Thank You For Choosing ") + Caption + QLatin1Char('.'));
     // A hub that took the connection may still refuse the name, or never
     // answer: the window is not shown without a game behind it.
-    return m_link.Join({m_gameKey, m_myName, m_hostSecret, quint64(winId())}, JoinAnswerMs);
+    return m_link.Join({m_gameKey, m_myName, m_hostSecret, quint64(winId()), m_hostName}, JoinAnswerMs);
 }
 
 void frmMain::Shutdown()

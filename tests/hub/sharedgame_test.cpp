@@ -1,6 +1,7 @@
 // kalumo-hub host and join as processes over TLS; the host's window is a stand-in, and this test plays it.
 
 #include "hub/support/cutproxy.h"
+#include "hub/support/runninghubs.h"
 #include "link/invitation.h"
 #include "link/tcpgamelink.h"
 #include "support/windowfixture.h"
@@ -44,7 +45,8 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
     EXPECT_TRUE(secret.size() >= 32 && !line.contains(secret)) << line.toStdString();
 
     // Refused before the host has joined; the first before a window opens.
-    Invitation otherCertificate = invitation, otherKey = invitation, throughProxy = invitation;
+    Invitation otherCertificate = invitation, otherKey = invitation, throughProxy = invitation, otherHost = invitation;
+    otherHost.hostName = u"Hol"_s;
     otherCertificate.fingerprint[31] = char(otherCertificate.fingerprint[31] ^ 1); // all alike but the last byte
     otherKey.key = Invitation::NewKey();
     const QString hub = u"kalumo-hub: cannot join the game: the game hub at 127.0.0.1 port "_s;
@@ -52,6 +54,7 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
         {otherCertificate, u"Ann"_s, hub + QString::number(invitation.port) + u" is not the one in the invitation: its certificate has another fingerprint.\n"_s},
         {otherKey, u"Ann"_s, u"the game refused this window: there is no such game on this hub: check the invitation.\n"_s},
         {invitation, u"hal"_s, u"the game refused this window: the name \"hal\" belongs to this game's host.\n"_s},
+        {otherHost, u"Ann"_s, u"this invitation names Hol as host, but Hal hosts this game.\n"_s},
     };
     for (const auto &row : table) {
         QProcess player;
@@ -89,6 +92,25 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
     for (QProcess *process : {&ann, &bob, &host}) { // the stand-in closes with the hub, which then ends
         process->terminate();
         EXPECT_TRUE(process->waitForFinished(10000) && process->exitCode() == 0) << process->readAll().toStdString();
+    }
+}
+
+TEST(SharedGame, AWindowJoinsOnlyWhenItsInvitationNamesTheHostTheHubKnows)
+{
+    LoopbackHub h;
+    h.hub.HoldOneGame(u"K"_s, u"Hal"_s, u"s3cret"_s);
+    const struct { QString invitationHost; std::optional<QString> failure; } table[] = {
+        {u"Hol"_s, u"this invitation names Hol as host, but Hal hosts this game."_s},
+        {u"ＨＡＬ"_s, std::nullopt}, // the same name by the rules of names
+        {QString(), std::nullopt},   // a caller that does not check
+    };
+    int player = 0;
+    for (const auto &row : table) {
+        const QString name = u"P%1"_s.arg(++player);
+        TcpGameLink link(u"127.0.0.1"_s);
+        ASSERT_TRUE(link.Connect(h.Port()));
+        EXPECT_EQ(link.Join({u"K"_s, name, {}, 0, row.invitationHost}, 10000), row.failure) << row.invitationHost.toStdString();
+        EXPECT_TRUE(WaitFor([&] { return h.hub.Players(u"K"_s).contains(name) == !row.failure; })) << row.invitationHost.toStdString();
     }
 }
 

@@ -112,6 +112,20 @@ TEST(TcpTransport, ReadsNoMoreFromAConnectionTheHandlerAbortsAndNeverSaysItClose
     EXPECT_TRUE(aborting.received == 1 && aborting.closed.isEmpty());
 }
 
+TEST(TcpTransport, ClosesATlsConnectionWhoseHandshakeOutlivesItsDeadlineAndLeavesAPlainOneBe)
+{
+    QTemporaryDir dir;
+    const auto context = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    HeardTransport plain, tls(context.get());
+    tls.transport.SetHandshakeDeadline(100);
+    QTcpSocket silentPlain, silentTls;
+    silentPlain.connectToHost(QHostAddress::LocalHost, plain.transport.Port());
+    silentTls.connectToHost(QHostAddress::LocalHost, tls.transport.Port());
+    ASSERT_TRUE(WaitFor([&] { return tls.heard.closed == tls.heard.opened && !tls.heard.opened.isEmpty(); }));
+    EXPECT_TRUE(WaitFor([&] { return silentTls.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(plain.heard.opened.size() == 1 && plain.heard.closed.isEmpty());
+}
+
 TEST(TcpTransport, ListeningOnAnyAddressTakesIpv4TooAndNamesItsPeersAsIpv4)
 {
     Heard heard;

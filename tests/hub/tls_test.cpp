@@ -3,15 +3,21 @@
 #include "link/framecodec.h"
 #include "link/linkrecord.h"
 #include "server/tlscontext.h"
+#include "server/uniquefd.h"
 #include "support/filebytes.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSslCertificate>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -64,6 +70,85 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
         EXPECT_FALSE(TlsContext::LoadOrCreate(dir.path(), &error)) << row.what;
         EXPECT_TRUE(error.contains(QString::fromLatin1(row.file))) << row.what << ": " << error.toStdString();
         EXPECT_EQ(FileBytes(dir.filePath(u"key.pem"_s)), key) << row.what;
+    }
+}
+
+TEST(TlsContext, RefusesAtOnceAKeyOthersMayReadAndAnythingButAFileWithTheFix)
+{
+    const auto pipe = [](const QString &f) { ASSERT_EQ(::mkfifo(QFile::encodeName(f).constData(), 0600), 0); };
+    const struct { const char *what, *file, *says; std::function<void(const QString &)> spoil; } table[] = {
+        {"a key its group may read", "key.pem", "chmod 600", [](const QString &f) { ::chmod(QFile::encodeName(f).constData(), 0640); }},
+        {"a key everyone may read", "key.pem", "chmod 600", [](const QString &f) { ::chmod(QFile::encodeName(f).constData(), 0604); }},
+        {"a key that is a named pipe", "key.pem", "named pipe", [&](const QString &f) { QFile::remove(f), pipe(f); }},
+        {"a certificate that is a named pipe", "cert.pem", "named pipe", [&](const QString &f) { QFile::remove(f), pipe(f); }},
+        {"a certificate that is a folder", "cert.pem", "folder", [](const QString &f) { QFile::remove(f), QDir().mkdir(f); }},
+    };
+    for (const auto &row : table) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(TlsContext::LoadOrCreate(dir.path(), nullptr));
+        const QString spoilt = dir.filePath(QString::fromLatin1(row.file));
+        row.spoil(spoilt);
+        QString error;
+        EXPECT_FALSE(TlsContext::LoadOrCreate(dir.path(), &error)) << row.what;
+        EXPECT_FALSE(TlsContext::Load(dir.filePath(u"cert.pem"_s), dir.filePath(u"key.pem"_s), nullptr)) << row.what;
+        EXPECT_TRUE(error.contains(spoilt) && error.contains(QString::fromLatin1(row.says))) << row.what << ": " << error.toStdString();
+    }
+}
+
+int openDescriptors()
+{
+    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// A peer that connects, says nothing and never closes, as a crowd's do.
+struct SilentPeer
+{
+    explicit SilentPeer(quint16 port)
+        : fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0))
+    {
+        const sockaddr_in hub = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+        ::connect(fd.Get(), reinterpret_cast<const sockaddr *>(&hub), sizeof hub);
+    }
+    // Whether the hub has closed its side; what it sent meanwhile lands in received.
+    bool Ended()
+    {
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::recv(fd.Get(), buffer, sizeof buffer, 0)) > 0)
+            received.append(buffer, got);
+        return got == 0 || (errno != EAGAIN && errno != EINPROGRESS && errno != ENOTCONN);
+    }
+    UniqueFd fd;
+    QByteArray received;
+};
+
+TEST(HubAtItsAddressLimit, RefusesAsItAcceptsWithoutAHandshakeOrAHeldDescriptorCountingThoseInTheirHandshake)
+{
+    QTemporaryDir dir;
+    const auto context = TlsContext::LoadOrCreate(dir.path(), nullptr);
+    for (TlsContext *tls : {static_cast<TlsContext *>(nullptr), context.get()}) {
+        LoopbackHub h({.maxPerAddress = 2}, tls);
+        auto first = std::make_unique<SilentPeer>(h.Port());
+        SilentPeer second(h.Port()); // over TLS both are in their handshake
+        ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 2; }));
+        const int descriptors = openDescriptors();
+        SilentPeer refused(h.Port());
+        ASSERT_TRUE(WaitFor([&] { return refused.Ended(); })) << "TLS " << bool(tls);
+        EXPECT_EQ(openDescriptors(), descriptors + 1) << "the hub holds a refused connection, TLS " << bool(tls);
+        EXPECT_EQ(refused.received.contains("Refused"), !tls) << "TLS " << bool(tls);
+        QSslSocket window; // over TLS, one that hurries into its handshake
+        window.setPeerVerifyMode(QSslSocket::VerifyNone);
+        window.connectToHostEncrypted(u"127.0.0.1"_s, h.Port());
+        if (tls) {
+            ASSERT_TRUE(WaitFor([&] { return window.state() == QAbstractSocket::UnconnectedState; }));
+            EXPECT_TRUE(window.peerCertificate().isNull()) << "the hub went into a handshake it was to refuse";
+        }
+        first.reset();
+        ASSERT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 1; }));
+        if (tls) {
+            window.connectToHostEncrypted(u"127.0.0.1"_s, h.Port()); // the place is free again
+            EXPECT_TRUE(WaitFor([&] { return window.isEncrypted(); }));
+        }
     }
 }
 

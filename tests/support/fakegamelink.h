@@ -20,6 +20,7 @@ public:
         joins.append(request);
         return joinRefusal;
     }
+    QString HostName() const override { return hostName; }
     bool SendMessage(const QString &messageText) override
     {
         if (ended)
@@ -35,6 +36,7 @@ public:
     bool connectAnswer = true;
     std::optional<QString> joinRefusal; // why the join was not confirmed
     bool ended = false;                 // the link takes no more messages
+    QString hostName;                   // the host, as a hub that says so spells it
     QList<qint32> connects;
     QList<JoinRequest> joins;
     QStringList sent;                            // the message texts

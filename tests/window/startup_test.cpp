@@ -30,11 +30,13 @@ TEST(Startup, JoinsAndGreetsOrShowsEveryErrorInOrderAndEnds)
         std::optional<int> status; QStringList boxes;
         QString key = {}, name = {}, host = {}; // as the join and the host's rights show them
         QString hostSecret = {};                // the host's window has one
+        QString hubHost = {};                   // the host as the hub spells it, when it says
     } cases[] = {
         {"x 77 K7 Ann Ann", nullptr, {}, {}, u"K7"_s, u"Ann"_s, u"Ann"_s},
         {"x 77 K7 Hal Hal", nullptr, {}, {}, u"K7"_s, u"Hal"_s, u"Hal"_s, u"s3cret"_s},
         {"x 77 K7 Ann Bob Smith", nullptr, {}, {}, u"K7"_s, u"Ann"_s, u"Bob Smith"_s},
         {"x 77 K7 ann Ann", nullptr, {}, {}, u"K7"_s, u"ann"_s, u"Ann"_s},
+        {"x 77 K7 Bob hal", nullptr, {}, {}, u"K7"_s, u"Bob"_s, u"Hal"_s, {}, u"Hal"_s},
         {"x 77 K7 Ann", nullptr, {}, {missing}, u"K7"_s, u"Ann"_s, u""_s},
         {"x 77", nullptr, {}, {missing, missing, missing}, u""_s, u""_s, u""_s},
         {"x 77 K7 Ann Ann", "", 1, {failed}},
@@ -52,6 +54,7 @@ TEST(Startup, JoinsAndGreetsOrShowsEveryErrorInOrderAndEnds)
         WindowFixture f(QString::fromUtf8(c.line), {}, {}, c.hostSecret);
         f.link.connectAnswer = !c.joinFailure || *c.joinFailure;
         f.link.joinRefusal = c.joinFailure && *c.joinFailure ? std::optional<QString>(c.joinFailure) : std::nullopt;
+        f.link.hostName = c.hubHost;
         QSignalSpy shutDown(f.window.get(), &frmMain::ShutdownFinished);
         testing::internal::CaptureStderr();
         EXPECT_EQ(f.window->Startup(), c.status) << c.line;
@@ -70,7 +73,8 @@ TEST(Startup, JoinsAndGreetsOrShowsEveryErrorInOrderAndEnds)
         EXPECT_EQ(f.link.connects, QList<qint32>{77}) << c.line;
         ASSERT_EQ(f.link.joins.size(), 1) << c.line;
         const GameLink::JoinRequest &join = f.link.joins[0];
-        EXPECT_TRUE(join.key == c.key && join.name == c.name && join.hostSecret == c.hostSecret && join.windowHandle == f.window->winId())
+        EXPECT_TRUE(join.key == c.key && join.name == c.name && join.hostSecret == c.hostSecret && join.windowHandle == f.window->winId()
+                    && join.hostName == QString::fromUtf8(c.line).section(u' ', 4))
             << c.line;
         EXPECT_EQ(f.Control(u"cmdNewGame"_s)->isEnabled(), c.name == c.host) << c.line;
         f.link.Deliver(c.host, u"Comm;1|7"_s);
