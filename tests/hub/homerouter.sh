@@ -5,16 +5,19 @@
 #   PREFIXh  the host's machine at home, 192.168.77.5
 #   PREFIXl  another machine at home, 192.168.77.6
 #   PREFIXo  a machine outside, 11.22.33.2
-# The router masquerades the home and lets miniupnpd add its forwardings.
-#   homerouter.sh up PREFIX FOLDER   makes them, and FOLDER/miniupnpd.conf for the router's daemon
-#   homerouter.sh down PREFIX        removes them
+# The router masquerades the home, and its miniupnpd adds forwardings.
+#   homerouter.sh up PREFIX FOLDER     makes them and starts the router's daemon (its files in FOLDER)
+#   homerouter.sh down PREFIX FOLDER   stops the daemon and removes them
+# It exits with 77 when a tool it needs is missing.
 set -eu
-p=$2
+PATH=$PATH:/usr/sbin:/sbin
+p=$2 dir=$3
 if [ "$1" = down ]; then
+  [ -s "$dir/miniupnpd.pid" ] && kill "$(cat "$dir/miniupnpd.pid")" 2>/dev/null || true
   for n in r h l o; do ip netns del "$p$n" 2>/dev/null || true; done
   exit 0
 fi
-dir=$3
+for tool in ip nft miniupnpd; do command -v "$tool" >/dev/null || exit 77; done
 for n in r h l o; do ip netns add "$p$n"; ip -n "$p$n" link set lo up; done
 ip link add "${p}w" netns "${p}r" type veth peer name "${p}ow" netns "${p}o"
 ip -n "${p}r" link add "${p}b" type bridge
@@ -59,3 +62,8 @@ uuid=3d3cec3a-8cf0-11e0-98ee-001a6bd2d07b
 allow 1024-65535 192.168.77.0/24 1024-65535
 deny 0-65535 0.0.0.0/0 0-65535
 CONF
+ip netns exec "${p}r" miniupnpd -d -f "$dir/miniupnpd.conf" >"$dir/miniupnpd.log" 2>&1 &
+echo $! >"$dir/miniupnpd.pid"
+for _ in $(seq 50); do grep -q "Listening for NAT-PMP" "$dir/miniupnpd.log" && exit 0; sleep 0.1; done
+cat "$dir/miniupnpd.log" >&2
+exit 1

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -52,15 +51,10 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
     otherCertificate.fingerprint[31] = char(otherCertificate.fingerprint[31] ^ 1); // all alike but the last byte
     otherKey.key = Invitation::NewKey();
     noHub.port = 1; // nobody listens there
-    QTcpServer silent; // takes connections and never answers: join gives up by itself
-    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
-    Invitation silentHub = invitation;
-    silentHub.port = silent.serverPort();
     const QString tried = u"kalumo-hub: cannot join the game: no address of the invitation reached the game (tried 127.0.0.1:"_s;
     const struct { Invitation to; QString name, reason; bool window; } table[] = {
         {otherCertificate, u"Ann"_s, tried + QString::number(invitation.port) + u" (another certificate)): something other"_s, false},
         {noHub, u"Ann"_s, tried + u"1 (refused)): nothing listens there"_s, false},
-        {silentHub, u"Ann"_s, tried + QString::number(silentHub.port) + u" (accepted but never answered as a game hub))"_s, false},
         {otherKey, u"Ann"_s, u"the game refused this window: there is no such game on this hub: check the invitation.\n"_s, true},
         {invitation, u"hal"_s, u"the game refused this window: the name \"hal\" belongs to this game's host.\n"_s, true},
     };

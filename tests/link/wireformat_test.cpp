@@ -59,12 +59,9 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
     // More places: each once, in order, IPv6 in brackets; an invitation with one place is as it always was.
     Invitation several = sent;
     several.SetEndpoints({{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}, {u"ann.example"_s, 7}});
-    const auto severalRead = Invitation::Parse(several.Text(), nullptr);
-    ASSERT_TRUE(severalRead) << several.Text().toStdString();
-    EXPECT_TRUE(several.Text().startsWith(u"kalumo://ann.example:7/"_s) && several.Text().endsWith(u"&via=11.22.33.1:47474&via=[2001:db8::5]:7"_s))
-        << several.Text().toStdString();
-    EXPECT_EQ(severalRead->Endpoints(), (QList<Invitation::Endpoint>{{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}}));
-    EXPECT_EQ(read->Endpoints(), (QList<Invitation::Endpoint>{{u"::1"_s, 1}}));
+    EXPECT_TRUE(several.Text().startsWith(u"kalumo://ann.example:7/"_s) && several.Text().endsWith(u"&via=11.22.33.1:47474&via=[2001:db8::5]:7"_s));
+    EXPECT_EQ(Invitation::Parse(several.Text(), nullptr).value_or(sent).Endpoints(),
+              (QList<Invitation::Endpoint>{{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}}));
     const struct { QString text, why; } table[] = {
         {u" "_s, u"The invitation is empty."_s},
         {u"https://hub:5/"_s + key + tail, u"This is not an invitation: it does not start with kalumo://."_s},
