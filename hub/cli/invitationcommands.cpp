@@ -70,6 +70,17 @@ QHostAddress homeAddress(const QList<QHostAddress> &local)
     return local.value(0);
 }
 
+// Why one of the --address names cannot go into an invitation, if one cannot.
+QString addressProblem(const QStringList &given, const QString &hostName)
+{
+    for (const QString &address : given) {
+        QString why;
+        if (!Invitation::Parse(Invitation{address, 1, Invitation::NewKey(), hostName, QByteArray(32, 0)}.Text(), &why))
+            return QStringLiteral("--address %1 cannot go into an invitation: %2").arg(address, why);
+    }
+    return {};
+}
+
 // Asks the router to forward the hub's port when `wanted`, and says what
 // came of it in one line.
 std::optional<Invitation::Endpoint> forwardPort(PortMapping &mapping, bool wanted, quint16 port, const QList<QHostAddress> &reachable)
@@ -122,11 +133,8 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     const quint16 port = where->port;
     const bool everywhere = listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6 || listen == QHostAddress::Any;
     const QStringList given = parser.values(QStringLiteral("address"));
-    for (const QString &address : given) {
-        QString why;
-        if (!Invitation::Parse(Invitation{address, 1, Invitation::NewKey(), name, QByteArray(32, 0)}.Text(), &why))
-            return Fail(QStringLiteral("--address %1 cannot go into an invitation: %2").arg(address, why));
-    }
+    if (const QString problem = addressProblem(given, name); !problem.isEmpty())
+        return Fail(problem);
     const QString program = GameProgram(parser.value(QStringLiteral("program")), list);
     if (!QFileInfo(program).isExecutable())
         return Fail(QStringLiteral("no game program at %1").arg(program));
