@@ -18,6 +18,8 @@ packages=(
   qt6-speech-dev         # Qt text to speech, for spoken calls
   qt6-declarative-dev    # its CMake package needs Qt6QmlIntegration, which Debian's qt6-speech-dev omits
   qt6-speech-flite-plugin # a speech engine that needs no daemon
+  libminiupnpc-dev libnatpmp-dev # a hosted game asks the home router to forward its port
+  miniupnpd miniupnpc nftables iproute2 # the tests' home router, in network namespaces
   "$@"
 )
 

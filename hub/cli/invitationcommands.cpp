@@ -1,12 +1,15 @@
 // A game across machines behind an invitation:
 //
-//   kalumo-hub host NAME [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--program PATH]
-//       runs a TLS hub holding one new game hosted by NAME, prints the
-//       invitation as the first line of standard output, starts NAME's
-//       window and runs until it closes;
+//   kalumo-hub host NAME [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping] [--program PATH]
+//       runs a TLS hub holding one new game hosted by NAME, asks the home
+//       router to forward its port, prints the invitation (every address
+//       a player may reach the hub by) as the first line of standard
+//       output, starts NAME's window and runs until it closes, when the
+//       forwarding is removed;
 //   kalumo-hub join [--program PATH] INVITATION NAME
-//       checks that the invitation's hub answers with its certificate, then
-//       starts NAME's window in that game and ends when it closes.
+//       reaches the invitation's hub at the first of its addresses that
+//       answers with its certificate (10 s at most), then starts NAME's
+//       window in that game and ends when it closes.
 //
 // A failure before a window opens is one line on standard error and a
 // status of 2; a window that could not join says why itself, and join ends
@@ -16,8 +19,10 @@
 #include "cli/computerplayers.h"
 #include "cli/gameslist.h"
 #include "cli/gamewindows.h"
+#include "cli/hostaddresses.h"
+#include "cli/portmapping.h"
+#include "link/hubdialer.h"
 #include "link/invitation.h"
-#include "link/tcpgamelink.h"
 #include "server/hub.h"
 #include "server/tcptransport.h"
 #include "server/tlscontext.h"
@@ -27,8 +32,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHostInfo>
 #include <QTextStream>
+
+#include <algorithm>
 
 using namespace CommandSupport;
 
@@ -51,6 +57,46 @@ int runWindows(GameWindows &windows, const QString &name, const std::optional<Co
     return QCoreApplication::exec();
 }
 
+// This machine's address on its home network, for the advice to forward a
+// port by hand: a private IPv4 address if it has one.
+QHostAddress homeAddress(const QList<QHostAddress> &local)
+{
+    const QList<QPair<QHostAddress, int>> privateNetworks{QHostAddress::parseSubnet(QStringLiteral("10.0.0.0/8")),
+                                                          QHostAddress::parseSubnet(QStringLiteral("172.16.0.0/12")),
+                                                          QHostAddress::parseSubnet(QStringLiteral("192.168.0.0/16"))};
+    for (const QHostAddress &address : local)
+        if (std::ranges::any_of(privateNetworks, [&](const auto &network) { return address.isInSubnet(network); }))
+            return address;
+    return local.value(0);
+}
+
+// Why one of the --address names cannot go into an invitation, if one cannot.
+QString addressProblem(const QStringList &given, const QString &hostName)
+{
+    for (const QString &address : given) {
+        QString why;
+        if (!Invitation::Parse(Invitation{address, 1, Invitation::NewKey(), hostName, QByteArray(32, 0)}.Text(), &why))
+            return QStringLiteral("--address %1 cannot go into an invitation: %2").arg(address, why);
+    }
+    return {};
+}
+
+// Asks the router to forward the hub's port when `wanted`, and says what
+// came of it in one line.
+std::optional<Invitation::Endpoint> forwardPort(PortMapping &mapping, bool wanted, quint16 port, const QList<QHostAddress> &reachable)
+{
+    const bool loopbackOnly = std::ranges::all_of(reachable, [](const QHostAddress &a) { return a.isLoopback(); });
+    if (loopbackOnly)
+        return std::nullopt; // nobody elsewhere could use it
+    if (!wanted) {
+        LogLine(PortMapping::Disabled(port, homeAddress(reachable)));
+        return std::nullopt;
+    }
+    std::optional<Invitation::Endpoint> forwarded = mapping.Start(port, homeAddress(reachable));
+    LogLine(mapping.Line());
+    return forwarded;
+}
+
 } // namespace
 
 int Commands::Host(const QStringList &arguments, const GamesList &list)
@@ -62,9 +108,11 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     parser.addHelpOption();
     AddListenOptions(parser, QStringLiteral("0.0.0.0"), QStringLiteral("Address to listen on (default 0.0.0.0: every network)."));
     parser.addOption({QStringLiteral("address"),
-                      QStringLiteral("The name or address the players reach this machine by, for the invitation "
-                                     "(default: the address listened on, else this machine's name)."),
+                      QStringLiteral("A name or address the players reach this machine by, for the invitation, before "
+                                     "the router's and this machine's own addresses (may be repeated)."),
                       QStringLiteral("public-name")});
+    parser.addOption({QStringLiteral("no-port-mapping"),
+                      QStringLiteral("Do not ask the home router (UPnP-IGD, NAT-PMP) to forward the port.")});
     parser.addOption(ProgramOption());
     ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."), QStringLiteral("NAME"));
@@ -84,9 +132,9 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     const QHostAddress listen = where->address;
     const quint16 port = where->port;
     const bool everywhere = listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6 || listen == QHostAddress::Any;
-    QString address = parser.value(QStringLiteral("address"));
-    if (address.isEmpty())
-        address = everywhere ? QHostInfo::localHostName() : listen.toString();
+    const QStringList given = parser.values(QStringLiteral("address"));
+    if (const QString problem = addressProblem(given, name); !problem.isEmpty())
+        return Fail(problem);
     const QString program = GameProgram(parser.value(QStringLiteral("program")), list);
     if (!QFileInfo(program).isExecutable())
         return Fail(QStringLiteral("no game program at %1").arg(program));
@@ -102,12 +150,16 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     if (!transport.Listen(listen, quint16(port)))
         return Fail(QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
 
+    const QList<QHostAddress> reachable = everywhere ? HostAddresses::OfThisMachine() : HostAddresses::Reachable({listen});
+    PortMapping mapping(HomeRouters(), &LogLine); // removes the forwarding when the host ends, by signal too
+    const std::optional<Invitation::Endpoint> forwarded =
+        forwardPort(mapping, !listen.isLoopback() && !parser.isSet(QStringLiteral("no-port-mapping")), transport.Port(), reachable);
+
     // The secret never leaves this machine: the host's window gets it in its
     // environment, which other users cannot read, unlike a command line.
-    const Invitation invitation{address, transport.Port(), Invitation::NewKey(), name, tls->Fingerprint()};
+    Invitation invitation{QString(), 0, Invitation::NewKey(), name, tls->Fingerprint()};
+    invitation.SetEndpoints(HostAddresses::ForInvitation(given, forwarded, reachable, transport.Port()));
     const QString secret = Invitation::NewKey();
-    if (!Invitation::Parse(invitation.Text(), &error))
-        return Fail(QStringLiteral("--address %1 cannot go into an invitation: %2").arg(address, error));
     hub.HoldOneGame(invitation.key, name, secret);
     QTextStream(stdout) << invitation.Text() << Qt::endl; // the launcher reads it at once
     LogLine(QStringLiteral("hosting one game on %1:%2; share the line above").arg(listen.toString()).arg(transport.Port()));
@@ -150,19 +202,18 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
         return Fail(QStringLiteral("no game program at %1").arg(program));
 
     // The hub is reached and its certificate checked before a window opens,
-    // so the commonest failures are one line here rather than a box there.
+    // so the commonest failures are one line here rather than a box there;
+    // the window then goes straight to the address that answered.
     const QString fingerprint = QString::fromLatin1(invitation->fingerprint.toHex());
-    {
-        TcpGameLink link(invitation->address);
-        link.SetFingerprint(fingerprint);
-        if (!link.Connect(invitation->port))
-            return Fail(QStringLiteral("cannot join the game: %1").arg(link.ErrorString()));
-    }
+    HubDialer dialer(invitation->Endpoints(), invitation->fingerprint);
+    const std::optional<Invitation::Endpoint> hub = dialer.Dial();
+    if (!hub)
+        return Fail(QStringLiteral("cannot join the game: %1").arg(dialer.Problem()));
 
     QProcessEnvironment extra;
-    extra.insert(QStringLiteral("KALUMO_LINK_HOST"), invitation->address);
+    extra.insert(QStringLiteral("KALUMO_LINK_HOST"), hub->address);
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), fingerprint);
-    GameWindows windows(invitation->port, program);
+    GameWindows windows(hub->port, program);
     windows.SetGame(invitation->key, invitation->hostName, extra);
     return runWindows(windows, name);
 }

@@ -24,19 +24,52 @@ std::optional<QString> decoded(QStringView value)
     return text;
 }
 
+// ADDRESS:PORT as a `via` item holds it; nothing when it is not one.
+std::optional<Invitation::Endpoint> endpointIn(QStringView text)
+{
+    const QUrl url(Scheme + QStringLiteral("://") + text.toString(), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || url.port() < 1 || !url.userInfo().isEmpty() || !url.path().isEmpty()
+        || url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    return Invitation::Endpoint{url.host(QUrl::FullyEncoded), quint16(url.port())};
+}
+
 } // namespace
 
-QString Invitation::Text() const
+QString Invitation::EndpointText(const Endpoint &endpoint)
 {
     // QUrl writes the address the way a URL needs it: brackets around an
     // IPv6 address, a name that is not ASCII in its ASCII form.
     QUrl url;
-    url.setScheme(Scheme);
-    url.setHost(address);
-    url.setPort(port);
-    return url.toString(QUrl::FullyEncoded) + QLatin1Char('/') + key + QStringLiteral("?host=")
-         + QString::fromLatin1(QUrl::toPercentEncoding(hostName)) + QStringLiteral("&fp=")
-         + QString::fromLatin1(fingerprint.toHex());
+    url.setHost(endpoint.address);
+    url.setPort(endpoint.port);
+    return url.authority(QUrl::FullyEncoded);
+}
+
+QList<Invitation::Endpoint> Invitation::Endpoints() const
+{
+    return QList<Endpoint>{{address, port}} + more;
+}
+
+void Invitation::SetEndpoints(const QList<Endpoint> &endpoints)
+{
+    QList<Endpoint> distinct;
+    for (const Endpoint &endpoint : endpoints)
+        if (!distinct.contains(endpoint))
+            distinct.append(endpoint);
+    address = distinct.value(0).address;
+    port = distinct.value(0).port;
+    more = distinct.mid(1);
+}
+
+QString Invitation::Text() const
+{
+    QString text = Scheme + QStringLiteral("://") + EndpointText({address, port}) + QLatin1Char('/') + key
+                 + QStringLiteral("?host=") + QString::fromLatin1(QUrl::toPercentEncoding(hostName)) + QStringLiteral("&fp=")
+                 + QString::fromLatin1(fingerprint.toHex());
+    for (const Endpoint &endpoint : more)
+        text += QStringLiteral("&via=") + EndpointText(endpoint);
+    return text;
 }
 
 std::optional<Invitation> Invitation::Parse(const QString &text, QString *why)
@@ -76,9 +109,16 @@ std::optional<Invitation> Invitation::Parse(const QString &text, QString *why)
     for (const QString &item : items) {
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         const QStringView name = QStringView(item).left(equals), value = QStringView(item).mid(equals + 1);
+        if (name == u"via" && equals > 0) {
+            const std::optional<Endpoint> endpoint = endpointIn(value);
+            if (!endpoint)
+                return refuse(QStringLiteral("The invitation's via=%1 is not an ADDRESS:PORT.").arg(value));
+            invitation.more.append(*endpoint);
+            continue;
+        }
         std::optional<QString> *field = name == u"host" ? &host : name == u"fp" ? &fingerprint : nullptr;
         if (equals < 0 || !field || field->has_value())
-            return refuse(QStringLiteral("The invitation's part after \"?\" must be host=NAME&fp=FINGERPRINT."));
+            return refuse(QStringLiteral("The invitation's part after \"?\" must be host=NAME&fp=FINGERPRINT, then any via=ADDRESS:PORT."));
         *field = decoded(value);
         if (!field->has_value())
             return refuse(QStringLiteral("The invitation's part after \"?\" is not UTF-8 text."));

@@ -3,24 +3,42 @@
 // player pastes, holding where the hub is, the game, who hosts it and what
 // proves the hub is the right one:
 //
-//   kalumo://ADDRESS:PORT/KEY?host=HOSTNAME&fp=FINGERPRINT
+//   kalumo://ADDRESS:PORT/KEY?host=HOSTNAME&fp=FINGERPRINT[&via=ADDRESS:PORT]...
 //
+// A player tries the first address and every `via` one, in that order.
 // ADDRESS is a DNS name, an IPv4 address or an IPv6 address in brackets,
 // PORT 1 to 65535, KEY the game's key (32 lowercase hex digits), HOSTNAME the
 // host player's name (UTF-8, percent-encoded) and FINGERPRINT the SHA-256 of
 // the hub certificate's DER bytes (64 lowercase hex digits).
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
 struct Invitation
 {
-    QString address;        // an IPv6 address without its brackets
+    // One place the hub may be reached at.
+    struct Endpoint
+    {
+        QString address; // an IPv6 address without its brackets
+        quint16 port = 0;
+        bool operator==(const Endpoint &) const = default;
+    };
+
+    QString address;        // the first of them
     quint16 port = 0;
     QString key;
     QString hostName;
     QByteArray fingerprint; // 32 raw bytes
+    QList<Endpoint> more = {}; // the others, in the order a player tries them
+
+    // Every place the hub may be reached at, the first one first.
+    QList<Endpoint> Endpoints() const;
+    // An invitation to `endpoints` (at least one), duplicates dropped.
+    void SetEndpoints(const QList<Endpoint> &endpoints);
+    // "ADDRESS:PORT", an IPv6 address in brackets.
+    static QString EndpointText(const Endpoint &endpoint);
 
     // The invitation's line.
     QString Text() const;

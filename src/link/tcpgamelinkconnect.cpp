@@ -11,6 +11,8 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // Why a connection to the hub could not be made, in the player's words.
@@ -33,12 +35,16 @@ QString connectProblem(const QTcpSocket &socket, int timeoutMs)
 // run meanwhile, which a hub or proxy in the same process needs.
 bool waitForEncrypted(QSslSocket &socket, const QDeadlineTimer &deadline)
 {
+    // A coarse timer may fire a little before the deadline, so the wake-up
+    // is set again each time round rather than trusted to come last.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(int(deadline.remainingTime()));
+    wake.setTimerType(Qt::PreciseTimer);
     QEventLoop loop;
-    while (!socket.isEncrypted() && socket.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired())
+    while (!socket.isEncrypted() && socket.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+        wake.start(int(std::max<qint64>(deadline.remainingTime(), 1)));
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
     return socket.isEncrypted();
 }
 

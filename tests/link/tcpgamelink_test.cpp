@@ -161,6 +161,11 @@ TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
         EXPECT_EQ(link.Connect(hub.serverPort()), c.connects) << c.what;
         EXPECT_EQ(link.ErrorString().contains(u"is not the one in the invitation"), !c.connects && c.fingerprint.size() == 32) << c.what;
     }
+    QTcpServer silent; // takes the connection and never answers the handshake
+    TcpGameLink link(u"127.0.0.1"_s, {300, 1000, 1, 1, 0});
+    link.SetFingerprint(QString::fromLatin1(right.toHex()));
+    EXPECT_TRUE(silent.listen(QHostAddress::LocalHost, 0) && !link.Connect(silent.serverPort())
+                && link.ErrorString().contains(u"did not set up an encrypted link")) << link.ErrorString().toStdString();
 }
 
 } // namespace

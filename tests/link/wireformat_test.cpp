@@ -56,6 +56,12 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
     ASSERT_TRUE(read && sent.Text().startsWith(u"kalumo://[::1]:1/"_s)) << sent.Text().toStdString();
     EXPECT_TRUE(read->address == sent.address && read->port == 1 && read->key == key && read->hostName == sent.hostName
                 && read->fingerprint == sent.fingerprint && read->Text() == sent.Text());
+    // More places: each once, in order, IPv6 in brackets; an invitation with one place is as it always was.
+    Invitation several = sent;
+    several.SetEndpoints({{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}, {u"ann.example"_s, 7}});
+    EXPECT_TRUE(several.Text().startsWith(u"kalumo://ann.example:7/"_s) && several.Text().endsWith(u"&via=11.22.33.1:47474&via=[2001:db8::5]:7"_s));
+    EXPECT_EQ(Invitation::Parse(several.Text(), nullptr).value_or(sent).Endpoints(),
+              (QList<Invitation::Endpoint>{{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}}));
     const struct { QString text, why; } table[] = {
         {u" "_s, u"The invitation is empty."_s},
         {u"https://hub:5/"_s + key + tail, u"This is not an invitation: it does not start with kalumo://."_s},
@@ -66,7 +72,10 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
         {at + key.left(31) + tail, u"The invitation's game key is not 32 lowercase hexadecimal digits."_s},
         {at + key.toUpper() + tail, u"The invitation's game key is not 32 lowercase hexadecimal digits."_s},
         {at + key, u"The invitation lacks the host's name or the hub's fingerprint."_s},
-        {at + key + tail + u"&fp="_s + fp, u"The invitation's part after \"?\" must be host=NAME&fp=FINGERPRINT."_s},
+        {at + key + tail + u"&fp="_s + fp, u"The invitation's part after \"?\" must be host=NAME&fp=FINGERPRINT, then any via=ADDRESS:PORT."_s},
+        {at + key + tail + u"&via=hub"_s, u"The invitation's via=hub is not an ADDRESS:PORT."_s},
+        {at + key + tail + u"&via=[::1:5"_s, u"The invitation's via=[::1:5 is not an ADDRESS:PORT."_s},
+        {at + key + tail + u"&via=hub:5/x"_s, u"The invitation's via=hub:5/x is not an ADDRESS:PORT."_s},
         {at + key + u"?host=%FF&fp="_s + fp, u"The invitation's part after \"?\" is not UTF-8 text."_s},
         {at + key + u"?host=%5BHub%5D&fp="_s + fp, u"The invitation's host name cannot be used: a name cannot start with \"[\" or \"*\"."_s},
         {at + key + tail.chopped(1), u"The invitation's fingerprint is not 64 lowercase hexadecimal digits."_s},
