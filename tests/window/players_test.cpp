@@ -10,6 +10,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -119,6 +121,23 @@ TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
     frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
     for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark})
         EXPECT_TRUE(again.Options().Action(option)->isChecked()) << option;
+}
+
+TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsItOnTheClipboard)
+{
+    const QString invitation = u"kalumo://hub:47474/0123456789abcdef0123456789abcdef?host=Hal&fp=00"_s;
+    for (const QString &given : {invitation, QString()}) {
+        WindowFixture f(u"x 7001 K1 Hal Hal"_s, {}, {}, {}, given);
+        const QList<QAction *> entries = f.window->Options().Menu()->actions();
+        QAction *copy = f.window->findChild<QAction *>(u"mnuCopyInvitation"_s);
+        ASSERT_EQ(copy != nullptr, !given.isEmpty());
+        if (!copy)
+            continue;
+        EXPECT_EQ(entries.value(0), copy);
+        QGuiApplication::clipboard()->clear();
+        copy->trigger();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), invitation);
+    }
 }
 
 TEST_F(AnnsWindow, AutoMarkingMarksACalledNumberOnTheCardsAndTheBoardSaysItWasCalled)
