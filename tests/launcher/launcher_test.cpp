@@ -36,11 +36,6 @@ class LauncherTest : public ::testing::Test
 protected:
     LauncherTest() { QObject::connect(&launcher, &Launcher::Message, [this](const QString &text) { messages << text; }); }
     HubRun &Run() { return *runner.started.last().run; }
-    QString Noted() const
-    {
-        QFile file(noted.Path());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
 
     QTemporaryDir folder;
     QSettings settings{folder.filePath(u"launcher.conf"_s), QSettings::IniFormat};
@@ -77,8 +72,7 @@ TEST_F(LauncherTest, RunsTheHubWithThePlayersChoiceAndRemembersTheNameOrSaysWhyN
                                                : launcher.Join(c.input, c.name);
         ASSERT_EQ(runner.started.size(), started ? 1 : 0) << c.choice << c.input.toStdString();
         if (started) {
-            EXPECT_EQ(runner.started[0].program, u"/opt/kalumo/kalumo-hub"_s);
-            EXPECT_EQ(runner.started[0].arguments.join(u' '), c.arguments);
+            EXPECT_EQ(runner.started[0].program + u' ' + runner.started[0].arguments.join(u' '), u"/opt/kalumo/kalumo-hub "_s + c.arguments);
             EXPECT_EQ(Launcher(runner, settings, {}, noted).Name(), c.name.trimmed());
             EXPECT_FALSE(launcher.Play(u"Cy"_s, 0)) << "one run at a time";
             emit Run().Ended(0, {});
@@ -86,8 +80,7 @@ TEST_F(LauncherTest, RunsTheHubWithThePlayersChoiceAndRemembersTheNameOrSaysWhyN
         EXPECT_TRUE(started ? c.message.isEmpty() : messages.value(0).startsWith(c.message)) << messages.join(u'\n').toStdString();
     }
     EXPECT_EQ(Launcher(runner, settings, {}, noted).Name(), u"Bob"_s) << "a refused name is not remembered";
-    const HostChoice last = launcher.LastHostChoice();
-    EXPECT_TRUE(last.address == u"10.77.0.1"_s && last.port == 0) << "the host's last choice";
+    EXPECT_TRUE(launcher.LastHostChoice().address == u"10.77.0.1"_s && launcher.LastHostChoice().port == 0) << "the host's last choice";
 }
 
 TEST(PlayerWords, TheEndOfARunIsToldByItsStatusWithTheReasonOfAFailureAndNeverTheLog)
@@ -118,42 +111,31 @@ TEST_F(LauncherTest, AGameIsNotedWhileItRunsAndALauncherOpenedMeanwhileShowsItUn
     emit Run().Started(4242);
     emit Run().OutputLine(Invitation);
     emit Run().ErrorLine(u"kalumo-hub: Join: game 32661657E870C179: Computer 1"_s);
-    EXPECT_EQ(messages.last(), u"Your game is open: pass the invitation on, and the others join with it."_s)
-        << "the hub's log is not the player's";
-    EXPECT_EQ(QFile(noted.Path()).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
-              QFile::Permissions()) << "the invitation is the player's alone";
+    EXPECT_EQ(messages.last(), u"Your game is open: pass the invitation on, and the others join with it."_s) << "no log";
+    EXPECT_FALSE(QFile(noted.Path()).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
 
     Launcher reopened{runner, settings, u"/opt/kalumo/kalumo-hub"_s, noted}, other{runner, settings, u"x"_s, noted};
     QSignalSpy invitation(&reopened, &Launcher::InvitationReady), running(&reopened, &Launcher::RunningChanged),
         offered(&other, &Launcher::OtherGameRunning);
-    EXPECT_TRUE(reopened.ShowRunningGame());
-    EXPECT_EQ(invitation.value(0).value(0).toString(), Invitation);
-    EXPECT_EQ(running.value(0).value(0), true);
-    EXPECT_FALSE(reopened.Host(u"Ann"_s));
-    EXPECT_FALSE(other.Host(u"Ann"_s)) << "a second host would find the port taken";
-    EXPECT_EQ(offered.size(), 1);
-    EXPECT_EQ(runner.started.size(), 1);
-
+    EXPECT_TRUE(reopened.ShowRunningGame() && invitation.value(0).value(0) == Invitation);
+    EXPECT_FALSE(reopened.Host(u"Ann"_s) || other.Host(u"Ann"_s)) << "a second host would find the port taken";
     reopened.CheckShownGame();
-    EXPECT_EQ(running.size(), 1) << "still running";
+    EXPECT_TRUE(offered.size() == 1 && runner.started.size() == 1 && running.size() == 1) << "still running";
     emit Run().Ended(0, {});
-    EXPECT_FALSE(QFile::exists(noted.Path()));
     reopened.CheckShownGame();
-    EXPECT_EQ(running.value(1).value(0), false);
-    EXPECT_TRUE(other.Play(u"Ann"_s, 0));
+    EXPECT_TRUE(!QFile::exists(noted.Path()) && running.value(1).value(0) == false && other.Play(u"Ann"_s, 0));
 }
 
 TEST_F(LauncherTest, ANoteWhoseProcessIsGoneOrThatCannotBeReadIsRemovedAndShowsNothing)
 {
     ASSERT_TRUE(launcher.Join(Invitation, u"Bob"_s));
     emit Run().Started(7);
-    const QByteArray written = Noted().toUtf8();
+    QFile file(noted.Path());
+    const QByteArray written = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     for (const QByteArray &contents : {written, QByteArray("{\"pid\": 7, \"kind\": \"dance\"}"), QByteArray("\x01{")}) {
-        QFile file(noted.Path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
         file.close();
-        alive = {7};
-        alive.remove(contents == written ? 7 : 0);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.flush());
+        alive = contents == written ? QSet<qint64>() : QSet<qint64>{7};
         EXPECT_FALSE(noted.Read()) << contents.toStdString();
         EXPECT_FALSE(QFile::exists(noted.Path())) << contents.toStdString();
     }
@@ -169,10 +151,9 @@ TEST(RunningGameFile, TellsARunningProcessByItsIdAndTheProgramItWasStartedAs)
     QProcess ended;
     ended.start(u"true"_s, {});
     ASSERT_TRUE(ended.waitForFinished());
-    const QString self = QFile::decodeName(QCoreApplication::arguments().value(0).toLocal8Bit());
-    EXPECT_TRUE(RunningGameFile::Running(::getpid(), self));
-    EXPECT_FALSE(RunningGameFile::Running(::getpid(), u"/usr/bin/kalumo-hub"_s)) << "an id reused by another program";
-    EXPECT_FALSE(RunningGameFile::Running(ended.processId(), u"true"_s));
+    EXPECT_TRUE(RunningGameFile::Running(::getpid(), QCoreApplication::arguments().value(0)));
+    EXPECT_FALSE(RunningGameFile::Running(::getpid(), u"/usr/bin/kalumo-hub"_s) || RunningGameFile::Running(ended.processId(), u"true"_s))
+        << "an id reused by another program, or a process that has ended";
 }
 
 TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunningGameAgain)
@@ -194,7 +175,6 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
     emit Run().Started(99);
     for (const QString &line : {Invitation + u"\n"_s, u"something else"_s}) // only the first line is the invitation
         emit Run().OutputLine(line);
-    EXPECT_EQ(static_cast<QLineEdit *>(control("invitation"))->text(), Invitation);
     QTest::mouseClick(control("copy"), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), Invitation);
     EXPECT_FALSE(control("join")->isEnabled()) << "while the game runs";
@@ -202,14 +182,12 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
     // Opened again while the game runs.
     Launcher again{runner, settings, u"/opt/kalumo/kalumo-hub"_s, noted};
     LauncherWindow reopened(again);
-    const auto find = [&](const char *name) { return reopened.findChild<QWidget *>(QLatin1String(name)); };
-    EXPECT_EQ(static_cast<QLineEdit *>(find("invitation"))->text(), Invitation);
-    EXPECT_FALSE(find("host")->isEnabled());
-    EXPECT_TRUE(find("address")->isVisibleTo(&reopened)) << "Advanced opens when it holds a choice";
+    EXPECT_EQ(reopened.findChild<QLineEdit *>(u"invitation"_s)->text(), Invitation);
+    EXPECT_TRUE(!reopened.findChild<QWidget *>(u"host"_s)->isEnabled() && reopened.findChild<QWidget *>(u"address"_s)->isVisibleTo(&reopened))
+        << "Advanced opens when it holds a choice";
     emit Run().ErrorLine(u"kalumo-hub: cannot listen on 0.0.0.0:47475: Address already in use"_s);
     emit Run().Ended(2, {});
-    EXPECT_EQ(static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().split(u'\n').last(),
-              u"Another game is already hosted on this computer on port 47475. Close it first, or choose another port under Advanced."_s);
+    EXPECT_TRUE(static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().endsWith(u"port 47475. Close it first, or choose another port under Advanced."_s));
 }
 
 } // namespace

@@ -125,18 +125,15 @@ TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
 
 TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsItOnTheClipboard)
 {
-    const QString invitation = u"kalumo://hub:47474/0123456789abcdef0123456789abcdef?host=Hal&fp=00"_s;
-    for (const QString &given : {invitation, QString()}) {
+    for (const QString &given : {u"kalumo://hub:47474/0123456789abcdef0123456789abcdef?host=Hal&fp=00"_s, QString()}) {
         WindowFixture f(u"x 7001 K1 Hal Hal"_s, {}, {}, {}, given);
-        const QList<QAction *> entries = f.window->Options().Menu()->actions();
         QAction *copy = f.window->findChild<QAction *>(u"mnuCopyInvitation"_s);
         ASSERT_EQ(copy != nullptr, !given.isEmpty());
-        if (!copy)
-            continue;
-        EXPECT_EQ(entries.value(0), copy);
+        EXPECT_TRUE(!copy || f.window->Options().Menu()->actions().value(0) == copy);
         QGuiApplication::clipboard()->clear();
-        copy->trigger();
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), invitation);
+        if (copy)
+            copy->trigger();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), given);
     }
 }
 
