@@ -110,7 +110,8 @@ bool Launcher::Join(const QString &pastedText, const QString &name)
     return true;
 }
 
-bool Launcher::start(const QString &name, const QStringList &arguments, RunningGame::Kind kind, const QString &invitation)
+bool Launcher::start(const QString &name, const QStringList &arguments, RunningGame::Kind kind,
+                     const QString &invitation)
 {
     if (m_run || m_shown) {
         emit Message(QStringLiteral("A game started from here is still running; close its windows first."));
@@ -190,8 +191,9 @@ bool Launcher::ShowRunningGame()
     if (game->kind == RunningGame::Host && !game->invitation.isEmpty())
         emit InvitationReady(game->invitation);
     emit Message(QStringLiteral("%1 is still running.").arg(described(*game))
-                 + (game->kind == RunningGame::Host ? QStringLiteral(" Pass its invitation on; the others join with it.")
-                                                   : QString()));
+                 + (game->kind == RunningGame::Host
+                        ? QStringLiteral(" Pass its invitation on; the others join with it.")
+                        : QString()));
     m_showTimer->start();
     return true;
 }

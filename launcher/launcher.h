@@ -80,7 +80,7 @@ private:
     QString m_hubProgram;
     const RunningGameFile &m_noted;
     HubRun *m_run = nullptr;
-    RunningGame m_game;              // the one this launcher runs
+    RunningGame m_game; // the one this launcher runs
     std::optional<RunningGame> m_shown; // the one another launcher runs, shown here
     QTimer *m_showTimer = nullptr;
     bool m_awaitingInvitation = false;
