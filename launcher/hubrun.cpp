@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QTextStream>
 #include <QTimer>
 
 namespace {
@@ -12,10 +13,12 @@ void emitLines(QProcess &process, QProcess::ProcessChannel channel, HubRun &run,
     process.setReadChannel(channel);
     while (process.canReadLine() || (atEnd && process.bytesAvailable() > 0)) {
         const QString line = QString::fromLocal8Bit(process.readLine()).trimmed();
-        if (channel == QProcess::StandardOutput)
+        if (channel == QProcess::StandardOutput) {
             emit run.OutputLine(line);
-        else
+        } else {
+            QTextStream(stderr) << line << Qt::endl;
             emit run.ErrorLine(line);
+        }
     }
 }
 
@@ -29,6 +32,7 @@ HubRun *QProcessRunner::Start(const QString &program, const QStringList &argumen
                      [process, run] { emitLines(*process, QProcess::StandardOutput, *run, false); });
     QObject::connect(process, &QProcess::readyReadStandardError, run,
                      [process, run] { emitLines(*process, QProcess::StandardError, *run, false); });
+    QObject::connect(process, &QProcess::started, run, [process, run] { emit run->Started(process->processId()); });
     const QString name = QFileInfo(program).fileName();
     QObject::connect(process, &QProcess::finished, run, [process, run, name](int code, QProcess::ExitStatus status) {
         emitLines(*process, QProcess::StandardOutput, *run, true);

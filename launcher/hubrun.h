@@ -15,6 +15,7 @@ public:
     using QObject::QObject;
 
 signals:
+    void Started(qint64 processId);       // the program runs, as this process
     void OutputLine(const QString &line); // a line of standard output
     void ErrorLine(const QString &line);  // a line of standard error
     // Emitted once. `failure` is empty when the program ran and exited with
@@ -32,7 +33,8 @@ public:
     virtual HubRun *Start(const QString &program, const QStringList &arguments, QObject *parent) = 0;
 };
 
-// Runs real processes.
+// Runs real processes. Their standard error, a log for a terminal, goes on
+// to the launcher's own as well.
 class QProcessRunner : public ProcessRunner
 {
 public:

@@ -2,12 +2,19 @@
 // What the launcher does, without a widget: it turns the player's choice
 // (play here, host a game, join a game) into one run of kalumo-hub with the
 // same command line a player would type,
-//   kalumo-hub play NAME [--computer N]
-//   kalumo-hub host NAME
-//   kalumo-hub join INVITATION NAME
+//   kalumo-hub play [--computer N] -- NAME
+//   kalumo-hub host [--address PUBLIC-NAME] [--port N] -- NAME
+//   kalumo-hub join -- INVITATION NAME
 // reads the invitation from the first line `host` prints, and tells the
-// player in plain words what the hub and the windows report. One run at a
-// time. The player's name is remembered in the settings.
+// player in plain words how it goes (PlayerWords). One run at a time. The
+// player's name and the host's address and port are remembered in the
+// settings.
+//
+// The running game is noted in a RunningGameFile, so that a launcher opened
+// while it runs shows it again (ShowRunningGame), and one asked to start
+// another says so instead.
+
+#include "runninggame.h"
 
 #include <QObject>
 #include <QString>
@@ -15,43 +22,67 @@
 class HubRun;
 class ProcessRunner;
 class QSettings;
+class QTimer;
+
+// Where a hosted game is reached: by default, the address kalumo-hub finds
+// and its own port.
+struct HostChoice
+{
+    static constexpr quint16 DefaultPort = 47474; // kalumo-hub host's own
+    QString address;
+    quint16 port = DefaultPort;
+};
 
 class Launcher : public QObject
 {
     Q_OBJECT
 public:
-    Launcher(ProcessRunner &runner, QSettings &settings, const QString &hubProgram, QObject *parent = nullptr);
+    Launcher(ProcessRunner &runner, QSettings &settings, const QString &hubProgram, const RunningGameFile &noted,
+             QObject *parent = nullptr);
 
     // kalumo-hub beside the launcher when it is there, else the one on the PATH.
     static QString HubProgram(const QString &launcherFolder);
-    // The invitation in a pasted text: its first word starting with
-    // "kalumo://"; empty when there is none.
-    static QString InvitationIn(const QString &text);
-    // A line the hub or a window wrote, for the player: without the
-    // program's name in front, starting with a capital.
-    static QString PlainWords(const QString &line);
 
     QString Name() const; // the name used last
+    HostChoice LastHostChoice() const;
+    // Whether this launcher runs a game (not one it only shows).
     bool Running() const { return m_run != nullptr; }
 
     // Each starts a run and returns true, or says why not (Message) and
     // returns false.
     bool Play(const QString &name, int computers);
-    bool Host(const QString &name);
+    bool Host(const QString &name, const HostChoice &choice = {});
     bool Join(const QString &pastedText, const QString &name);
+
+    // Shows the game another launcher noted as running, if there is one:
+    // RunningChanged(true), its invitation, and a message saying whose game
+    // it is. Until it ends (CheckShownGame), nothing else starts.
+    bool ShowRunningGame();
+    // Notices that a game shown by ShowRunningGame has ended; checked every
+    // few seconds while one is shown.
+    void CheckShownGame();
 
 signals:
     void InvitationReady(const QString &invitation);
     void Message(const QString &text);
     void RunningChanged(bool running);
+    // A game started by another launcher runs; ShowRunningGame shows it.
+    void OtherGameRunning();
 
 private:
-    bool start(const QString &name, const QStringList &arguments, bool hosting);
+    bool start(const QString &name, const QStringList &arguments, RunningGame::Kind kind,
+               const QString &invitation = {});
+    void follow(HubRun *run);
+    void note();
 
     ProcessRunner &m_runner;
     QSettings &m_settings;
     QString m_hubProgram;
+    const RunningGameFile &m_noted;
     HubRun *m_run = nullptr;
+    RunningGame m_game; // the one this launcher runs
+    std::optional<RunningGame> m_shown; // the one another launcher runs, shown here
+    QTimer *m_showTimer = nullptr;
     bool m_awaitingInvitation = false;
     QString m_lastError;
 };

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextCursor>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,6 +55,8 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     auto *host = named(new QPushButton(QStringLiteral("&Host a game")), "host");
     auto *copy = named(new QPushButton(QStringLiteral("&Copy")), "copy");
     auto *join = named(new QPushButton(QStringLiteral("&Join a game")), "join");
+    m_showRunning = named(new QPushButton(QStringLiteral("&Show the running game")), "showRunning");
+    m_showRunning->hide();
     m_starts = {play, host, join};
 
     auto *nameRow = new QFormLayout;
@@ -70,6 +73,7 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     invitationRow->addWidget(m_invitation, 1);
     invitationRow->addWidget(copy);
     hostRows->addLayout(invitationRow);
+    hostRows->addWidget(buildAdvanced());
     auto *joinRow = new QHBoxLayout;
     joinRow->addWidget(m_pasted, 1);
     joinRow->addWidget(join);
@@ -80,18 +84,62 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     layout->addWidget(group(QStringLiteral("Host a game"), hostRows));
     layout->addWidget(group(QStringLiteral("Join a game"), joinRow));
     layout->addWidget(m_messages, 1);
+    layout->addWidget(m_showRunning, 0, Qt::AlignRight);
     resize(560, 420);
 
     connect(play, &QPushButton::clicked, this, [this] { m_launcher.Play(m_name->text(), m_computers->value()); });
     connect(host, &QPushButton::clicked, this, [this] {
         m_invitation->clear();
-        m_launcher.Host(m_name->text());
+        m_launcher.Host(m_name->text(), {m_address->text(), quint16(m_port->value())});
     });
     connect(join, &QPushButton::clicked, this, [this] { m_launcher.Join(m_pasted->text(), m_name->text()); });
     connect(copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_invitation->text()); });
     connect(&launcher, &Launcher::InvitationReady, m_invitation, &QLineEdit::setText);
     connect(&launcher, &Launcher::Message, this, &LauncherWindow::addMessage);
     connect(&launcher, &Launcher::RunningChanged, this, &LauncherWindow::setRunning);
+    connect(&launcher, &Launcher::OtherGameRunning, m_showRunning, &QWidget::show);
+    connect(m_showRunning, &QPushButton::clicked, this, [this] { m_launcher.ShowRunningGame(); });
+    // A game this player started from a launcher closed since is shown again.
+    m_launcher.ShowRunningGame();
+}
+
+QWidget *LauncherWindow::buildAdvanced()
+{
+    const HostChoice last = m_launcher.LastHostChoice();
+    m_address = named(new QLineEdit(last.address), "address");
+    m_address->setPlaceholderText(QStringLiteral("found by itself"));
+    m_address->setToolTip(QStringLiteral("The name or address the other players reach this computer by."));
+    m_port = named(new QSpinBox, "port");
+    m_port->setRange(0, 65535);
+    m_port->setSpecialValueText(QStringLiteral("any free port"));
+    m_port->setValue(last.port);
+    auto *fields = new QWidget;
+    auto *form = new QFormLayout(fields);
+    form->setContentsMargins(0, 0, 0, 0);
+    form->addRow(QStringLiteral("&Address:"), m_address);
+    form->addRow(QStringLiteral("P&ort:"), m_port);
+
+    // Closed at first; open from the start when it holds a choice of the
+    // player's, which should not act unseen.
+    auto *toggle = named(new QToolButton, "advanced");
+    toggle->setText(QStringLiteral("Ad&vanced"));
+    toggle->setCheckable(true);
+    toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toggle->setAutoRaise(true);
+    const auto open = [toggle, fields](bool on) {
+        toggle->setArrowType(on ? Qt::DownArrow : Qt::RightArrow);
+        fields->setVisible(on);
+    };
+    connect(toggle, &QToolButton::toggled, fields, open);
+    toggle->setChecked(!last.address.isEmpty() || last.port != HostChoice::DefaultPort);
+    open(toggle->isChecked());
+
+    auto *part = new QWidget;
+    auto *rows = new QVBoxLayout(part);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->addWidget(toggle, 0, Qt::AlignLeft);
+    rows->addWidget(fields);
+    return part;
 }
 
 void LauncherWindow::closeEvent(QCloseEvent *event)
@@ -116,4 +164,5 @@ void LauncherWindow::setRunning(bool running)
     for (QPushButton *button : m_starts)
         button->setEnabled(!running);
     m_name->setReadOnly(running);
+    m_showRunning->hide();
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The launcher's window: the player's name, and three ways into a game, each
 // one button: play here (with computer players), host a game (showing the
-// invitation to pass on, with a Copy button) and join a game (from a pasted
-// invitation). Below, what the game reports. It only renders; Launcher acts.
+// invitation to pass on, with a Copy button, and an Advanced part, closed at
+// first, for the address and port the players reach it by) and join a game
+// (from a pasted invitation). Below, what the game reports, and a button to
+// show a game another launcher runs. It only renders; Launcher acts.
 
 #include <QWidget>
 
@@ -27,12 +29,16 @@ protected:
 private:
     void addMessage(const QString &text);
     void setRunning(bool running);
+    QWidget *buildAdvanced();
 
     Launcher &m_launcher;
     QLineEdit *m_name = nullptr;
     QSpinBox *m_computers = nullptr;
     QLineEdit *m_invitation = nullptr;
     QLineEdit *m_pasted = nullptr;
+    QLineEdit *m_address = nullptr;
+    QSpinBox *m_port = nullptr;
+    QPushButton *m_showRunning = nullptr;
     QPlainTextEdit *m_messages = nullptr;
     QList<QPushButton *> m_starts;
 };

@@ -24,18 +24,20 @@ int main(int argc, char **argv)
                                "\n"
                                "Opens the Kalumo Bingo launcher: play here against computer players,\n"
                                "host a game and pass its invitation on, or join a game from an\n"
-                               "invitation. It runs kalumo-hub, which starts the game windows.\n";
+                               "invitation. It runs kalumo-hub, which starts the game windows.\n"
+                               "Opened while a game it started runs, it shows that game again.\n";
         return 0;
     }
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("org.kalumo.Bingo"));
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalumo"), QStringLiteral("launcher"));
     QProcessRunner runner;
-    Launcher launcher(runner, settings, Launcher::HubProgram(QCoreApplication::applicationDirPath()));
+    const RunningGameFile noted(RunningGameFile::DefaultPath());
+    Launcher launcher(runner, settings, Launcher::HubProgram(QCoreApplication::applicationDirPath()), noted);
     LauncherWindow window(launcher);
 
     // Closing the launcher leaves a game it started running; the launcher
-    // ends with it.
+    // ends with it, and one opened meanwhile shows it again.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&window, &LauncherWindow::Closed, &app, [&launcher] {
         if (!launcher.Running())

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <cstdlib>
+
 namespace CommandSupport {
 
 QString Usage()
@@ -46,6 +48,21 @@ int Fail(const QString &message)
 {
     LogLine(message);
     return 2;
+}
+
+void ProcessArguments(QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (!parser.parse(arguments))
+        std::exit(Fail(parser.errorText()));
+    if (parser.isSet(QStringLiteral("help")) || parser.optionNames().contains(QStringLiteral("help-all"))) {
+        // The parser's usage line names the program alone, as it was started.
+        QString help = parser.helpText();
+        const QString program = QCoreApplication::arguments().value(0);
+        if (help.indexOf(program) >= 0)
+            help.replace(help.indexOf(program), program.size(), arguments.value(0));
+        QTextStream(stdout) << help;
+        std::exit(0);
+    }
 }
 
 QCommandLineOption ProgramOption()

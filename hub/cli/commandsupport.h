@@ -23,6 +23,12 @@ void LogLine(const QString &line);
 // Says why a subcommand cannot go on; its exit status, 2.
 int Fail(const QString &message);
 
+// Parses a subcommand's arguments (the first is "kalumo-hub SUBCOMMAND"), as
+// QCommandLineParser::process does, but --help names the subcommand in its
+// usage line. Help ends the program with status 0; an argument the parser
+// does not take ends it with status 2 and a line saying which.
+void ProcessArguments(QCommandLineParser &parser, const QStringList &arguments);
+
 // --program PATH, and the program it names: the one given, else the one
 // registered as Kalumo Bingo, else the kalumo-bingo beside this hub.
 QCommandLineOption ProgramOption();

@@ -12,7 +12,7 @@ int Commands::Games(const QStringList &arguments, const GamesList &list)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Lists the registered games with the program each names."));
     parser.addHelpOption();
-    parser.process(arguments);
+    CommandSupport::ProcessArguments(parser, arguments);
 
     const QList<GamesList::Game> registered = list.Games();
     if (registered.isEmpty())

@@ -63,6 +63,7 @@ bool GameWindows::Start(const QStringList &names)
     environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));
     environment.remove(QStringLiteral("KALUMO_LINK_FINGERPRINT"));
     environment.remove(QStringLiteral("KALUMO_HOST_SECRET"));
+    environment.remove(QStringLiteral("KALUMO_INVITATION"));
     environment.insert(m_extra);
 
     for (const QString &name : names) {

@@ -116,7 +116,7 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     parser.addOption(ProgramOption());
     ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."), QStringLiteral("NAME"));
-    parser.process(arguments);
+    ProcessArguments(parser, arguments);
     const std::optional<int> computers = ComputerPlayers::Count(parser);
     if (!computers)
         return Fail(ComputerPlayers::CountProblem());
@@ -170,6 +170,7 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), local.toString());
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), QString::fromLatin1(invitation.fingerprint.toHex()));
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
+    extra.insert(QStringLiteral("KALUMO_INVITATION"), invitation.Text());
     GameWindows windows(transport.Port(), program);
     windows.SetGame(invitation.key, name, extra);
     return runWindows(windows, name,
@@ -184,14 +185,19 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     parser.setApplicationDescription(QStringLiteral("Joins the game of an invitation: starts NAME's window in it."));
     parser.addHelpOption();
     parser.addOption(ProgramOption());
-    parser.addPositionalArgument(QStringLiteral("invitation"), QStringLiteral("The line the host shared."), QStringLiteral("INVITATION"));
+    parser.addPositionalArgument(QStringLiteral("invitation"),
+                                 QStringLiteral("The line the host shared (the text around it may come along)."),
+                                 QStringLiteral("INVITATION"));
     parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("Your name in the game."), QStringLiteral("NAME"));
-    parser.process(arguments);
+    ProcessArguments(parser, arguments);
 
     if (parser.positionalArguments().size() != 2)
         return Fail(QStringLiteral("give the invitation and your name"));
     QString why;
-    const std::optional<Invitation> invitation = Invitation::Parse(parser.positionalArguments().at(0), &why);
+    // The invitation may come with the sentence it was sent in.
+    const QString given = parser.positionalArguments().at(0);
+    const QString found = Invitation::Find(given);
+    const std::optional<Invitation> invitation = Invitation::Parse(found.isEmpty() ? given : found, &why);
     if (!invitation)
         return Fail(why);
     const QString name = parser.positionalArguments().at(1);

@@ -27,7 +27,7 @@ int Commands::Play(const QStringList &arguments, const GamesList &list)
     ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("names"), QStringLiteral("The players' names, without blanks."),
                                  QStringLiteral("NAME..."));
-    parser.process(arguments);
+    ProcessArguments(parser, arguments);
     const std::optional<int> computers = ComputerPlayers::Count(parser);
     if (!computers)
         return Fail(ComputerPlayers::CountProblem());

@@ -47,7 +47,7 @@ int Commands::Serve(const QStringList &arguments, const GamesList &)
     parser.setApplicationDescription(QStringLiteral("Runs a hub that game windows on this and other machines join."));
     parser.addHelpOption();
     ServeOptions::Add(parser);
-    parser.process(arguments);
+    ProcessArguments(parser, arguments);
 
     bool failed = false;
     const std::unique_ptr<TlsContext> tls = tlsFrom(parser, failed);

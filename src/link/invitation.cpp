@@ -72,6 +72,23 @@ QString Invitation::Text() const
     return text;
 }
 
+QString Invitation::Find(const QString &text)
+{
+    // Only what can never be inside an invitation ends it, so that its
+    // addresses may be written however the line needs (brackets, commas).
+    static const QString ends = QStringLiteral("<>\"\u00ab\u00bb");
+    static const QString trailing = QStringLiteral(".,;:!?)\"'\u00bb>");
+    const qsizetype start = text.indexOf(Scheme + QStringLiteral("://"), 0, Qt::CaseInsensitive);
+    if (start < 0)
+        return {};
+    qsizetype end = start;
+    while (end < text.size() && !text.at(end).isSpace() && !ends.contains(text.at(end)))
+        ++end;
+    while (end > start && trailing.contains(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
 std::optional<Invitation> Invitation::Parse(const QString &text, QString *why)
 {
     auto refuse = [why](const QString &sentence) -> std::optional<Invitation> {

@@ -43,6 +43,14 @@ struct Invitation
     // The invitation's line.
     QString Text() const;
 
+    // The invitation's line in a text a player pasted (a mail, a chat
+    // message): from the first "kalumo://" (any case) up to the next blank,
+    // "<", ">", '"', "«" or "»", less any of .,;:!?)"'»> at its end, which a
+    // sentence or a wrapping adds and an invitation never ends with. Empty
+    // when the text holds no "kalumo://". It does not check what it finds:
+    // Parse does.
+    static QString Find(const QString &text);
+
     // The invitation in `text`, white space around it ignored; nothing, with
     // *why set to one sentence saying what is wrong, when it is malformed.
     static std::optional<Invitation> Parse(const QString &text, QString *why);

@@ -47,6 +47,7 @@ struct WindowContext
     Speaker *speaker = nullptr;  // says calls and wins aloud; none: the option stays off
     QString settingsFile = {};   // the options' INI file; empty: the user's own settings
     QString hostSecret = {};     // proves the host to a hub that holds one game; empty: none
+    QString invitation = {};     // the line others join this game with; set: the menu offers to copy it
 };
 
 class frmMain : public QWidget, public CardOwner

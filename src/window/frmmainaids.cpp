@@ -14,7 +14,9 @@
 #include "window/windowoptions.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,6 +57,18 @@ void frmMain::buildPlayerAids(const WindowContext &context)
     connect(m_game, &BingoGame::GameStarted, m_winBanner, &QWidget::hide);
 
     m_options = new WindowOptions(context.settingsFile, context.speaker, *this);
+    if (!context.invitation.isEmpty()) {
+        // The host passes the invitation on from the window too, to a late-comer
+        // long after the line that printed it has scrolled away.
+        QMenu *menu = m_options->Menu();
+        auto *copy = new QAction(QStringLiteral("Copy invitation"), menu);
+        copy->setObjectName(QStringLiteral("mnuCopyInvitation"));
+        copy->setToolTip(QStringLiteral("Puts the line others join this game with on the clipboard."));
+        menu->insertSeparator(menu->actions().value(0));
+        menu->insertAction(menu->actions().value(0), copy);
+        connect(copy, &QAction::triggered, this,
+                [invitation = context.invitation] { QGuiApplication::clipboard()->setText(invitation); });
+    }
     connect(m_options->Action(WindowOptions::ShowDisplay), &QAction::triggered, this, &frmMain::ShowCallerDisplay);
     connect(m_game, &BingoGame::Speak, m_options, &WindowOptions::Say);
     auto follow = [this](WindowOptions::Option option, const std::function<void(bool)> &apply) {

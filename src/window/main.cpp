@@ -7,7 +7,8 @@
 // The registry shared with the chat host is the folder $KALUMO_REGISTRY, else
 // kalumo/registry in the user's configuration folder. The hub's host comes
 // from KALUMO_LINK_HOST; KALUMO_LINK_FINGERPRINT puts the link on TLS with
-// that certificate alone, and KALUMO_HOST_SECRET proves the host to the hub
+// that certificate alone, KALUMO_HOST_SECRET proves the host to the hub
+// and KALUMO_INVITATION is the line the host's window offers to copy
 // (kalumo-hub host and join set them; the command line would show them).
 
 #include "link/tcpgamelink.h"
@@ -61,7 +62,7 @@ int main(int argc, char **argv)
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
                     FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker, {},
-                    qEnvironmentVariable("KALUMO_HOST_SECRET")});
+                    qEnvironmentVariable("KALUMO_HOST_SECRET"), qEnvironmentVariable("KALUMO_INVITATION").trimmed()});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,

@@ -10,7 +10,9 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -73,6 +75,24 @@ TEST(ServeOptions, EachLimitTakesAWholeNumberFromItsLeastUpWithoutOverflowing)
                 << limit.name;
         }
     }
+}
+
+TEST(Subcommands, HelpNamesItsSubcommandAndJoinTakesTheInvitationOutOfThePastedSentence)
+{
+    QTemporaryDir registry;
+    const auto run = [&](const QStringList &arguments) { // output and errors merged
+        QProcess hub;
+        hub.setProcessChannelMode(QProcess::MergedChannels);
+        hub.setEnvironment(QProcess::systemEnvironment() << u"KALUMO_REGISTRY="_s + registry.path());
+        hub.start(QStringLiteral(KALUMO_HUB_PATH), arguments);
+        return hub.waitForFinished(20000) ? QString::fromUtf8(hub.readAll()) : u"no end"_s;
+    };
+    for (const QString &subcommand : {u"host"_s, u"join"_s, u"play"_s, u"serve"_s, u"games"_s})
+        EXPECT_TRUE(run({subcommand, u"--help"_s}).startsWith(u"Usage: " KALUMO_HUB_PATH " "_s + subcommand + u" [options]"_s))
+            << subcommand.toStdString();
+    const QString pasted = u"Join here: kalumo://127.0.0.1:1/0123456789abcdef0123456789abcdef?host=Ann&fp="_s + QString(64, u'e') + u"."_s;
+    EXPECT_EQ(run({u"join"_s, u"--program"_s, u"/nowhere/kalumo-bingo"_s, pasted, u"Bob"_s}),
+              u"kalumo-hub: no game program at /nowhere/kalumo-bingo\n"_s) << "the invitation was read";
 }
 
 TEST(ComputerPlayers, ComeOnlyInCountsAndWithCallingIntervalsAGameCanHave)

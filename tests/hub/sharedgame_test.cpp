@@ -31,7 +31,7 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
     QFile script(path(u"standin"_s)); // tallies land beside the copy of the game
     ASSERT_TRUE(QFile::copy(QStringLiteral(KALUMO_BINGO_PATH), path(u"kalumo-bingo"_s)) && script.open(QIODevice::WriteOnly)
                 && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
-                && script.write(u"#!/bin/sh\necho \"$*|$KALUMO_LINK_HOST|$KALUMO_LINK_FINGERPRINT|$KALUMO_HOST_SECRET\" >'%1.new'; mv '%1.new' '%1'; exec sleep 60\n"_s
+                && script.write(u"#!/bin/sh\necho \"$*|$KALUMO_LINK_HOST|$KALUMO_LINK_FINGERPRINT|$KALUMO_HOST_SECRET|$KALUMO_INVITATION\" >'%1.new'; mv '%1.new' '%1'; exec sleep 60\n"_s
                                     .arg(path(u"started"_s)).toUtf8()) > 0);
     script.close();
     QProcess host; // its first line is the invitation
@@ -39,10 +39,11 @@ TEST(SharedGame, AnInvitationBringsItsPlayersIntoTheHostsGameOverTlsAndNobodyEls
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.canReadLine() && QFile::exists(path(u"started"_s)); }, 10000));
     const QString line = QString::fromUtf8(host.readLine());
     const Invitation invitation = Invitation::Parse(line, nullptr).value();
-    const QStringList started = contents(u"started"_s).trimmed().split(u'|'); // arguments, hub address, fingerprint, secret
+    const QStringList started = contents(u"started"_s).trimmed().split(u'|'); // arguments, hub address, fingerprint, secret, invitation
     const QString fingerprint = QString::fromLatin1(invitation.fingerprint.toHex()), secret = started.value(3);
     ASSERT_EQ(started.mid(0, 3), QStringList({u"kalumo-hub %1 %2 Hal Hal"_s.arg(invitation.port).arg(invitation.key), u"127.0.0.1"_s, fingerprint}));
     EXPECT_TRUE(secret.size() >= 32 && !line.contains(secret)) << line.toStdString();
+    EXPECT_EQ(started.value(4), line.trimmed()) << "the host's window can copy the invitation";
 
     // Refused before the host has joined; the first two before a window opens.
     Invitation otherCertificate = invitation, otherKey = invitation, noHub = invitation, throughProxy = invitation,

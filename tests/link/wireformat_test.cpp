@@ -88,4 +88,16 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
     EXPECT_TRUE(Invitation::IsHex(Invitation::NewKey(), 16) && Invitation::NewKey() != Invitation::NewKey());
 }
 
+TEST(Invitation, IsPickedOutOfPastedTextWithoutTheSentenceOrWrappingAroundIt)
+{
+    const QString line = Invitation{u"::1"_s, 47474, Invitation::NewKey(), u"Ann"_s, QByteArray(32, '\xee')}.Text();
+    const QString texts[] = {line, u"Join here: "_s + line + u"."_s, u"\t"_s + line + u"\n"_s, u"(see <"_s + line + u">), then"_s,
+                             u"\"KALUMO://"_s + line.mid(9) + u"\"!?"_s, u"«"_s + line + u"»;"_s,
+                             u"Two: "_s + line + u"' and kalumo://other"_s, line + u"),.;:!?'"_s};
+    for (const QString &text : texts)
+        EXPECT_TRUE(Invitation::Find(text).toLower() == line.toLower() && Invitation::Parse(Invitation::Find(text), nullptr))
+            << text.toStdString();
+    EXPECT_EQ(Invitation::Find(u"https://example.org/kalumo: nothing here."_s), QString());
+}
+
 } // namespace

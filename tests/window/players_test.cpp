@@ -10,6 +10,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -119,6 +121,20 @@ TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
     frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
     for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark})
         EXPECT_TRUE(again.Options().Action(option)->isChecked()) << option;
+}
+
+TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsItOnTheClipboard)
+{
+    for (const QString &given : {u"kalumo://hub:47474/0123456789abcdef0123456789abcdef?host=Hal&fp=00"_s, QString()}) {
+        WindowFixture f(u"x 7001 K1 Hal Hal"_s, {}, {}, {}, given);
+        QAction *copy = f.window->findChild<QAction *>(u"mnuCopyInvitation"_s);
+        ASSERT_EQ(copy != nullptr, !given.isEmpty());
+        EXPECT_TRUE(!copy || f.window->Options().Menu()->actions().value(0) == copy);
+        QGuiApplication::clipboard()->clear();
+        if (copy)
+            copy->trigger();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), given);
+    }
 }
 
 TEST_F(AnnsWindow, AutoMarkingMarksACalledNumberOnTheCardsAndTheBoardSaysItWasCalled)
