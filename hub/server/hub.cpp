@@ -13,8 +13,10 @@
 
 namespace {
 
-// Each ping interval is cut into this many ticks (a second each by default).
-constexpr int PingSlices = 15;
+// Each heartbeat is cut into this many ticks, and each tick pings the
+// connections of one slice, so that thousands of Pings, and their answers,
+// never all go at once.
+constexpr int HeartbeatSlices = 8;
 
 } // namespace
 
@@ -41,8 +43,8 @@ Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     m_transport.SetHandler(*this);
     auto *pinger = new QTimer(this);
     pinger->setObjectName(QStringLiteral("pinger"));
-    connect(pinger, &QTimer::timeout, this, &Hub::ping);
-    pinger->start(std::max(1, m_limits.pingIntervalMs / PingSlices));
+    connect(pinger, &QTimer::timeout, this, &Hub::heartbeat);
+    pinger->start(std::max(1, m_limits.heartbeatMs / HeartbeatSlices));
 }
 
 Hub::~Hub() = default;
@@ -70,6 +72,7 @@ void Hub::Opened(quint64 id)
     client->records = TokenBucket(m_limits.recordsPerSecond, m_limits.recordBurst, now);
     client->bytes = TokenBucket(m_limits.bytesPerSecond, m_limits.byteBurst, now);
     client->address = m_transport.PeerAddress(id);
+    client->lastHeardMs = client->lastWrittenMs = now;
     m_clients.insert(id, client);
     if (++m_perAddress[client->address] > m_limits.maxPerAddress) {
         refuse(client, QStringLiteral("too many connections come from this address."),
@@ -102,6 +105,12 @@ void Hub::Received(quint64 id, const char *data, qsizetype size)
     if (!client->bytes.Take(double(size), now)) {
         refuse(client, tooFast, QStringLiteral("sends bytes too fast"));
         return;
+    }
+    client->lastHeardMs = now;
+    if (client->away && client->joined) {
+        client->away = false;
+        emit Log(QStringLiteral("heard again: %1").arg(describe(client)));
+        announce(client, HubControl::Back);
     }
     client->reader.Feed(data, size);
     while (!client->dropping) {
@@ -138,10 +147,8 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         return;
     case 'P':
         // Only a joined connection's answer under its own key counts.
-        if (client->joined && parsed->key == client->key) {
+        if (client->joined && parsed->key == client->key)
             client->answersPings = true;
-            client->lastAnswerMs = m_clockMs();
-        }
         return;
     case 'K':
         if (client->joined && parsed->key == client->key)
@@ -198,6 +205,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     QVector<HubClient *> &game = m_games[key];
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
+    transmit(client, heartbeatFrame());
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping)
@@ -209,6 +217,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     game.append(client);
     emit Log(QStringLiteral("join: %1").arg(describe(client)));
     deliver(key, Enter, name);
+    tellWhoIsAway(client);
 }
 
 void Hub::deliver(const QString &key, const QString &sender, const QString &data)
@@ -224,12 +233,43 @@ void Hub::deliver(const QString &key, const QString &sender, const QString &data
         for (HubClient *player : *game)
             sendTo(player, frame);
     }
-    --m_delivering;
-    if (m_delivering == 0) {
-        const QVector<HubClient *> drops = std::exchange(m_pendingDrops, {});
-        for (HubClient *client : drops)
-            leave(client);
+    doneDelivering();
+}
+
+void Hub::doneDelivering()
+{
+    if (--m_delivering > 0)
+        return;
+    const QVector<HubClient *> drops = std::exchange(m_pendingDrops, {});
+    for (HubClient *client : drops)
+        leave(client);
+}
+
+void Hub::announce(HubClient *subject, const QString &verb)
+{
+    const QByteArray frame = Frame::Encode(HubControl::Delivery(verb, subject->name));
+    ++m_delivering;
+    for (HubClient *player : m_games.value(subject->key)) {
+        if (player != subject && !player->absent)
+            transmit(player, frame);
     }
+    doneDelivering();
+}
+
+void Hub::tellWhoIsAway(HubClient *client)
+{
+    for (const HubClient *player : m_games.value(client->key)) {
+        if (player != client && player->away)
+            transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Away, player->name)));
+    }
+}
+
+QByteArray Hub::heartbeatFrame() const
+{
+    // What the window may expect at most between two frames: a connection
+    // is looked at once a heartbeat, and pinged once half of it was quiet.
+    const int gapMs = m_limits.heartbeatMs + m_limits.heartbeatMs / 2;
+    return Frame::Encode(HubControl::Delivery(HubControl::Heartbeat, QString::number(gapMs)));
 }
 
 void Hub::sendTo(HubClient *client, const QByteArray &frame)
@@ -248,6 +288,7 @@ void Hub::transmit(HubClient *client, const QByteArray &frame)
     if (client->dropping)
         return;
     // Dropping throws away what waits, this frame included.
+    client->lastWrittenMs = m_clockMs();
     const qint64 queued = m_transport.Send(client->id, frame);
     if (queued > m_limits.maxQueuedBytes)
         drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued - frame.size()), true);
@@ -294,24 +335,31 @@ void Hub::refuse(HubClient *client, const QString &text, const QString &why, con
     forget(client);
 }
 
-void Hub::ping()
+void Hub::heartbeat()
 {
-    // Pings go out to joined connections only; a window of an earlier
-    // release ignores them and never answers, so only a connection that has
-    // answered before can be found silent. Each tick takes one slice of the
-    // connections: pinging thousands at once, and their answers all coming
-    // back together, would hold up the deliveries of that moment.
-    const quint64 slice = m_pingTicks++ % PingSlices;
-    const QByteArray frame = Frame::Encode(HubControl::PingDelivery());
-    const qint64 now = m_clockMs();
+    // Every connection is looked at for silence on each tick, but pinged
+    // only on its slice's. A window of an earlier release that never answers
+    // is pinged all the same and never found silent.
+    const quint64 slice = m_heartbeatTicks++ % HeartbeatSlices;
+    const QByteArray ping = Frame::Encode(HubControl::PingDelivery());
+    const qint64 now = m_clockMs(), quiet = m_limits.heartbeatMs / 2;
     const QList<HubClient *> clients = m_clients.values();
     for (HubClient *client : clients) {
-        if (!client->joined || client->dropping || client->id % PingSlices != slice)
+        if (!client->joined || client->dropping)
             continue;
-        if (client->answersPings && now - client->lastAnswerMs > m_limits.silenceMs)
+        const qint64 unheard = now - client->lastHeardMs;
+        if (client->answersPings && unheard > m_limits.silenceMs) {
             drop(client, QStringLiteral("stopped answering"), true);
-        else
-            transmit(client, frame);
+            continue;
+        }
+        if (client->answersPings && !client->away && unheard > m_limits.awayMs) {
+            client->away = true;
+            emit Log(QStringLiteral("silent: %1").arg(describe(client)));
+            announce(client, HubControl::Away);
+        }
+        if (client->id % HeartbeatSlices == slice && !client->dropping
+            && (unheard >= quiet || now - client->lastWrittenMs >= quiet))
+            transmit(client, ping);
     }
 }
 

@@ -28,7 +28,9 @@ struct HubClient : QObject
     TokenBucket bytes;
     bool joined = false;
     bool answersPings = false;
-    qint64 lastAnswerMs = 0; // on the hub's clock
+    qint64 lastHeardMs = 0; // on the hub's clock
+    qint64 lastWrittenMs = 0;
+    bool away = false; // its game has been told it is away
     bool dropping = false;  // no more reading from or writing to it
     bool forgotten = false; // gone from m_clients; deleted soon
 
