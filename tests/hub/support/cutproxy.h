@@ -3,7 +3,8 @@
 // byte it passes in `recorded` and cuts every connection through it on
 // command: now, or once a given number of bytes more has gone through in
 // either direction, which can be the middle of a frame. A cut is graceful:
-// what was let through still arrives, then the end.
+// what was let through still arrives, then the end. It can also hold its
+// connections open and pass nothing.
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -48,6 +49,15 @@ public:
         }
         m_budget = {-1, -1};
         ++cuts;
+    }
+    // Passes nothing more either way on the connections through it now, and
+    // closes none of them: a link that stalls. Later connections pass.
+    void Hold()
+    {
+        for (auto [player, hub] : std::exchange(m_pairs, {})) {
+            for (QTcpSocket *end : {player, hub})
+                QObject::disconnect(end, &QTcpSocket::readyRead, nullptr, nullptr);
+        }
     }
     int cuts = 0;
     QByteArray recorded;
