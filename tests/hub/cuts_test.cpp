@@ -150,16 +150,15 @@ TEST(Chaos, EveryPlayerEndsWithTheHostsNumbersAndEveryWinOnceAfterCutsAndAHubRes
 // Real windows and kalumo-hub serve; Bob's window reaches the hub through a proxy that stalls.
 TEST(Away, AStalledLinkIsReportedByItsWindowAndToTheOthersWithinFiveSeconds)
 {
-    QProcess hub, ann, bob;
+    QProcess hub, ann, bob; // killed as they go
     const quint16 port = StartServe(hub);
-    ASSERT_NE(port, 0);
     QTemporaryDir folder;
     const auto log = [&](const QString &name) {
         QFile file(folder.filePath(name));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     };
     TcpGameLink hal(u"127.0.0.1"_s);
-    QSignalSpy presence(&hal, &GameLink::PresenceChanged), heard(&hal, &GameLink::TextReceived);
+    QSignalSpy presence(&hal, &GameLink::PresenceChanged);
     ASSERT_TRUE(hal.Connect(port) && !hal.Join({u"K"_s, u"Hal"_s}, 10000));
     CutProxy proxy(port);
     for (auto [window, name, through] : {std::tuple(&ann, u"Ann"_s, port), std::tuple(&bob, u"Bob"_s, proxy.Port())}) {
@@ -175,14 +174,10 @@ TEST(Away, AStalledLinkIsReportedByItsWindowAndToTheOthersWithinFiveSeconds)
     since.start();
     // The bound is the feature's own: each side notices the silence that began before the hold.
     EXPECT_TRUE(WaitFor([&] { return log(u"Bob"_s).contains(u"The link to the game was lost"_s); }, 5000 - int(since.elapsed())));
-    EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is away: reconnecting"_s); }, 5000 - int(since.elapsed())));
-    EXPECT_TRUE(WaitFor([&] { return presence.contains(QVariantList({u"Bob"_s, true})); }, 5000 - int(since.elapsed())));
+    EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is away: reconnecting"_s) && presence.contains(QVariantList({u"Bob"_s, true})); },
+                        5000 - int(since.elapsed())));
     // Bob's window comes back through a connection that passes.
     EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is back"_s) && log(u"Bob"_s).contains(u"Back in the game"_s); }, 15000));
-    for (QProcess *process : {&ann, &bob, &hub}) {
-        process->kill();
-        process->waitForFinished();
-    }
 }
 
 } // namespace
