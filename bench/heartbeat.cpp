@@ -37,11 +37,11 @@ Bench::Loop loop;
 class Player : public Bench::Connection
 {
 public:
-    Player(std::string key, std::string name) : m_key(std::move(key)), m_name(std::move(name)) {}
-    bool Join(uint16_t port)
-    {
-        return Open(loop, port) && (Send(HubWire::Announce(m_key, m_name)), true);
-    }
+    Player(std::string key, std::string name)
+        : m_key(std::move(key))
+        , m_name(std::move(name))
+    {}
+    bool Join(uint16_t port) { return Open(loop, port) && (Send(HubWire::Announce(m_key, m_name)), true); }
     bool joined = false;
     bool closed = false;
     uint64_t pings = 0;
@@ -90,7 +90,8 @@ double measure(const char *label, const Hub::Limits &limits, int players, double
 
     std::vector<std::unique_ptr<Player>> all;
     for (int i = 0; i < players; ++i) {
-        all.push_back(std::make_unique<Player>(Bench::Cat("game", std::to_string(i / 11)), Bench::Cat("p", std::to_string(i))));
+        all.push_back(
+            std::make_unique<Player>(Bench::Cat("game", std::to_string(i / 11)), Bench::Cat("p", std::to_string(i))));
         if (!all.back()->Join(port)) {
             std::fprintf(stderr, "kalumo-heartbeat: player %d could not connect\n", i);
             std::exit(2);
@@ -100,7 +101,8 @@ double measure(const char *label, const Hub::Limits &limits, int players, double
     }
     const int64_t joinBy = Bench::NowNs() + 20'000'000'000;
     size_t joined = 0;
-    while ((joined = size_t(std::count_if(all.begin(), all.end(), [](const auto &p) { return p->joined; }))) < all.size()
+    while ((joined = size_t(std::count_if(all.begin(), all.end(), [](const auto &p) { return p->joined; })))
+               < all.size()
            && Bench::NowNs() < joinBy)
         loop.Poll(100);
     if (joined < all.size()) {

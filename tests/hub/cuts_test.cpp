@@ -167,7 +167,6 @@ TEST(Away, AStalledLinkIsReportedByItsWindowAndToTheOthersWithinFiveSeconds)
                                                                            u"KALUMO_CHAT_TRANSCRIPT="_s + folder.filePath(name)});
         window->start(QStringLiteral(KALUMO_BINGO_PATH), {u"x %1 K %2 Hal"_s.arg(through).arg(name)});
     }
-    // Once Bob's window has answered a Ping, the hub knows it as one that answers.
     ASSERT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob has joined"_s) && proxy.recorded.contains("G\xc3\xbfK\xc3\xbfP"); }, 15000));
     proxy.Hold();
     QElapsedTimer since;

@@ -3,8 +3,7 @@
 // byte it passes in `recorded` and cuts every connection through it on
 // command: now, or once a given number of bytes more has gone through in
 // either direction, which can be the middle of a frame. A cut is graceful:
-// what was let through still arrives, then the end. It can also hold its
-// connections open and pass nothing.
+// what was let through still arrives, then the end. Or it holds them (Hold).
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -50,8 +49,7 @@ public:
         m_budget = {-1, -1};
         ++cuts;
     }
-    // Passes nothing more either way on the connections through it now, and
-    // closes none of them: a link that stalls. Later connections pass.
+    // A stall: the connections through it now pass nothing more and stay open; later ones pass.
     void Hold()
     {
         for (auto [player, hub] : std::exchange(m_pairs, {})) {

@@ -20,9 +20,8 @@ public:
     quint64 Open(const QHostAddress &from) { addresses[m_lastId + 1] = from; return Open(); }
     void Feed(quint64 id, const QByteArray &bytes) { if (peers.at(id).open) m_handler->Received(id, bytes.constData(), bytes.size()); }
     void PeerCloses(quint64 id) { if (std::exchange(peers.at(id).open, false)) m_handler->Closed(id); }
-    // The whole frames written since the last Take, less the seat's secret,
-    // which goes to `secrets`, the heartbeat's promise, and who is away or
-    // back, which go to `presence` ("Away Ann"); a frame not yet whole stays.
+    // The whole frames written since the last Take, less the heartbeat's, the seat's secret (to `secrets`)
+    // and who is away or back (to `presence`, as "Away Ann"); a frame not yet whole stays.
     QStringList Take(quint64 id)
     {
         Peer &peer = peers.at(id);
