@@ -11,15 +11,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-
-// Each heartbeat is cut into this many ticks, and each tick pings the
-// connections of one slice, so that thousands of Pings, and their answers,
-// never all go at once.
-constexpr int HeartbeatSlices = 8;
-
-} // namespace
-
 static const QString Enter = QStringLiteral("[Enter]");
 static const QString Exit = QStringLiteral("[Exit]");
 
@@ -245,33 +236,6 @@ void Hub::doneDelivering()
         leave(client);
 }
 
-void Hub::announce(HubClient *subject, const QString &verb)
-{
-    const QByteArray frame = Frame::Encode(HubControl::Delivery(verb, subject->name));
-    ++m_delivering;
-    for (HubClient *player : m_games.value(subject->key)) {
-        if (player != subject && !player->absent)
-            transmit(player, frame);
-    }
-    doneDelivering();
-}
-
-void Hub::tellWhoIsAway(HubClient *client)
-{
-    for (const HubClient *player : m_games.value(client->key)) {
-        if (player != client && player->away)
-            transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Away, player->name)));
-    }
-}
-
-QByteArray Hub::heartbeatFrame() const
-{
-    // What the window may expect at most between two frames: a connection
-    // is looked at once a heartbeat, and pinged once half of it was quiet.
-    const int gapMs = m_limits.heartbeatMs + m_limits.heartbeatMs / 2;
-    return Frame::Encode(HubControl::Delivery(HubControl::Heartbeat, QString::number(gapMs)));
-}
-
 void Hub::sendTo(HubClient *client, const QByteArray &frame)
 {
     if (client->dropping)
@@ -333,34 +297,6 @@ void Hub::refuse(HubClient *client, const QString &text, const QString &why, con
     emit Log(QStringLiteral("refuse: %1: %2").arg(describe(client), why));
     m_transport.Close(client->id);
     forget(client);
-}
-
-void Hub::heartbeat()
-{
-    // Every connection is looked at for silence on each tick, but pinged
-    // only on its slice's. A window of an earlier release that never answers
-    // is pinged all the same and never found silent.
-    const quint64 slice = m_heartbeatTicks++ % HeartbeatSlices;
-    const QByteArray ping = Frame::Encode(HubControl::PingDelivery());
-    const qint64 now = m_clockMs(), quiet = m_limits.heartbeatMs / 2;
-    const QList<HubClient *> clients = m_clients.values();
-    for (HubClient *client : clients) {
-        if (!client->joined || client->dropping)
-            continue;
-        const qint64 unheard = now - client->lastHeardMs;
-        if (client->answersPings && unheard > m_limits.silenceMs) {
-            drop(client, QStringLiteral("stopped answering"), true);
-            continue;
-        }
-        if (client->answersPings && !client->away && unheard > m_limits.awayMs) {
-            client->away = true;
-            emit Log(QStringLiteral("silent: %1").arg(describe(client)));
-            announce(client, HubControl::Away);
-        }
-        if (client->id % HeartbeatSlices == slice && !client->dropping
-            && (unheard >= quiet || now - client->lastWrittenMs >= quiet))
-            transmit(client, ping);
-    }
 }
 
 QString Hub::describe(const HubClient *client) const

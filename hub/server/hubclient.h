@@ -47,6 +47,11 @@ struct HubClient : QObject
     QTimer *grace = nullptr;
 };
 
+// Each heartbeat is cut into this many ticks, and each tick pings the
+// connections of one slice, so that thousands of Pings, and their answers,
+// never all go at once.
+inline constexpr int HeartbeatSlices = 8;
+
 // Takes as long for a wrong secret as for the right one, wherever the two
 // differ, so timing a refusal tells nothing about the secret.
 bool SameSecret(const QByteArray &a, const QByteArray &b);
