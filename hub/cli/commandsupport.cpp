@@ -18,6 +18,7 @@ QString Usage()
         "                        [--max-per-address N] [--records-per-second N] [--bytes-per-second N]\n"
         "                        [--tls [--cert FILE --key FILE]]\n"
         "                        [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]\n"
+        "                        [--resume-bytes-total BYTES] [--resume-bytes-per-address BYTES]\n"
         "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
         "       kalumo-hub games\n"
         "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping]\n"

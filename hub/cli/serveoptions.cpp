@@ -59,6 +59,13 @@ const Limit Table[] = {
      get<&Hub::Limits::keptRecords>, set<&Hub::Limits::keptRecords>},
     {"resume-bytes", "bytes", "Bytes of deliveries kept for a window away from its seat (default %1).", LargestFrame,
      get<&Hub::Limits::keptBytes>, set<&Hub::Limits::keptBytes>},
+    {"resume-bytes-total", "bytes",
+     "Bytes of deliveries kept for all windows away from their seats; past them the seats keeping the most are given "
+     "up first (default %1).",
+     LargestFrame, get<&Hub::Limits::keptBytesTotal>, set<&Hub::Limits::keptBytesTotal>},
+    {"resume-bytes-per-address", "bytes",
+     "Bytes of deliveries kept for the windows away from their seats that last came from one address (default %1).",
+     LargestFrame, get<&Hub::Limits::keptBytesPerAddress>, set<&Hub::Limits::keptBytesPerAddress>},
 };
 
 } // namespace

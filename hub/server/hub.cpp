@@ -11,13 +11,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-
-// Each ping interval is cut into this many ticks (a second each by default).
-constexpr int PingSlices = 15;
-
-} // namespace
-
 static const QString Enter = QStringLiteral("[Enter]");
 static const QString Exit = QStringLiteral("[Exit]");
 
@@ -41,8 +34,8 @@ Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     m_transport.SetHandler(*this);
     auto *pinger = new QTimer(this);
     pinger->setObjectName(QStringLiteral("pinger"));
-    connect(pinger, &QTimer::timeout, this, &Hub::ping);
-    pinger->start(std::max(1, m_limits.pingIntervalMs / PingSlices));
+    connect(pinger, &QTimer::timeout, this, &Hub::heartbeat);
+    pinger->start(std::max(1, m_limits.heartbeatMs / HeartbeatSlices));
 }
 
 Hub::~Hub() = default;
@@ -78,6 +71,7 @@ void Hub::Opened(quint64 id)
     client->records = TokenBucket(m_limits.recordsPerSecond, m_limits.recordBurst, now);
     client->bytes = TokenBucket(m_limits.bytesPerSecond, m_limits.byteBurst, now);
     client->address = address;
+    client->lastHeardMs = client->lastWrittenMs = now;
     m_clients.insert(id, client);
     // A connection that never joins must not hold its place for ever.
     QTimer::singleShot(m_limits.joinTimeoutMs, this, [this, id] {
@@ -105,6 +99,12 @@ void Hub::Received(quint64 id, const char *data, qsizetype size)
     if (!client->bytes.Take(double(size), now)) {
         refuse(client, tooFast, QStringLiteral("sends bytes too fast"));
         return;
+    }
+    client->lastHeardMs = now;
+    if (client->away && client->joined) {
+        client->away = false;
+        emit Log(QStringLiteral("heard again: %1").arg(describe(client)));
+        announce(client, HubControl::Back);
     }
     client->reader.Feed(data, size);
     while (!client->dropping) {
@@ -141,10 +141,8 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         return;
     case 'P':
         // Only a joined connection's answer under its own key counts.
-        if (client->joined && parsed->key == client->key) {
+        if (client->joined && parsed->key == client->key)
             client->answersPings = true;
-            client->lastAnswerMs = m_clockMs();
-        }
         return;
     case 'K':
         if (client->joined && parsed->key == client->key)
@@ -208,6 +206,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     // learns it before it counts as joined (docs/protocol.md, "HostName").
     if (m_onlyKey && !m_hostName.isEmpty())
         transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, m_hostName)));
+    transmit(client, heartbeatFrame());
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping)
@@ -219,6 +218,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     game.append(client);
     emit Log(QStringLiteral("join: %1").arg(describe(client)));
     deliver(key, Enter, name);
+    tellWhoIsAway(client);
 }
 
 void Hub::deliver(const QString &key, const QString &sender, const QString &data)
@@ -234,12 +234,16 @@ void Hub::deliver(const QString &key, const QString &sender, const QString &data
         for (HubClient *player : *game)
             sendTo(player, frame);
     }
-    --m_delivering;
-    if (m_delivering == 0) {
-        const QVector<HubClient *> drops = std::exchange(m_pendingDrops, {});
-        for (HubClient *client : drops)
-            leave(client);
-    }
+    doneDelivering();
+}
+
+void Hub::doneDelivering()
+{
+    if (--m_delivering > 0)
+        return;
+    const QVector<HubClient *> drops = std::exchange(m_pendingDrops, {});
+    for (HubClient *client : drops)
+        leave(client);
 }
 
 void Hub::sendTo(HubClient *client, const QByteArray &frame)
@@ -258,6 +262,7 @@ void Hub::transmit(HubClient *client, const QByteArray &frame)
     if (client->dropping)
         return;
     // Dropping throws away what waits, this frame included.
+    client->lastWrittenMs = m_clockMs();
     const qint64 queued = m_transport.Send(client->id, frame);
     if (queued > m_limits.maxQueuedBytes)
         drop(client, QStringLiteral("reads too slowly (%1 bytes waiting)").arg(queued - frame.size()), true);
@@ -335,27 +340,6 @@ void Hub::closedFrom(const QHostAddress &address)
                      .arg(more)
                      .arg(address.toString())
                      .arg(m_limits.maxPerAddress));
-}
-
-void Hub::ping()
-{
-    // Pings go out to joined connections only; a window of an earlier
-    // release ignores them and never answers, so only a connection that has
-    // answered before can be found silent. Each tick takes one slice of the
-    // connections: pinging thousands at once, and their answers all coming
-    // back together, would hold up the deliveries of that moment.
-    const quint64 slice = m_pingTicks++ % PingSlices;
-    const QByteArray frame = Frame::Encode(HubControl::PingDelivery());
-    const qint64 now = m_clockMs();
-    const QList<HubClient *> clients = m_clients.values();
-    for (HubClient *client : clients) {
-        if (!client->joined || client->dropping || client->id % PingSlices != slice)
-            continue;
-        if (client->answersPings && now - client->lastAnswerMs > m_limits.silenceMs)
-            drop(client, QStringLiteral("stopped answering"), true);
-        else
-            transmit(client, frame);
-    }
 }
 
 QString Hub::describe(const HubClient *client) const

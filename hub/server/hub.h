@@ -8,6 +8,7 @@
 
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QVector>
 
@@ -24,9 +25,13 @@ public:
     {
         qint64 maxQueuedBytes = 8 * 1024 * 1024;
         int joinTimeoutMs = 30000;
-        int pingIntervalMs = HubControl::PingIntervalMs;
-        // A connection that has answered a Ping and then answers none for
-        // this long is closed as dead.
+        // Each joined connection is looked at once every heartbeatMs and
+        // pinged when nothing went either way for half of that. One that has
+        // answered a Ping and then is not heard from for awayMs is announced
+        // away to its game (back once it is heard again); for silenceMs, it
+        // is closed as dead.
+        int heartbeatMs = HubControl::HeartbeatMs;
+        int awayMs = HubControl::AwayMs;
         int silenceMs = HubControl::SilenceMs;
         qint64 maxQueuedTotal = 256 * 1024 * 1024;
         double recordsPerSecond = 20, recordBurst = 100;
@@ -38,6 +43,11 @@ public:
         int graceMs = 60000;
         qsizetype keptRecords = 10000;
         qint64 keptBytes = 4 * 1024 * 1024;
+        // What all seats without a connection keep together, and those last
+        // connected from one address; past either, the seats keeping the
+        // most are given up first.
+        qint64 keptBytesTotal = 128 * 1024 * 1024;
+        qint64 keptBytesPerAddress = 16 * 1024 * 1024;
         // Milliseconds on a clock that never goes back; empty for the system's.
         std::function<qint64()> clockMs = nullptr;
     };
@@ -67,6 +77,9 @@ public:
     // Games with at least one player, and connections open, joined or not.
     int GameCount() const { return int(m_games.size()); }
     int ConnectionCount() const { return int(m_clients.size()); }
+    // Bytes of deliveries kept for seats without a connection, counted once
+    // per seat even where seats share them.
+    qint64 KeptAwayBytes() const { return m_keptAway; }
 
 signals:
     // One line for the hub's log: joins, leaves, refusals.
@@ -79,6 +92,9 @@ private:
     void handleRecord(HubClient *client, const QString &record);
     void join(HubClient *client, const QString &key, const QString &name);
     void deliver(const QString &key, const QString &sender, const QString &data);
+    // Ends a walk over a game's list: the drops that waited for it happen.
+    void doneDelivering();
+    QByteArray heartbeatFrame() const;
     // A delivery, counted and kept for the seat; transmit only writes.
     void sendTo(HubClient *client, const QByteArray &frame);
     void transmit(HubClient *client, const QByteArray &frame);
@@ -92,7 +108,15 @@ private:
     void refuseCrowd(quint64 id, const QHostAddress &address);
     // One connection from address fewer.
     void closedFrom(const QHostAddress &address);
-    void ping();
+    void heartbeat();
+    // Tells the rest of the game that a player is away or back (control
+    // frames, counted as no delivery), and a newcomer who is away now.
+    void announce(HubClient *subject, const QString &verb);
+    void tellWhoIsAway(HubClient *client);
+    // Counts bytes kept for a seat without a connection, and gives up the
+    // seats keeping the most while a budget is exceeded.
+    void countKeptAway(HubClient *seat, qint64 bytes);
+    void holdKeptAwayBudgets(const QHostAddress &address);
     void trimQueues();
     QString describe(const HubClient *client) const;
     // Forgets a connection; a seat that may wait for its window's resume
@@ -101,7 +125,7 @@ private:
     void leave(HubClient *client);
 
     Limits m_limits;
-    quint64 m_pingTicks = 0;
+    quint64 m_heartbeatTicks = 0;
     Transport &m_transport;
     QHash<quint64, HubClient *> m_clients;
     QHash<QString, QVector<HubClient *>> m_games;
@@ -112,6 +136,9 @@ private:
     QString m_hostName;               // as the host's seat spells it
     QString m_hostNameKey;            // the host's name as compared with others
     QByteArray m_hostSecret;
-    int m_delivering = 0;            // nesting depth of deliver()
+    int m_delivering = 0;            // nesting depth of deliver() and announce()
+    qint64 m_keptAway = 0;
+    QHash<QHostAddress, qint64> m_keptAwayFrom;
+    QSet<HubClient *> m_absentSeats;
     QVector<HubClient *> m_pendingDrops;
 };

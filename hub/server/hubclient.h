@@ -28,7 +28,9 @@ struct HubClient : QObject
     TokenBucket bytes;
     bool joined = false;
     bool answersPings = false;
-    qint64 lastAnswerMs = 0; // on the hub's clock
+    qint64 lastHeardMs = 0; // on the hub's clock
+    qint64 lastWrittenMs = 0;
+    bool away = false; // its game has been told it is away
     bool dropping = false;  // no more reading from or writing to it
     bool forgotten = false; // gone from m_clients; deleted soon
 
@@ -44,6 +46,11 @@ struct HubClient : QObject
     bool absent = false; // no connection: waiting for a resume
     QTimer *grace = nullptr;
 };
+
+// Each heartbeat is cut into this many ticks, and each tick pings the
+// connections of one slice, so that thousands of Pings, and their answers,
+// never all go at once.
+inline constexpr int HeartbeatSlices = 8;
 
 // Takes as long for a wrong secret as for the right one, wherever the two
 // differ, so timing a refusal tells nothing about the secret.

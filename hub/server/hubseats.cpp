@@ -21,13 +21,52 @@ void Hub::keep(HubClient *client, const QByteArray &frame)
 {
     client->kept.push_back(frame);
     client->keptBytes += frame.size();
-    if (client->kept.size() <= m_limits.keptRecords && client->keptBytes <= m_limits.keptBytes)
+    if (client->absent)
+        countKeptAway(client, frame.size());
+    if (client->kept.size() <= m_limits.keptRecords && client->keptBytes <= m_limits.keptBytes) {
+        if (client->absent)
+            holdKeptAwayBudgets(client->address);
         return;
+    }
     if (client->absent) {
         emit Log(QStringLiteral("give up: %1: missed more than the hub keeps").arg(describe(client)));
         forget(client);
     } else {
         stopKeeping(client);
+    }
+}
+
+void Hub::countKeptAway(HubClient *seat, qint64 bytes)
+{
+    m_keptAway += bytes;
+    qint64 &fromAddress = m_keptAwayFrom[seat->address];
+    fromAddress += bytes;
+    if (fromAddress <= 0)
+        m_keptAwayFrom.remove(seat->address);
+}
+
+void Hub::holdKeptAwayBudgets(const QHostAddress &address)
+{
+    // Many games each with a seat away and a sender filling it would
+    // otherwise hold memory without bound: the seats that cost the most go
+    // first, and those that keep little are spared.
+    for (;;) {
+        const bool addressOver = m_keptAwayFrom.value(address) > m_limits.keptBytesPerAddress;
+        if (!addressOver && m_keptAway <= m_limits.keptBytesTotal)
+            return;
+        HubClient *most = nullptr;
+        for (HubClient *seat : std::as_const(m_absentSeats)) {
+            if ((!addressOver || seat->address == address) && (!most || seat->keptBytes > most->keptBytes))
+                most = seat;
+        }
+        if (!most)
+            return;
+        emit Log(QStringLiteral("give up: %1: keeps the most (%2 bytes) when seats away keep more than %3 %4")
+                     .arg(describe(most))
+                     .arg(most->keptBytes)
+                     .arg(addressOver ? m_limits.keptBytesPerAddress : m_limits.keptBytesTotal)
+                     .arg(addressOver ? QStringLiteral("from one address") : QStringLiteral("in all")));
+        forget(most);
     }
 }
 
@@ -61,18 +100,14 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     }
     const bool owner = seat && !secret.isEmpty() && SameSecret(seat->secret.toUtf8(), secret.toUtf8());
     if (!owner || !seat->keeping || count < seat->sent - seat->kept.size() || count > seat->sent) {
+        // Only this connection is refused: a count the seat cannot resume
+        // from says nothing about the seat's own connection, which may be
+        // alive, nor about the player, whom the others keep seeing.
         const QString why = !seat ? QStringLiteral("no seat for %1 in game %2")
                           : !owner ? QStringLiteral("a wrong secret for %1 in game %2")
                                    : QStringLiteral("%1 in game %2 cannot resume from where it stopped");
         refuse(client, QStringLiteral("this game holds no seat for this window to take back."),
                why.arg(LogText(name), LogText(key)), HubControl::NoSeat);
-        // Its own window, which cannot resume: the player leaves, and the
-        // name is free for the fresh join that follows.
-        if (owner) {
-            if (!seat->absent)
-                m_transport.Abort(seat->id);
-            forget(seat);
-        }
         return;
     }
     // The old connection may not know yet that it is dead: it is closed,
@@ -84,12 +119,16 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     }
     if (seat->grace)
         seat->grace->stop();
+    if (seat->absent) {
+        countKeptAway(seat, -seat->keptBytes);
+        m_absentSeats.remove(seat);
+    }
     seat->absent = false;
     seat->dropping = false;
     seat->id = client->id;
     seat->address = client->address;
     seat->reader = std::move(client->reader);
-    seat->lastAnswerMs = m_clockMs();
+    seat->lastHeardMs = seat->lastWrittenMs = m_clockMs();
     m_clients.insert(seat->id, seat);
     client->forgotten = client->dropping = true;
     client->deleteLater();
@@ -97,9 +136,17 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     acknowledge(seat, count);
     // Copied: a slow reader may be dropped, and its seat emptied, midway.
     const QList<QByteArray> replay = seat->kept;
+    transmit(seat, heartbeatFrame());
     for (const QByteArray &frame : replay)
         transmit(seat, frame);
     transmit(seat, Frame::Encode(HubControl::Delivery(HubControl::Resumed)));
+    if (seat->absent || seat->forgotten)
+        return; // too slow a reader even for its replay
+    tellWhoIsAway(seat);
+    if (seat->away) {
+        seat->away = false;
+        announce(seat, HubControl::Back);
+    }
 }
 
 void Hub::forget(HubClient *client, bool mayWait)
@@ -126,7 +173,19 @@ void Hub::forget(HubClient *client, bool mayWait)
         }
         client->grace->start(m_limits.graceMs);
         emit Log(QStringLiteral("away: %1").arg(describe(client)));
+        m_absentSeats.insert(client);
+        countKeptAway(client, client->keptBytes);
+        if (!client->away) {
+            client->away = true;
+            announce(client, HubControl::Away);
+        }
+        if (!client->forgotten)
+            holdKeptAwayBudgets(client->address);
         return;
+    }
+    if (client->absent) {
+        countKeptAway(client, -client->keptBytes);
+        m_absentSeats.remove(client);
     }
     client->forgotten = true;
     client->dropping = true;

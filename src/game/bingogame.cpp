@@ -34,14 +34,16 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
 {
     connect(&link, &GameLink::TextReceived, this, &BingoGame::Deliver);
     connect(&link, &GameLink::Reconnecting, this, [this](const QString &reason) {
-        linkDown(QStringLiteral("** The link to the game was lost (%1); reconnecting\u2026").arg(reason));
+        linkDown(QStringLiteral("** The link to the game was lost (%1); reconnecting\u2026").arg(reason),
+                 QStringLiteral("Reconnecting\u2026"));
     });
     connect(&link, &GameLink::LinkLost, this, [this](const QString &reason) {
-        linkDown(QStringLiteral("** The link to the game could not be restored (%1). You may close the window.").arg(reason));
+        linkDown(QStringLiteral("** The link to the game could not be restored (%1). You may close the window.").arg(reason), {});
     });
     connect(&link, &GameLink::Refused, this, [this](const QString &reason) {
-        linkDown(QStringLiteral("** The game refused this window: ") + reason);
+        linkDown(QStringLiteral("** The game refused this window: ") + reason, {});
     });
+    connect(&link, &GameLink::PresenceChanged, this, &BingoGame::presenceChanged);
     connect(&link, &GameLink::Rejoining, this, &BingoGame::rejoining);
     connect(&link, &GameLink::Reconnected, this, &BingoGame::reconnected);
 }
@@ -56,6 +58,10 @@ void BingoGame::SetNames(const QString &myName, const QString &hostName)
 void BingoGame::Deliver(const QString &sender, const QString &data)
 {
     const std::optional<Delivery> delivery = ReadDelivery(sender, data);
+    if (sender == m_myName)
+        echoed(data);
+    if (!m_linkAway)
+        m_awayBefore.clear(); // the hub has told who is away since the return
     if (!delivery || !Counts(*delivery, m_myName, m_hostName))
         return;
     switch (delivery->kind) {

@@ -97,6 +97,14 @@ signals:
     // reaches the game now. LinkBack: the link is back in the game.
     void LinkDown();
     void LinkBack();
+    // What the window shows about its own link: "Reconnecting…" while it is
+    // away, empty once it is back.
+    void LinkStatus(const QString &status);
+    // A listed player lost its link and may come back (away), or is back.
+    void PlayerAway(const QString &name, bool away);
+    // This player's chat lines and claims that the game has not echoed yet,
+    // as log lines, oldest first; empty once all came back.
+    void PendingChanged(const QStringList &lines);
 
 private:
     void carryOut(const CommandRecord &record);
@@ -108,13 +116,18 @@ private:
     void sayClaimRefused(const QString &why, const QStringList &detail);
     void playerEntered(const QString &name);
     void playerExited(const QString &name);
-    void linkDown(const QString &line);
+    void linkDown(const QString &line, const QString &status);
+    void presenceChanged(const QString &name, bool away);
+    void clearAway();
+    void echoed(const QString &data);
+    void showPending();
     void rejoining();
     void reconnected();
     // A chat command typed by this player: the line that tells why it is not
     // run, or nothing when it may be sent.
     std::optional<QString> refuseChatCommand(const QString &typed) const;
-    void send(const QString &messageText);
+    // Sends a message text; with a log line, it is pending until it comes back.
+    void send(const QString &messageText, const QString &pendingLine = {});
     void sendCommand(const QString &record);
 
     GameLink &m_link;
@@ -127,10 +140,15 @@ private:
     QString m_winnerName, m_winnerTotal;
     QStringList m_players;
     QStringList m_listedBefore; // after a fresh join: those listed before it, not yet listed again
+    QStringList m_away; // listed players whose link is away
+    QStringList m_awayBefore; // away when this player's own link broke: not announced again
+    struct Pending { QString messageText, line; };
+    QList<Pending> m_pending; // sent, not yet echoed, in the order sent
     bool m_joined = false;
     bool m_isHost = false;
     bool m_inProgress = false;
     bool m_claimAccepted = false;
     bool m_allCalledSaid = false;
     bool m_autoMark = false;
+    bool m_linkAway = false; // between a break of this player's link and its return
 };

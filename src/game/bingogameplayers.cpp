@@ -41,6 +41,7 @@ void BingoGame::playerExited(const QString &name)
     // Only a listed player can leave: the hub's word on anybody else changes nothing.
     if (!m_players.removeOne(name))
         return;
+    m_away.removeOne(name);
     emit PlayerLeft(name);
     emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
     if (name != m_hostName || m_isHost || !m_inProgress)
@@ -51,14 +52,74 @@ void BingoGame::playerExited(const QString &name)
     emit RoundOver();
 }
 
-void BingoGame::linkDown(const QString &line)
+void BingoGame::linkDown(const QString &line, const QString &status)
 {
     emit Log(LogKind::Alert, line);
+    m_linkAway = true;
     emit LinkDown();
+    emit LinkStatus(status);
+    if (!status.isEmpty())
+        return;
+    // The link has ended: what never came back will never be sent.
+    for (const Pending &pending : std::as_const(m_pending))
+        emit Log(LogKind::Alert, QStringLiteral("** Not sent: ") + pending.line);
+    m_pending.clear();
+    showPending();
+}
+
+void BingoGame::presenceChanged(const QString &name, bool away)
+{
+    if (!m_players.contains(name) || name == m_myName || away == m_away.contains(name))
+        return;
+    if (away)
+        m_away << name;
+    else
+        m_away.removeOne(name);
+    emit PlayerAway(name, away);
+    // Whoever was away when this player's own link broke, and still is, was
+    // announced already.
+    if (away && m_awayBefore.removeOne(name))
+        return;
+    if (!away) {
+        emit Log(LogKind::Welcome, name + QStringLiteral(" is back"));
+        return;
+    }
+    emit Log(LogKind::Alert, name + QStringLiteral(" is away: reconnecting"));
+    if (name == m_hostName && m_inProgress)
+        emit Log(LogKind::Announcement, QStringLiteral("** Calling is paused until %1 is back.").arg(name));
+}
+
+void BingoGame::clearAway()
+{
+    // The hub tells a window that is back who is away now.
+    m_awayBefore = std::exchange(m_away, {});
+    for (const QString &name : std::as_const(m_awayBefore))
+        emit PlayerAway(name, false);
+}
+
+void BingoGame::echoed(const QString &data)
+{
+    // Deliveries come in the order the hub received them, so a message that
+    // comes back was sent after those still pending before it, which the hub
+    // never got: the link sends those again.
+    const auto echo = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) { return p.messageText == data; });
+    if (echo == m_pending.end())
+        return;
+    m_pending.erase(m_pending.begin(), echo + 1);
+    showPending();
+}
+
+void BingoGame::showPending()
+{
+    QStringList lines;
+    for (const Pending &pending : std::as_const(m_pending))
+        lines << pending.line;
+    emit PendingChanged(lines);
 }
 
 void BingoGame::rejoining()
 {
+    clearAway();
     m_listedBefore += m_players;
     m_players.clear();
     emit PlayersCleared();
@@ -71,7 +132,10 @@ void BingoGame::reconnected()
     for (const QString &name : std::as_const(m_listedBefore))
         emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
     m_listedBefore.clear();
+    clearAway();
+    m_linkAway = false;
     emit LinkBack();
+    emit LinkStatus({});
     emit Log(LogKind::Alert, QStringLiteral("** Back in the game."));
 }
 
@@ -92,8 +156,10 @@ void BingoGame::SendChatLine(const QString &typed)
     // A command that would not run anywhere is not sent: only its typist hears why.
     if (const std::optional<QString> refusal = refuseChatCommand(typed))
         emit Log(LogKind::Announcement, *refusal);
+    else if (const QString message = MessageText::ChatMessage(typed); message.mid(5).startsWith(QLatin1Char('\\')))
+        send(message, MessageText::EmoteLogLine(m_myName, message.mid(5)));
     else
-        send(MessageText::ChatMessage(typed));
+        send(message, MessageText::ChatLogLine(m_myName, message.mid(5)));
 }
 
 void BingoGame::StartNewGame(const QString &seconds)
@@ -112,7 +178,7 @@ void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastR
         if (called != complete.end())
             line = *called;
     }
-    sendCommand(CommandRecord::MakeClaim(m_myName, line));
+    send(MessageText::CommandMessage(CommandRecord::MakeClaim(m_myName, line)), QStringLiteral("BINGO! (your claim)"));
 }
 
 void BingoGame::sendCommand(const QString &record)
@@ -120,8 +186,17 @@ void BingoGame::sendCommand(const QString &record)
     send(MessageText::CommandMessage(record));
 }
 
-void BingoGame::send(const QString &messageText)
+void BingoGame::send(const QString &messageText, const QString &pendingLine)
 {
-    if (!m_link.SendMessage(messageText))
+    // Pending before it goes: a link may bring its echo back at once.
+    if (!pendingLine.isEmpty())
+        m_pending.append({messageText, pendingLine});
+    if (!m_link.SendMessage(messageText)) {
         emit Log(LogKind::Alert, QStringLiteral("** Not sent: this window is no longer linked to the game."));
+        if (!pendingLine.isEmpty())
+            m_pending.removeLast();
+        return;
+    }
+    if (!pendingLine.isEmpty())
+        showPending();
 }

@@ -69,4 +69,7 @@ signals:
     // The game refused this window after it had joined, with the game's
     // sentence why; raised instead of LinkLost, and nothing more arrives.
     void Refused(const QString &reason);
+    // The hub says a player of the game lost its link and may come back
+    // (away), or is back; a player who does not come back leaves as usual.
+    void PresenceChanged(const QString &name, bool away);
 };

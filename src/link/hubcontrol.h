@@ -19,9 +19,21 @@ inline const QString NoSeat = QStringLiteral("NoSeat");
 // Who hosts the game, from a hub that holds one game: after a join's Seat
 // frame, before the replay of who is there.
 inline const QString HostName = QStringLiteral("HostName");
+// The heartbeat: the hub promises to write to the window at least every so
+// many milliseconds (the frame's text). Away and Back: a player of the game
+// fell silent or lost its connection, and came back.
+inline const QString Heartbeat = QStringLiteral("Heartbeat");
+inline const QString Away = QStringLiteral("Away");
+inline const QString Back = QStringLiteral("Back");
 
-inline constexpr int PingIntervalMs = 15000;
-// A peer that has answered a Ping and then stays silent this long is dead.
+// The hub looks at each connection this often and pings it when nothing
+// went either way for half of that, so no more than HeartbeatGapMs pass
+// between two frames it writes to a window that answers.
+inline constexpr int HeartbeatMs = 2000;
+inline constexpr int HeartbeatGapMs = 3000;
+// A peer heard from and then silent this long is away; one silent for
+// SilenceMs is dead.
+inline constexpr int AwayMs = 4500;
 inline constexpr int SilenceMs = 45000;
 
 // The delivery texts ("[Hub]" ÿ ...) of the two control frames.

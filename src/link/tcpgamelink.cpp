@@ -221,6 +221,17 @@ void TcpGameLink::control(const QString &data)
         m_socket->disconnect(this);
         m_socket->disconnectFromHost();
         fail(QStringLiteral("this invitation names %1 as host, but %2 hosts this game").arg(m_join.hostName, control.text));
+    } else if (control.verb == HubControl::Heartbeat) {
+        // A hub that writes at least this often: silence for half as long
+        // again is a link that stalled, idle or busy.
+        const int gapMs = control.text.toInt();
+        if (gapMs > 0 && gapMs < m_timing.silenceMs) {
+            m_silence->setInterval(std::min(m_timing.silenceMs, gapMs + gapMs / 2));
+            m_silence->start();
+        }
+    } else if (control.verb == HubControl::Away || control.verb == HubControl::Back) {
+        if (!control.text.isEmpty())
+            emit PresenceChanged(control.text, control.verb == HubControl::Away);
     } else if (control.verb == HubControl::Resumed && m_state == State::Resuming) {
         backInGame();
     } else if (control.verb == HubControl::NoSeat && m_state == State::Resuming) {

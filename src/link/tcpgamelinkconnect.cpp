@@ -103,6 +103,10 @@ void TcpGameLink::connectToHub()
         m_socket->deleteLater();
     }
     m_reader = Frame::Reader();
+    // Until this hub says how often it writes, it may be one that pings
+    // seldom.
+    m_silence->stop();
+    m_silence->setInterval(m_timing.silenceMs);
     QSslSocket *tls = nullptr;
     if (m_fingerprint.isEmpty()) {
         m_socket = new QTcpSocket(this);

@@ -39,6 +39,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     m_board = std::make_unique<NumberBoard>(*this);
     buildControls();
     followGame();
+    buildLinkStatus();
     buildPlayerAids(context);
 }
 

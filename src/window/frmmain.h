@@ -115,6 +115,11 @@ private:
     void onRoundOver();
     void onLinkDown();
     void onLinkBack();
+    // The line over the foot of the chat log: the link's state and what was
+    // sent and has not come back; the list's "(away)".
+    void buildLinkStatus();
+    void markAway(const QString &name, bool away);
+    void showLinkStatus();
 
     MessageBoxes &m_boxes;
     GameLink &m_link;
@@ -146,6 +151,10 @@ private:
     QPointer<CallerDisplay> m_display;
     QLabel *m_winBanner = nullptr;
     QTimer *m_bannerTimer = nullptr;
+    QLabel *m_linkStatus = nullptr;
+    QString m_linkState;         // "Reconnecting…", or empty
+    QStringList m_pendingLines;  // sent, not yet back
+    QTimer *m_pendingDelay = nullptr; // a line that comes back at once never shows as pending
     std::unique_ptr<LayoutScaler> m_scaler;
 
     // While the link is down: what to restore when it is back.

@@ -35,12 +35,14 @@ struct Game
         QObject::connect(&game, &BingoGame::CallingDone, [this] { events << QStringLiteral("done"); });
         QObject::connect(&game, &BingoGame::LinkDown, [this] { events << QStringLiteral("down"); });
         QObject::connect(&game, &BingoGame::LinkBack, [this] { events << QStringLiteral("back"); });
+        QObject::connect(&game, &BingoGame::PlayerAway, [this](const QString &name, bool away) { events << (away ? u"list away "_s : u"list here "_s) + name; });
         link.onSend = [this](const QString &sent) { events << u"send "_s + (sent.startsWith(u"Comm;") ? sent.mid(5) : sent); };
     }
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
     // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
     // to 100 without listing the calls, "?" lists the numbers called as
-    // "kept 7", "lost", "rejoin", "back" and "end" are the link's; anything
+    // "kept 7", "lost", "rejoin", "back", "gone", "end", "away NAME" and
+    // "home NAME" are the link's; anything
     // else is a command record from the host, or a claim from its claimant.
     void Run(const std::vector<const char *> &steps)
     {
@@ -59,6 +61,10 @@ struct Game
                 emit link.Rejoining();
             else if (step == u"back")
                 emit link.Reconnected();
+            else if (step == u"gone")
+                emit link.LinkLost(QStringLiteral("gone"));
+            else if (step.startsWith(u"away ") || step.startsWith(u"home "))
+                emit link.PresenceChanged(step.mid(5), step.startsWith(u"away "));
             else if (step == u"end")
                 link.ended = true;
             else if (step == u"*") { // the calls themselves are left out
@@ -195,6 +201,36 @@ TEST(BingoGame, ListsAfterAFreshJoinOnlyWhoCameAndWhoLeftMeanwhile)
           "2:Bob has left the game.", "back", "2:** Back in the game.",
           "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "back", "2:** Back in the game."}},
     });
+}
+
+TEST(BingoGame, SaysOnceWhoIsAwayAndBackAndThatCallingWaitsForAnAwayHost)
+{
+    const char *const bobAway = "2:Bob is away: reconnecting";
+    expectEvents({
+        {"Hal", {"+Hal", "+Bob", "away Bob", "away Bob", "away Zed", "away Hal", "home Bob", "home Bob"},
+         {"1:Hal has joined the game.", "1:Bob has joined the game.", "list away Bob", bobAway, "list here Bob", "1:Bob is back"}},
+        {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "away Hal", "-Hal"},
+         {"1:Hal has joined the game.", "1:Ann has joined the game.", "start 10", NewGame, "list away Hal", "2:Hal is away: reconnecting",
+          "** Calling is paused until Hal is back.", "2:Hal has left the game.", "** The round is over: Hal, who hosts this game, has left.", "over"}},
+        // Back from its own break, the game hears again who is away: news only about whoever was not before.
+        {"Hal", {"+Hal", "+Bob", "away Bob", "lost", "back", "away Bob", "Bob>Chat;x", "home Bob", "away Bob"},
+         {"1:Hal has joined the game.", "1:Bob has joined the game.", "list away Bob", bobAway,
+          "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "list here Bob", "back", "2:** Back in the game.",
+          "list away Bob", "3:Bob:           x", "list here Bob", "1:Bob is back", "list away Bob", bobAway}},
+    });
+}
+
+TEST(BingoGame, HoldsEachSentChatLineAndClaimAsPendingUntilItComesBackAndSaysWhichWereNeverSent)
+{
+    Game g("Ann");
+    QList<QStringList> pending;
+    QObject::connect(&g.game, &BingoGame::PendingChanged, [&](const QStringList &lines) { pending << lines; });
+    const QString hi = u"Ann:           hi"_s, claim = u"BINGO! (your claim)"_s;
+    g.Run({"+Hal", "+Ann", "say hi", "say \\waves"});
+    g.game.Claim({}, {1, 2, 3, 4, 5});
+    g.Run({"Bob>Chat;hi", "Ann>Chat;hi", "Ann>Comm;4|Ann|1@2@3@4@5", "say again", "gone"});
+    EXPECT_EQ(pending, QList<QStringList>({{hi}, {hi, u"*Ann waves"_s}, {hi, u"*Ann waves"_s, claim}, {u"*Ann waves"_s, claim}, {}, {u"Ann:           again"_s}, {}}));
+    EXPECT_EQ(g.events.filter(u"Not sent"_s), QStringList{u"2:** Not sent: Ann:           again"_s});
 }
 
 TEST(BingoGame, CatchesUpALatecomerOnTheCallsOfTheRoundInProgress)

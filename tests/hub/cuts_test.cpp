@@ -13,6 +13,8 @@
 #include "support/randomgenerator.h"
 #include "support/waitfor.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -143,6 +145,38 @@ TEST(Chaos, EveryPlayerEndsWithTheHostsNumbersAndEveryWinOnceAfterCutsAndAHubRes
         EXPECT_EQ(win.section(u'|', 2).toInt(), ++totals[win.section(u'|', 1, 1)]) << win.toStdString();
     hub.kill();
     hub.waitForFinished();
+}
+
+// Real windows and kalumo-hub serve; Bob's window reaches the hub through a proxy that stalls.
+TEST(Away, AStalledLinkIsReportedByItsWindowAndToTheOthersWithinFiveSeconds)
+{
+    QProcess hub, ann, bob; // killed as they go
+    const quint16 port = StartServe(hub);
+    QTemporaryDir folder;
+    const auto log = [&](const QString &name) {
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    TcpGameLink hal(u"127.0.0.1"_s);
+    QSignalSpy presence(&hal, &GameLink::PresenceChanged);
+    ASSERT_TRUE(hal.Connect(port) && !hal.Join({u"K"_s, u"Hal"_s}, 10000));
+    CutProxy proxy(port);
+    for (auto [window, name, through] : {std::tuple(&ann, u"Ann"_s, port), std::tuple(&bob, u"Bob"_s, proxy.Port())}) {
+        window->setProcessChannelMode(QProcess::MergedChannels);
+        window->setEnvironment(QProcess::systemEnvironment() + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"KALUMO_LINK_HOST=127.0.0.1"_s,
+                                                                           u"KALUMO_CHAT_TRANSCRIPT="_s + folder.filePath(name)});
+        window->start(QStringLiteral(KALUMO_BINGO_PATH), {u"x %1 K %2 Hal"_s.arg(through).arg(name)});
+    }
+    ASSERT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob has joined"_s) && proxy.recorded.contains("G\xc3\xbfK\xc3\xbfP"); }, 15000));
+    proxy.Hold();
+    QElapsedTimer since;
+    since.start();
+    // The bound is the feature's own: each side notices the silence that began before the hold.
+    EXPECT_TRUE(WaitFor([&] { return log(u"Bob"_s).contains(u"The link to the game was lost"_s); }, 5000 - int(since.elapsed())));
+    EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is away: reconnecting"_s) && presence.contains(QVariantList({u"Bob"_s, true})); },
+                        5000 - int(since.elapsed())));
+    // Bob's window comes back through a connection that passes.
+    EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is back"_s) && log(u"Bob"_s).contains(u"Back in the game"_s); }, 15000));
 }
 
 } // namespace

@@ -130,7 +130,7 @@ TEST(Hub, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
 {
     // A stopped reader holds its seat, its two joins and three of these before it is cut off.
     const QString big = u"Chat;"_s + QString(1000, u'x');
-    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Hub]ÿSeatÿ"_s + QString(32, u'0')).size()
+    FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Hub]ÿSeatÿ"_s + QString(32, u'0')).size() + Frame::Encode(u"[Hub]ÿHeartbeatÿ3000"_s).size()
                                  + Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
                                  + 3 * Frame::Encode(u"Talkerÿ"_s + big).size()});
     const quint64 talker = h.Join(u"Talker"_s), sleeper = h.Join(u"Sleeper"_s);
@@ -198,8 +198,8 @@ TEST(HubResume, ASeatIsTakenBackOnlyWithItsSecretFromACountItReachedAndGetsWhatI
         {"with a made-up secret", true, u"Ann"_s, '0', 0, false, false},
         {"with another seat's secret", false, u"Ann"_s, 'B', 0, false, false},
         {"under a name with no seat", true, u"Zed"_s, 'A', 0, false, false},
-        {"from a count the seat never reached", true, u"Ann"_s, 'A', 9, false, true},
-        {"from a count acknowledged and let go, the old connection still open", false, u"Ann"_s, 'A', -1, false, true},
+        {"from a count the seat never reached", true, u"Ann"_s, 'A', 9, false, false},
+        {"from a count acknowledged and let go, the old connection still open", false, u"Ann"_s, 'A', -1, false, false},
     };
     for (const auto &row : table) {
         Table t;
@@ -241,38 +241,92 @@ TEST(HubResume, ASeatIsGivenUpAsIfItsWindowHadLeftOnceItCannotBeKeptForIt)
     }
 }
 
-TEST(HubPings, GoToEachJoinedConnectionOnceAnIntervalAFewATick)
+// Players of game K on a hub whose clock the test moves, a heartbeat tick at a time.
+struct Clocked : FakeHub
 {
-    FakeHub h;
-    for (int i = 0; i < 30; ++i)
-        h.net.Take(h.Join(u"P%1"_s.arg(i)));
-    std::map<quint64, qsizetype> pings;
-    for (int tick = 0; tick < 15; ++tick) {
-        QMetaObject::invokeMethod(h.hub.findChild<QTimer *>(u"pinger"_s), "timeout");
-        qsizetype thisTick = 0;
-        for (const auto &peer : h.net.peers) {
-            const qsizetype got = h.net.Take(peer.first).count(u"[Hub]ÿPing"_s);
-            pings[peer.first] += got, thisTick += got;
-        }
-        EXPECT_LE(thisTick, 2) << tick;
+    Clocked(const Hub::Limits &limits = {}) : FakeHub(withClock(limits)) {}
+    Hub::Limits withClock(Hub::Limits limits) { return limits.clockMs = [this] { return now; }, limits; }
+    void tick(int ticks, const std::function<void()> &each = [] {})
+    {
+        for (int i = 0; i < ticks; ++i, each())
+            now += Hub::Limits{}.heartbeatMs / 8, QMetaObject::invokeMethod(hub.findChild<QTimer *>(u"pinger"_s), "timeout");
     }
-    EXPECT_TRUE(std::all_of(pings.begin(), pings.end(), [](const auto &each) { return each.second == 1; }));
+    void answer(quint64 id, const QString &key = u"K"_s) { net.Feed(id, Frame::Encode(LinkRecord::PingAnswer(key))); }
+    qint64 now = 0;
+};
+
+TEST(HubHeartbeat, PingsEachConnectionQuietEitherWayOnceAHeartbeatAFewATick)
+{
+    Clocked h;
+    QList<quint64> ids; // the first is heard and written to all the time, the second only written to
+    for (int i = 0; i < 30; ++i)
+        h.net.Take(ids.emplace_back(h.Join(u"P%1"_s.arg(i))));
+    std::map<quint64, qsizetype> pings;
+    h.tick(24, [&] { // each connection looked at three times; the first count is left out
+        h.Say(ids[0], u"Chat;hi"_s);
+        qsizetype thisTick = 0;
+        for (quint64 id : ids) {
+            const qsizetype got = h.net.Take(id).count(u"[Hub]ÿPing"_s) * (h.now > 2000);
+            pings[id] += got, thisTick += got;
+        }
+        EXPECT_LE(thisTick, 4);
+    });
+    EXPECT_TRUE(pings[ids[0]] == 0 && std::all_of(ids.begin() + 1, ids.end(), [&](quint64 id) { return pings[id] == 2; }));
 }
 
-TEST(HubPings, CloseOnlyAConnectionThatAnsweredUnderItsGameAndThenFellSilent)
+TEST(HubHeartbeat, TellsTheGameWhoFellSilentOrLostItsConnectionAndWhoCameBackAndClosesTheLongSilent)
 {
-    qint64 now = 0;
-    FakeHub h({.clockMs = [&now] { return now; }});
-    const quint64 early = h.net.Open();
-    h.net.Feed(early, Frame::Encode(LinkRecord::PingAnswer(u"K"_s))); // before its join: no answer at all
-    h.Join(u"Early"_s, u"K"_s, early);
-    const quint64 other = h.Join(u"Other"_s), old = h.Join(u"Old"_s), silent = h.Join(u"Silent"_s);
-    h.net.Feed(other, Frame::Encode(LinkRecord::PingAnswer(u"K2"_s))); // under another game's key
-    h.net.Feed(silent, Frame::Encode(LinkRecord::PingAnswer(u"K"_s)));
-    now += Hub::Limits{}.silenceMs + 1; // an earlier release, like Old, never answers
-    for (int tick = 0; tick < 15; ++tick)
-        QMetaObject::invokeMethod(h.hub.findChild<QTimer *>(u"pinger"_s), "timeout");
-    EXPECT_TRUE(h.IsOpen(early) && h.IsOpen(other) && h.IsOpen(old) && !h.IsOpen(silent));
+    // Ann answers a Ping, then: `silent` ticks without a word, her connection closed or not, then heard or resumed.
+    const struct { const char *what; int silent; bool closes, answers, acks; QStringList bobHears; bool open = true; } table[] = {
+        {"silent past the away time, then heard", 19, false, true, true, {u"Away Ann"_s, u"Back Ann"_s}},
+        {"silent only up to the away time", 17, false, true, true, {}},
+        {"silent past the dead time", 181, false, true, true, {u"Away Ann"_s}, false},
+        {"a window that never answered a Ping", 200, false, false, true, {}},
+        {"a closed connection that resumes", 0, true, true, true, {u"Away Ann"_s, u"Back Ann"_s}},
+        {"a closed connection of a window that keeps no seat", 0, true, true, false, {}},
+    };
+    for (const auto &row : table) {
+        Clocked h;
+        const quint64 ann = h.Join(u"Ann"_s), bob = h.Join(u"Bob"_s), held = h.net.Take(ann).size();
+        if (row.acks)
+            h.Ack(ann, held);
+        h.answer(ann, row.answers ? u"K"_s : u"K2"_s); // under another game's key, no answer
+        h.tick(row.silent, [&] { h.answer(bob); });
+        EXPECT_EQ(h.IsOpen(ann), row.open) << row.what;
+        h.net.PeerCloses(row.closes ? ann : h.net.Open());
+        const quint64 cy = h.Join(u"Cy"_s); // told who is away as it joins
+        h.net.Take(cy), row.closes ? void(h.Resume(u"Ann"_s, h.net.secrets.at(ann), held)) : h.answer(ann);
+        h.net.Take(bob), h.net.Take(ann);
+        EXPECT_TRUE(h.net.presence[cy] == row.bobHears.mid(0, 1) && h.net.presence[bob] == row.bobHears && h.net.presence[ann].isEmpty()) << row.what;
+    }
+}
+
+TEST(HubResume, SeatsAwayKeepWithinTheHubsBudgetAndThePerAddressOneGivingUpTheLargestFirst)
+{
+    // Game i: a seat that acknowledged and dropped, and a flooder under the rate limit sending
+    // 20 records of 1 KB a second for (i + 1) seconds; seats 0-2 connected from one address, 3-4 from another.
+    const struct { const char *what; qint64 total, perAddress; QList<int> givenUp; } table[] = {
+        {"within both budgets", 1 << 20, 1 << 20, {}},
+        {"past the hub's budget", 200'000, 1 << 20, {3, 4}},
+        {"past one address's budget", 1 << 20, 150'000, {3}},
+    };
+    for (const auto &row : table) {
+        Clocked h({.keptBytesTotal = row.total, .keptBytesPerAddress = row.perAddress});
+        QList<quint64> flooders;
+        for (int game = 0; game < 5; ++game) {
+            const QString key = u"G%1"_s.arg(game);
+            const quint64 seat = h.Join(u"Away"_s, key, h.net.Open(QHostAddress(game < 3 ? u"10.0.0.1"_s : u"10.0.0.2"_s)));
+            h.net.Feed(seat, Frame::Encode(LinkRecord::Acknowledge(key, h.net.Take(seat).size())));
+            h.net.PeerCloses(seat);
+            flooders << h.Join(u"Flood"_s, key);
+            for (int i = 0; i < 20 * (game + 1) && h.IsOpen(flooders.last()); ++i, h.now += 50) {
+                h.Say(flooders.last(), u"Chat;"_s + QString(1000, u'x'), key);
+                ASSERT_LE(h.hub.KeptAwayBytes(), row.total) << row.what;
+            }
+        }
+        for (int game = 0; game < 5; ++game)
+            EXPECT_EQ(h.net.Take(flooders[game]).contains(u"[Exit]ÿAway"_s), row.givenUp.contains(game)) << row.what << " game " << game;
+    }
 }
 
 TEST(HubResume, ASeatTakenBackFromAConnectionStillOpenCountsOnceAgainstItsAddress)

@@ -122,6 +122,22 @@ TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverG
     EXPECT_FALSE(WaitFor([&] { return away.size() > 1; }, 1500));
 }
 
+TEST(LinkAfterTheJoin, TakesSilenceForHalfAgainTheHubsHeartbeatAsALostLinkAndReportsWhoIsAway)
+{
+    const struct { const char *what; QString heartbeat; bool lost; } table[] = {
+        {"a hub that writes at least every 100 ms", u"[Hub]ÿHeartbeatÿ100"_s, true},
+        {"a hub of an earlier release, which pings seldom", {}, false},
+    };
+    for (const auto &row : table) {
+        Connected j(45000);
+        QSignalSpy presence(&j.link, &GameLink::PresenceChanged);
+        const QStringList frames{row.heartbeat, u"[Enter]ÿAnn"_s, u"[Hub]ÿAwayÿBob"_s, u"[Hub]ÿAway"_s, u"[Hub]ÿBackÿBob"_s};
+        ASSERT_EQ(j.join(row.heartbeat.isEmpty() ? frames.mid(1) : frames, {}, false, 5000), std::nullopt);
+        EXPECT_EQ(WaitFor([&] { return !j.lost.isEmpty(); }, 1000), row.lost) << row.what;
+        EXPECT_TRUE(presence.size() == 2 && presence[0] == QVariantList({u"Bob"_s, true}) && presence[1] == QVariantList({u"Bob"_s, false})) << row.what;
+    }
+}
+
 TEST(DeadPeers, AreWatchedWithShortKeepaliveProbesAndAUserTimeout)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

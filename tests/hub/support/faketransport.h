@@ -17,10 +17,11 @@ public:
     struct Peer { QByteArray written; qsizetype taken = 0; bool open = true; };
 
     quint64 Open() { peers[++m_lastId]; m_handler->Opened(m_lastId); return m_lastId; }
+    quint64 Open(const QHostAddress &from) { addresses[m_lastId + 1] = from; return Open(); }
     void Feed(quint64 id, const QByteArray &bytes) { if (peers.at(id).open) m_handler->Received(id, bytes.constData(), bytes.size()); }
     void PeerCloses(quint64 id) { if (std::exchange(peers.at(id).open, false)) m_handler->Closed(id); }
-    // The whole frames written since the last Take, less the seat's secret,
-    // which goes to `secrets`; a frame not yet whole stays.
+    // The whole frames written since the last Take, less the heartbeat's, the seat's secret (to `secrets`)
+    // and who is away or back (to `presence`, as "Away Ann"); a frame not yet whole stays.
     QStringList Take(quint64 id)
     {
         Peer &peer = peers.at(id);
@@ -30,7 +31,9 @@ public:
         while (const auto frame = reader.Next()) {
             if (frame->startsWith(QStringLiteral("[Hub]\u00FFSeat\u00FF")))
                 secrets[id] = frame->mid(11);
-            else
+            else if (frame->startsWith(QStringLiteral("[Hub]\u00FFAway\u00FF")) || frame->startsWith(QStringLiteral("[Hub]\u00FFBack\u00FF")))
+                presence[id] << frame->mid(6).replace(QChar(0xFF), QLatin1Char(' '));
+            else if (!frame->startsWith(QStringLiteral("[Hub]\u00FFHeartbeat\u00FF")))
                 frames << *frame;
         }
         peer.taken = peer.written.size() - reader.Buffered();
@@ -47,12 +50,14 @@ public:
     {
         return std::accumulate(peers.begin(), peers.end(), qint64(0), [this](qint64 sum, const auto &peer) { return sum + Queued(peer.first); });
     }
-    QHostAddress PeerAddress(quint64) const override { return QHostAddress(QHostAddress::LocalHost); }
+    QHostAddress PeerAddress(quint64 id) const override { return addresses.count(id) ? addresses.at(id) : QHostAddress(QHostAddress::LocalHost); }
     void Abort(quint64 id) override { peers.at(id).open = false; }
     void Close(quint64 id) override { peers.at(id).open = false; }
 
     std::map<quint64, Peer> peers;
     std::map<quint64, QString> secrets;
+    std::map<quint64, QStringList> presence;
+    std::map<quint64, QHostAddress> addresses; // else loopback
 
 private:
     quint64 m_lastId = 0;
