@@ -18,7 +18,7 @@ QString Usage()
         "                        [--grace SECONDS] [--resume-records N] [--resume-bytes BYTES]\n"
         "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
         "       kalumo-hub games\n"
-        "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--computer N] NAME\n"
+        "       kalumo-hub host [--new] [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--computer N] NAME\n"
         "       kalumo-hub join INVITATION NAME\n"
         "\n"
         "serve  runs a hub for play across machines; it listens on loopback unless\n"
@@ -29,7 +29,8 @@ QString Usage()
         "       and --computer N adds N computer players.\n"
         "games  lists the registered games with the program each names.\n"
         "host   hosts a game for players on other machines: prints an invitation to\n"
-        "       share, starts the host's window and runs until it closes.\n"
+        "       share, starts the host's window and runs until it closes. Run again,\n"
+        "       it hosts the same game until the game is ended or --new is given.\n"
         "join   starts your window in the game of an invitation.\n"
         "\n"
         "Each subcommand takes --help.\n");

@@ -1,9 +1,12 @@
 // A game across machines behind an invitation:
 //
-//   kalumo-hub host NAME [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--program PATH]
-//       runs a TLS hub holding one new game hosted by NAME, prints the
+//   kalumo-hub host NAME [--new] [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--program PATH]
+//       runs a TLS hub holding one game hosted by NAME, prints the
 //       invitation as the first line of standard output, starts NAME's
-//       window and runs until it closes;
+//       window and runs until it closes. The game is the one NAME hosted
+//       last, behind the same invitation, until it is ended on purpose
+//       (closing the host's window, Ctrl+C or SIGTERM here) or --new is
+//       given; a host's window that crashes is started again;
 //   kalumo-hub join [--program PATH] INVITATION NAME
 //       checks that the invitation's hub answers with its certificate, then
 //       starts NAME's window in that game and ends when it closes.
@@ -16,12 +19,14 @@
 #include "cli/computerplayers.h"
 #include "cli/gameslist.h"
 #include "cli/gamewindows.h"
+#include "cli/hoststate.h"
 #include "link/invitation.h"
 #include "link/tcpgamelink.h"
 #include "server/hub.h"
 #include "server/tcptransport.h"
 #include "server/tlscontext.h"
 #include "support/shutdownsignals.h"
+#include "support/statefile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -29,15 +34,14 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QTextStream>
+#include <QTimer>
 
 using namespace CommandSupport;
 
 namespace {
 
-// Runs the windows, and the computer players the game has, until the last
-// window closes; the exit status.
-int runWindows(GameWindows &windows, const QString &name, const std::optional<ComputerPlayers::Game> &computers = {},
-               int computerCount = 0)
+// Runs the windows until the last one closes; the exit status.
+int runWindows(GameWindows &windows, const QString &name)
 {
     QObject::connect(&windows, &GameWindows::Log, &LogLine);
     QObject::connect(&windows, &GameWindows::Finished, qApp, [&windows] { QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1); });
@@ -45,9 +49,65 @@ int runWindows(GameWindows &windows, const QString &name, const std::optional<Co
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, &GameWindows::CloseAll);
     if (!windows.Start({name}))
         return Fail(windows.ErrorString());
-    std::optional<ComputerPlayers> players;
-    if (computers)
-        players.emplace(*computers, computerCount, &LogLine);
+    return QCoreApplication::exec();
+}
+
+// The game hosted last under this name, unless a new one is asked for or
+// what was kept cannot be read (said in one line).
+std::optional<HostedGame> keptGame(const HostState &state, bool fresh)
+{
+    const HostState::Loaded loaded = state.Load();
+    if (!loaded.problem.isEmpty())
+        LogLine(QStringLiteral("the game hosted before cannot be taken up (%1): hosting a new one").arg(loaded.problem));
+    if (fresh && loaded.game)
+        state.Forget(loaded.game->key);
+    return fresh ? std::nullopt : loaded.game;
+}
+
+// Listens where asked, on the kept game's port unless a port was given;
+// false, with the reason said, when it cannot.
+bool listenForGame(TcpTransport &transport, const QHostAddress &listen, quint16 port, std::optional<HostedGame> &kept)
+{
+    if (kept && !transport.Listen(listen, kept->port)) {
+        LogLine(QStringLiteral("port %1 of the game hosted before is taken (%2): hosting a new game").arg(kept->port).arg(transport.ErrorString()));
+        kept.reset();
+    } else if (kept) {
+        return true;
+    }
+    if (!transport.Listen(listen, port)) {
+        LogLine(QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
+        return false;
+    }
+    return true;
+}
+
+// Runs the host's window (started again when it crashes) and the computer
+// players until it closes. A game ended on purpose, by its window or by a
+// signal here, is forgotten; otherwise the next run takes it up again.
+int runHostedGame(Hub &hub, GameWindows &windows, const HostState &state, const QString &name,
+                  const ComputerPlayers::Game &computers, int computerCount)
+{
+    bool ended = false;
+    QObject::connect(&hub, &Hub::GameEnded, [&ended] { ended = true; });
+    QObject::connect(&windows, &GameWindows::Log, &LogLine);
+    QObject::connect(&windows, &GameWindows::Finished, qApp, [&] {
+        // The window that ended the game wrote its last record just before
+        // it closed: give the hub a moment to read it.
+        QTimer::singleShot(500, qApp, [&] {
+            if (ended)
+                state.Forget(computers.key);
+            QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1);
+        });
+    });
+    ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, [&] {
+        hub.EndGame();
+        windows.CloseAll();
+    });
+    windows.SetRestarts(5);
+    if (!windows.Start({name}))
+        return Fail(windows.ErrorString());
+    ComputerPlayers players(computers, computerCount, &LogLine);
     return QCoreApplication::exec();
 }
 
@@ -66,6 +126,7 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
                                      "(default: the address listened on, else this machine's name)."),
                       QStringLiteral("public-name")});
     parser.addOption(ProgramOption());
+    parser.addOption({QStringLiteral("new"), QStringLiteral("Host a new game with a new invitation, instead of the one hosted last.")});
     ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."), QStringLiteral("NAME"));
     parser.process(arguments);
@@ -99,18 +160,26 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     Hub hub(transport);
     QObject::connect(&hub, &Hub::Log, &LogLine);
     QObject::connect(&transport, &TcpTransport::Log, &LogLine);
-    if (!transport.Listen(listen, quint16(port)))
-        return Fail(QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
+    const HostState state(StateFile::DefaultFolder(), name);
+    std::optional<HostedGame> kept = keptGame(state, parser.isSet(QStringLiteral("new")));
+    if (kept && port != 0 && port != kept->port)
+        kept.reset(); // another port asked for is another invitation
+    if (!listenForGame(transport, listen, port, kept))
+        return 2;
 
     // The secret never leaves this machine: the host's window gets it in its
     // environment, which other users cannot read, unlike a command line.
-    const Invitation invitation{address, transport.Port(), Invitation::NewKey(), name, tls->Fingerprint()};
-    const QString secret = Invitation::NewKey();
+    const Invitation invitation{address, transport.Port(), kept ? kept->key : Invitation::NewKey(), name, tls->Fingerprint()};
+    const QString secret = kept ? kept->secret : Invitation::NewKey();
     if (!Invitation::Parse(invitation.Text(), &error))
         return Fail(QStringLiteral("--address %1 cannot go into an invitation: %2").arg(address, error));
+    if (const QString problem = state.Save({invitation.key, invitation.port, secret}); !problem.isEmpty())
+        LogLine(QStringLiteral("this game cannot be kept for a restart of the host (%1)").arg(problem));
     hub.HoldOneGame(invitation.key, name, secret);
     QTextStream(stdout) << invitation.Text() << Qt::endl; // the launcher reads it at once
-    LogLine(QStringLiteral("hosting one game on %1:%2; share the line above").arg(listen.toString()).arg(transport.Port()));
+    LogLine(QStringLiteral("hosting %1 on %2:%3; share the line above")
+                .arg(kept ? QStringLiteral("the same game as before") : QStringLiteral("one game"), listen.toString())
+                .arg(transport.Port()));
 
     QProcessEnvironment extra;
     const QHostAddress local = !everywhere ? listen : listen == QHostAddress::AnyIPv6 ? QHostAddress::LocalHostIPv6
@@ -120,10 +189,10 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
     GameWindows windows(transport.Port(), program);
     windows.SetGame(invitation.key, name, extra);
-    return runWindows(windows, name,
-                      ComputerPlayers::Game{local.toString(), transport.Port(), invitation.key, name,
-                                            extra.value(QStringLiteral("KALUMO_LINK_FINGERPRINT"))},
-                      *computers);
+    return runHostedGame(hub, windows, state, name,
+                         {local.toString(), transport.Port(), invitation.key, name,
+                          extra.value(QStringLiteral("KALUMO_LINK_FINGERPRINT"))},
+                         *computers);
 }
 
 int Commands::Join(const QStringList &arguments, const GamesList &list)

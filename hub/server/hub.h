@@ -58,7 +58,16 @@ public:
     // empty game. With a secret, a join under the host's name (or one the
     // same as it) is refused unless its "S" record holds that secret,
     // before the host joins and after it leaves.
+    //
+    // In such a game the host's window may come back: a join under the
+    // host's name with the secret takes the host's seat over, even one still
+    // held for a resume, without the others hearing of a leave or a join.
     void HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret);
+    // Ends the one game on purpose (its host's window asked, or the host
+    // stopped the hub): every window is told who ended it with a GameEnded
+    // control frame and closed, nobody hears of a leave, and later joins are
+    // refused with the same words.
+    void EndGame();
 
     // The names joined to a game, in order of joining.
     QStringList Players(const QString &key) const;
@@ -69,6 +78,8 @@ public:
 signals:
     // One line for the hub's log: joins, leaves, refusals.
     void Log(const QString &line);
+    // The one game was ended on purpose.
+    void GameEnded();
 
 private:
     void Opened(quint64 id) override;
@@ -93,6 +104,9 @@ private:
     // stays in its game, unseen, for the grace period.
     void forget(HubClient *client, bool mayWait = false);
     void leave(HubClient *client);
+    // Forgets a seat without a word to its game.
+    void retire(HubClient *client);
+    bool isHost(const HubClient *client) const;
 
     Limits m_limits;
     quint64 m_pingTicks = 0;
@@ -103,6 +117,8 @@ private:
     std::function<qint64()> m_clockMs;
     std::optional<QString> m_onlyKey; // the one game this hub holds
     QString m_hostNameKey;            // the host's name as compared with others
+    QString m_hostName;
+    bool m_ended = false;             // the one game was ended on purpose
     QByteArray m_hostSecret;
     int m_delivering = 0;            // nesting depth of deliver()
     QVector<HubClient *> m_pendingDrops;

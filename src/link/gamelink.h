@@ -41,6 +41,9 @@ public:
     virtual bool SendMessage(const QString &messageText) = 0;
     // The player leaves the game at once; nothing more is sent or delivered.
     virtual void Leave() = 0;
+    // The host ends the game for everyone, then leaves. A link to a hub that
+    // cannot end games only leaves.
+    virtual void EndGame() { Leave(); }
 
 signals:
     // One delivery: a player's name and a message text, or "[Enter]" /
@@ -61,4 +64,6 @@ signals:
     // The game refused this window after it had joined, with the game's
     // sentence why; raised instead of LinkLost, and nothing more arrives.
     void Refused(const QString &reason);
+    // The host, hostName, ended the game on purpose; nothing more arrives.
+    void Ended(const QString &hostName);
 };

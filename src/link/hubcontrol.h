@@ -16,6 +16,8 @@ inline const QString Refused = QStringLiteral("Refused");
 inline const QString Seat = QStringLiteral("Seat");
 inline const QString Resumed = QStringLiteral("Resumed");
 inline const QString NoSeat = QStringLiteral("NoSeat");
+// The host ended the game on purpose: the host's name; the hub then closes.
+inline const QString GameEnded = QStringLiteral("GameEnded");
 
 inline constexpr int PingIntervalMs = 15000;
 // A peer that has answered a Ping and then stays silent this long is dead.

@@ -8,7 +8,9 @@
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
 
+#include <QDir>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -40,7 +42,7 @@ struct Game
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
     // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
     // to 100 without listing the calls, "?" lists the numbers called as
-    // "kept 7", "lost", "rejoin", "back" and "end" are the link's; anything
+    // "kept 7", "lost", "rejoin", "back", "end" and "ended" are the link's; anything
     // else is a command record from the host, or a claim from its claimant.
     void Run(const std::vector<const char *> &steps)
     {
@@ -61,6 +63,8 @@ struct Game
                 emit link.Reconnected();
             else if (step == u"end")
                 link.ended = true;
+            else if (step == u"ended")
+                emit link.Ended(QStringLiteral("Hal"));
             else if (step == u"*") { // the calls themselves are left out
                 const qsizetype before = events.size();
                 for (int n = 1; n <= 100; ++n)
@@ -157,6 +161,7 @@ TEST(BingoGame, CarriesOutTheHostsRecordsAndNothingElse)
         // Records the program never sends, and records from a player who may not send them.
         {"Hal", {"5|7", "1|0", "1|101", "1|x", "1|7.5", "1", "2|ResetMe", "3|Ann", "x|7", "1.5|7", "7|7", "4|Hal", "", "?"}, {}},
         {"Ann", {"Bob>Comm;1|8", "Bob>Comm;2|ResetMe|15", "Bob>Comm;3|Bob|1", "Bob>Comm;5|Ann|15|7", "Bob>Comm;6|Ann|over|", "?"}, {}},
+        {"Ann", {"7|Bob", "Bob>Comm;7|Ann", "7", "7|Ann"}, {"** Hal is back: the round goes on."}},
     });
 }
 
@@ -183,6 +188,8 @@ TEST(BingoGame, ListsPlayersAndSaysWhenTheHostIsMissingOrLeavesDuringARound)
         {"Ann", {"+Hal", "+Ann", "-Hal", "+Ann"}, {halHere, annHere, "2:Hal has left the game.", annHere}},
         {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "-Bob", "-Hal", "-Hal"},
          {halHere, annHere, "start 10", NewGame, "2:Hal has left the game.", "** The round is over: Hal, who hosts this game, has left.", "over"}},
+        {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "ended"},
+         {halHere, annHere, "start 10", NewGame, "over", "2:** Hal ended the game: you may close the window.", "down"}, false},
     });
 }
 
@@ -272,6 +279,76 @@ TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
         g.game.Claim(c.complete, c.last);
         EXPECT_EQ(g.events, QStringList(c.claim)) << c.claim;
     }
+}
+
+TEST(BingoGame, TheHostsWindowStartedAgainTakesUpItsKeptRoundWithoutANewDealAndSaysItIsBack)
+{
+    QTemporaryDir dir;
+    const RoundStore store(dir.path(), u"key"_s);
+    QList<int> called;
+    {
+        Game first; // dies after two calls and a forced third, its round kept
+        first.game.KeepRoundIn(&store);
+        first.Run({"+Bob", "+Hal", "+Cy", "2|ResetMe|1", "tick", "tick", "Hal>Chat;/call 42", "-Cy"});
+        called = first.game.Caller().Order();
+    }
+    Game again;
+    again.game.KeepRoundIn(&store);
+    ASSERT_TRUE(again.game.ResumeRound());
+    EXPECT_EQ(again.game.Caller().Order(), called);
+    EXPECT_TRUE(again.game.InProgress());
+    // The hub lists Bob before Hal's own arrival: Bob is caught up, and once
+    // Hal is in, told that the round goes on; Cy, who left, is told nothing.
+    again.Run({"+Bob", "+Hal", "+Cy", "tick"});
+    const QString calls = u"%1@%2"_s.arg(called[0]).arg(called[1]);
+    EXPECT_EQ(again.events, QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.",
+                                         "** Hal is back: the round goes on.", "send 7|Bob", "1:Cy has joined the game.",
+                                         "send 5|Cy|1|" + calls, "send 1|42"}));
+
+    // A round won, or a new one started, is not announced as going on.
+    Game won;
+    won.game.KeepRoundIn(&store);
+    won.Run({"3|Bob|1"});
+    Game afterWin;
+    afterWin.game.KeepRoundIn(&store);
+    ASSERT_TRUE(afterWin.game.ResumeRound());
+    afterWin.Run({"+Bob", "+Hal"});
+    EXPECT_FALSE(afterWin.game.InProgress());
+    EXPECT_EQ(afterWin.events, QStringList({"1:Bob has joined the game.", "1:Hal has joined the game."}));
+}
+
+TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
+{
+    QTemporaryDir dir;
+    const RoundStore store(dir.path() + u"/state"_s, u"key/../x"_s);
+    const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)}};
+    ASSERT_EQ(store.Save(round), QString());
+    EXPECT_EQ(store.Load().state, round);
+    const QFileInfoList files = QDir(dir.path() + u"/state"_s).entryInfoList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0].permissions() & 0x0077, 0) << "readable by its user only";
+    const struct { const char *what, *text; } broken[] = {
+        {"not JSON", "{\"called\": [1, 2"}, {"not an object", "[1, 2]"}, {"a number called twice", "{\"called\": [4, 4]"},
+        {"a number off the board", "{\"called\": [101]}"}, {"a fraction", "{\"called\": [1.5]}"},
+        {"a card of 24 numbers", "{\"called\": [], \"cards\": [[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24]]}"},
+        {"a forced number beyond 16 bits", "{\"called\": [], \"forced\": 40000}"},
+    };
+    for (const auto &c : broken) {
+        QFile file(files[0].filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(c.text) > 0);
+        file.close();
+        const RoundStore::Loaded loaded = store.Load();
+        EXPECT_FALSE(loaded.state) << c.what;
+        EXPECT_FALSE(loaded.problem.isEmpty()) << c.what;
+    }
+    // A host's window over a broken file says so once and plays afresh.
+    Game g;
+    g.game.KeepRoundIn(&store);
+    EXPECT_FALSE(g.game.ResumeRound());
+    EXPECT_EQ(g.events, QStringList({"2:** The round kept from the last run cannot be read (" + files[0].filePath()
+                                     + " is damaged): a new game begins."}));
+    store.Remove();
+    EXPECT_EQ(store.Load().problem, QString()) << "no file is no problem";
 }
 
 TEST(CallingInterval, ComesFromUpToTwoCharactersOfWholeSecondsAndIsDescribedToTheHost)

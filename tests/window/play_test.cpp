@@ -103,4 +103,52 @@ TEST_F(HostWindow, DealsBothCardsAfreshForARoundAndStopsEverythingAtItsWin)
     EXPECT_EQ(ChatLines(*f.window).last(), u"4:** Click 'New Game' To Begin The Next Round.");
 }
 
+TEST(HostsWindow, ClosingDuringARoundAsksFirstAndEndsTheGameForEveryoneOnlyWhenTold)
+{
+    const QString question = u"3 Kalumo Bingo: You host this game: closing ends it for everyone. Close anyway?"_s;
+    const struct { const char *what; bool round, answer, bySignal, closes, ends; } table[] = {
+        {"no round in progress", false, false, false, true, true},
+        {"a round, answered No", true, false, false, false, false},
+        {"a round, answered Yes", true, true, false, true, true},
+        {"a round, and a signal", true, false, true, true, false},
+    };
+    for (const auto &row : table) {
+        WindowFixture f(u"x 7001 K1 Hal Hal"_s);
+        ASSERT_FALSE(f.window->Startup());
+        f.Show();
+        if (row.round)
+            f.link.Deliver(u"Hal"_s, u"Comm;2|ResetMe|10"_s);
+        f.boxes.answers = {row.answer};
+        f.boxes.shown.clear();
+        row.bySignal ? f.window->CloseKeepingGame() : void(f.window->close());
+        EXPECT_EQ(f.window->isVisible(), !row.closes) << row.what;
+        EXPECT_EQ(f.link.endedGame, row.ends) << row.what;
+        EXPECT_EQ(f.boxes.Lines(), row.round && !row.bySignal ? QStringList{question} : QStringList()) << row.what;
+    }
+}
+
+TEST(HostsWindow, StartedAgainForItsGameShowsTheKeptRoundAndItsCardsAndCallsOnOnceJoined)
+{
+    WindowFixture first(u"x 7001 K1 Hal Hal"_s);
+    ASSERT_FALSE(first.window->Startup());
+    for (const char *record : {"2|ResetMe|3", "1|17", "1|40"})
+        first.link.Deliver(u"Hal"_s, u"Comm;"_s + QString::fromUtf8(record));
+    const CardModel::Numbers cards[] = {first.Control<ctlCard>(u"Card0"_s)->Model().AllNumbers(),
+                                        first.Control<ctlCard>(u"Card1"_s)->Model().AllNumbers()};
+    first.window->CloseKeepingGame();
+
+    RecordingMessageBoxes boxes;
+    FakeGameLink link;
+    RandomGenerator random{2, [] { return quint64(5); }};
+    frmMain again({boxes, link, random, first.folder.path(), u"x 7001 K1 Hal Hal"_s, {}, first.folder.filePath(u"registry"_s), {},
+                   nullptr, first.folder.filePath(u"settings.ini"_s), {}, first.folder.filePath(u"state"_s)});
+    ASSERT_FALSE(again.Startup());
+    auto *timer = again.findChild<QTimer *>(u"tmrHost"_s);
+    EXPECT_EQ(Board(again), u"17 40");
+    EXPECT_EQ(again.findChild<QLineEdit *>(u"txtSec"_s)->text(), u"3");
+    EXPECT_TRUE(timer->isActive() && timer->interval() == 3000);
+    for (int i : {0, 1})
+        EXPECT_EQ(again.findChild<ctlCard *>(u"Card%1"_s.arg(i))->Model().AllNumbers(), cards[i]) << "nobody is dealt new cards";
+}
+
 } // namespace

@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kalumo-hub host run again: the same invitation until the game is ended on
+// purpose, and a round that goes on when the host's window, or the whole
+// host, is killed and started again.
+
+#include "cli/hoststate.h"
+#include "game/roundstore.h"
+#include "link/invitation.h"
+#include "link/tcpgamelink.h"
+#include "support/windowfixture.h"
+#include "window/ctlcard.h"
+#include "window/windowoptions.h"
+
+#include <QAction>
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Folder
+{
+    QTemporaryDir dir;
+    QString Path(const QString &name) const { return dir.filePath(name); }
+    QString State() const { return Path(u"state/kalumo"_s); }
+    QString Contents(const QString &name) const
+    {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    // kalumo-hub with these arguments and NAME last, its output and errors merged, NAME's chat going to the file NAME.
+    void Start(QProcess &process, const QStringList &arguments, const QString &name) const
+    {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setEnvironment(QProcess::systemEnvironment()
+                               + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + Path(u"config"_s),
+                                             u"XDG_STATE_HOME="_s + Path(u"state"_s), u"KALUMO_REGISTRY="_s + Path(u"registry"_s),
+                                             u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)});
+        process.start(QStringLiteral(KALUMO_HUB_PATH), arguments + QStringList{name});
+    }
+    // Starts kalumo-hub host; its invitation, once it has one.
+    QString Host(QProcess &process, const QStringList &options, const QString &name) const
+    {
+        Start(process, QStringList{u"host"_s, u"--listen"_s, u"127.0.0.1"_s, u"--port"_s, u"0"_s} + options, name);
+        return QTest::qWaitFor([&] { return process.canReadLine(); }, 10000) ? QString::fromUtf8(process.readLine()).trimmed()
+                                                                            : QString();
+    }
+};
+
+// The game window a process started, once it runs.
+qint64 windowOf(qint64 parent)
+{
+    qint64 found = 0;
+    QTest::qWaitFor([&] {
+        for (const QString &pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+            QFile stat(u"/proc/%1/stat"_s.arg(pid));
+            const QStringList fields = stat.open(QIODevice::ReadOnly) ? QString::fromLatin1(stat.readAll()).section(u')', -1).split(u' ') : QStringList();
+            if (fields.value(2).toLongLong() == parent)
+                found = pid.toLongLong();
+        }
+        return found != 0;
+    }, 10000);
+    return found;
+}
+
+TEST(HostAgain, GivesTheSameInvitationUntilTheGameIsEndedOnPurposeOrANewOneIsAsked)
+{
+    Folder f;
+    QFile script(f.Path(u"standin"_s)); // a window that waits, and tells its secret
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly) && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+                && script.write(u"#!/bin/sh\necho \"$KALUMO_HOST_SECRET\" >'%1'; exec sleep 60\n"_s.arg(f.Path(u"secret"_s)).toUtf8()) > 0);
+    script.close();
+    const struct { const char *what; QStringList options; bool stop, same; } runs[] = {
+        {"the first run", {}, false, false},
+        {"run again after it was killed", {}, false, true},
+        {"--new", {u"--new"_s}, false, false},
+        {"run again after --new", {}, true, true},
+        {"after a SIGTERM ended the game", {}, false, false},
+        {"after the state file broke", {}, false, false},
+    };
+    QString before;
+    for (const auto &run : runs) {
+        if (&run == &runs[5]) {
+            for (const QFileInfo &file : QDir(f.State()).entryInfoList(QDir::Files)) {
+                QFile broken(file.filePath());
+                ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("{\"key\": 7") > 0);
+            }
+        }
+        QFile::remove(f.Path(u"secret"_s));
+        QProcess host;
+        const QString invitation = f.Host(host, QStringList{u"--program"_s, f.Path(u"standin"_s)} + run.options, u"Hal"_s);
+        ASSERT_TRUE(Invitation::Parse(invitation, nullptr) && QTest::qWaitFor([&] { return f.Contents(u"secret"_s).size() > 32; }, 10000)) << run.what;
+        const QString now = invitation + f.Contents(u"secret"_s);
+        EXPECT_EQ(now == before, run.same) << run.what;
+        before = now;
+        run.stop ? host.terminate() : host.kill();
+        ASSERT_TRUE(host.waitForFinished(10000)) << run.what;
+        EXPECT_TRUE(!run.stop || (host.exitStatus() == QProcess::NormalExit && host.exitCode() == 0)) << run.what;
+        if (&run == &runs[5])
+            EXPECT_TRUE(host.readAll().contains("is damaged): hosting a new one")) << run.what;
+    }
+    EXPECT_EQ(QFileInfo(f.State()).permissions() & 0x0077, 0) << "the state folder is its user's alone";
+}
+
+// Ann hosts with calls every second, Bob's window is a process, Cy's is this
+// test's own; Ann's window is killed, then the whole host, and each time the
+// same round goes on until Cy wins.
+TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStartedAgain)
+{
+    Folder f;
+    QTcpServer free; // a port nobody uses, for the game kept from "before"
+    ASSERT_TRUE(free.listen(QHostAddress::LocalHost));
+    const quint16 port = free.serverPort();
+    free.close();
+    const HostedGame kept{Invitation::NewKey(), port, Invitation::NewKey()};
+    ASSERT_EQ(HostState(f.State(), u"Ann"_s).Save(kept), QString());
+    // A round with 50 numbers called, so one of the cards soon holds a line.
+    RoundState round{u"1"_s, {}, true};
+    for (int n = 1; n <= 100; n += 2)
+        round.called << n;
+    ASSERT_EQ(RoundStore(f.State(), kept.key).Save(round), QString());
+
+    QProcess host, bob;
+    const QString invitation = f.Host(host, {}, u"Ann"_s);
+    const Invitation parsed = Invitation::Parse(invitation, nullptr).value();
+    ASSERT_EQ(parsed.key, kept.key);
+    f.Start(bob, {u"join"_s, invitation}, u"Bob"_s);
+    RecordingMessageBoxes boxes;
+    TcpGameLink link(u"127.0.0.1"_s);
+    link.SetFingerprint(QString::fromLatin1(parsed.fingerprint.toHex()));
+    RandomGenerator random(9, [] { return quint64(77); });
+    frmMain cy({boxes, link, random, f.dir.path(), u"kalumo-hub %1 %2 Cy Ann"_s.arg(port).arg(kept.key), {}, f.Path(u"registry"_s),
+                {}, nullptr, f.Path(u"cy.ini"_s)});
+    ASSERT_FALSE(cy.Startup()) << boxes.Lines().join(u'\n').toStdString();
+    const auto calls = [&](const QString &log) { return log.count(u" Has Been Called."_s); };
+    const auto cyLog = [&] { return ChatLines(cy).join(u'\n'); };
+    const auto both = [&](const std::function<bool(const QString &)> &holds) {
+        return QTest::qWaitFor([&] { return holds(f.Contents(u"Bob"_s)) && holds(cyLog()); }, 15000);
+    };
+    ASSERT_TRUE(both([&](const QString &log) { return calls(log) >= 10; })) << f.Contents(u"Bob"_s).toStdString();
+    const auto cards = [&] { return cy.findChild<ctlCard *>(u"Card0"_s)->Model().AllNumbers(); };
+    const auto dealt = cards();
+
+    ::kill(pid_t(windowOf(host.processId())), SIGKILL); // kalumo-hub host starts it again
+    ASSERT_TRUE(both([&](const QString &log) { return log.count(u"** Ann is back: the round goes on."_s) == 1; }))
+        << f.Contents(u"Bob"_s).toStdString() << host.readAll().toStdString();
+    const int beforeHub = calls(f.Contents(u"Bob"_s));
+    ASSERT_TRUE(both([&](const QString &log) { return calls(log) > beforeHub; }));
+
+    const qint64 window = windowOf(host.processId());
+    host.kill();
+    host.waitForFinished();
+    QTest::qWaitFor([&] { return !QFile::exists(u"/proc/%1"_s.arg(window)); }, 10000); // it closes once its host is gone
+    QProcess again;
+    EXPECT_EQ(f.Host(again, {}, u"Ann"_s), invitation);
+    ASSERT_TRUE(both([&](const QString &log) { return log.count(u"** Ann is back: the round goes on."_s) == 2; }))
+        << f.Contents(u"Bob"_s).toStdString() << again.readAll().toStdString();
+
+    cy.Options().Action(WindowOptions::AutoMark)->setChecked(true);
+    auto *bingo = cy.findChild<QPushButton *>(u"cmdBingo"_s);
+    ASSERT_TRUE(both([&](const QString &log) {
+        if (bingo->isEnabled())
+            bingo->click();
+        return log.contains(u"** Cy Has Won The Game! 1 Total Win(s)! **"_s);
+    }));
+    // The same round all along: no number called twice, nobody dealt anew.
+    const QString bobs = f.Contents(u"Bob"_s);
+    QSet<QString> numbers;
+    for (const QRegularExpressionMatch &m : QRegularExpression(u"The Number \\((\\d+)\\) Has Been Called"_s).globalMatch(bobs))
+        numbers << m.captured(1);
+    EXPECT_EQ(numbers.size(), calls(bobs));
+    EXPECT_EQ(bobs.count(u"You joined a round in progress"_s), 1);
+    EXPECT_EQ(cards(), dealt);
+
+    again.terminate(); // ended on purpose: said in one line, and forgotten
+    EXPECT_TRUE(again.waitForFinished(10000) && again.exitCode() == 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Contents(u"Bob"_s).contains(u"** Ann ended the game: you may close the window."_s); }, 10000));
+    EXPECT_TRUE(QDir(f.State()).entryList(QDir::Files).isEmpty());
+    bob.terminate();
+    EXPECT_TRUE(bob.waitForFinished(10000));
+}
+
+} // namespace
