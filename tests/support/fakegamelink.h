@@ -30,11 +30,7 @@ public:
         return true;
     }
     void Leave() override { ended = true; }
-    void EndGame() override
-    {
-        endedGame = true;
-        Leave();
-    }
+    void EndGame() override { endedGame = ended = true; }
     void Deliver(const QString &sender, const QString &data) { emit TextReceived(sender, data); }
 
     bool connectAnswer = true;

@@ -127,28 +127,4 @@ TEST(HostsWindow, ClosingDuringARoundAsksFirstAndEndsTheGameForEveryoneOnlyWhenT
     }
 }
 
-TEST(HostsWindow, StartedAgainForItsGameShowsTheKeptRoundAndItsCardsAndCallsOnOnceJoined)
-{
-    WindowFixture first(u"x 7001 K1 Hal Hal"_s);
-    ASSERT_FALSE(first.window->Startup());
-    for (const char *record : {"2|ResetMe|3", "1|17", "1|40"})
-        first.link.Deliver(u"Hal"_s, u"Comm;"_s + QString::fromUtf8(record));
-    const CardModel::Numbers cards[] = {first.Control<ctlCard>(u"Card0"_s)->Model().AllNumbers(),
-                                        first.Control<ctlCard>(u"Card1"_s)->Model().AllNumbers()};
-    first.window->CloseKeepingGame();
-
-    RecordingMessageBoxes boxes;
-    FakeGameLink link;
-    RandomGenerator random{2, [] { return quint64(5); }};
-    frmMain again({boxes, link, random, first.folder.path(), u"x 7001 K1 Hal Hal"_s, {}, first.folder.filePath(u"registry"_s), {},
-                   nullptr, first.folder.filePath(u"settings.ini"_s), {}, first.folder.filePath(u"state"_s)});
-    ASSERT_FALSE(again.Startup());
-    auto *timer = again.findChild<QTimer *>(u"tmrHost"_s);
-    EXPECT_EQ(Board(again), u"17 40");
-    EXPECT_EQ(again.findChild<QLineEdit *>(u"txtSec"_s)->text(), u"3");
-    EXPECT_TRUE(timer->isActive() && timer->interval() == 3000);
-    for (int i : {0, 1})
-        EXPECT_EQ(again.findChild<ctlCard *>(u"Card%1"_s.arg(i))->Model().AllNumbers(), cards[i]) << "nobody is dealt new cards";
-}
-
 } // namespace
