@@ -23,8 +23,7 @@ HostState::HostState(const QString &folder, const QString &hostName)
     : m_folder(folder)
     // Names equal to the hub are one host, so Ann and ANN share their game.
     , m_path(QDir(folder).filePath(StateFile::NameFor(QStringLiteral("host"), PlayerName::SameNameKey(hostName))))
-{
-}
+{}
 
 HostState::Loaded HostState::Load() const
 {
@@ -43,9 +42,10 @@ HostState::Loaded HostState::Load() const
 
 QString HostState::Save(const HostedGame &game) const
 {
-    return StateFile::Write(m_path, {{QStringLiteral("key"), game.key},
-                                     {QStringLiteral("port"), game.port},
-                                     {QStringLiteral("secret"), game.secret}});
+    return StateFile::Write(m_path,
+                            {{QStringLiteral("key"), game.key},
+                             {QStringLiteral("port"), game.port},
+                             {QStringLiteral("secret"), game.secret}});
 }
 
 void HostState::Forget(const QString &key) const

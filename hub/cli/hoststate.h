@@ -12,7 +12,7 @@
 
 struct HostedGame
 {
-    QString key;    // 32 lowercase hex digits, as Invitation::NewKey makes them
+    QString key; // 32 lowercase hex digits, as Invitation::NewKey makes them
     quint16 port = 0;
     QString secret; // the same form
 };
@@ -25,7 +25,7 @@ public:
     struct Loaded
     {
         std::optional<HostedGame> game; // nothing: none kept, or a broken file
-        QString problem;                // why a kept file cannot be used
+        QString problem; // why a kept file cannot be used
     };
     Loaded Load() const;
     // The reason when the game could not be kept, else an empty text.

@@ -14,8 +14,9 @@ std::optional<RoundState> BingoGame::ResumeRound()
     const RoundStore::Loaded loaded = m_store->Load();
     if (!loaded.state) {
         if (!loaded.problem.isEmpty())
-            emit Log(LogKind::Alert, QStringLiteral("** The round kept from the last run cannot be read (%1): a new game begins.")
-                                         .arg(loaded.problem));
+            emit Log(LogKind::Alert,
+                     QStringLiteral("** The round kept from the last run cannot be read (%1): a new game begins.")
+                         .arg(loaded.problem));
         return std::nullopt;
     }
     const RoundState &state = *loaded.state;
@@ -69,6 +70,7 @@ void BingoGame::keepRound()
     // Said once: the game goes on, only a restart would lose the round.
     if (!problem.isEmpty() && !m_keepFailedSaid) {
         m_keepFailedSaid = true;
-        emit Log(LogKind::Alert, QStringLiteral("** This round cannot be kept for a restart of the window: %1.").arg(problem));
+        emit Log(LogKind::Alert,
+                 QStringLiteral("** This round cannot be kept for a restart of the window: %1.").arg(problem));
     }
 }

@@ -39,23 +39,23 @@ std::optional<QList<int>> numbersFrom(const QJsonValue &value, int lowest)
 
 RoundStore::RoundStore(const QString &folder, const QString &gameKey)
     : m_path(QDir(folder).filePath(StateFile::NameFor(QStringLiteral("round"), gameKey)))
-{
-}
+{}
 
 QString RoundStore::Save(const RoundState &state) const
 {
     QJsonArray cards;
     for (const QList<int> &card : state.cards)
         cards.append(numbersArray(card));
-    return StateFile::Write(m_path, {{QStringLiteral("seconds"), state.seconds},
-                                     {QStringLiteral("called"), numbersArray(state.called)},
-                                     {QStringLiteral("inProgress"), state.inProgress},
-                                     {QStringLiteral("claimAccepted"), state.claimAccepted},
-                                     {QStringLiteral("winner"), state.winnerName},
-                                     {QStringLiteral("total"), state.winnerTotal},
-                                     {QStringLiteral("forced"), state.forcedNumber},
-                                     {QStringLiteral("players"), QJsonArray::fromStringList(state.players)},
-                                     {QStringLiteral("cards"), cards}});
+    return StateFile::Write(m_path,
+                            {{QStringLiteral("seconds"), state.seconds},
+                             {QStringLiteral("called"), numbersArray(state.called)},
+                             {QStringLiteral("inProgress"), state.inProgress},
+                             {QStringLiteral("claimAccepted"), state.claimAccepted},
+                             {QStringLiteral("winner"), state.winnerName},
+                             {QStringLiteral("total"), state.winnerTotal},
+                             {QStringLiteral("forced"), state.forcedNumber},
+                             {QStringLiteral("players"), QJsonArray::fromStringList(state.players)},
+                             {QStringLiteral("cards"), cards}});
 }
 
 RoundStore::Loaded RoundStore::Load() const

@@ -27,7 +27,7 @@ QString Write(const QString &path, const QJsonObject &object);
 struct Read
 {
     std::optional<QJsonObject> object; // nothing: no file, or a broken one
-    QString problem;                   // why a file that is there cannot be read, naming it
+    QString problem; // why a file that is there cannot be read, naming it
 };
 // The object in `path`; no file is no problem.
 Read ReadObject(const QString &path);

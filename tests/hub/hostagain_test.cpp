@@ -40,8 +40,11 @@ struct Folder
     void Start(QProcess &process, const QStringList &arguments, const QString &name) const // output and errors merged
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.setEnvironment(QProcess::systemEnvironment() + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + Path(u"config"_s),
-                               u"XDG_STATE_HOME="_s + Path(u"state"_s), u"KALUMO_REGISTRY="_s + Path(u"registry"_s), u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)});
+        process.setEnvironment(QProcess::systemEnvironment()
+                               + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + Path(u"config"_s),
+                                             u"XDG_STATE_HOME="_s + Path(u"state"_s),
+                                             u"KALUMO_REGISTRY="_s + Path(u"registry"_s),
+                                             u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)});
         process.start(QStringLiteral(KALUMO_HUB_PATH), arguments + QStringList{name});
     }
     // kalumo-hub host's invitation, and what it said before it in `said`.
@@ -58,16 +61,15 @@ struct Folder
 // The game window a process started, once it runs.
 qint64 windowOf(qint64 parent)
 {
-    qint64 found = 0;
-    QTest::qWaitFor([&] {
-        for (const QString &pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
-            QFile stat(u"/proc/%1/stat"_s.arg(pid)); // "PID (NAME) STATE PPID ..."
-            if (stat.open(QIODevice::ReadOnly) && QString::fromLatin1(stat.readAll()).section(u')', -1).split(u' ').value(2).toLongLong() == parent)
-                found = pid.toLongLong();
-        }
-        return found != 0;
-    }, 10000);
-    return found;
+    QString children;
+    QTest::qWaitFor(
+        [&] {
+            QFile file(u"/proc/%1/task/%1/children"_s.arg(parent));
+            return file.open(QIODevice::ReadOnly)
+                && !(children = QString::fromLatin1(file.readAll()).trimmed()).isEmpty();
+        },
+        10000);
+    return children.section(u' ', 0, 0).toLongLong();
 }
 
 // Ann hosts with calls every second, Bob's window is a process, Cy's is this
@@ -98,8 +100,16 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     TcpGameLink link(u"127.0.0.1"_s);
     link.SetFingerprint(QString::fromLatin1(parsed.fingerprint.toHex()));
     RandomGenerator random(9, [] { return quint64(77); });
-    frmMain cy({boxes, link, random, f.dir.path(), u"kalumo-hub %1 %2 Cy Ann"_s.arg(port).arg(kept.key), {}, f.Path(u"registry"_s),
-                {}, nullptr, f.Path(u"cy.ini"_s)});
+    frmMain cy({boxes,
+                link,
+                random,
+                f.dir.path(),
+                u"kalumo-hub %1 %2 Cy Ann"_s.arg(port).arg(kept.key),
+                {},
+                f.Path(u"registry"_s),
+                {},
+                nullptr,
+                f.Path(u"cy.ini"_s)});
     ASSERT_FALSE(cy.Startup()) << boxes.Lines().join(u'\n').toStdString();
     const auto calls = [&](const QString &log) { return log.count(u" Has Been Called."_s); };
     const auto both = [&](const std::function<bool(const QString &)> &holds) {
@@ -133,36 +143,35 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     // The same round all along: no number called twice, nobody dealt anew.
     const QString bobs = f.Contents(u"Bob"_s);
     QSet<QString> numbers;
-    for (const QRegularExpressionMatch &m : QRegularExpression(u"The Number \\((\\d+)\\) Has Been Called"_s).globalMatch(bobs))
+    for (const QRegularExpressionMatch &m :
+         QRegularExpression(u"The Number \\((\\d+)\\) Has Been Called"_s).globalMatch(bobs))
         numbers << m.captured(1);
     EXPECT_EQ(numbers.size(), calls(bobs));
-    EXPECT_EQ(bobs.count(u"You joined a round in progress"_s), 1);
-    EXPECT_EQ(cards(), dealt);
+    EXPECT_TRUE(bobs.count(u"You joined a round in progress"_s) == 1 && cards() == dealt);
 
     again.terminate(); // ended on purpose: said in one line, and forgotten
     EXPECT_TRUE(again.waitForFinished(10000) && again.exitCode() == 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Contents(u"Bob"_s).contains(u"** Ann ended the game: you may close the window."_s); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return f.Contents(u"Bob"_s).contains(u"** Ann ended the game: you may close the window."_s); }, 10000));
     EXPECT_TRUE(QDir(f.State()).entryList(QDir::Files).isEmpty());
     bob.terminate();
     EXPECT_TRUE(bob.waitForFinished(10000));
 
     // A window that merely closes leaves the game to be taken up again.
     const auto hostOnce = [&](const QStringList &options, QString *said = nullptr) {
-        QProcess run;
+        QProcess run; // killed once it has said its invitation: its game is kept
         const QString line = f.Host(run, QStringList{u"--program"_s, u"/bin/true"_s} + options, u"Ann"_s, said);
-        run.waitForFinished(10000);
-        return line;
+        return run.kill(), run.waitForFinished(), line;
     };
     const QString fresh = hostOnce({});
     EXPECT_NE(fresh, invitation) << "a game ended on purpose is not taken up";
     EXPECT_EQ(hostOnce({}), fresh);
     EXPECT_NE(hostOnce({u"--new"_s}), fresh);
-    for (const QFileInfo &file : QDir(f.State()).entryInfoList(QDir::Files)) {
-        QFile broken(file.filePath());
-        ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("{\"key\": 7") > 0);
-    }
+    QFile broken(QDir(f.State()).entryInfoList(QDir::Files).value(0).filePath()); // the one file kept: the host's
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("{\"key\": 7") > 0 && broken.flush());
     QString said;
-    EXPECT_TRUE(hostOnce({}, &said).startsWith(u"kalumo://"_s) && said.contains(u"is damaged): hosting a new one"_s)) << said.toStdString();
+    EXPECT_TRUE(hostOnce({}, &said).startsWith(u"kalumo://"_s) && said.contains(u"is damaged): hosting a new one"_s))
+        << said.toStdString();
     EXPECT_EQ(QFileInfo(f.State()).permissions() & 0x0077, 0) << "the state folder is its user's alone";
 }
 
