@@ -305,9 +305,8 @@ TEST(HubHostedGame, AGameEndedByItsHostTellsEveryWindowWhoEndedItAndTakesNoMoreJ
         EXPECT_EQ(h.net.Take(late).value(0), row.ends ? Refused + u"Ann ended this game."_s : u"[Enter]ÿBob"_s) << row.what;
     }
     FakeHub open; // a hub of many games has no host to end one
-    const quint64 ann = open.Join(u"Ann"_s), bob = open.Join(u"Bob"_s);
-    open.net.Feed(ann, Frame::Encode(LinkRecord::EndGame(u"K"_s)));
-    EXPECT_TRUE(open.IsOpen(ann) && open.IsOpen(bob));
+    open.net.Feed(open.Join(u"Ann"_s), Frame::Encode(LinkRecord::EndGame(u"K"_s)));
+    EXPECT_EQ(open.hub.Players(u"K"_s), QStringList{u"Ann"_s});
 }
 
 } // namespace

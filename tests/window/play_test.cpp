@@ -107,10 +107,8 @@ TEST(HostsWindow, ClosingDuringARoundAsksFirstAndEndsTheGameForEveryoneOnlyWhenT
 {
     const QString question = u"3 Kalumo Bingo: You host this game: closing ends it for everyone. Close anyway?"_s;
     const struct { const char *what; bool round, answer, bySignal, closes, ends; } table[] = {
-        {"no round in progress", false, false, false, true, true},
-        {"a round, answered No", true, false, false, false, false},
-        {"a round, answered Yes", true, true, false, true, true},
-        {"a round, and a signal", true, false, true, true, false},
+        {"no round in progress", false, false, false, true, true}, {"a round, answered No", true, false, false, false, false},
+        {"a round, answered Yes", true, true, false, true, true}, {"a round, and a signal", true, false, true, true, false},
     };
     for (const auto &row : table) {
         WindowFixture f(u"x 7001 K1 Hal Hal"_s);
