@@ -21,7 +21,7 @@ QString Usage()
         "                        [--resume-bytes-total BYTES] [--resume-bytes-per-address BYTES]\n"
         "       kalumo-hub play [--program PATH] [--computer N] NAME...\n"
         "       kalumo-hub games\n"
-        "       kalumo-hub host [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping]\n"
+        "       kalumo-hub host [--new] [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping]\n"
         "                       [--computer N] NAME\n"
         "       kalumo-hub join INVITATION NAME\n"
         "\n"
@@ -33,7 +33,8 @@ QString Usage()
         "       and --computer N adds N computer players.\n"
         "games  lists the registered games with the program each names.\n"
         "host   hosts a game for players on other machines: prints an invitation to\n"
-        "       share, starts the host's window and runs until it closes.\n"
+        "       share, starts the host's window and runs until it closes. Run again,\n"
+        "       it hosts the same game until the game is ended or --new is given.\n"
         "join   starts your window in the game of an invitation.\n"
         "\n"
         "Each subcommand takes --help.\n");

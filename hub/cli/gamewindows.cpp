@@ -55,56 +55,66 @@ bool GameWindows::Start(const QStringList &names)
 {
     if (m_key.isEmpty())
         m_key = freshKey();
-    const QString key = m_key;
-    const QString hostName = m_hostName.isEmpty() ? names.value(0) : m_hostName;
-    const QString port = QString::number(m_port);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    m_hostNameToGive = m_hostName.isEmpty() ? names.value(0) : m_hostName;
+    m_environment = QProcessEnvironment::systemEnvironment();
     // What says how to reach the hub is this game's, never the caller's.
-    environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));
-    environment.remove(QStringLiteral("KALUMO_LINK_FINGERPRINT"));
-    environment.remove(QStringLiteral("KALUMO_HOST_SECRET"));
-    environment.remove(QStringLiteral("KALUMO_INVITATION"));
-    environment.insert(m_extra);
-
-    for (const QString &name : names) {
-        auto *process = new QProcess(this);
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->setProgram(m_program);
-        // Each window runs in a process group of its own, so a Ctrl+C at the
-        // terminal reaches the hub alone, which then closes the windows one
-        // way, through CloseAll. Should the hub itself be killed, each window
-        // is asked to close the normal way (so its tallies are saved)
-        // instead of living on alone.
-        process->setChildProcessModifier([] {
-            ::setpgid(0, 0);
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        });
-        process->setArguments({QStringLiteral("kalumo-hub"), port, key, name, hostName});
-        connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
-            // A window ended by the signal CloseAll sent it was closed, not crashed.
-            m_cleanly = m_cleanly && (status == QProcess::NormalExit ? code == 0 : m_closing && code == SIGTERM);
-            if (status == QProcess::NormalExit)
-                emit Log(QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code));
-            else if (m_closing && code == SIGTERM)
-                emit Log(QStringLiteral("window of %1 closed when asked to").arg(name));
-            else
-                emit Log(QStringLiteral("window of %1 crashed").arg(name));
-            m_running.removeOne(process);
-            process->deleteLater();
-            if (m_running.isEmpty())
-                emit Finished();
-        });
-        process->start();
-        if (!process->waitForStarted()) {
-            m_error = QStringLiteral("cannot start %1: %2").arg(m_program, process->errorString());
-            emit Log(m_error);
-            delete process;
-            continue;
-        }
-        m_running << process;
-    }
+    m_environment.insert(QStringLiteral("KALUMO_LINK_HOST"), QStringLiteral("127.0.0.1"));
+    m_environment.remove(QStringLiteral("KALUMO_LINK_FINGERPRINT"));
+    m_environment.remove(QStringLiteral("KALUMO_HOST_SECRET"));
+    m_environment.remove(QStringLiteral("KALUMO_INVITATION"));
+    m_environment.insert(m_extra);
+    for (const QString &name : names)
+        startOne(name);
     return !m_running.isEmpty();
+}
+
+bool GameWindows::startOne(const QString &name)
+{
+    auto *process = new QProcess(this);
+    process->setProcessEnvironment(m_environment);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setProgram(m_program);
+    // Each window runs in a process group of its own, so a Ctrl+C at the
+    // terminal reaches the hub alone, which then closes the windows one
+    // way, through CloseAll. Should the hub itself be killed, each window
+    // is asked to close the normal way (so its tallies are saved)
+    // instead of living on alone.
+    process->setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    });
+    process->setArguments({QStringLiteral("kalumo-hub"), QString::number(m_port), m_key, name, m_hostNameToGive});
+    connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
+        // A window ended by the signal CloseAll sent it was closed, not crashed.
+        const bool asked = m_closing && code == SIGTERM;
+        const bool crashed = status != QProcess::NormalExit && !asked;
+        m_running.removeOne(process);
+        process->deleteLater();
+        if (status == QProcess::NormalExit)
+            emit Log(QStringLiteral("window of %1 closed (status %2)").arg(name).arg(code));
+        else if (asked)
+            emit Log(QStringLiteral("window of %1 closed when asked to").arg(name));
+        else
+            emit Log(QStringLiteral("window of %1 crashed").arg(name));
+        if (crashed && m_restarts > 0 && !m_closing) {
+            --m_restarts;
+            emit Log(QStringLiteral("starting the window of %1 again").arg(name));
+            if (startOne(name))
+                return;
+        }
+        m_cleanly = m_cleanly && (status == QProcess::NormalExit ? code == 0 : asked);
+        if (m_running.isEmpty())
+            emit Finished();
+    });
+    process->start();
+    if (!process->waitForStarted()) {
+        m_error = QStringLiteral("cannot start %1: %2").arg(m_program, process->errorString());
+        emit Log(m_error);
+        delete process;
+        return false;
+    }
+    m_running << process;
+    return true;
 }
 
 void GameWindows::CloseAll()

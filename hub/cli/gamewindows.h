@@ -27,6 +27,10 @@ public:
     // instead of a fresh key, the first name as host and the hub on loopback.
     void SetGame(const QString &key, const QString &hostName, const QProcessEnvironment &extra);
 
+    // A window that crashes (ends by a signal nobody here sent) is started
+    // again, with the same command line, up to `times` times in all.
+    void SetRestarts(int times) { m_restarts = times; }
+
     // Starts one window per name; false, with ErrorString, when none could start.
     bool Start(const QStringList &names);
     QString ErrorString() const { return m_error; }
@@ -42,6 +46,8 @@ signals:
     void Log(const QString &line);
 
 private:
+    bool startOne(const QString &name);
+
     quint16 m_port;
     QString m_program;
     QString m_error;
@@ -50,4 +56,6 @@ private:
     bool m_cleanly = true;
     QList<QProcess *> m_running;
     bool m_closing = false; // CloseAll has asked the windows to close
-};
+    int m_restarts = 0;
+    QProcessEnvironment m_environment;
+    QString m_hostNameToGive;};

@@ -1,11 +1,15 @@
 // A game across machines behind an invitation:
 //
-//   kalumo-hub host NAME [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping] [--program PATH]
-//       runs a TLS hub holding one new game hosted by NAME, asks the home
+//   kalumo-hub host NAME [--new] [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping]
+//                       [--program PATH]
+//       runs a TLS hub holding one game hosted by NAME, asks the home
 //       router to forward its port, prints the invitation (every address
 //       a player may reach the hub by) as the first line of standard
 //       output, starts NAME's window and runs until it closes, when the
-//       forwarding is removed;
+//       forwarding is removed. The game is the one NAME hosted last,
+//       behind the same key, port and certificate, until it is ended on
+//       purpose (closing the host's window, Ctrl+C or SIGTERM here) or
+//       --new is given; a host's window that crashes is started again;
 //   kalumo-hub join [--program PATH] INVITATION NAME
 //       reaches the invitation's hub at the first of its addresses that
 //       answers with its certificate (10 s at most), then starts NAME's
@@ -20,6 +24,7 @@
 #include "cli/gameslist.h"
 #include "cli/gamewindows.h"
 #include "cli/hostaddresses.h"
+#include "cli/hoststate.h"
 #include "cli/portmapping.h"
 #include "link/hubdialer.h"
 #include "link/invitation.h"
@@ -27,12 +32,14 @@
 #include "server/tcptransport.h"
 #include "server/tlscontext.h"
 #include "support/shutdownsignals.h"
+#include "support/statefile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -40,10 +47,8 @@ using namespace CommandSupport;
 
 namespace {
 
-// Runs the windows, and the computer players the game has, until the last
-// window closes; the exit status.
-int runWindows(GameWindows &windows, const QString &name, const std::optional<ComputerPlayers::Game> &computers = {},
-               int computerCount = 0)
+// Runs the windows until the last one closes; the exit status.
+int runWindows(GameWindows &windows, const QString &name)
 {
     QObject::connect(&windows, &GameWindows::Log, &LogLine);
     QObject::connect(&windows, &GameWindows::Finished, qApp, [&windows] { QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1); });
@@ -51,9 +56,65 @@ int runWindows(GameWindows &windows, const QString &name, const std::optional<Co
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, &GameWindows::CloseAll);
     if (!windows.Start({name}))
         return Fail(windows.ErrorString());
-    std::optional<ComputerPlayers> players;
-    if (computers)
-        players.emplace(*computers, computerCount, &LogLine);
+    return QCoreApplication::exec();
+}
+
+// The game hosted last under this name, unless a new one is asked for or
+// what was kept cannot be read (said in one line).
+std::optional<HostedGame> keptGame(const HostState &state, bool fresh)
+{
+    const HostState::Loaded loaded = state.Load();
+    if (!loaded.problem.isEmpty())
+        LogLine(QStringLiteral("the game hosted before cannot be taken up (%1): hosting a new one").arg(loaded.problem));
+    if (fresh && loaded.game)
+        state.Forget(loaded.game->key);
+    return fresh ? std::nullopt : loaded.game;
+}
+
+// Listens where asked, on the kept game's port unless a port was given;
+// false, with the reason said, when it cannot.
+bool listenForGame(TcpTransport &transport, const QHostAddress &listen, quint16 port, std::optional<HostedGame> &kept)
+{
+    if (kept && !transport.Listen(listen, kept->port)) {
+        LogLine(QStringLiteral("port %1 of the game hosted before is taken (%2): hosting a new game").arg(kept->port).arg(transport.ErrorString()));
+        kept.reset();
+    } else if (kept) {
+        return true;
+    }
+    if (!transport.Listen(listen, port)) {
+        LogLine(QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
+        return false;
+    }
+    return true;
+}
+
+// Runs the host's window (started again when it crashes) and the computer
+// players until it closes. A game ended on purpose, by its window or by a
+// signal here, is forgotten; otherwise the next run takes it up again.
+int runHostedGame(Hub &hub, GameWindows &windows, const HostState &state, const QString &name,
+                  const ComputerPlayers::Game &computers, int computerCount)
+{
+    bool ended = false;
+    QObject::connect(&hub, &Hub::GameEnded, [&ended] { ended = true; });
+    QObject::connect(&windows, &GameWindows::Log, &LogLine);
+    QObject::connect(&windows, &GameWindows::Finished, qApp, [&] {
+        // The window that ended the game wrote its last record just before
+        // it closed: give the hub a moment to read it.
+        QTimer::singleShot(500, qApp, [&] {
+            if (ended)
+                state.Forget(computers.key);
+            QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1);
+        });
+    });
+    ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, [&] {
+        hub.EndGame();
+        windows.CloseAll();
+    });
+    windows.SetRestarts(5);
+    if (!windows.Start({name}))
+        return Fail(windows.ErrorString());
+    ComputerPlayers players(computers, computerCount, &LogLine);
     return QCoreApplication::exec();
 }
 
@@ -114,6 +175,7 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     parser.addOption({QStringLiteral("no-port-mapping"),
                       QStringLiteral("Do not ask the home router (UPnP-IGD, NAT-PMP) to forward the port.")});
     parser.addOption(ProgramOption());
+    parser.addOption({QStringLiteral("new"), QStringLiteral("Host a new game with a new invitation, instead of the one hosted last.")});
     ComputerPlayers::AddOption(parser);
     parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."), QStringLiteral("NAME"));
     ProcessArguments(parser, arguments);
@@ -147,8 +209,12 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     Hub hub(transport);
     QObject::connect(&hub, &Hub::Log, &LogLine);
     QObject::connect(&transport, &TcpTransport::Log, &LogLine);
-    if (!transport.Listen(listen, quint16(port)))
-        return Fail(QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
+    const HostState state(StateFile::DefaultFolder(), name);
+    std::optional<HostedGame> kept = keptGame(state, parser.isSet(QStringLiteral("new")));
+    if (kept && port != 0 && port != kept->port)
+        kept.reset(); // another port asked for is another invitation
+    if (!listenForGame(transport, listen, port, kept))
+        return 2;
 
     const QList<QHostAddress> reachable = everywhere ? HostAddresses::OfThisMachine() : HostAddresses::Reachable({listen});
     PortMapping mapping(HomeRouters(), &LogLine); // removes the forwarding when the host ends, by signal too
@@ -157,12 +223,16 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
 
     // The secret never leaves this machine: the host's window gets it in its
     // environment, which other users cannot read, unlike a command line.
-    Invitation invitation{QString(), 0, Invitation::NewKey(), name, tls->Fingerprint()};
+    Invitation invitation{QString(), 0, kept ? kept->key : Invitation::NewKey(), name, tls->Fingerprint()};
     invitation.SetEndpoints(HostAddresses::ForInvitation(given, forwarded, reachable, transport.Port()));
-    const QString secret = Invitation::NewKey();
+    const QString secret = kept ? kept->secret : Invitation::NewKey();
+    if (const QString problem = state.Save({invitation.key, transport.Port(), secret}); !problem.isEmpty())
+        LogLine(QStringLiteral("this game cannot be kept for a restart of the host (%1)").arg(problem));
     hub.HoldOneGame(invitation.key, name, secret);
     QTextStream(stdout) << invitation.Text() << Qt::endl; // the launcher reads it at once
-    LogLine(QStringLiteral("hosting one game on %1:%2; share the line above").arg(listen.toString()).arg(transport.Port()));
+    LogLine(QStringLiteral("hosting %1 on %2:%3; share the line above")
+                .arg(kept ? QStringLiteral("the same game as before") : QStringLiteral("one game"), listen.toString())
+                .arg(transport.Port()));
 
     QProcessEnvironment extra;
     const QHostAddress local = !everywhere ? listen : listen == QHostAddress::AnyIPv6 ? QHostAddress::LocalHostIPv6
@@ -173,10 +243,10 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_INVITATION"), invitation.Text());
     GameWindows windows(transport.Port(), program);
     windows.SetGame(invitation.key, name, extra);
-    return runWindows(windows, name,
-                      ComputerPlayers::Game{local.toString(), transport.Port(), invitation.key, name,
-                                            extra.value(QStringLiteral("KALUMO_LINK_FINGERPRINT"))},
-                      *computers);
+    return runHostedGame(hub, windows, state, name,
+                         {local.toString(), transport.Port(), invitation.key, name,
+                          extra.value(QStringLiteral("KALUMO_LINK_FINGERPRINT"))},
+                         *computers);
 }
 
 int Commands::Join(const QStringList &arguments, const GamesList &list)

@@ -159,6 +159,10 @@ void Hub::handleRecord(HubClient *client, const QString &record)
             forget(client);
         }
         return;
+    case 'E':
+        if (client->joined && parsed->key == client->key && isHost(client))
+            EndGame();
+        return;
     case 'A':
         if (!client->joined)
             join(client, parsed->key, parsed->name);
@@ -183,6 +187,10 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
                QStringLiteral("no game %1 on this hub").arg(LogText(key)));
         return;
     }
+    if (m_ended) {
+        refuse(client, QStringLiteral("%1 ended this game.").arg(m_hostName), QStringLiteral("the game has ended"));
+        return;
+    }
     const QString nameKey = PlayerName::SameNameKey(name);
     const bool hostsName = !m_hostSecret.isEmpty() && nameKey == m_hostNameKey;
     if (hostsName && !SameSecret(client->hostSecret, m_hostSecret)) {
@@ -190,13 +198,21 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
                QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
         return;
     }
-    for (const HubClient *other : m_games.value(key)) {
-        if (other->nameKey == nameKey) {
+    // The host's window started again: its old seat goes without a word,
+    // since for the others the host never left.
+    HubClient *returning = nullptr;
+    for (HubClient *other : m_games.value(key)) {
+        if (other->nameKey == nameKey && hostsName)
+            returning = other;
+        else if (other->nameKey == nameKey) {
             refuse(client, QStringLiteral("the name \"%1\" is already taken in this game.").arg(name),
                    QStringLiteral("the name %1 is already taken in game %2").arg(LogText(name), LogText(key)));
             return;
         }
     }
+    const bool wasAway = returning && returning->away;
+    if (returning)
+        retire(returning);
     QVector<HubClient *> &game = m_games[key];
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
@@ -216,9 +232,14 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     client->nameKey = nameKey;
     client->joined = true;
     game.append(client);
-    emit Log(QStringLiteral("join: %1").arg(describe(client)));
-    deliver(key, Enter, name);
+    emit Log(QStringLiteral("%1: %2").arg(returning ? QStringLiteral("back") : QStringLiteral("join"), describe(client)));
+    if (returning)
+        sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + name));
+    else
+        deliver(key, Enter, name);
     tellWhoIsAway(client);
+    if (wasAway)
+        announce(client, HubControl::Back); // the others saw the host's old seat go away
 }
 
 void Hub::deliver(const QString &key, const QString &sender, const QString &data)

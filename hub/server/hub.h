@@ -70,7 +70,16 @@ public:
     // before the host joins and after it leaves. Each window that joins is
     // told the host's name, as the seat with the secret spelled it once it
     // has joined.
+    //
+    // In such a game the host's window may come back: a join under the
+    // host's name with the secret takes the host's seat over, even one still
+    // held for a resume, without the others hearing of a leave or a join.
     void HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret);
+    // Ends the one game on purpose (its host's window asked, or the host
+    // stopped the hub): every window is told who ended it with a GameEnded
+    // control frame and closed, nobody hears of a leave, and later joins are
+    // refused with the same words.
+    void EndGame();
 
     // The names joined to a game, in order of joining.
     QStringList Players(const QString &key) const;
@@ -84,6 +93,8 @@ public:
 signals:
     // One line for the hub's log: joins, leaves, refusals.
     void Log(const QString &line);
+    // The one game was ended on purpose.
+    void GameEnded();
 
 private:
     void Opened(quint64 id) override;
@@ -123,6 +134,9 @@ private:
     // stays in its game, unseen, for the grace period.
     void forget(HubClient *client, bool mayWait = false);
     void leave(HubClient *client);
+    // Forgets a seat without a word to its game.
+    void retire(HubClient *client);
+    bool isHost(const HubClient *client) const;
 
     Limits m_limits;
     quint64 m_heartbeatTicks = 0;
@@ -135,6 +149,7 @@ private:
     std::optional<QString> m_onlyKey; // the one game this hub holds
     QString m_hostName;               // as the host's seat spells it
     QString m_hostNameKey;            // the host's name as compared with others
+    bool m_ended = false;             // the one game was ended on purpose
     QByteArray m_hostSecret;
     int m_delivering = 0;            // nesting depth of deliver() and announce()
     qint64 m_keptAway = 0;

@@ -44,6 +44,12 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
         linkDown(QStringLiteral("** The game refused this window: ") + reason, {});
     });
     connect(&link, &GameLink::PresenceChanged, this, &BingoGame::presenceChanged);
+    connect(&link, &GameLink::Ended, this, [this](const QString &hostName) {
+        m_inProgress = false;
+        emit RoundOver();
+        linkDown(QStringLiteral("** %1 ended the game: you may close the window.").arg(hostName.isEmpty() ? m_hostName : hostName));
+        emit GameEnded();
+    });
     connect(&link, &GameLink::Rejoining, this, &BingoGame::rejoining);
     connect(&link, &GameLink::Reconnected, this, &BingoGame::reconnected);
 }
@@ -69,13 +75,17 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
     case DeliveryKind::PlayerExited: playerExited(delivery->text); break;
     case DeliveryKind::ChatLine: emit Log(LogKind::Chat, MessageText::ChatLogLine(sender, delivery->text)); break;
     case DeliveryKind::Emote: emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text)); break;
-    case DeliveryKind::ChatCommand: m_caller.RunChatCommand(delivery->text.mid(1)); break;
+    case DeliveryKind::ChatCommand:
+        m_caller.RunChatCommand(delivery->text.mid(1));
+        keepRound();
+        break;
     case DeliveryKind::NumberCalled:
     case DeliveryKind::NewGame:
     case DeliveryKind::WinConfirmed:
     case DeliveryKind::Claim:
     case DeliveryKind::CatchUp:
-    case DeliveryKind::ClaimRefused: carryOut(delivery->record); break;
+    case DeliveryKind::ClaimRefused:
+    case DeliveryKind::HostBack: carryOut(delivery->record); break;
     }
 }
 
@@ -99,6 +109,9 @@ void BingoGame::carryOut(const CommandRecord &record)
     case DeliveryKind::Claim: judgeClaim(record.name, record.items); break;
     case DeliveryKind::CatchUp: catchUp(record.text, record.items); break;
     case DeliveryKind::ClaimRefused: sayClaimRefused(record.text, record.items); break;
+    case DeliveryKind::HostBack:
+        emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
+        break;
     case DeliveryKind::PlayerEntered:
     case DeliveryKind::PlayerExited:
     case DeliveryKind::ChatLine:
@@ -116,13 +129,17 @@ void BingoGame::startRound(const QString &seconds)
     m_allCalledSaid = false;
     m_winnerName.clear();
     m_winnerTotal.clear();
+    m_toTellBack.clear();
     emit GameStarted(seconds);
     emit ViewChanged();
+    keepRound();
 }
 
 void BingoGame::markCalled(int n)
 {
-    m_caller.MarkCalled(n);
+    if (m_caller.MarkCalled(n))
+        keepRound(); // the host's own draws are kept as they are drawn
+
     if (m_autoMark)
         emit MarkOnCards(n);
     // The host's game has drawn the number before its record comes back,
@@ -142,6 +159,7 @@ void BingoGame::won(const QString &name, const QString &total)
     m_inProgress = false;
     m_winnerName = name;
     m_winnerTotal = total;
+    keepRound();
     emit RoundOver();
     emit Won(m_winnerName, m_winnerTotal);
     emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
@@ -199,6 +217,7 @@ void BingoGame::judgeClaim(const QString &claimant, const QStringList &items)
         sendCommand(CommandRecord::RefuseClaim(claimant, Uncalled, m_caller.Uncalled(items)));
     else {
         m_claimAccepted = true;
+        keepRound();
         sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant)));
     }
 }
@@ -222,6 +241,9 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
 void BingoGame::CallNext()
 {
     const std::optional<int> n = m_caller.Draw(m_random);
+    // Kept before it goes out: a window that dies in between still knows
+    // the number, and its catch-ups bring it to every player.
+    keepRound();
     if (n)
         sendCommand(CommandRecord::Called(*n));
     // After the 100th call no tick could find a number: calling ends here

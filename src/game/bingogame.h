@@ -19,6 +19,7 @@
 #include "game/callertext.h"
 #include "game/logkind.h"
 #include "game/numbercaller.h"
+#include "game/roundstore.h"
 
 #include <QObject>
 #include <QStringList>
@@ -48,6 +49,19 @@ public:
     // While on, every number called (or caught up on) is to be marked on the
     // cards; switching it on asks for every number already called.
     void SetAutoMark(bool on);
+
+    // The host's game keeps its round in `store` after every change (null:
+    // nowhere). ResumeRound takes up the round kept there before this
+    // window joins: the numbers called, the winner, the host's cards and the
+    // interval, without a new deal; once joined, every player of that round
+    // is caught up and told that the host is back. A kept round that cannot
+    // be read is said in the log, and play starts afresh.
+    void KeepRoundIn(const RoundStore *store) { m_store = store; }
+    std::optional<RoundState> ResumeRound();
+    // The host's own cards as dealt, kept with the round.
+    void SetCards(const QList<QList<int>> &cards);
+    // The host closes the game for good: everyone is told, nothing is kept.
+    void EndGame();
 
     // One delivery from the link: the sender and the message text, or
     // "[Enter]" / "[Exit]" and a player's name.
@@ -105,6 +119,8 @@ signals:
     // This player's chat lines and claims that the game has not echoed yet,
     // as log lines, oldest first; empty once all came back.
     void PendingChanged(const QStringList &lines);
+    // The host ended the game: nothing more will come.
+    void GameEnded();
 
 private:
     void carryOut(const CommandRecord &record);
@@ -129,6 +145,8 @@ private:
     // Sends a message text; with a log line, it is pending until it comes back.
     void send(const QString &messageText, const QString &pendingLine = {});
     void sendCommand(const QString &record);
+    void keepRound();
+    void tellHostBack(const QString &name);
 
     GameLink &m_link;
     MemberTable &m_members;
@@ -151,4 +169,8 @@ private:
     bool m_allCalledSaid = false;
     bool m_autoMark = false;
     bool m_linkAway = false; // between a break of this player's link and its return
+    const RoundStore *m_store = nullptr;
+    QList<QList<int>> m_cards;  // the host's own, kept with the round
+    QStringList m_toTellBack;    // players of a resumed round not yet told the host is back
+    bool m_keepFailedSaid = false;
 };

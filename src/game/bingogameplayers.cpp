@@ -31,9 +31,17 @@ void BingoGame::playerEntered(const QString &name)
             emit Log(LogKind::Announcement, line);
         }
         emit Joined();
+        if (m_isHost && !m_toTellBack.isEmpty()) {
+            emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
+            for (const QString &player : std::as_const(m_players))
+                tellHostBack(player);
+        }
     } else if (m_isHost && m_inProgress && name != m_myName) {
         sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order()));
+        if (m_joined)
+            tellHostBack(name);
     }
+    keepRound();
 }
 
 void BingoGame::playerExited(const QString &name)
@@ -44,6 +52,7 @@ void BingoGame::playerExited(const QString &name)
     m_away.removeOne(name);
     emit PlayerLeft(name);
     emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+    keepRound();
     if (name != m_hostName || m_isHost || !m_inProgress)
         return;
     m_inProgress = false;

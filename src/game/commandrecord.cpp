@@ -72,6 +72,11 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
         read.text = fields.at(2);
         read.items = fields.at(3).split(QLatin1Char('@'), Qt::SkipEmptyParts);
         return read;
+    case DeliveryKind::HostBack:
+        if (fields.size() < 2)
+            return std::nullopt;
+        read.name = fields.at(1);
+        return read;
     case DeliveryKind::PlayerEntered:
     case DeliveryKind::PlayerExited:
     case DeliveryKind::ChatLine:
@@ -110,4 +115,9 @@ QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, 
 QString CommandRecord::RefuseClaim(const QString &name, const QString &why, const QStringList &detail)
 {
     return QStringLiteral("6|") + name + QLatin1Char('|') + why + QLatin1Char('|') + detail.join(QLatin1Char('@'));
+}
+
+QString CommandRecord::HostBack(const QString &name)
+{
+    return QStringLiteral("7|") + name;
 }

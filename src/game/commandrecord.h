@@ -21,7 +21,7 @@ struct CommandRecord
                         // seconds as typed; WinConfirmed: the total as received;
                         // ClaimRefused: why
     QString name;       // WinConfirmed: the winner; Claim: the claimant; CatchUp,
-                        // ClaimRefused: the player it is meant for
+                        // ClaimRefused, HostBack: the player it is meant for
     QStringList items;  // Claim: the claimed numbers; CatchUp: the called numbers;
                         // ClaimRefused: the detail. As received, split at "@";
                         // an empty field gives no items but in a claim
@@ -34,6 +34,7 @@ struct CommandRecord
     static QString MakeClaim(const QString &name, const QList<int> &numbers);
     static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called);
     static QString RefuseClaim(const QString &name, const QString &why, const QStringList &detail = {});
+    static QString HostBack(const QString &name);
 };
 
 // The whole number that a text holds, or nothing: decimal text that needs no

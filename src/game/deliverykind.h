@@ -23,6 +23,7 @@ enum class DeliveryKind {
     Claim, // "Comm;4|NAME|A@B@C@D@E"
     CatchUp, // "Comm;5|NAME|SECONDS|N@N@..."
     ClaimRefused, // "Comm;6|NAME|WHY|DETAIL"
+    HostBack, // "Comm;7|NAME": the host's window came back to the round NAME plays
 };
 
 // Who may send a delivery of a kind.
@@ -71,6 +72,8 @@ constexpr DeliveryRule RuleOf(DeliveryKind kind)
         return {Sender::Host, Audience::NamedPlayer, 5};
     case DeliveryKind::ClaimRefused:
         return {Sender::Host, Audience::NamedPlayer, 6};
+    case DeliveryKind::HostBack:
+        return {Sender::Host, Audience::NamedPlayer, 7};
     }
     return {Sender::Nobody, Audience::Everyone, 0};
 }

@@ -49,6 +49,9 @@ public:
     virtual bool SendMessage(const QString &messageText) = 0;
     // The player leaves the game at once; nothing more is sent or delivered.
     virtual void Leave() = 0;
+    // The host ends the game for everyone, then leaves. A link to a hub that
+    // cannot end games only leaves.
+    virtual void EndGame() { Leave(); }
 
 signals:
     // One delivery: a player's name and a message text, or "[Enter]" /
@@ -72,4 +75,6 @@ signals:
     // The hub says a player of the game lost its link and may come back
     // (away), or is back; a player who does not come back leaves as usual.
     void PresenceChanged(const QString &name, bool away);
+    // The host, hostName, ended the game on purpose; nothing more arrives.
+    void Ended(const QString &hostName);
 };

@@ -25,6 +25,8 @@ inline const QString HostName = QStringLiteral("HostName");
 inline const QString Heartbeat = QStringLiteral("Heartbeat");
 inline const QString Away = QStringLiteral("Away");
 inline const QString Back = QStringLiteral("Back");
+// The host ended the game on purpose: the host's name; the hub then closes.
+inline const QString GameEnded = QStringLiteral("GameEnded");
 
 // The hub looks at each connection this often and pings it when nothing
 // went either way for half of that, so no more than HeartbeatGapMs pass

@@ -52,6 +52,11 @@ QString Leave(const QString &key)
     return join({QStringLiteral("G"), key, QStringLiteral("X")});
 }
 
+QString EndGame(const QString &key)
+{
+    return join({QStringLiteral("G"), key, QStringLiteral("E")});
+}
+
 bool CanJoinWith(const QString &key, const QString &caption, const QString &name)
 {
     return !key.contains(Separator) && !name.contains(Separator) && !caption.contains(Separator)
@@ -72,7 +77,7 @@ std::optional<Parsed> Parse(const QString &record)
 
     Parsed parsed;
     parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
-    if (kind == u"I" || kind == u"P" || kind == u"X") {
+    if (kind == u"I" || kind == u"P" || kind == u"X" || kind == u"E") {
         parsed.kind = kind.front();
         return parsed;
     }

@@ -23,6 +23,8 @@ QString PingAnswer(const QString &key);
 QString Acknowledge(const QString &key, quint64 count);
 QString Resume(const QString &key, const QString &name, const QString &secret, quint64 count);
 QString Leave(const QString &key);
+// From the host's window only: the game ends for everyone.
+QString EndGame(const QString &key);
 
 // Whether the join records can carry this key and name: neither holds the
 // separator, and the "A" record fits in one frame.
@@ -30,7 +32,7 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind;          // 'I', 'S', 'A', 'C', 'P', 'K', 'R' or 'X'
+    QChar kind;          // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X' or 'E'
     QString key;
     QString name;        // "A" and "R": the player's name
     QString messageText; // "C" only

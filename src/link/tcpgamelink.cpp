@@ -65,6 +65,13 @@ void TcpGameLink::Leave()
     m_socket->disconnectFromHost();
 }
 
+void TcpGameLink::EndGame()
+{
+    if (m_socket && m_state == State::Joined)
+        write(LinkRecord::EndGame(m_join.key));
+    Leave();
+}
+
 QString TcpGameLink::HostFromEnvironment()
 {
     const QString host = qEnvironmentVariable("KALUMO_LINK_HOST").trimmed();
@@ -232,6 +239,10 @@ void TcpGameLink::control(const QString &data)
     } else if (control.verb == HubControl::Away || control.verb == HubControl::Back) {
         if (!control.text.isEmpty())
             emit PresenceChanged(control.text, control.verb == HubControl::Away);
+    } else if (control.verb == HubControl::GameEnded) {
+        // Not a break to recover from: the game is over for good.
+        Leave();
+        emit Ended(control.text);
     } else if (control.verb == HubControl::Resumed && m_state == State::Resuming) {
         backInGame();
     } else if (control.verb == HubControl::NoSeat && m_state == State::Resuming) {

@@ -41,7 +41,9 @@ public:
         int silenceMs = HubControl::SilenceMs; // counted from the first Ping on
         int retryFirstMs = 500;
         int retryMaxMs = 10000;
-        int retryForMs = 120000;
+        // Five minutes: long enough for a host to start a game again after
+        // a crash, or after their machine restarted.
+        int retryForMs = 300000;
     };
 
     explicit TcpGameLink(const QString &hubHost, QObject *parent = nullptr);
@@ -63,6 +65,7 @@ public:
     QString HostName() const override { return m_hostName; }
     bool SendMessage(const QString &messageText) override;
     void Leave() override;
+    void EndGame() override;
 
 private:
     enum class State { Joining, Joined, Away, Resuming, Rejoining, Ended };

@@ -18,4 +18,6 @@ public:
     virtual void Error(const QString &title, const QString &text) = 0;
     // Yes and No buttons, question icon; true for Yes.
     virtual bool Question(const QString &title, const QString &text) = 0;
+    // The same, for a step that cannot be undone: No is the default button.
+    virtual bool QuestionNoByDefault(const QString &title, const QString &text) { return Question(title, text); }
 };

@@ -156,6 +156,15 @@ void ctlCard::GenNumbers()
         showCell(i);
 }
 
+void ctlCard::ShowNumbers(const QList<int> &numbers)
+{
+    CardModel::Numbers all{};
+    std::copy_n(numbers.begin(), std::min<qsizetype>(numbers.size(), CardCells::Count), all.begin());
+    m_model.SetNumbers(all);
+    for (int i = 0; i < CardCells::Count; ++i)
+        showCell(i);
+}
+
 void ctlCard::ResetMarks()
 {
     m_model.ClearMarks();

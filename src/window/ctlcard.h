@@ -41,6 +41,8 @@ public:
 
     // Draws 25 new numbers; marks and the check stay as they are.
     void GenNumbers();
+    // Shows numbers dealt before (25, in cell order); marks stay as they are.
+    void ShowNumbers(const QList<int> &numbers);
     // Clears every mark and starts the check; the numbers stay.
     void ResetMarks();
     // Starts (true) or stops (false) the check. Starting a running check

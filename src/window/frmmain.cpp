@@ -26,6 +26,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     , m_programFile(context.programFile)
     , m_registryFolder(context.registryFolder)
     , m_hostSecret(context.hostSecret)
+    , m_stateFolder(context.stateFolder)
     , m_tallies(context.programFolder, context.dataFolder)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -160,8 +161,13 @@ void frmMain::onNewGameClicked()
         return;
     m_callTimer->stop();
     m_game->StartNewGame(m_secondsBox->text());
+    startCalling(m_secondsBox->text());
+}
+
+void frmMain::startCalling(const QString &seconds)
+{
     // An interval of 0 never ticks: the game starts, but nothing is called.
-    const int interval = Interval::Milliseconds(m_secondsBox->text());
+    const int interval = Interval::Milliseconds(seconds);
     m_callTimer->setInterval(interval);
     if (interval > 0)
         m_callTimer->start();
@@ -185,6 +191,15 @@ void frmMain::onGameStarted(const QString &seconds)
         card->MyWin(true);
     }
     m_secondsBox->setText(seconds);
+    keepCards();
+}
+
+void frmMain::keepCards()
+{
+    QList<QList<int>> dealt;
+    for (const ctlCard *card : m_cards)
+        dealt.append(QList<int>(card->Model().AllNumbers().begin(), card->Model().AllNumbers().end()));
+    m_game->SetCards(dealt);
 }
 
 void frmMain::onRoundOver()

@@ -48,6 +48,7 @@ struct WindowContext
     QString settingsFile = {};   // the options' INI file; empty: the user's own settings
     QString hostSecret = {};     // proves the host to a hub that holds one game; empty: none
     QString invitation = {};     // the line others join this game with; set: the menu offers to copy it
+    QString stateFolder = {};    // where the host's window keeps its round; empty: nowhere
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -74,6 +75,10 @@ public:
     void LineComplete(const QList<int> &numbers) override;
     bool ClaimAllowed() const override;
     void EnableBingo() override;
+
+    // Closes without a question and without ending the game (a signal, a
+    // logout): a host's window started again carries on its round.
+    void CloseKeepingGame();
 
     // Opens the caller's display, or brings it to the front.
     void ShowCallerDisplay();
@@ -120,6 +125,10 @@ private:
     void buildLinkStatus();
     void markAway(const QString &name, bool away);
     void showLinkStatus();
+    void resumeRound();
+    // The model keeps the host's cards with the round.
+    void keepCards();
+    void startCalling(const QString &seconds);
 
     MessageBoxes &m_boxes;
     GameLink &m_link;
@@ -128,12 +137,16 @@ private:
     QString m_programFile;
     QString m_registryFolder;
     QString m_hostSecret;
+    QString m_stateFolder;
 
     Tallies m_tallies;
     QString m_gameKey;
     QString m_myName;
     QString m_hostName;
     bool m_shutDown = false;
+    bool m_keepGame = false; // closing leaves the game to go on
+    std::unique_ptr<class RoundStore> m_roundStore;
+    bool m_resumeCalling = false; // once joined, the kept round's calling goes on
     QList<int> m_lastLine; // the numbers of the line a card reported last
     BingoGame *m_game = nullptr;
 

@@ -3,6 +3,7 @@
 #include "window/frmmain.h"
 
 #include "game/bingogame.h"
+#include "game/roundstore.h"
 #include "link/gamelink.h"
 #include "link/linkrecord.h"
 #include "support/commandline.h"
@@ -11,9 +12,11 @@
 #include "support/registration.h"
 #include "support/runtimeerror.h"
 #include "support/textnum.h"
+#include "window/ctlcard.h"
 #include "window/numberboard.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextStream>
 
@@ -39,7 +42,41 @@ std::optional<int> frmMain::Startup()
     m_hostName = piece(line, 4);
     m_game->SetNames(m_myName, m_hostName);
     m_newGameButton->setEnabled(m_game->IsHost());
-    return join(line);
+    resumeRound();
+    const std::optional<int> status = join(line);
+    if (!status && m_resumeCalling)
+        startCalling(m_secondsBox->text());
+    return status;
+}
+
+void frmMain::resumeRound()
+{
+    // Only the host's window keeps its round, one per game.
+    if (!m_game->IsHost() || m_stateFolder.isEmpty())
+        return;
+    m_roundStore = std::make_unique<RoundStore>(m_stateFolder, m_gameKey);
+    m_game->KeepRoundIn(m_roundStore.get());
+    const std::optional<RoundState> round = m_game->ResumeRound();
+    if (!round)
+        return;
+    for (int n : round->called)
+        m_board->SetCalled(n, true);
+    m_secondsBox->setText(round->seconds);
+    const bool keptCards = round->cards.size() == int(m_cards.size());
+    for (size_t i = 0; i < m_cards.size(); ++i) {
+        if (keptCards)
+            m_cards[i]->ShowNumbers(round->cards[i]);
+        m_cards[i]->MyWin(round->inProgress);
+    }
+    if (!keptCards)
+        keepCards();
+    m_resumeCalling = round->inProgress && !round->claimAccepted;
+}
+
+void frmMain::CloseKeepingGame()
+{
+    m_keepGame = true;
+    close();
 }
 
 QString frmMain::piece(const CommandLine &line, int index)
@@ -120,6 +157,16 @@ void frmMain::Shutdown()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // The host's window is the game: closing it on purpose ends the game
+    // for everyone, so during a round the host is asked first.
+    if (m_game->IsHost() && !m_keepGame && !m_shutDown) {
+        if (m_game->InProgress()
+            && !m_boxes.QuestionNoByDefault(Caption, QStringLiteral("You host this game: closing ends it for everyone. Close anyway?"))) {
+            event->ignore();
+            return;
+        }
+        m_game->EndGame();
+    }
     Shutdown();
     event->accept();
 }

@@ -16,6 +16,7 @@
 #include "support/fileregistry.h"
 #include "support/randomgenerator.h"
 #include "support/shutdownsignals.h"
+#include "support/statefile.h"
 #include "window/frmmain.h"
 #include "window/qtmessageboxes.h"
 #include "window/qtspeaker.h"
@@ -59,10 +60,13 @@ int main(int argc, char **argv)
     link.SetFingerprint(TcpGameLink::FingerprintFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
     QtSpeaker speaker;
+    // Only a game behind an invitation (its host has a secret) outlives the
+    // host's window; a local game's round ends with it.
+    const QString hostSecret = qEnvironmentVariable("KALUMO_HOST_SECRET");
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
                     FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker, {},
-                    qEnvironmentVariable("KALUMO_HOST_SECRET"), qEnvironmentVariable("KALUMO_INVITATION").trimmed()});
+                    hostSecret, qEnvironmentVariable("KALUMO_INVITATION").trimmed(), hostSecret.isEmpty() ? QString() : StateFile::DefaultFolder()});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,
@@ -81,7 +85,8 @@ int main(int argc, char **argv)
 
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &window, [&window] {
-        window.close();
+        // A signal is no player's choice: the game goes on without this window.
+        window.CloseKeepingGame();
         QCoreApplication::exit(0);
     });
 

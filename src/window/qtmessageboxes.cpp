@@ -29,3 +29,11 @@ bool QtMessageBoxes::Question(const QString &title, const QString &text)
     return show(m_parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }
+
+bool QtMessageBoxes::QuestionNoByDefault(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

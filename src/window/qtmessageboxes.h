@@ -17,6 +17,7 @@ public:
     void Plain(const QString &title, const QString &text) override;
     void Error(const QString &title, const QString &text) override;
     bool Question(const QString &title, const QString &text) override;
+    bool QuestionNoByDefault(const QString &title, const QString &text) override;
 
 private:
     QPointer<QWidget> m_parent;

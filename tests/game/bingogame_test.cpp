@@ -8,7 +8,9 @@
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
 
+#include <QDir>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -41,8 +43,8 @@ struct Game
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
     // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
     // to 100 without listing the calls, "?" lists the numbers called as
-    // "kept 7", "lost", "rejoin", "back", "gone", "end", "away NAME" and
-    // "home NAME" are the link's; anything
+    // "kept 7", "lost", "rejoin", "back", "gone", "end", "ended", "away NAME"
+    // and "home NAME" are the link's; anything
     // else is a command record from the host, or a claim from its claimant.
     void Run(const std::vector<const char *> &steps)
     {
@@ -67,6 +69,8 @@ struct Game
                 emit link.PresenceChanged(step.mid(5), step.startsWith(u"away "));
             else if (step == u"end")
                 link.ended = true;
+            else if (step == u"ended")
+                emit link.Ended(QStringLiteral("Hal"));
             else if (step == u"*") { // the calls themselves are left out
                 const qsizetype before = events.size();
                 for (int n = 1; n <= 100; ++n)
@@ -163,6 +167,7 @@ TEST(BingoGame, CarriesOutTheHostsRecordsAndNothingElse)
         // Records the program never sends, and records from a player who may not send them.
         {"Hal", {"5|7", "1|0", "1|101", "1|x", "1|7.5", "1", "2|ResetMe", "3|Ann", "x|7", "1.5|7", "7|7", "4|Hal", "", "?"}, {}},
         {"Ann", {"Bob>Comm;1|8", "Bob>Comm;2|ResetMe|15", "Bob>Comm;3|Bob|1", "Bob>Comm;5|Ann|15|7", "Bob>Comm;6|Ann|over|", "?"}, {}},
+        {"Ann", {"7|Bob", "Bob>Comm;7|Ann", "7", "7|Ann"}, {"** Hal is back: the round goes on."}},
     });
 }
 
@@ -189,6 +194,8 @@ TEST(BingoGame, ListsPlayersAndSaysWhenTheHostIsMissingOrLeavesDuringARound)
         {"Ann", {"+Hal", "+Ann", "-Hal", "+Ann"}, {halHere, annHere, "2:Hal has left the game.", annHere}},
         {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "-Bob", "-Hal", "-Hal"},
          {halHere, annHere, "start 10", NewGame, "2:Hal has left the game.", "** The round is over: Hal, who hosts this game, has left.", "over"}},
+        {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "ended"},
+         {halHere, annHere, "start 10", NewGame, "over", "2:** Hal ended the game: you may close the window.", "down"}, false},
     });
 }
 
@@ -307,6 +314,45 @@ TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
         g.events.clear();
         g.game.Claim(c.complete, c.last);
         EXPECT_EQ(g.events, QStringList(c.claim)) << c.claim;
+    }
+}
+
+TEST(BingoGame, TheHostsWindowStartedAgainTakesUpItsKeptRoundWithoutANewDealAndSaysItIsBack)
+{
+    QTemporaryDir dir;
+    const RoundStore store(dir.path(), u"key"_s);
+    Game first, again; // the first dies after two calls and a forced third, its round kept
+    first.game.KeepRoundIn(&store);
+    first.Run({"+Bob", "+Hal", "+Cy", "2|ResetMe|1", "tick", "tick", "Hal>Chat;/call 42", "-Cy"});
+    const QList<int> called = first.game.Caller().Order();
+    again.game.KeepRoundIn(&store);
+    ASSERT_TRUE(again.game.ResumeRound());
+    EXPECT_TRUE(again.game.Caller().Order() == called && again.game.InProgress());
+    // Bob, listed before Hal's own arrival, is caught up, then told the round goes on; Cy, who had left, is not.
+    again.Run({"+Bob", "+Hal", "+Cy", "tick"});
+    const QString calls = u"%1@%2"_s.arg(called[0]).arg(called[1]);
+    EXPECT_EQ(again.events, QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.",
+                                         "** Hal is back: the round goes on.", "send 7|Bob", "1:Cy has joined the game.",
+                                         "send 5|Cy|1|" + calls, "send 1|42"}));
+}
+
+TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
+{
+    QTemporaryDir dir;
+    const RoundStore store(dir.path() + u"/state"_s, u"key/../x"_s);
+    const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)}};
+    ASSERT_EQ(store.Save(round), QString());
+    EXPECT_EQ(store.Load().state, round);
+    const QFileInfoList files = QDir(dir.path() + u"/state"_s).entryInfoList(QDir::Files);
+    ASSERT_TRUE(files.size() == 1 && (files[0].permissions() & 0x0077) == 0) << "one file, readable by its user only";
+    // Not JSON, not an object, a number called twice, one off the board, a card short of a number, a forced
+    // number beyond 16 bits.
+    for (const char *text : {"{\"called\": [1, 2", "[1]", "{\"called\": [4, 4]}", "{\"called\": [101]}",
+                             "{\"called\": [], \"cards\": [[1, 2]]}", "{\"called\": [], \"forced\": 40000}"}) {
+        QFile file(files[0].filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
+        file.close();
+        EXPECT_TRUE(!store.Load().state && !store.Load().problem.isEmpty()) << text;
     }
 }
 

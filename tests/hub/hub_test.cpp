@@ -338,3 +338,29 @@ TEST(HubResume, ASeatTakenBackFromAConnectionStillOpenCountsOnceAgainstItsAddres
 }
 
 } // namespace
+
+namespace {
+
+TEST(HubHostedGame, AGameEndedByItsHostTellsEveryWindowWhoEndedItAndTakesNoMoreJoins)
+{
+    const struct { const char *what; bool byHost, byHub, ends; } table[] = {
+        {"the host's window ends it", true, false, true}, {"kalumo-hub host is stopped", false, true, true}, {"a player cannot end it", false, false, false}};
+    for (const auto &row : table) {
+        FakeHub h; // Ann hosts, with her secret
+        h.hub.HoldOneGame(u"K"_s, u"Ann"_s, u"s3cret"_s);
+        const quint64 ann = h.net.Open(), bob = (h.net.Feed(ann, Frame::Encode(LinkRecord::HostSecret(u"K"_s, u"s3cret"_s))), h.Join(u"Bob"_s));
+        h.Join(u"Ann"_s, u"K"_s, ann);
+        h.net.Take(bob);
+        QSignalSpy ended(&h.hub, &Hub::GameEnded);
+        row.byHub ? h.hub.EndGame() : h.net.Feed(row.byHost ? ann : bob, Frame::Encode(LinkRecord::EndGame(u"K"_s)));
+        EXPECT_EQ(h.net.Take(bob), row.ends ? QStringList{u"[Hub]ÿGameEndedÿAnn"_s} : QStringList()) << row.what;
+        EXPECT_TRUE(h.IsOpen(bob) != row.ends && ended.size() == int(row.ends)) << row.what;
+        const quint64 late = h.Join(u"Cy"_s);
+        EXPECT_EQ(h.net.Take(late).value(0), row.ends ? Refused + u"Ann ended this game."_s : u"[Enter]ÿBob"_s) << row.what;
+    }
+    FakeHub open; // a hub of many games has no host to end one
+    open.net.Feed(open.Join(u"Ann"_s), Frame::Encode(LinkRecord::EndGame(u"K"_s)));
+    EXPECT_EQ(open.hub.Players(u"K"_s), QStringList{u"Ann"_s});
+}
+
+} // namespace

@@ -31,12 +31,14 @@ public:
         return true;
     }
     void Leave() override { ended = true; }
+    void EndGame() override { endedGame = ended = true; }
     void Deliver(const QString &sender, const QString &data) { emit TextReceived(sender, data); }
 
     bool connectAnswer = true;
     std::optional<QString> joinRefusal; // why the join was not confirmed
     bool ended = false;                 // the link takes no more messages
     QString hostName;                   // the host, as a hub that says so spells it
+    bool endedGame = false;             // the host ended the game for everyone
     QList<qint32> connects;
     QList<JoinRequest> joins;
     QStringList sent;                            // the message texts

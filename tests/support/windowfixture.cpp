@@ -14,7 +14,7 @@ WindowFixture::WindowFixture(const QString &commandLine, const QString &programD
     : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
           commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
           registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir, {}, &speaker,
-          folder.filePath(QStringLiteral("settings.ini")), hostSecret, invitation}))
+          folder.filePath(QStringLiteral("settings.ini")), hostSecret, invitation, folder.filePath(QStringLiteral("state"))}))
 {
 }
 

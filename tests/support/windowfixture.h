@@ -1,6 +1,6 @@
 #pragma once
 // A game window with recording boxes, a fake link, a frozen clock, a recording
-// speaker and a temporary program folder that holds its settings too, for tests
+// speaker and a temporary program folder that holds its settings and state too, for tests
 // that drive it; and what any window shows, as text.
 
 #include "support/fakegamelink.h"

@@ -103,4 +103,26 @@ TEST_F(HostWindow, DealsBothCardsAfreshForARoundAndStopsEverythingAtItsWin)
     EXPECT_EQ(ChatLines(*f.window).last(), u"4:** Click 'New Game' To Begin The Next Round.");
 }
 
+TEST(HostsWindow, ClosingDuringARoundAsksFirstAndEndsTheGameForEveryoneOnlyWhenTold)
+{
+    const QString question = u"3 Kalumo Bingo: You host this game: closing ends it for everyone. Close anyway?"_s;
+    const struct { const char *what; bool round, answer, bySignal, closes, ends; } table[] = {
+        {"no round in progress", false, false, false, true, true}, {"a round, answered No", true, false, false, false, false},
+        {"a round, answered Yes", true, true, false, true, true}, {"a round, and a signal", true, false, true, true, false},
+    };
+    for (const auto &row : table) {
+        WindowFixture f(u"x 7001 K1 Hal Hal"_s);
+        ASSERT_FALSE(f.window->Startup());
+        f.Show();
+        if (row.round)
+            f.link.Deliver(u"Hal"_s, u"Comm;2|ResetMe|10"_s);
+        f.boxes.answers = {row.answer};
+        f.boxes.shown.clear();
+        row.bySignal ? f.window->CloseKeepingGame() : void(f.window->close());
+        EXPECT_EQ(f.window->isVisible(), !row.closes) << row.what;
+        EXPECT_EQ(f.link.endedGame, row.ends) << row.what;
+        EXPECT_EQ(f.boxes.Lines(), row.round && !row.bySignal ? QStringList{question} : QStringList()) << row.what;
+    }
+}
+
 } // namespace

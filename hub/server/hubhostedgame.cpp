@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The one game of a hub that kalumo-hub host runs: its host's window taking
+// its seat back, and the game ended on purpose.
+#include "server/hub.h"
+#include "server/hubclient.h"
+
+#include "link/hubcontrol.h"
+#include "server/logtext.h"
+
+void Hub::retire(HubClient *client)
+{
+    m_games[client->key].removeOne(client);
+    client->joined = false; // forgotten without a leave
+    if (!client->absent)
+        m_transport.Abort(client->id);
+    forget(client);
+}
+
+bool Hub::isHost(const HubClient *client) const
+{
+    return m_onlyKey && !m_hostSecret.isEmpty() && client->nameKey == m_hostNameKey;
+}
+
+void Hub::EndGame()
+{
+    if (!m_onlyKey || m_ended)
+        return;
+    m_ended = true;
+    const QVector<HubClient *> seats = m_games.take(*m_onlyKey);
+    const QByteArray frame = Frame::Encode(HubControl::Delivery(HubControl::GameEnded, m_hostName));
+    for (HubClient *seat : seats) {
+        seat->joined = false; // nobody is left to hear of a leave
+        if (!seat->absent) {
+            transmit(seat, frame);
+            m_transport.Close(seat->id);
+        }
+        seat->dropping = true;
+        forget(seat);
+    }
+    emit Log(QStringLiteral("end: game %1 ended by its host").arg(LogText(*m_onlyKey)));
+    emit GameEnded();
+}
