@@ -47,7 +47,7 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
     connect(&link, &GameLink::Ended, this, [this](const QString &hostName) {
         m_inProgress = false;
         emit RoundOver();
-        linkDown(QStringLiteral("** %1 ended the game: you may close the window.").arg(hostName.isEmpty() ? m_hostName : hostName));
+        linkDown(QStringLiteral("** %1 ended the game: you may close the window.").arg(hostName.isEmpty() ? m_hostName : hostName), {});
         emit GameEnded();
     });
     connect(&link, &GameLink::Rejoining, this, &BingoGame::rejoining);

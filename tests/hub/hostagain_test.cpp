@@ -62,7 +62,7 @@ struct Folder
 qint64 windowOf(qint64 parent)
 {
     QString children;
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             QFile file(u"/proc/%1/task/%1/children"_s.arg(parent));
             return file.open(QIODevice::ReadOnly)
@@ -84,7 +84,9 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     const HostedGame kept{Invitation::NewKey(), port, Invitation::NewKey()};
     ASSERT_EQ(HostState(f.State(), u"Ann"_s).Save(kept), QString());
     // A round with 70 numbers called, so one of the cards soon holds a line.
-    RoundState round{u"1"_s, {}, true};
+    RoundState round;
+    round.seconds = u"1"_s;
+    round.inProgress = true;
     for (int n = 1; n <= 100; ++n)
         n % 10 < 7 ? void(round.called << n) : void();
     ASSERT_EQ(RoundStore(f.State(), kept.key).Save(round), QString());
@@ -127,7 +129,7 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
 
     const qint64 window = windowOf(host.processId());
     host.kill(); // its window closes once its host is gone
-    QTest::qWaitFor([&] { return host.waitForFinished(10) && !QFile::exists(u"/proc/%1"_s.arg(window)); }, 10000);
+    (void)QTest::qWaitFor([&] { return host.waitForFinished(10) && !QFile::exists(u"/proc/%1"_s.arg(window)); }, 10000);
     QProcess again;
     EXPECT_EQ(f.Host(again, copy, u"Ann"_s), invitation);
     ASSERT_TRUE(both([&](const QString &log) { return log.count(u"** Ann is back: the round goes on."_s) == 2; }))

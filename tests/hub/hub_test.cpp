@@ -356,7 +356,9 @@ TEST(HubHostedGame, AGameEndedByItsHostTellsEveryWindowWhoEndedItAndTakesNoMoreJ
         EXPECT_EQ(h.net.Take(bob), row.ends ? QStringList{u"[Hub]ÿGameEndedÿAnn"_s} : QStringList()) << row.what;
         EXPECT_TRUE(h.IsOpen(bob) != row.ends && ended.size() == int(row.ends)) << row.what;
         const quint64 late = h.Join(u"Cy"_s);
-        EXPECT_EQ(h.net.Take(late).value(0), row.ends ? Refused + u"Ann ended this game."_s : u"[Enter]ÿBob"_s) << row.what;
+        QStringList heard = h.net.Take(late); // after the frames that tell who hosts and how often the hub writes
+        heard.removeIf([](const QString &frame) { return frame.startsWith(u"[Hub]ÿHostName"_s) || frame.startsWith(u"[Hub]ÿHeartbeat"_s); });
+        EXPECT_EQ(heard.value(0), row.ends ? Refused + u"Ann ended this game."_s : u"[Enter]ÿBob"_s) << row.what;
     }
     FakeHub open; // a hub of many games has no host to end one
     open.net.Feed(open.Join(u"Ann"_s), Frame::Encode(LinkRecord::EndGame(u"K"_s)));
