@@ -132,7 +132,7 @@ bool Launcher::start(const QString &name, const QStringList &arguments, RunningG
     m_settings.sync();
 
     m_game = {0, m_hubProgram, kind, name.trimmed(), invitation};
-    m_awaitingInvitation = kind == RunningGame::Host;
+    m_linesAwaited = kind == RunningGame::Host ? 2 : 0; // the invitation, then the browser link
     m_lastError.clear();
     m_run = m_runner.Start(m_hubProgram, arguments, this);
     follow(m_run);
@@ -150,9 +150,12 @@ void Launcher::follow(HubRun *run)
         note();
     });
     connect(run, &HubRun::OutputLine, this, [this](const QString &line) {
-        if (!m_awaitingInvitation)
+        if (m_linesAwaited == 0)
             return;
-        m_awaitingInvitation = false;
+        if (--m_linesAwaited == 0) {
+            emit BrowserLinkReady(line.trimmed());
+            return;
+        }
         m_game.invitation = line.trimmed();
         note();
         emit InvitationReady(m_game.invitation);

@@ -5,7 +5,8 @@
 //   kalumo-hub play [--computer N] -- NAME
 //   kalumo-hub host [--address PUBLIC-NAME] [--port N] -- NAME
 //   kalumo-hub join -- INVITATION NAME
-// reads the invitation from the first line `host` prints, and tells the
+// reads the invitation from the first line `host` prints and the browser
+// link from the second, and tells the
 // player in plain words how it goes (PlayerWords). One run at a time. The
 // player's name and the host's address and port are remembered in the
 // settings.
@@ -64,6 +65,7 @@ public:
 
 signals:
     void InvitationReady(const QString &invitation);
+    void BrowserLinkReady(const QString &link);
     void Message(const QString &text);
     void RunningChanged(bool running);
     // A game started by another launcher runs; ShowRunningGame shows it.
@@ -83,6 +85,6 @@ private:
     RunningGame m_game; // the one this launcher runs
     std::optional<RunningGame> m_shown; // the one another launcher runs, shown here
     QTimer *m_showTimer = nullptr;
-    bool m_awaitingInvitation = false;
+    int m_linesAwaited = 0; // of host's output: the invitation, then the browser link
     QString m_lastError;
 };

@@ -35,6 +35,7 @@ private:
     QLineEdit *m_name = nullptr;
     QSpinBox *m_computers = nullptr;
     QLineEdit *m_invitation = nullptr;
+    QLineEdit *m_browserLink = nullptr;
     QLineEdit *m_pasted = nullptr;
     QLineEdit *m_address = nullptr;
     QSpinBox *m_port = nullptr;

@@ -5,7 +5,7 @@
 //       runs a TLS hub holding one game hosted by NAME, asks the home
 //       router to forward its port, prints the invitation (every address
 //       a player may reach the hub by) as the first line of standard
-//       output, starts NAME's window and runs until it closes, when the
+//       output and the browser link of the same game as the second, starts NAME's window and runs until it closes, when the
 //       forwarding is removed. The game is the one NAME hosted last,
 //       behind the same key, port and certificate, until it is ended on
 //       purpose (closing the host's window, Ctrl+C or SIGTERM here) or
@@ -38,6 +38,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostInfo>
 #include <QTextStream>
 #include <QTimer>
 
@@ -158,6 +159,18 @@ std::optional<Invitation::Endpoint> forwardPort(PortMapping &mapping, bool wante
     return forwarded;
 }
 
+// Where a phone finds the hub: the first address given, else this machine's
+// address on its home network, as phones seldom resolve a machine's bare name.
+QString browserAddress(const QStringList &given, const QList<QHostAddress> &reachable)
+{
+    if (!given.isEmpty())
+        return given.first();
+    const QHostAddress home = homeAddress(reachable);
+    if (home.isNull())
+        return QHostInfo::localHostName();
+    return home.protocol() == QAbstractSocket::IPv6Protocol ? u'[' + home.toString() + u']' : home.toString();
+}
+
 } // namespace
 
 int Commands::Host(const QStringList &arguments, const GamesList &list)
@@ -206,6 +219,8 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     if (!tls)
         return Fail(QStringLiteral("cannot set up the hub's certificate: %1").arg(error));
     TcpTransport transport(tls.get());
+    // Browsers cannot pin the hub's own certificate: they play over plain HTTP.
+    transport.ServePlainWeb(true);
     Hub hub(transport);
     QObject::connect(&hub, &Hub::Log, &LogLine);
     QObject::connect(&transport, &TcpTransport::Log, &LogLine);
@@ -229,8 +244,12 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     if (const QString problem = state.Save({invitation.key, transport.Port(), secret}); !problem.isEmpty())
         LogLine(QStringLiteral("this game cannot be kept for a restart of the host (%1)").arg(problem));
     hub.HoldOneGame(invitation.key, name, secret);
-    QTextStream(stdout) << invitation.Text() << Qt::endl; // the launcher reads it at once
-    LogLine(QStringLiteral("hosting %1 on %2:%3; share the line above")
+    Invitation onThisPort = invitation; // a router's outside port is no concern of a phone in the room
+    onThisPort.port = transport.Port();
+    const QString browserLink = onThisPort.BrowserLink(browserAddress(given, reachable), false);
+    QTextStream(stdout) << invitation.Text() << Qt::endl << browserLink << Qt::endl; // the launcher reads them at once
+    LogLine(QStringLiteral("hosting %1 on %2:%3; share the lines above: the invitation for game windows, "
+                           "the link for browsers (not encrypted: anyone on the network can read the game)")
                 .arg(kept ? QStringLiteral("the same game as before") : QStringLiteral("one game"), listen.toString())
                 .arg(transport.Port()));
 
@@ -241,6 +260,7 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), QString::fromLatin1(invitation.fingerprint.toHex()));
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
     extra.insert(QStringLiteral("KALUMO_INVITATION"), invitation.Text());
+    extra.insert(QStringLiteral("KALUMO_BROWSER_LINK"), browserLink);
     GameWindows windows(transport.Port(), program);
     windows.SetGame(invitation.key, name, extra);
     return runHostedGame(hub, windows, state, name,

@@ -7,12 +7,16 @@
 // players is most of the hub's time.
 //
 // Given a TlsContext, every connection accepted speaks TLS 1.3 and the same
-// bytes run inside. The handler hears of a connection when it is accepted,
+// bytes run inside. Browsers come to the same port: a connection whose first
+// bytes are an HTTP GET is a browser's (webconnection.h), served the page or
+// carried as a WebSocket, and its handler hears the game link's frames as
+// from a window. The handler hears of a connection when it is accepted,
 // before any socket option, TLS session or handshake is spent on it, so a
 // connection it refuses then (too many from its address) costs next to
-// nothing and is closed at once, and one in its handshake counts as open. A failed handshake
-// closes the connection at once, and one not done within the handshake
-// deadline is closed then, the handler told.
+// nothing and is closed at once, and one in its handshake counts as open. A
+// failed handshake closes the connection at once, and one not done within
+// the handshake deadline (sniffing its first byte included) is closed then,
+// the handler told.
 
 #include "server/transport.h"
 #include "server/uniquefd.h"
@@ -43,6 +47,10 @@ public:
     static constexpr int HandshakeWithinMs = 10000;
     // The time a TLS connection has from its accept to the end of its handshake.
     void SetHandshakeDeadline(int ms) { m_handshakeWithinMs = ms; }
+    // Over TLS, whether browsers may also fetch the page and play over
+    // plain HTTP on the same port (they cannot pin a self-signed
+    // certificate as windows do). Without TLS they always do.
+    void ServePlainWeb(bool plain);
 
     bool Listen(const QHostAddress &address, quint16 port);
     quint16 Port() const;
@@ -71,6 +79,15 @@ private:
     void admit(Connection &connection);
     // Closes at once a connection the handler refused in Opened.
     void closeRefused(Connection &connection);
+    // Over TLS: waits for the first byte, then starts TLS, or reads plain HTTP.
+    void sniff(Connection &connection);
+    // Whether a connection carries a window's frames or a browser's HTTP,
+    // from the first byte it sends.
+    void decide(Connection &connection, char first);
+    // A browser's bytes; false when the connection is gone or ends.
+    bool receiveWeb(Connection &connection, const char *data, qint64 size, bool closing);
+    // Bytes were added to what waits for the connection: written at the end of the pass.
+    void queued(Connection &connection, qint64 added);
     void handshake(Connection &connection);
     void expireHandshakes();
     void read(Connection &connection);
@@ -106,4 +123,5 @@ private:
     QTimer *m_handshakeTimer = nullptr;
     QElapsedTimer m_clock;
     int m_handshakeWithinMs = HandshakeWithinMs;
+    bool m_plainWeb = false;
 };

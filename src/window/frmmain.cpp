@@ -27,6 +27,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     , m_registryFolder(context.registryFolder)
     , m_hostSecret(context.hostSecret)
     , m_stateFolder(context.stateFolder)
+    , m_browserLink(context.browserLink)
     , m_tallies(context.programFolder, context.dataFolder)
 {
     setObjectName(QStringLiteral("frmMain"));

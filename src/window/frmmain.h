@@ -49,6 +49,7 @@ struct WindowContext
     QString hostSecret = {};     // proves the host to a hub that holds one game; empty: none
     QString invitation = {};     // the line others join this game with; set: the menu offers to copy it
     QString stateFolder = {};    // where the host's window keeps its round; empty: nowhere
+    QString browserLink = {};    // the game's link for browser players, shown to invite them; empty: none
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -82,6 +83,8 @@ public:
 
     // Opens the caller's display, or brings it to the front.
     void ShowCallerDisplay();
+    // The browser link as a QR code; only a window that has one offers it.
+    void ShowInvitation();
     WindowOptions &Options() const { return *m_options; }
 
 signals:
@@ -138,6 +141,7 @@ private:
     QString m_registryFolder;
     QString m_hostSecret;
     QString m_stateFolder;
+    QString m_browserLink;
 
     Tallies m_tallies;
     QString m_gameKey;

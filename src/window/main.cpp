@@ -66,7 +66,8 @@ int main(int argc, char **argv)
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
                     FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker, {},
-                    hostSecret, qEnvironmentVariable("KALUMO_INVITATION").trimmed(), hostSecret.isEmpty() ? QString() : StateFile::DefaultFolder()});
+                    hostSecret, qEnvironmentVariable("KALUMO_INVITATION").trimmed(), hostSecret.isEmpty() ? QString() : StateFile::DefaultFolder(),
+                    qEnvironmentVariable("KALUMO_BROWSER_LINK")});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,

@@ -173,8 +173,11 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
     EXPECT_EQ(runner.started[0].arguments, (QStringList{u"host"_s, u"--address"_s, u"10.77.0.1"_s, u"--port"_s, u"47475"_s, u"--"_s, u"Ann"_s}));
     alive << 99;
     emit Run().Started(99);
-    for (const QString &line : {Invitation + u"\n"_s, u"something else"_s}) // only the first line is the invitation
+    const QString link = u"http://192.168.1.2:47474/#key=0123456789abcdef0123456789abcdef&host=Ann"_s;
+    for (const QString &line : {Invitation + u"\n"_s, link + u"\n"_s, u"something else"_s}) // the invitation, then the link
         emit Run().OutputLine(line);
+    EXPECT_EQ(static_cast<QLineEdit *>(control("invitation"))->text(), Invitation);
+    EXPECT_EQ(static_cast<QLineEdit *>(control("browserLink"))->text(), link);
     QTest::mouseClick(control("copy"), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), Invitation);
     EXPECT_FALSE(control("join")->isEnabled()) << "while the game runs";

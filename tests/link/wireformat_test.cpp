@@ -6,6 +6,8 @@
 #include "link/linkrecord.h"
 #include "support/qtprinters.h"
 
+#include <QUrl>
+#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +64,13 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
     EXPECT_TRUE(several.Text().startsWith(u"kalumo://ann.example:7/"_s) && several.Text().endsWith(u"&via=11.22.33.1:47474&via=[2001:db8::5]:7"_s));
     EXPECT_EQ(Invitation::Parse(several.Text(), nullptr).value_or(sent).Endpoints(),
               (QList<Invitation::Endpoint>{{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}}));
+    // The browser link of the same game: the key and the name after '#', the name's '&', '=' and '#' kept inside it.
+    const QUrl link(sent.BrowserLink(u"::1"_s, false));
+    const QUrlQuery fragment(link.fragment(QUrl::FullyEncoded));
+    EXPECT_TRUE(link.scheme() == u"http"_s && link.host() == u"::1"_s && link.port() == 1 && link.path() == u"/"_s
+                && fragment.queryItemValue(u"key"_s) == key
+                && fragment.queryItemValue(u"host"_s, QUrl::FullyDecoded) == sent.hostName) << link.toString().toStdString();
+    EXPECT_TRUE(sent.BrowserLink(u"hub"_s, true).startsWith(u"https://hub:1/#key="_s));
     const struct { QString text, why; } table[] = {
         {u" "_s, u"The invitation is empty."_s},
         {u"https://hub:5/"_s + key + tail, u"This is not an invitation: it does not start with kalumo://."_s},

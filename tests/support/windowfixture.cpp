@@ -10,11 +10,12 @@
 #include <QTextDocument>
 
 WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir,
-                             const QString &hostSecret, const QString &invitation)
+                             const QString &hostSecret, const QString &invitation,
+                             const QString &browserLink)
     : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
           commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
           registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir, {}, &speaker,
-          folder.filePath(QStringLiteral("settings.ini")), hostSecret, invitation, folder.filePath(QStringLiteral("state"))}))
+          folder.filePath(QStringLiteral("settings.ini")), hostSecret, invitation, folder.filePath(QStringLiteral("state")), browserLink}))
 {
 }
 
