@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The browser player's game and link: catch-up, refused claims, the host
 // leaving, and a seat kept across a cut connection without loss or repeats.
-import { test, mock } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { PlayerGame } from '../../web/js/game.js';
 import { WebLink } from '../../web/js/link.js';
@@ -73,11 +73,28 @@ test('BINGO! waits while the link is away, and the host leaving ends the round',
   assert.deepEqual([game.bingoLit, lines.at(-1)], [false, '** The round is over: Hal, who hosts this game, has left.']);
 });
 
+// Timers that run only when the test moves the time on.
+const clock = {
+  now: 0, timers: new Map(), last: 0,
+  setTimeout(run, ms) { this.timers.set(++this.last, [this.now + ms, run]); return this.last; },
+  clearTimeout(id) { this.timers.delete(id); },
+  tick(ms) {
+    for (const end = this.now + ms; ;) {
+      const [id, [at, run]] = [...this.timers].sort((a, b) => a[1][0] - b[1][0])[0] ?? [0, [Infinity]];
+      if (at > end) return void (this.now = end);
+      this.now = at;
+      this.timers.delete(id);
+      run();
+    }
+  },
+};
+
 // A link to a hub that the test plays: every socket the link opens, and the
 // records it wrote there.
 function linkToHub() {
   const sockets = [];
   const link = new WebLink({
+    clock,
     open: () => {
       const socket = { readyState: 0, records: [], send: (r) => socket.records.push(r), close() { this.readyState = 3; } };
       socket.up = () => { socket.readyState = 1; socket.onopen(); };
@@ -112,59 +129,49 @@ test('the link joins, acknowledges every 32 deliveries and answers Pings', () =>
 });
 
 test('a cut link resumes its seat and sends again exactly what the hub never got', () => {
-  mock.timers.enable({ apis: ['setTimeout'] });
-  try {
-    for (const [replay, resent] of [
-      [[`Bob${Y}Chat;one`, `Bob${Y}Chat;two`], []],
-      [[`Bob${Y}Chat;one`], ['Chat;two']],
-      [[], ['Chat;one', 'Chat;two']],
-    ]) {
-      const { link, sockets, events, delivered } = joined();
-      link.sendMessage('Chat;one');
-      link.sendMessage('Chat;two');
-      sockets[0].onclose();
-      assert.equal(link.sendMessage('Chat;three'), true, 'kept while away');
-      mock.timers.tick(500);
-      sockets[1].up();
-      assert.deepEqual(sockets[1].records, [`G${Y}k${Y}R${Y}Bob${Y}s3cret${Y}1`]);
-      sockets[1].hub(...replay, `[Hub]${Y}Resumed`);
-      assert.deepEqual(sockets[1].records.slice(1), [...resent, 'Chat;three'].map((t) => `G${Y}k${Y}C${Y}${t}`));
-      assert.deepEqual(events.map((e) => e[0]), ['joined', 'reconnecting', 'reconnected']);
-      assert.equal(delivered.length, 1 + replay.length);
-    }
-  } finally {
-    mock.timers.reset();
+  for (const [replay, resent] of [
+    [[`Bob${Y}Chat;one`, `Bob${Y}Chat;two`], []],
+    [[`Bob${Y}Chat;one`], ['Chat;two']],
+    [[], ['Chat;one', 'Chat;two']],
+  ]) {
+    const { link, sockets, events, delivered } = joined();
+    link.sendMessage('Chat;one');
+    link.sendMessage('Chat;two');
+    sockets[0].onclose();
+    assert.equal(link.sendMessage('Chat;three'), true, 'kept while away');
+    clock.tick(500);
+    sockets[1].up();
+    assert.deepEqual(sockets[1].records, [`G${Y}k${Y}R${Y}Bob${Y}s3cret${Y}1`]);
+    sockets[1].hub(...replay, `[Hub]${Y}Resumed`);
+    assert.deepEqual(sockets[1].records.slice(1), [...resent, 'Chat;three'].map((t) => `G${Y}k${Y}C${Y}${t}`));
+    assert.deepEqual(events.map((e) => e[0]), ['joined', 'reconnecting', 'reconnected']);
+    assert.equal(delivered.length, 1 + replay.length);
   }
 });
 
 test('a forgotten seat joins afresh, a refusal ends the join, and a hub gone for two minutes is given up', () => {
-  mock.timers.enable({ apis: ['setTimeout'] });
-  try {
-    const fresh = joined();
-    fresh.sockets[0].onclose();
-    mock.timers.tick(500);
-    fresh.sockets[1].up();
-    fresh.sockets[1].hub(`[Hub]${Y}NoSeat${Y}gone`);
-    fresh.sockets[2].up();
-    assert.deepEqual(fresh.sockets[2].records.map((r) => r.split(Y)[2]), ['I', 'A']);
-    assert.equal(fresh.events.at(-1)[0], 'rejoining');
+  const fresh = joined();
+  fresh.sockets[0].onclose();
+  clock.tick(500);
+  fresh.sockets[1].up();
+  fresh.sockets[1].hub(`[Hub]${Y}NoSeat${Y}gone`);
+  fresh.sockets[2].up();
+  assert.deepEqual(fresh.sockets[2].records.map((r) => r.split(Y)[2]), ['I', 'A']);
+  assert.equal(fresh.events.at(-1)[0], 'rejoining');
 
-    const refused = linkToHub();
-    refused.link.join('k', 'Hal');
-    refused.sockets[0].up();
-    refused.sockets[0].hub(`[Hub]${Y}Refused${Y}the name "Hal" belongs to this game's host.`);
-    assert.deepEqual(refused.events, [['failed', 'the game refused this window: the name "Hal" belongs to this game\'s host.']]);
+  const refused = linkToHub();
+  refused.link.join('k', 'Hal');
+  refused.sockets[0].up();
+  refused.sockets[0].hub(`[Hub]${Y}Refused${Y}the name "Hal" belongs to this game's host.`);
+  assert.deepEqual(refused.events, [['failed', 'the game refused this window: the name "Hal" belongs to this game\'s host.']]);
 
-    const gone = joined();
-    gone.sockets[0].onclose();
-    for (let i = 0; i < 30; ++i) {
-      mock.timers.tick(10000);
-      gone.sockets.at(-1).onclose?.();
-    }
-    // 0.5 + 1 + 2 + 4 + 8 s and then every 10 s, up to two minutes of waits.
-    assert.equal(gone.sockets.length, 1 + 5 + 11);
-    assert.deepEqual(gone.events.at(-1), ['lost', 'the game host closed the connection']);
-  } finally {
-    mock.timers.reset();
+  const gone = joined();
+  gone.sockets[0].onclose();
+  for (let i = 0; i < 30; ++i) {
+    clock.tick(10000);
+    gone.sockets.at(-1).onclose?.();
   }
+  // 0.5 + 1 + 2 + 4 + 8 s and then every 10 s, up to two minutes of waits.
+  assert.equal(gone.sockets.length, 1 + 5 + 11);
+  assert.deepEqual(gone.events.at(-1), ['lost', 'the game host closed the connection']);
 });

@@ -28,16 +28,17 @@ const MAX_UNECHOED = 10000;
 const CLOSED = 'the game host closed the connection';
 
 export class WebLink extends Emitter {
-  // open(): a new WebSocket (or its double) to the hub.
-  constructor({ open, timing = Timing }) {
+  // open(): a new WebSocket (or its double) to the hub; clock: where
+  // setTimeout and clearTimeout come from.
+  constructor({ open, timing = Timing, clock = globalThis }) {
     super();
-    Object.assign(this, { open, timing });
+    Object.assign(this, { open, timing, clock });
     this.state = 'idle'; // joining, joined, away, resuming, rejoining, ended
     this.secret = '';
     this.count = 0;
     this.ackedAt = 0;
     this.unechoed = []; // message texts sent and not yet delivered back
-    this.timers = {};
+    this.pending = {}; // timers by name
   }
 
   join(key, name) {
@@ -121,8 +122,8 @@ export class WebLink extends Emitter {
 
   #received(frame) {
     if (this.state === 'ended' || this.state === 'away' || typeof frame !== 'string') return;
-    if (this.timers.silence) this.#startTimer('silence', this.timing.silenceMs, () => this.#fail('the game stopped answering'));
-    if (this.timers.attempt && this.state !== 'joining') this.#startTimer('attempt', this.timing.attemptMs, () => this.#fail('the game did not answer'));
+    if (this.pending.silence) this.#startTimer('silence', this.timing.silenceMs, () => this.#fail('the game stopped answering'));
+    if (this.pending.attempt && this.state !== 'joining') this.#startTimer('attempt', this.timing.attemptMs, () => this.#fail('the game did not answer'));
     const read = Record.readFrame(frame);
     if (!read) return this.#fail('protocol error: delivery without a sender');
     const { sender, data } = read;
@@ -209,7 +210,7 @@ export class WebLink extends Emitter {
 
   #retry() {
     this.state = 'away';
-    if (this.timers.retry) return;
+    if (this.pending.retry) return;
     if (this.waitedMs >= this.timing.retryForMs) {
       this.#end();
       return this.emit('lost', this.error);
@@ -221,20 +222,20 @@ export class WebLink extends Emitter {
 
   #end() {
     this.state = 'ended';
-    for (const name of Object.keys(this.timers)) this.#stopTimer(name);
+    for (const name of Object.keys(this.pending)) this.#stopTimer(name);
     this.#drop();
   }
 
   #startTimer(name, ms, run) {
     this.#stopTimer(name);
-    this.timers[name] = setTimeout(() => {
-      delete this.timers[name];
+    this.pending[name] = this.clock.setTimeout(() => {
+      delete this.pending[name];
       run();
     }, ms);
   }
 
   #stopTimer(name) {
-    clearTimeout(this.timers[name]);
-    delete this.timers[name];
+    this.clock.clearTimeout(this.pending[name]);
+    delete this.pending[name];
   }
 }
