@@ -65,7 +65,7 @@ async function proxy(port) {
 }
 
 const text = (page, selector) => page.$eval(selector, (e) => e.textContent);
-const until = (page, test, ...args) => page.waitForFunction(test, { timeout: 10000 }, ...args);
+const until = (page, test, ...args) => page.waitForFunction(test, { timeout: 10000, polling: 100 }, ...args);
 const logHas = (page, line) => until(page, (l) => [...document.querySelectorAll('#log p')].some((p) => p.textContent === l), line);
 
 async function joinAs(browser, port, name, viewport) {
@@ -109,6 +109,7 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     await logHas(ann, '** Back in the game.');
     await logHas(ann, 'Bob:           while Ann was away');
     await until(ann, () => document.querySelector('#count').textContent === '6 numbers called');
+    await ann.bringToFront();
     for (let cell = 0; cell < 5; ++cell) await ann.click(`#card0 button:nth-child(${cell + 1})`);
     await until(ann, () => !document.querySelector('#bingo').disabled);
     await ann.keyboard.down('Control'); await ann.keyboard.press('b'); await ann.keyboard.up('Control');
