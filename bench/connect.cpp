@@ -5,15 +5,17 @@
 //       reset, for SECONDS; prints the joins completed a second. Over TLS
 //       each join takes a full handshake, the hub's share of which is the
 //       server's CPU time the script measures beside it.
-//   kalumo-connect --hub PORT [--tls] --idle N --pid PID
+//   kalumo-connect --hub PORT [--tls] [--web] --idle N --pid PID
 //       N connections join games of 10 and stay idle; prints the growth of
 //       the hub's resident memory per connection, read from /proc/PID/status
-//       before the first connects and once the last has joined.
+//       before the first connects and once the last has joined. With --web
+//       they are browsers' WebSockets (webwire.h).
 //
 // Prints a RESULT line for scripts; exits 2 when a connection cannot join.
 
 #include "hubwire.h"
 #include "netloop.h"
+#include "webwire.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +28,7 @@ namespace {
 
 Bench::Loop loop;
 uint16_t port = 0;
+bool web = false;
 
 // One connection that joins under a name of its own each time it opens.
 class Joiner : public Bench::Connection
@@ -41,12 +44,28 @@ public:
             perror("connect");
             exit(2);
         }
-        Send(HubWire::Announce(m_key, m_name));
+        if (!web)
+            return Send(HubWire::Announce(m_key, m_name));
+        m_web = std::make_unique<WebWire>();
+        m_frames.clear();
+        Send(WebWire::UpgradeRequest());
+        m_web->Send(HubWire::Announce(m_key, m_name));
+        Send(std::exchange(m_web->out, {}));
     }
     bool joined = false, closed = false;
 
 protected:
     size_t OnData(const char *data, size_t size) override
+    {
+        if (!m_web)
+            return onFrames(data, size);
+        if (!m_web->Feed(data, size, m_frames))
+            closed = true;
+        Send(std::exchange(m_web->out, {}));
+        m_frames.erase(0, onFrames(m_frames.data(), m_frames.size()));
+        return size;
+    }
+    size_t onFrames(const char *data, size_t size)
     {
         return HubWire::Parse(data, size, [&](std::string_view sender, std::string_view text) {
             joined = joined || (sender == "[Enter]" && text == m_name);
@@ -56,6 +75,8 @@ protected:
 
 private:
     std::string m_key, m_name;
+    std::unique_ptr<WebWire> m_web;
+    std::string m_frames;
 };
 
 long residentKiB(long pid)
@@ -137,11 +158,13 @@ int main(int argc, char **argv)
     long pid = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        const double value = option == "--tls" ? 0 : Bench::Number("connect", i + 1 < argc ? argv[i + 1] : "");
-        if (option == "--tls") {
+        const bool flag = option == "--tls" || option == "--web";
+        const double value = flag ? 0 : Bench::Number("connect", i + 1 < argc ? argv[i + 1] : "");
+        if (option == "--tls")
             loop.UseTls();
+        web = web || option == "--web";
+        if (flag)
             continue;
-        }
         ++i;
         if (option == "--hub")
             port = uint16_t(value);
@@ -157,7 +180,7 @@ int main(int argc, char **argv)
             seconds = count = 0;
     }
     if (!port || (seconds > 0) == (count > 0) || concurrent < 1 || (count > 0 && pid <= 0)) {
-        fprintf(stderr, "usage: kalumo-connect --hub PORT [--tls] (--rate SECONDS [--concurrent C] | --idle N --pid PID)\n");
+        fprintf(stderr, "usage: kalumo-connect --hub PORT [--tls] [--web] (--rate SECONDS [--concurrent C] | --idle N --pid PID)\n");
         return 2;
     }
     return seconds > 0 ? rate(seconds, concurrent) : idle(count, pid);

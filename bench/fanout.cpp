@@ -6,10 +6,11 @@
 // kalumo-hub (one game per key) or an MQTT broker (one topic per game, one
 // subscriber per player, QoS 0).
 //
-//   kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--games G] [--players P]
+//   kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--web] [--games G] [--players P]
 //                 [--seconds S] [--warmup S] [--window W] [--bytes N]
 //
-// With --tls every connection speaks TLS 1.3.
+// With --tls every connection speaks TLS 1.3. With --web every player is a
+// browser's: the hub's game link over a WebSocket (webwire.h).
 //
 // Prints deliveries per second over the measured seconds, the latency p50,
 // p99 and maximum, and a RESULT line for scripts. Exits 1 when a player got
@@ -19,6 +20,7 @@
 #include "latency.h"
 #include "mqttwire.h"
 #include "netloop.h"
+#include "webwire.h"
 
 #include <charconv>
 #include <cstdio>
@@ -32,7 +34,7 @@ namespace {
 
 struct Options
 {
-    bool mqtt = false, tls = false;
+    bool mqtt = false, tls = false, web = false;
     uint16_t port = 0;
     int games = 50, players = 10, window = 8, bytes = 64;
     double seconds = 10, warmup = 1;
@@ -51,6 +53,14 @@ public:
         return name;
     }
     void Start();
+    // A frame of the hub's link, over the WebSocket for a browser.
+    void SendFrame(const std::string &frame)
+    {
+        if (!m_web)
+            return Send(frame);
+        m_web->Send(frame);
+        Send(std::exchange(m_web->out, {}));
+    }
     bool ready = false;
     uint64_t nextSeq = 0, received = 0, errors = 0;
     bool closed = false;
@@ -60,10 +70,13 @@ protected:
     void OnClosed(int) override { closed = true; }
 
 private:
+    size_t OnFrames(const char *data, size_t size);
     void record(std::string_view game, std::string_view payload);
     Run &m_run;
     int m_game, m_index;
     std::string m_name;
+    std::unique_ptr<WebWire> m_web;
+    std::string m_frames; // a browser's messages as the hub's frames, not yet read
 };
 
 struct Game
@@ -94,7 +107,10 @@ struct Run
             std::string payload(head, size_t(n));
             if (int(payload.size()) < options.bytes)
                 payload.append(size_t(options.bytes) - payload.size(), 'x');
-            game.host->Send(options.mqtt ? MqttWire::Publish(game.topic, payload) : HubWire::Message(game.key, payload));
+            if (options.mqtt)
+                game.host->Send(MqttWire::Publish(game.topic, payload));
+            else
+                game.host->SendFrame(HubWire::Message(game.key, payload));
             ++game.sent;
             ++game.inFlight;
         }
@@ -112,11 +128,30 @@ void Player::Start()
         Send(MqttWire::Connect(m_name));
         Send(MqttWire::Subscribe(game.topic, 1));
     } else {
-        Send(HubWire::Announce(game.key, m_name));
+        if (m_run.options.web) {
+            m_web = std::make_unique<WebWire>();
+            Send(WebWire::UpgradeRequest());
+        }
+        SendFrame(HubWire::Announce(game.key, m_name));
     }
 }
 
 size_t Player::OnData(const char *data, size_t size)
+{
+    if (m_web) {
+        if (!m_web->Feed(data, size, m_frames)) {
+            fprintf(stderr, "fanout: the hub broke a browser's link\n");
+            exit(2);
+        }
+        Send(std::exchange(m_web->out, {}));
+        const size_t used = m_frames.empty() ? 0 : OnFrames(m_frames.data(), m_frames.size());
+        m_frames.erase(0, used);
+        return size;
+    }
+    return OnFrames(data, size);
+}
+
+size_t Player::OnFrames(const char *data, size_t size)
 {
     size_t used;
     if (m_run.options.mqtt) {
@@ -175,6 +210,9 @@ int main(int argc, char **argv)
         if (option == "--hub" || option == "--mqtt") {
             o.mqtt = option == "--mqtt";
             o.port = uint16_t(Bench::Number("fanout", value));
+        } else if (option == "--web") {
+            o.web = true;
+            continue;
         } else if (option == "--tls") {
             o.tls = true;
             run.loop.UseTls();
@@ -192,7 +230,7 @@ int main(int argc, char **argv)
         } else if (option == "--bytes") {
             o.bytes = int(Bench::Number("fanout", value));
         } else {
-            fprintf(stderr, "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--games G] [--players P] "
+            fprintf(stderr, "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--web] [--games G] [--players P] "
                             "[--seconds S] [--warmup S] [--window W] [--bytes N]\n");
             return 2;
         }
@@ -256,7 +294,9 @@ int main(int argc, char **argv)
     }
     const uint64_t missing = sent * uint64_t(o.players) > received ? sent * uint64_t(o.players) - received : 0;
     const double rate = double(run.measured) / o.seconds;
-    const char *server = o.mqtt ? (o.tls ? "mosquitto/TLS" : "mosquitto") : (o.tls ? "kalumo-hub/TLS" : "kalumo-hub");
+    const char *server = o.mqtt ? (o.tls ? "mosquitto/TLS" : "mosquitto")
+                       : o.web ? (o.tls ? "kalumo-hub/WSS" : "kalumo-hub/WS")
+                               : (o.tls ? "kalumo-hub/TLS" : "kalumo-hub");
     printf("%-14s %10.0f deliveries/s   latency p50 %6lld us   p99 %6lld us   max %7lld us   "
            "(%d games x %d players, window %d, %.0f s; %llu errors, %llu missing)\n",
            server, rate, static_cast<long long>(run.latency.Percentile(0.5)),

@@ -96,14 +96,16 @@ bool Launcher::start(const QString &name, const QStringList &arguments, bool hos
     m_settings.setValue(NameKey, name.trimmed());
     m_settings.sync();
 
-    m_awaitingInvitation = hosting;
+    m_linesAwaited = hosting ? 2 : 0;
     m_lastError.clear();
     m_run = m_runner.Start(m_hubProgram, arguments, this);
     connect(m_run, &HubRun::OutputLine, this, [this](const QString &line) {
-        if (!m_awaitingInvitation)
+        if (m_linesAwaited == 0)
             return;
-        m_awaitingInvitation = false;
-        emit InvitationReady(line.trimmed());
+        if (--m_linesAwaited == 1)
+            emit InvitationReady(line.trimmed());
+        else
+            emit BrowserLinkReady(line.trimmed());
     });
     connect(m_run, &HubRun::ErrorLine, this, [this](const QString &line) {
         if (const QString text = PlainWords(line); !text.isEmpty())

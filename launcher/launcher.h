@@ -5,7 +5,8 @@
 //   kalumo-hub play NAME [--computer N]
 //   kalumo-hub host NAME
 //   kalumo-hub join INVITATION NAME
-// reads the invitation from the first line `host` prints, and tells the
+// reads the invitation from the first line `host` prints and the browser
+// link from the second, and tells the
 // player in plain words what the hub and the windows report. One run at a
 // time. The player's name is remembered in the settings.
 
@@ -42,6 +43,7 @@ public:
 
 signals:
     void InvitationReady(const QString &invitation);
+    void BrowserLinkReady(const QString &link);
     void Message(const QString &text);
     void RunningChanged(bool running);
 
@@ -52,6 +54,6 @@ private:
     QSettings &m_settings;
     QString m_hubProgram;
     HubRun *m_run = nullptr;
-    bool m_awaitingInvitation = false;
+    int m_linesAwaited = 0; // of host's output: the invitation, then the browser link
     QString m_lastError;
 };

@@ -45,6 +45,9 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     m_invitation = named(new QLineEdit, "invitation");
     m_invitation->setReadOnly(true);
     m_invitation->setPlaceholderText(QStringLiteral("The invitation shows here"));
+    m_browserLink = named(new QLineEdit, "browserLink");
+    m_browserLink->setReadOnly(true);
+    m_browserLink->setPlaceholderText(QStringLiteral("The link for phones and browsers shows here"));
     m_pasted = named(new QLineEdit, "pasted");
     m_pasted->setPlaceholderText(QStringLiteral("Paste the invitation you were sent"));
     m_messages = named(new QPlainTextEdit, "messages");
@@ -70,6 +73,18 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     invitationRow->addWidget(m_invitation, 1);
     invitationRow->addWidget(copy);
     hostRows->addLayout(invitationRow);
+    auto *browserRow = new QHBoxLayout;
+    auto *copyLink = named(new QPushButton(QStringLiteral("Copy &link")), "copyLink");
+    browserRow->addWidget(new QLabel(QStringLiteral("Browsers:")));
+    browserRow->addWidget(m_browserLink, 1);
+    browserRow->addWidget(copyLink);
+    hostRows->addLayout(browserRow);
+    auto *plainly = new QLabel(QStringLiteral("The browser link is not encrypted: anyone on this network can read "
+                                              "the names, the chat and the calls, and can join with it."));
+    plainly->setWordWrap(true);
+    hostRows->addWidget(plainly);
+    connect(copyLink, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_browserLink->text()); });
+    connect(&launcher, &Launcher::BrowserLinkReady, m_browserLink, &QLineEdit::setText);
     auto *joinRow = new QHBoxLayout;
     joinRow->addWidget(m_pasted, 1);
     joinRow->addWidget(join);
@@ -85,6 +100,7 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     connect(play, &QPushButton::clicked, this, [this] { m_launcher.Play(m_name->text(), m_computers->value()); });
     connect(host, &QPushButton::clicked, this, [this] {
         m_invitation->clear();
+        m_browserLink->clear();
         m_launcher.Host(m_name->text());
     });
     connect(join, &QPushButton::clicked, this, [this] { m_launcher.Join(m_pasted->text(), m_name->text()); });

@@ -32,6 +32,7 @@ private:
     QLineEdit *m_name = nullptr;
     QSpinBox *m_computers = nullptr;
     QLineEdit *m_invitation = nullptr;
+    QLineEdit *m_browserLink = nullptr;
     QLineEdit *m_pasted = nullptr;
     QPlainTextEdit *m_messages = nullptr;
     QList<QPushButton *> m_starts;

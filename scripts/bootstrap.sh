@@ -12,6 +12,9 @@ packages=(
   qt6-qpa-plugins        # the X11 platform to play on
   libgtest-dev           # GoogleTest
   libssl-dev             # OpenSSL: the hub's TLS and its certificate
+  libwslay-dev           # the WebSocket codec that carries browser players
+  libqrencode-dev        # QR codes of the browser link
+  qt6-websockets-dev     # a WebSocket client for the hub's tests and benchmarks
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
   desktop-file-utils     # desktop-file-validate, for the installed desktop entry
   appstream              # appstreamcli, for the installed AppStream data

@@ -2,8 +2,9 @@
 //
 //   kalumo-hub host NAME [--listen ADDRESS] [--port N] [--address PUBLIC-NAME] [--program PATH]
 //       runs a TLS hub holding one new game hosted by NAME, prints the
-//       invitation as the first line of standard output, starts NAME's
-//       window and runs until it closes;
+//       invitation as the first line of standard output and the browser
+//       link of the same game as the second, starts NAME's window and runs
+//       until it closes;
 //   kalumo-hub join [--program PATH] INVITATION NAME
 //       checks that the invitation's hub answers with its certificate, then
 //       starts NAME's window in that game and ends when it closes.
@@ -28,6 +29,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHostInfo>
+#include <QNetworkInterface>
 #include <QTextStream>
 
 using namespace CommandSupport;
@@ -49,6 +51,25 @@ int runWindows(GameWindows &windows, const QString &name, const std::optional<Co
     if (computers)
         players.emplace(*computers, computerCount, &LogLine);
     return QCoreApplication::exec();
+}
+
+// Where a phone finds the hub: the address given or listened on, else this
+// machine's first address on a local network, as phones seldom resolve a
+// machine's bare name; its name when it has no such address.
+QString browserAddress(const QString &given, const QHostAddress &listen, bool everywhere)
+{
+    if (!given.isEmpty())
+        return given;
+    if (!everywhere)
+        return listen.toString();
+    static const char *const privateNets[] = {"10.0.0.0/8", "172.16.0.0/12", "192.168.0.0/16"};
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        for (const char *net : privateNets) {
+            if (address.isInSubnet(QHostAddress::parseSubnet(QLatin1String(net))))
+                return address.toString();
+        }
+    }
+    return QHostInfo::localHostName();
 }
 
 } // namespace
@@ -96,6 +117,8 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     if (!tls)
         return Fail(QStringLiteral("cannot set up the hub's certificate: %1").arg(error));
     TcpTransport transport(tls.get());
+    // Browsers cannot pin the hub's own certificate: they play over plain HTTP.
+    transport.ServePlainWeb(true);
     Hub hub(transport);
     QObject::connect(&hub, &Hub::Log, &LogLine);
     QObject::connect(&transport, &TcpTransport::Log, &LogLine);
@@ -109,8 +132,11 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     if (!Invitation::Parse(invitation.Text(), &error))
         return Fail(QStringLiteral("--address %1 cannot go into an invitation: %2").arg(address, error));
     hub.HoldOneGame(invitation.key, name, secret);
-    QTextStream(stdout) << invitation.Text() << Qt::endl; // the launcher reads it at once
-    LogLine(QStringLiteral("hosting one game on %1:%2; share the line above").arg(listen.toString()).arg(transport.Port()));
+    const QString browserLink = invitation.BrowserLink(browserAddress(parser.value(QStringLiteral("address")), listen, everywhere), false);
+    QTextStream(stdout) << invitation.Text() << Qt::endl << browserLink << Qt::endl; // the launcher reads them at once
+    LogLine(QStringLiteral("hosting one game on %1:%2; share the lines above: the invitation for game windows, "
+                           "the link for browsers (not encrypted: anyone on the network can read the game)")
+                .arg(listen.toString()).arg(transport.Port()));
 
     QProcessEnvironment extra;
     const QHostAddress local = !everywhere ? listen : listen == QHostAddress::AnyIPv6 ? QHostAddress::LocalHostIPv6
@@ -118,6 +144,7 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), local.toString());
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), QString::fromLatin1(invitation.fingerprint.toHex()));
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
+    extra.insert(QStringLiteral("KALUMO_BROWSER_LINK"), browserLink);
     GameWindows windows(transport.Port(), program);
     windows.SetGame(invitation.key, name, extra);
     return runWindows(windows, name,

@@ -61,6 +61,11 @@ int Commands::Serve(const QStringList &arguments, const GamesList &)
         return 2;
 
     TcpTransport transport(tls.get());
+    // A certificate of the operator's own is one browsers trust: they play
+    // over HTTPS. The hub's own certificate they cannot pin, so they play
+    // over plain HTTP, as they do with no TLS at all.
+    const bool trustedCertificate = parser.isSet(QStringLiteral("cert"));
+    transport.ServePlainWeb(!trustedCertificate);
     Hub hub(transport, *limits);
     QObject::connect(&hub, &Hub::Log, &LogLine);
     QObject::connect(&transport, &TcpTransport::Log, &LogLine);
@@ -73,6 +78,11 @@ int Commands::Serve(const QStringList &arguments, const GamesList &)
             + (tls ? QStringLiteral(" over TLS, certificate fingerprint (SHA-256) %1")
                          .arg(QString::fromLatin1(tls->Fingerprint().toHex()))
                    : QString()));
+    LogLine(QStringLiteral("browsers play at %1://THIS-HOST:%2/#key=GAME-KEY&host=HOST-NAME (%3)")
+                .arg(trustedCertificate ? QStringLiteral("https") : QStringLiteral("http"))
+                .arg(transport.Port())
+                .arg(trustedCertificate ? QStringLiteral("encrypted")
+                                        : QStringLiteral("not encrypted: anyone on the network can read the game")));
 
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, qApp, [] { QCoreApplication::exit(0); });

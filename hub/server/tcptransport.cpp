@@ -1,9 +1,11 @@
 #include "server/tcptransport.h"
+#include "server/tcpconnection.h"
 
 #include "link/hubcontrol.h"
 #include "server/listener.h"
 #include "server/socketstream.h"
 #include "server/tlscontext.h"
+#include "server/webconnection.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -32,21 +34,6 @@ constexpr int ReadsPerEvent = 4;
 constexpr int CloseWithinMs = 10000;
 
 } // namespace
-
-struct TcpTransport::Connection
-{
-    explicit Connection(UniqueFd socket) : fd(std::move(socket)), stream(fd.Get()) {}
-    quint64 id = 0;
-    UniqueFd fd;
-    QByteArray out;
-    qsizetype outAt = 0;
-    QHostAddress peer;
-    bool dirty = false;
-    bool watchingWrites = false;
-    bool closing = false; // Close was called: nothing more is read or sent
-    SocketStream stream; // after fd: it goes first
-    StreamWaits waits;
-};
 
 TcpTransport::TcpTransport(QObject *parent)
     : TcpTransport(nullptr, parent)
@@ -84,8 +71,8 @@ void TcpTransport::accept(UniqueFd fd, const QHostAddress &peer)
     auto connection = std::make_unique<Connection>(std::move(fd));
     connection->id = m_nextId++;
     connection->peer = peer;
-    if (m_tls && !connection->stream.StartTls(m_tls->Native()))
-        return;
+    // Over TLS, the first byte tells a window's handshake from a browser's plain HTTP.
+    connection->sniffing = m_tls != nullptr;
     epoll_event event = {};
     event.events = EPOLLIN | EPOLLRDHUP;
     event.data.u64 = connection->id;
@@ -109,6 +96,10 @@ void TcpTransport::pass()
                 continue;
             const quint64 id = found->first;
             Connection &connection = *found->second;
+            if (connection.sniffing) {
+                sniff(connection);
+                continue;
+            }
             if (!connection.stream.Established()) {
                 handshake(connection);
                 continue;
@@ -173,9 +164,15 @@ void TcpTransport::read(Connection &connection)
             return;
         }
         const qint64 got = step.bytes;
-        // What a connection being closed still sends is read only to be dropped.
-        if (!closing)
+        if (connection.kind == Connection::Kind::Unknown)
+            decide(connection, buffer[0]);
+        if (connection.web) {
+            if (!receiveWeb(connection, buffer, got, closing))
+                return;
+        } else if (!closing) {
+            // What a connection being closed still sends is read only to be dropped.
             m_handler->Received(id, buffer, got);
+        }
         // The handler may have aborted this connection, which is then gone.
         if (!m_connections.count(id))
             return;
@@ -192,8 +189,19 @@ qint64 TcpTransport::Send(quint64 id, const QByteArray &bytes)
     if (found == m_connections.end() || found->second->closing)
         return 0;
     Connection &connection = *found->second;
-    connection.out.append(bytes);
-    m_queuedTotal += bytes.size();
+    const qint64 before = connection.out.size();
+    if (connection.web)
+        connection.web->Send(bytes);
+    else
+        connection.out.append(bytes);
+    queued(connection, connection.out.size() - before);
+    return connection.out.size() - connection.outAt;
+}
+
+void TcpTransport::queued(Connection &connection, qint64 added)
+{
+    m_queuedTotal += added;
+    const quint64 id = connection.id;
     if (!connection.dirty) {
         connection.dirty = true;
         m_dirty.push_back(id);
@@ -205,7 +213,6 @@ qint64 TcpTransport::Send(quint64 id, const QByteArray &bytes)
             flush();
         }, Qt::QueuedConnection);
     }
-    return connection.out.size() - connection.outAt;
 }
 
 qint64 TcpTransport::Queued(quint64 id) const
@@ -239,7 +246,7 @@ void TcpTransport::flush()
 void TcpTransport::write(Connection &connection)
 {
     // Until its handshake is done, what is sent to a connection waits.
-    if (!connection.stream.Established())
+    if (connection.sniffing || !connection.stream.Established())
         return;
     while (connection.outAt < connection.out.size()) {
         const char *data = connection.out.constData() + connection.outAt;
@@ -307,6 +314,11 @@ void TcpTransport::Close(quint64 id)
     if (found == m_connections.end() || found->second->closing)
         return;
     Connection &connection = *found->second;
+    if (connection.web) {
+        const qint64 before = connection.out.size();
+        connection.web->Close();
+        queued(connection, connection.out.size() - before);
+    }
     connection.closing = true;
     // A peer that takes nothing more must not hold its connection for ever.
     QTimer::singleShot(CloseWithinMs, this, [this, id] { close(id, true); });

@@ -7,7 +7,10 @@
 // players is most of the hub's time.
 //
 // Given a TlsContext, every connection accepted speaks TLS 1.3 and the same
-// bytes run inside. The handler hears of a connection when it is accepted,
+// bytes run inside. Browsers come to the same port: a connection whose first
+// bytes are an HTTP GET is a browser's (webconnection.h), served the page or
+// carried as a WebSocket, and its handler hears the game link's frames as
+// from a window. The handler hears of a connection when it is accepted,
 // before its handshake, so the hub's timeout for joining covers that too; a
 // failed handshake closes the connection at once.
 
@@ -34,6 +37,11 @@ public:
     explicit TcpTransport(TlsContext *tls, QObject *parent = nullptr);
     ~TcpTransport() override; // closes every connection without telling the handler
 
+    // Over TLS, whether browsers may also fetch the page and play over
+    // plain HTTP on the same port (they cannot pin a self-signed
+    // certificate as windows do). Without TLS they always do.
+    void ServePlainWeb(bool plain);
+
     bool Listen(const QHostAddress &address, quint16 port);
     quint16 Port() const;
     QString ErrorString() const;
@@ -56,6 +64,15 @@ private:
     struct Connection;
     void accept(UniqueFd fd, const QHostAddress &peer);
     void pass();
+    // Over TLS: waits for the first byte, then starts TLS, or reads plain HTTP.
+    void sniff(Connection &connection);
+    // Whether a connection carries a window's frames or a browser's HTTP,
+    // from the first byte it sends.
+    void decide(Connection &connection, char first);
+    // A browser's bytes; false when the connection is gone or ends.
+    bool receiveWeb(Connection &connection, const char *data, qint64 size, bool closing);
+    // Bytes were added to what waits for the connection: written at the end of the pass.
+    void queued(Connection &connection, qint64 added);
     void handshake(Connection &connection);
     void read(Connection &connection);
     void flush();
@@ -78,4 +95,5 @@ private:
     qint64 m_queuedTotal = 0;
     bool m_inPass = false;
     bool m_flushPosted = false;
+    bool m_plainWeb = false;
 };

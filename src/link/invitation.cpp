@@ -39,6 +39,16 @@ QString Invitation::Text() const
          + QString::fromLatin1(fingerprint.toHex());
 }
 
+QString Invitation::BrowserLink(const QString &linkAddress, bool https) const
+{
+    QUrl url;
+    url.setScheme(https ? QStringLiteral("https") : QStringLiteral("http"));
+    url.setHost(linkAddress);
+    url.setPort(port);
+    return url.toString(QUrl::FullyEncoded) + QStringLiteral("/#key=") + key + QStringLiteral("&host=")
+         + QString::fromLatin1(QUrl::toPercentEncoding(hostName));
+}
+
 std::optional<Invitation> Invitation::Parse(const QString &text, QString *why)
 {
     auto refuse = [why](const QString &sentence) -> std::optional<Invitation> {

@@ -24,6 +24,11 @@ struct Invitation
 
     // The invitation's line.
     QString Text() const;
+    // The link a browser player opens for the same game, at `address`:
+    //   http://ADDRESS:PORT/#key=KEY&host=HOSTNAME
+    // https when the hub has a certificate that browsers trust. The key and
+    // the name follow `#`, which browsers never send to a server.
+    QString BrowserLink(const QString &address, bool https) const;
 
     // The invitation in `text`, white space around it ignored; nothing, with
     // *why set to one sentence saying what is wrong, when it is malformed.

@@ -1,13 +1,14 @@
 #include "window/callerdisplay.h"
 
 #include "game/bingogame.h"
+#include "window/browserlinkview.h"
 #include "window/numberboard.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
-CallerDisplay::CallerDisplay(const BingoGame &game, QWidget *parent)
+CallerDisplay::CallerDisplay(const BingoGame &game, const QString &browserLink, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_game(game)
 {
@@ -19,7 +20,20 @@ CallerDisplay::CallerDisplay(const BingoGame &game, QWidget *parent)
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *columns = new QHBoxLayout(this);
+    auto *layout = new QVBoxLayout;
+    columns->addLayout(layout, 3);
+    if (!browserLink.isEmpty()) {
+        // White around the code, whatever the display's own colours: a
+        // phone's camera needs the quiet zone light.
+        m_link = new BrowserLinkView(browserLink, this);
+        m_link->setAutoFillBackground(true);
+        QPalette light = m_link->palette();
+        light.setColor(QPalette::Window, Qt::white);
+        light.setColor(QPalette::WindowText, Qt::black);
+        m_link->setPalette(light);
+        columns->addWidget(m_link, 1);
+    }
     auto label = [&](const char *name, const QColor &colour, int stretch) {
         auto *l = new QLabel(this);
         l->setObjectName(QString::fromLatin1(name));
@@ -69,6 +83,8 @@ void CallerDisplay::resizeEvent(QResizeEvent *event)
     m_before->setFont(fontOf(std::min(h * 10 / 100, w * 6 / 100)));
     m_winner->setFont(fontOf(std::min(h * 9 / 100, w * 5 / 100)));
     m_count->setFont(fontOf(std::min(h * 6 / 100, w * 4 / 100)));
+    if (m_link)
+        m_link->SetTextPixels(std::min(h * 3 / 100, w * 2 / 100));
 }
 
 void CallerDisplay::keyPressEvent(QKeyEvent *event)

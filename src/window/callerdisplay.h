@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class BingoGame;
+class BrowserLinkView;
 class QLabel;
 
 class CallerDisplay : public QWidget
@@ -17,7 +18,8 @@ class CallerDisplay : public QWidget
 public:
     static inline const QString Title = QStringLiteral("Kalumo Bingo: caller's display");
 
-    explicit CallerDisplay(const BingoGame &game, QWidget *parent = nullptr);
+    // With a browser link, the display shows it as a QR code beside the calls.
+    CallerDisplay(const BingoGame &game, const QString &browserLink, QWidget *parent = nullptr);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -31,4 +33,5 @@ private:
     QLabel *m_last = nullptr;
     QLabel *m_before = nullptr;
     QLabel *m_count = nullptr;
+    BrowserLinkView *m_link = nullptr;
 };

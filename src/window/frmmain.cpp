@@ -26,6 +26,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     , m_programFile(context.programFile)
     , m_registryFolder(context.registryFolder)
     , m_hostSecret(context.hostSecret)
+    , m_browserLink(context.browserLink)
     , m_tallies(context.programFolder, context.dataFolder)
 {
     setObjectName(QStringLiteral("frmMain"));

@@ -47,6 +47,7 @@ struct WindowContext
     Speaker *speaker = nullptr;  // says calls and wins aloud; none: the option stays off
     QString settingsFile = {};   // the options' INI file; empty: the user's own settings
     QString hostSecret = {};     // proves the host to a hub that holds one game; empty: none
+    QString browserLink = {};    // the game's link for browser players, shown to invite them; empty: none
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -76,6 +77,8 @@ public:
 
     // Opens the caller's display, or brings it to the front.
     void ShowCallerDisplay();
+    // The browser link as a QR code; only a window that has one offers it.
+    void ShowInvitation();
     WindowOptions &Options() const { return *m_options; }
 
 signals:
@@ -122,6 +125,7 @@ private:
     QString m_programFile;
     QString m_registryFolder;
     QString m_hostSecret;
+    QString m_browserLink;
 
     Tallies m_tallies;
     QString m_gameKey;

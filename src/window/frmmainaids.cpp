@@ -5,6 +5,7 @@
 #include "window/frmmain.h"
 
 #include "game/bingogame.h"
+#include "window/browserlinkview.h"
 #include "window/callerdisplay.h"
 #include "window/chatlog.h"
 #include "window/ctlcard.h"
@@ -18,7 +19,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QDialog>
+#include <QLabel>
 #include <QMenu>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -56,6 +60,11 @@ void frmMain::buildPlayerAids(const WindowContext &context)
 
     m_options = new WindowOptions(context.settingsFile, context.speaker, *this);
     connect(m_options->Action(WindowOptions::ShowDisplay), &QAction::triggered, this, &frmMain::ShowCallerDisplay);
+    if (!m_browserLink.isEmpty()) {
+        QAction *invite = m_options->Menu()->addAction(QStringLiteral("Invite players…"));
+        invite->setObjectName(QStringLiteral("mnuInvite"));
+        connect(invite, &QAction::triggered, this, &frmMain::ShowInvitation);
+    }
     connect(m_game, &BingoGame::Speak, m_options, &WindowOptions::Say);
     auto follow = [this](WindowOptions::Option option, const std::function<void(bool)> &apply) {
         connect(m_options->Action(option), &QAction::toggled, this, apply);
@@ -131,10 +140,23 @@ void frmMain::addPlayer(const QString &name)
     }
 }
 
+void frmMain::ShowInvitation()
+{
+    auto *dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgInvite"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Invite players"));
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addWidget(new QLabel(QStringLiteral("Players with a phone or any browser scan the code or open the link:"), dialog));
+    layout->addWidget(new BrowserLinkView(m_browserLink, dialog), 1);
+    dialog->resize(480, 560);
+    dialog->show();
+}
+
 void frmMain::ShowCallerDisplay()
 {
     if (!m_display)
-        m_display = new CallerDisplay(*m_game, this);
+        m_display = new CallerDisplay(*m_game, m_browserLink, this);
     m_display->show();
     m_display->raise();
     m_display->activateWindow();

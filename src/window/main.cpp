@@ -61,7 +61,7 @@ int main(int argc, char **argv)
     frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
                     CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
                     FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker, {},
-                    qEnvironmentVariable("KALUMO_HOST_SECRET")});
+                    qEnvironmentVariable("KALUMO_HOST_SECRET"), qEnvironmentVariable("KALUMO_BROWSER_LINK")});
     boxes.SetParent(&window);
 
     // KALUMO_CHAT_TRANSCRIPT names a file that gets every chat log line too,

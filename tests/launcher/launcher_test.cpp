@@ -74,9 +74,11 @@ TEST_F(LauncherTest, TheWindowStartsAGameShowsAndCopiesTheInvitationAndShowsWhat
     EXPECT_EQ(static_cast<QLineEdit *>(control("name"))->text(), u"Ann"_s) << "the remembered name";
 
     QTest::mouseClick(control("host"), Qt::LeftButton);
-    for (const QString &line : {Invitation + u"\n"_s, u"something else"_s}) // only the first line is the invitation
+    const QString link = u"http://192.168.1.2:47474/#key=0123456789abcdef0123456789abcdef&host=Ann"_s;
+    for (const QString &line : {Invitation + u"\n"_s, link + u"\n"_s, u"something else"_s}) // the invitation, then the link
         emit Run().OutputLine(line);
     EXPECT_EQ(static_cast<QLineEdit *>(control("invitation"))->text(), Invitation);
+    EXPECT_EQ(static_cast<QLineEdit *>(control("browserLink"))->text(), link);
     QTest::mouseClick(control("copy"), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), Invitation);
     EXPECT_FALSE(control("join")->isEnabled()) << "while the game runs";
