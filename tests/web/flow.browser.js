@@ -21,11 +21,10 @@ const frame = (text) => { const body = Buffer.from(text); const head = Buffer.al
 
 async function startHub() {
   const hub = spawn(process.env.KALUMO_HUB, ['serve', '--listen', '127.0.0.1', '--port', '0'], { stdio: ['ignore', 'ignore', 'pipe'] });
-  const port = await new Promise((resolve, reject) => {
+  return { hub, port: await new Promise((resolve, reject) => {
     hub.stderr.on('data', (text) => { const m = /listening on [\d.]+:(\d+)/.exec(text); if (m) resolve(Number(m[1])); });
     hub.on('exit', (code) => reject(new Error(`the hub ended with ${code}`)));
-  });
-  return { hub, port };
+  }) };
 }
 
 // Hal hosts over the windows' link: calls when told, judges claims, and
@@ -34,7 +33,7 @@ async function host(port) {
   const socket = net.connect(port, '127.0.0.1');
   const hal = { order: [], heard: [], socket };
   const send = (text) => socket.write(frame(`G${Y}${KEY}${Y}C${Y}${text}`));
-  hal.newGame = () => { hal.order = []; send('Comm;2|ResetMe|10'); };
+  hal.newGame = () => send('Comm;2|ResetMe|10');
   hal.call = (...numbers) => numbers.forEach((n) => { hal.order.push(n); send(`Comm;1|${n}`); });
   let pending = Buffer.alloc(0);
   socket.on('data', (bytes) => {
@@ -64,7 +63,6 @@ async function proxy(port) {
   return { port: server.address().port, cut: () => open.forEach((s) => s.destroy()), server };
 }
 
-const text = (page, selector) => page.$eval(selector, (e) => e.textContent);
 const until = (page, test, ...args) => page.waitForFunction(test, { timeout: 10000, polling: 100 }, ...args);
 const logHas = (page, line) => until(page, (l) => [...document.querySelectorAll('#log p')].some((p) => p.textContent === l), line);
 
@@ -92,7 +90,7 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     const others = [...Array(100).keys()].map((n) => n + 1).filter((n) => !row.includes(n));
     hal.call(others[0], ...row.slice(0, 4));
     await until(ann, (n) => document.querySelector('#last').textContent === String(n), row[3]);
-    assert.equal(await text(ann, '#before'), [row[2], row[1], row[0], others[0]].join('  '));
+    assert.equal(await ann.$eval('#before', (e) => e.textContent), [row[2], row[1], row[0], others[0]].join('  '));
 
     const bob = await joinAs(browser, port, 'Bob', { width: 360, height: 640, isMobile: true });
     await logHas(bob, '** You joined a round in progress: 5 number(s) had been called before you came.');
@@ -121,6 +119,12 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     await bob.reload();
     await logHas(bob, '** Back in the game.');
     assert.equal(await bob.$$eval('#board li.called', (cells) => cells.length), 6, 'a reloaded tab keeps its seat and its round');
+    await bob.bringToFront();
+    const copy = await browser.newPage();
+    await copy.evaluateOnNewDocument((seat) => sessionStorage.setItem('kalumo.seat', seat), await bob.evaluate(() => sessionStorage.getItem('kalumo.seat')));
+    await copy.goto(bob.url());
+    await until(copy, () => document.querySelector('#hostLine').textContent !== '');
+    assert.ok(await copy.$eval('#play', (play) => play.hidden), 'a copied tab asks for a name instead of taking the seat');
   } finally {
     await browser.close();
     cutter.server.close();

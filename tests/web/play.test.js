@@ -79,13 +79,12 @@ const clock = {
   setTimeout(run, ms) { this.timers.set(++this.last, [this.now + ms, run]); return this.last; },
   clearTimeout(id) { this.timers.delete(id); },
   tick(ms) {
-    for (const end = this.now + ms; ;) {
-      const [id, [at, run]] = [...this.timers].sort((a, b) => a[1][0] - b[1][0])[0] ?? [0, [Infinity]];
-      if (at > end) return void (this.now = end);
-      this.now = at;
-      this.timers.delete(id);
-      run();
+    for (let next; (next = [...this.timers].sort((a, b) => a[1][0] - b[1][0])[0]) && next[1][0] <= this.now + ms;) {
+      [ms, this.now] = [ms - (next[1][0] - this.now), next[1][0]];
+      this.timers.delete(next[0]);
+      next[1][1]();
     }
+    this.now += ms;
   },
 };
 
@@ -102,10 +101,9 @@ function linkToHub() {
       return sockets.push(socket) && socket;
     },
   });
-  const events = [];
+  const [events, delivered] = [[], []];
   for (const name of ['joined', 'failed', 'reconnecting', 'rejoining', 'reconnected', 'lost', 'refused'])
     link.on(name, (...v) => events.push([name, ...v]));
-  const delivered = [];
   link.on('delivery', (s, d) => delivered.push(`${s}:${d}`));
   return { link, sockets, events, delivered };
 }

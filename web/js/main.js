@@ -13,6 +13,8 @@ const $ = (id) => document.getElementById(id);
 const SEAT = 'kalumo.seat';
 const NAME = 'kalumo.name';
 const OPTIONS = 'kalumo.options';
+const SEATS = 'kalumo.seats'; // the channel on which tabs say which seat they hold
+const SEAT_ANSWER_MS = 300;
 const ENCRYPTION = {
   'http:': 'This game is not encrypted: anyone on this network can read the names, the chat and the calls, and can join with the link.',
   'https:': 'This game is encrypted: others on the network can see that you play here, but not what is said.',
@@ -56,6 +58,21 @@ function say(words) {
   speechSynthesis.speak(new SpeechSynthesisUtterance(words));
 }
 
+// Whether another tab of this browser plays the seat now: a tab copied from
+// this one brings its session storage along, and must not take the seat from
+// under it. A tab that was reloaded is gone, and nobody answers.
+function seatInUse(secret) {
+  return new Promise((resolve) => {
+    const channel = new BroadcastChannel(SEATS);
+    channel.onmessage = ({ data }) => data === `held ${secret}` && resolve(true);
+    channel.postMessage(`who ${secret}`);
+    setTimeout(() => {
+      channel.close();
+      resolve(false);
+    }, SEAT_ANSWER_MS);
+  });
+}
+
 function showPlaying(playing) {
   $('join').hidden = playing;
   $('play').hidden = !playing;
@@ -71,6 +88,8 @@ function play(key, hostName, myName, saved) {
   const save = () =>
     link.seat().secret &&
     sessionStorage.setItem(SEAT, JSON.stringify({ hostName, seat: link.seat(), game: game.snapshot(), log: page.logLines() }));
+  const seats = new BroadcastChannel(SEATS);
+  seats.onmessage = ({ data }) => link.seat().secret && data === `who ${link.seat().secret}` && seats.postMessage(`held ${data.slice(4)}`);
   const ended = (line) => {
     sessionStorage.removeItem(SEAT);
     game.linkDown(line);
@@ -111,7 +130,7 @@ function play(key, hostName, myName, saved) {
   }
 }
 
-function start() {
+async function start() {
   $('encryption').textContent = ENCRYPTION[location.protocol] ?? ENCRYPTION['http:'];
   followOptions();
   const fields = new URLSearchParams(location.hash.slice(1));
@@ -124,7 +143,8 @@ function start() {
   }
   $('hostLine').textContent = `${hostName} hosts this game.`;
   const saved = stored(sessionStorage, SEAT);
-  if (saved?.seat?.key === key && saved.hostName === hostName) return play(key, hostName, saved.seat.name, saved);
+  if (saved?.seat?.key === key && saved.hostName === hostName && !(await seatInUse(saved.seat.secret)))
+    return play(key, hostName, saved.seat.name, saved);
   $('name').value = localStorage.getItem(NAME) ?? '';
   $('joinForm').addEventListener('submit', (event) => {
     event.preventDefault();
