@@ -34,12 +34,16 @@ export class Page {
     for (let i = 0; i < 25; ++i) {
       const button = document.createElement('button');
       button.type = 'button';
+      // A card is one stop for Tab; the arrows move through its cells, as
+      // on the window's cards.
+      button.tabIndex = i === 0 ? 0 : -1;
       button.addEventListener('click', () => this.game.toggleMark(c, i));
-      // The arrows move through the card as they do on the window's cards.
       button.addEventListener('keydown', (event) => {
         const step = { ArrowLeft: i % 5 ? -1 : 0, ArrowRight: i % 5 < 4 ? 1 : 0, ArrowUp: i >= 5 ? -5 : 0, ArrowDown: i < 20 ? 5 : 0 }[event.key];
         if (step === undefined) return;
         event.preventDefault();
+        button.tabIndex = -1;
+        buttons[i + step].tabIndex = 0;
         buttons[i + step].focus();
       });
       buttons.push(button);
