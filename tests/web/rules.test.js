@@ -24,14 +24,14 @@ test('a dealt card holds 25 different numbers, and 100 only by moving', () => {
   const sequence = [99, 99, 99, ...Array.from({ length: 22 }, (_, i) => i + 1)];
   assert.deepEqual(deal(() => sequence.shift()).slice(0, 3), [99, 100, 1]);
   let hundreds = 0;
-  for (let i = 0; i < 2000; ++i) {
+  for (let i = 0; i < 1000; ++i) {
     const numbers = deal(() => randomDraw());
     assert.equal(new Set(numbers).size, 25);
     assert.ok(numbers.every((n) => n >= 1 && n <= 100));
     hundreds += numbers.includes(100);
   }
   // 100 needs a 99 drawn onto a taken 99: rare, but it happens.
-  assert.ok(hundreds > 0 && hundreds < 200, `${hundreds} cards with 100`);
+  assert.ok(hundreds > 0 && hundreds < 100, `${hundreds} cards with 100`);
 });
 
 test('complete lines come in the card order: rows, columns, then both diagonals', () => {
