@@ -21,7 +21,7 @@ function bobsGame() {
 
 test('a catch-up starts the round for a newcomer, adds what a player missed, and restarts an earlier round', () => {
   for (const [before, catchUp, order, started] of [
-    [[], '3@5@7', [3, 5, 7], true],
+    [[], '1@5@7', [1, 5, 7], true],
     [['2|ResetMe|10', '1|3'], '3@5@7', [3, 5, 7], false],
     [['2|ResetMe|10', '1|3', '1|99'], '3@5@7', [3, 5, 7], true],
     [['2|ResetMe|10', '1|3'], '', [], true],
@@ -124,6 +124,8 @@ test('the link joins, acknowledges every 32 deliveries and answers Pings', () =>
   assert.deepEqual(socket.records.slice(3), [`G${Y}k${Y}K${Y}32`, `G${Y}k${Y}P`, `G${Y}k${Y}K${Y}34`]);
   assert.deepEqual(events, [['joined']]);
   assert.equal(link.seat().count, 34);
+  link.leave();
+  assert.equal(socket.records.at(-1), `G${Y}k${Y}X`);
 });
 
 test('a cut link resumes its seat and sends again exactly what the hub never got', () => {

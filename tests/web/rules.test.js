@@ -10,6 +10,7 @@ import { refusal } from '../../web/js/playername.js';
 import { readRecord, wholeNumber } from '../../web/js/commandrecord.js';
 import { chatMessage, cutChatLine, emoteLogLine, chatLogLine } from '../../web/js/messagetext.js';
 import { counts, readDelivery } from '../../web/js/delivery.js';
+import { words } from '../../web/js/callertext.js';
 
 const takenOf = (...numbers) => Object.assign(new Array(101).fill(false), ...numbers.map((n) => ({ [n]: true })));
 
@@ -36,10 +37,10 @@ test('a dealt card holds 25 different numbers, and 100 only by moving', () => {
 
 test('complete lines come in the card order: rows, columns, then both diagonals', () => {
   const card = new CardModel(Array.from({ length: 25 }, (_, i) => i + 1));
-  for (const i of [4, 8, 12, 16, 20, 0, 1, 2, 3]) card.setMarked(i, true);
-  assert.deepEqual(card.completeLines(), [[1, 2, 3, 4, 5], [5, 9, 13, 17, 21]]);
+  for (const i of [4, 8, 12, 16, 20, 0, 1, 2, 3, 5, 10, 15]) card.setMarked(i, true);
+  assert.deepEqual(card.completeLines(), [[1, 2, 3, 4, 5], [1, 6, 11, 16, 21], [5, 9, 13, 17, 21]]);
   card.setMarked(12, false);
-  assert.deepEqual(card.completeLines(), [[1, 2, 3, 4, 5]]);
+  assert.deepEqual(card.completeLines(), [[1, 2, 3, 4, 5], [1, 6, 11, 16, 21]]);
   assert.equal(card.markNumber(13), 1 << 12, 'only the newly marked cell');
   assert.equal(card.markNumber(13), 0);
 });
@@ -82,13 +83,14 @@ test('command records read as the windows write them, and nothing else reads', (
   assert.equal(wholeNumber('2147483648'), null);
 });
 
-test('chat lines lose every ";" and are cut to 400 units, never through a pair', () => {
+test('chat lines lose every ";" and are cut to 400 units, never through a pair; calls are said in words', () => {
   assert.equal(chatMessage('a;b;'), 'Chat;ab');
   assert.equal(cutChatLine('x'.repeat(400)), 'x'.repeat(400));
   assert.equal(cutChatLine('x'.repeat(401)), `${'x'.repeat(396)} [\u2026]`);
   assert.equal(cutChatLine(`${'x'.repeat(395)}😀x${'x'.repeat(9)}`), `${'x'.repeat(395)} [\u2026]`);
   assert.equal(chatLogLine('Ann', 'hi'), 'Ann:           hi');
   assert.equal(emoteLogLine('Ann', '\\waves'), '*Ann waves');
+  assert.deepEqual([7, 19, 20, 42, 100, 0].map(words), ['Seven', 'Nineteen', 'Twenty', 'Forty-two', 'One hundred', '0']);
 });
 
 test('a delivery counts only from whom its kind may come, in the game it is meant for', () => {
