@@ -62,6 +62,7 @@ function say(words) {
 // this one brings its session storage along, and must not take the seat from
 // under it. A tab that was reloaded is gone, and nobody answers.
 function seatInUse(secret) {
+  if (typeof BroadcastChannel !== 'function') return Promise.resolve(false);
   return new Promise((resolve) => {
     const channel = new BroadcastChannel(SEATS);
     channel.onmessage = ({ data }) => data === `held ${secret}` && resolve(true);
@@ -88,7 +89,7 @@ function play(key, hostName, myName, saved) {
   const save = () =>
     link.seat().secret &&
     sessionStorage.setItem(SEAT, JSON.stringify({ hostName, seat: link.seat(), game: game.snapshot(), log: page.logLines() }));
-  const seats = new BroadcastChannel(SEATS);
+  const seats = typeof BroadcastChannel === 'function' ? new BroadcastChannel(SEATS) : {};
   seats.onmessage = ({ data }) => link.seat().secret && data === `who ${link.seat().secret}` && seats.postMessage(`held ${data.slice(4)}`);
   const ended = (line) => {
     sessionStorage.removeItem(SEAT);
@@ -100,7 +101,12 @@ function play(key, hostName, myName, saved) {
   link.on('seat', save);
   game.on('cards', save);
   game.on('speak', say);
-  link.on('joined', () => showPlaying(true));
+  link.on('joined', () => {
+    showPlaying(true);
+    // Typing goes to the chat from the start, as in the window; a phone
+    // would open its keyboard over the cards, so there it does not.
+    if (matchMedia('(pointer: fine)').matches) $('chat').focus();
+  });
   link.on('failed', (reason) => {
     page.controller.abort();
     showPlaying(false);
