@@ -40,6 +40,7 @@ test('a claim says why it did not win, and a win ends the round with a banner', 
   for (const [why, detail, reason] of [
     ['uncalled', '9', '9 has not been called.'], ['uncalled', '9@12@40', '9, 12 and 40 have not been called.'],
     ['over', '', 'the round is over.'], ['taken', '', 'this round has already been won.'], ['odd', '', 'its line does not hold five called numbers.'],
+    ['uncalled', '', 'its line does not hold five called numbers.'],
   ]) {
     const { lines, from } = bobsGame();
     from('Hal', `Comm;6|Bob|${why}|${detail}`);
