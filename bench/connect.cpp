@@ -61,7 +61,8 @@ protected:
             return onFrames(data, size);
         if (!m_web->Feed(data, size, m_frames))
             closed = true;
-        Send(std::exchange(m_web->out, {}));
+        if (!m_web->out.empty())
+            Send(std::exchange(m_web->out, {}));
         m_frames.erase(0, onFrames(m_frames.data(), m_frames.size()));
         return size;
     }

@@ -143,7 +143,8 @@ size_t Player::OnData(const char *data, size_t size)
             fprintf(stderr, "fanout: the hub broke a browser's link\n");
             exit(2);
         }
-        Send(std::exchange(m_web->out, {}));
+        if (!m_web->out.empty()) // a pong or a close; nothing, mostly
+            Send(std::exchange(m_web->out, {}));
         const size_t used = m_frames.empty() ? 0 : OnFrames(m_frames.data(), m_frames.size());
         m_frames.erase(0, used);
         return size;

@@ -72,8 +72,14 @@ WebConnection::Step WebConnection::Received(const char *data, qsizetype size, QB
 
 WebConnection::Step WebConnection::readHead(const char *data, qsizetype size, QByteArray &frames)
 {
-    // Never more than the longest head allowed is held.
-    m_head.append(data, std::min(size, WebRequest::MaxHead - m_head.size()));
+    // The head's end is looked for in what is new only, so a head sent a
+    // byte at a time costs no more than one sent at once. What follows the
+    // head in the same read is the game link's: it is kept whole. Never
+    // more than the longest head allowed and one read are held.
+    const qsizetype from = std::max<qsizetype>(0, m_head.size() - 3);
+    m_head.append(data, size);
+    if (m_head.indexOf("\r\n\r\n", from) < 0 && m_head.size() < WebRequest::MaxHead)
+        return Step::Going;
     const WebRequest request = WebRequest::Read(m_head);
     switch (request.kind) {
     case WebRequest::Kind::Incomplete:

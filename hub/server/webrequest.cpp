@@ -22,6 +22,13 @@ bool holdsToken(const QByteArray &value, QByteArrayView token)
     return false;
 }
 
+// Whether an Origin header names the site of a Host header.
+bool sameSite(const QByteArray &origin, const QByteArray &host)
+{
+    const qsizetype scheme = origin.indexOf("://");
+    return scheme > 0 && origin.mid(scheme + 3).compare(host, Qt::CaseInsensitive) == 0;
+}
+
 // A key is 16 bytes in base64: 24 characters, the last two "==".
 bool wellFormedKey(const QByteArray &key)
 {
@@ -52,7 +59,7 @@ WebRequest WebRequest::Read(QByteArrayView received)
     if (!path.startsWith('/'))
         return failure(400);
 
-    QByteArray upgrade, connection, key, version;
+    QByteArray upgrade, connection, key, version, host, origin;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray &line = lines[i];
         const qsizetype colon = line.indexOf(':');
@@ -68,6 +75,10 @@ WebRequest WebRequest::Read(QByteArrayView received)
             key = value;
         else if (name == "sec-websocket-version")
             version = value;
+        else if (name == "host")
+            host = value;
+        else if (name == "origin")
+            origin = value;
     }
 
     WebRequest request;
@@ -81,6 +92,10 @@ WebRequest WebRequest::Read(QByteArrayView received)
         return failure(400);
     if (version != "13")
         return failure(426);
+    // A page from another site may not play in the player's name: a
+    // browser names the page's site, and it must be the hub's own.
+    if (!origin.isEmpty() && !sameSite(origin, host))
+        return failure(403);
     request.kind = Kind::Upgrade;
     request.socketKey = key;
     return request;

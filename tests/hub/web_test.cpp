@@ -87,6 +87,10 @@ TEST(WebPage, ServesItsFilesAndAnswersAnyOtherRequestWithAStatusOrNothingThenClo
          upgrade + "Sec-WebSocket-Key: c2hvcnQ=\r\nSec-WebSocket-Version: 13\r\n\r\n", "HTTP/1.1 400"},
         {"an upgrade of another version", upgrade + key + "Sec-WebSocket-Version: 8\r\n\r\n", "HTTP/1.1 426"},
         {"an upgrade without Upgrade", "GET /ws HTTP/1.1\r\nConnection: Upgrade\r\n" + key + "\r\n", "HTTP/1.1 400"},
+        {"an upgrade from another site's page",
+         upgrade + key + "Sec-WebSocket-Version: 13\r\nHost: hub:1\r\nOrigin: http://evil.example\r\n\r\n", "HTTP/1.1 403"},
+        {"an upgrade from the hub's own page",
+         upgrade + key + "Sec-WebSocket-Version: 13\r\nHost: hub:1\r\nOrigin: http://HUB:1\r\n\r\n", "HTTP/1.1 101"},
     };
     for (const auto &row : table)
         EXPECT_TRUE(answer(h.Port(), row.request).startsWith(row.starts)) << row.what;

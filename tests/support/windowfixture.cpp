@@ -10,11 +10,11 @@
 #include <QTextDocument>
 
 WindowFixture::WindowFixture(const QString &commandLine, const QString &programDir, const QString &registryDir,
-                             const QString &hostSecret)
+                             const QString &hostSecret, const QString &browserLink)
     : window(std::make_unique<frmMain>(WindowContext{boxes, link, random, programDir.isEmpty() ? folder.path() : programDir,
           commandLine, folder.filePath(QStringLiteral("kalumo-bingo")),
           registryDir.isEmpty() ? folder.filePath(QStringLiteral("registry")) : registryDir, {}, &speaker,
-          folder.filePath(QStringLiteral("settings.ini")), hostSecret}))
+          folder.filePath(QStringLiteral("settings.ini")), hostSecret, browserLink}))
 {
 }
 

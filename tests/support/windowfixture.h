@@ -19,7 +19,7 @@ public:
     // An empty program folder is a fresh temporary one; an empty registry folder
     // is one inside the program folder, holding no key: never the user's own.
     explicit WindowFixture(const QString &commandLine, const QString &programDir = {}, const QString &registryDir = {},
-                           const QString &hostSecret = {});
+                           const QString &hostSecret = {}, const QString &browserLink = {});
 
     template <typename T = QWidget> T *Control(const QString &name) const { return window->findChild<T *>(name); }
     // Shows the window and makes it the active one.

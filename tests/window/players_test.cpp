@@ -2,6 +2,7 @@
 // accessible names, the options and what they remember, the win banner, the
 // caller's display, the player list's marks, contrast and scaling.
 
+#include "window/browserlinkview.h"
 #include "window/ctlcard.h"
 #include "support/windowfixture.h"
 #include "window/numberboard.h"
@@ -10,6 +11,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -220,6 +222,36 @@ TEST(Scaling, GrowsEveryPlaceAndFontInProportionCentredAndIsTheDesignAgainAtItsS
     EXPECT_DOUBLE_EQ(onCard->font().pointSizeF(), points * 2);
     f.window->resize(design);
     EXPECT_EQ(f.window->grab().toImage(), designed);
+}
+
+TEST(BrowserLink, OnlyAWindowGivenOneOffersItAsACodeWithTheLinkAndWhatItLeavesOpen)
+{
+    const QString link = u"http://192.168.1.2:47474/#key=0123456789abcdef0123456789abcdef&host=Ann"_s;
+    for (const QString &given : {QString(), link}) {
+        WindowFixture f(u"x 77 K7 Ann Ann"_s, {}, {}, {}, given);
+        ASSERT_EQ(f.window->Startup(), std::nullopt);
+        auto *invite = f.window->findChild<QAction *>(u"mnuInvite"_s);
+        ASSERT_EQ(invite != nullptr, !given.isEmpty());
+        if (!invite)
+            continue;
+        invite->trigger();
+        auto *dialog = f.Control<QDialog>(u"dlgInvite"_s);
+        ASSERT_TRUE(dialog && dialog->isVisible());
+        QStringList texts;
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            texts << label->text();
+        EXPECT_TRUE(texts.contains(link));
+        EXPECT_TRUE(texts.join(u' ').contains(u"Not encrypted"_s));
+        f.window->ShowCallerDisplay();
+        EXPECT_TRUE(f.Control(u"CallerDisplay"_s)->findChild<QWidget *>(u"browserLink"_s));
+    }
+    // Square, a light quiet zone around a finder pattern's dark corner; nothing for a text no code holds.
+    const QImage code = BrowserLinkView::Code(link);
+    ASSERT_FALSE(code.isNull());
+    EXPECT_EQ(code.width(), code.height());
+    EXPECT_EQ(code.pixelColor(0, 0), Qt::white);
+    EXPECT_EQ(code.pixelColor(4, 4), Qt::black);
+    EXPECT_TRUE(BrowserLinkView::Code(QString(8000, u'a')).isNull());
 }
 
 } // namespace
