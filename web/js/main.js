@@ -109,6 +109,7 @@ function play(key, hostName, myName, saved) {
   });
   link.on('failed', (reason) => {
     page.controller.abort();
+    seats.close?.();
     showPlaying(false);
     $('joinButton').disabled = false;
     $('joinError').textContent = `Error, Please Restart The Game!\n\n${reason[0].toUpperCase()}${reason.slice(1)}`;
