@@ -23,8 +23,12 @@ packages=(
   qt6-speech-flite-plugin # a speech engine that needs no daemon
   libminiupnpc-dev libnatpmp-dev # a hosted game asks the home router to forward its port
   miniupnpd miniupnpc nftables iproute2 # the tests' home router, in network namespaces
+  nodejs chromium        # the browser player's tests: Node's test runner, and a real browser
   "$@"
 )
+
+# Debian's npm, unless a node that brings its own is installed already.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -33,11 +37,18 @@ for p in "${packages[@]}"; do
   fi
 done
 
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "bootstrap: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-echo "bootstrap: installing ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The browser test drives chromium with puppeteer-core, locked in package-lock.json.
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+if [ ! -d "$top/node_modules/puppeteer-core" ]; then
+  echo "bootstrap: npm ci (puppeteer-core, for the browser test)"
+  (cd "$top" && npm ci --no-audit --no-fund --loglevel=error)
+fi
