@@ -1,7 +1,7 @@
 #pragma once
 // kalumo-hub's game server: joins connections to games and delivers each
-// game's records to its players, under the rules of README.md, "The game link
-// protocol". It reaches its players through a Transport it is given.
+// game's records to its players, under the rules of docs/protocol.md. It
+// reaches its players through a Transport it is given.
 
 #include "link/hubcontrol.h"
 #include "server/transport.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The command records that keep every window of a game in step: number
 // called, new game, win confirmed, claim, catch-up and claim refused
-// (README.md, "The game link protocol"). Read is the one place a record is
+// (docs/protocol.md). Read is the one place a record is
 // parsed: a record the program never sends (an unknown kind, a kind or called
 // number that is not a whole number, a called number outside 1 to 100, a
 // missing field) reads as nothing, and is then ignored without a message.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every kind of delivery a game acts on, and beside each who may send it and
-// whose game acts on it (README.md, "The game link protocol").
+// whose game acts on it (docs/protocol.md).
 //
 // RuleOf names each kind in a switch without a default, so a kind added here
 // and not there is a compiler warning; until it has a rule, nobody's

@@ -1,7 +1,7 @@
 #pragma once
 // The message texts players send each other through the hub, "Chat;LINE" for
-// a chat line and "Comm;RECORD" for a command record (README.md, "The game
-// link protocol"), and how a chat line shows in the chat log.
+// a chat line and "Comm;RECORD" for a command record (docs/protocol.md),
+// and how a chat line shows in the chat log.
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The game link's frames, both directions: a length, then that much UTF-8
-// text (README.md, "The game link protocol").
+// text (docs/protocol.md).
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // What the hub says to a window outside the game's own traffic, and how both
 // ends notice that the other has vanished without closing the connection.
-// The README's section "The game link protocol" describes the frames.
+// docs/protocol.md describes the frames.
 
 #include <QString>
 

@@ -1,7 +1,8 @@
 #pragma once
 // The records a game window sends the hub: identify, the host's secret,
-// announce (the join), message and the answer to the hub's Ping (README.md, "The game link
-// protocol"). The window's link builds them; the hub reads them back with Parse.
+// announce (the join), message and the answer to the hub's Ping
+// (docs/protocol.md). The window's link builds them; the hub reads them back
+// with Parse.
 
 #include <QString>
 #include <optional>

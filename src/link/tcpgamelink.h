@@ -9,7 +9,7 @@
 // when there is one, and the announce record; each message is a message
 // record. Each record goes out as one frame, and each frame from the hub is
 // one delivery, raised as
-// TextReceived (README.md, "The game link protocol"), except the hub's
+// TextReceived (docs/protocol.md), except the hub's
 // control frames: the link answers a Ping itself, and a refusal ends the
 // link with the hub's reason. A broken frame, a delivery without a sender
 // and silence from a hub that has pinged before abort the connection.
