@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the scripts in bench/: packages, the build in build-bench/, and
 # servers that are stopped by their own process id when the script ends.
 

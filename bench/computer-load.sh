@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Real rounds of bingo as load: G games on one hub, each of one computer host
 # calling a number every I seconds and P computer players marking, claiming
 # and chatting, for S seconds of play (bench/computerload.cpp has the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-computer-load: real rounds of bingo as load, for bench/computer-load.sh.
 // G games join one hub over loopback, each of one computer host, which
 // starts the rounds and calls a number every I seconds, and P computer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-connect: what connections cost kalumo-hub, over TLS or plain.
 //
 //   kalumo-connect --hub PORT [--tls] --rate SECONDS [--concurrent C]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-fanout: a fan-out benchmark. G games of P players on one server over
 // loopback; each game's first player, its host, sends records as fast as the
 // server takes them: at most W of its own records are on the way at a time,

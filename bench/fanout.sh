@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The fan-out benchmark, kalumo-hub and mosquitto side by side in one run:
 # G games of P players over loopback, each game's host sending records as
 # fast as the server takes them (bench/fanout.cpp has the workload). Prints

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The heartbeat's cost to the hub: N idle players answering Pings, the hub's
 # CPU with Pings every 15 seconds (the release before) and with the
 # heartbeat, side by side in one run (bench/heartbeat.cpp).

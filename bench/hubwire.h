@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // kalumo-hub's wire format at the byte level, for clients that must cost
 // little: frames of a 4-byte big-endian length and UTF-8 text, fields joined

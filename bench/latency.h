@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Delivery latencies in whole microseconds: a bucket per microsecond up to a
 // second, and the exact maximum, so percentiles cost nothing per sample.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hub under load, over loopback only: 200 games of 10 players on one hub,
 # each game's host sending one record every 10 ms for a minute, while in
 # every game one player drops its connection and joins again every few

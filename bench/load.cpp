@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-load: the hub under load and misbehaviour, for bench/load-test.sh.
 // G games of P players join one hub over loopback; each game's host sends one
 // "C" record every I ms for S seconds. Meanwhile, in every game, player 7

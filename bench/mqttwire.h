@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The few MQTT 3.1.1 packets the fan-out benchmark needs, at the byte level:
 // CONNECT without will or login and with keep-alive off, SUBSCRIBE to one

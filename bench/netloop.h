@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small epoll loop over non-blocking loopback TCP connections, for the load
 // test and the benchmarks. It stays apart from Qt on purpose: a client must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-startup: the start-up benchmark harness. Runs two programs in turn,
 // RUNS times each, under the offscreen platform with the probe preloaded, and
 // for each run takes the time from just before the process is created until

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The start-up benchmark: kalumo-bingo against a minimal Qt Widgets program
 # that shows one empty window, in turn in one run, both under the offscreen
 # platform. Measures the time from process start until the window is shown

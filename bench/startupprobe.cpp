@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A probe loaded into a Qt program with LD_PRELOAD by kalumo-startup: when
 // the program's first top-level window has been exposed and its first frame
 // handled, it writes "shown" and the CLOCK_MONOTONIC time in nanoseconds to

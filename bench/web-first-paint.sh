@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The browser player's first paint: headless chromium with its CPU slowed
 # four times loads the page from a hub on loopback, in a fresh browser
 # context each run (nothing cached), and reports the first contentful paint.

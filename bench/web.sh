@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Browser players against the windows' link, side by side in one run: the
 # fan-out of G games of P players (bench/fanout.cpp) with every player a
 # window, then with every player a browser's WebSocket, on the same hub

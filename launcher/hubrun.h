@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One run of kalumo-hub as the launcher sees it: the lines it writes and its
 // end. ProcessRunner starts it; the launcher never plays a game itself, it

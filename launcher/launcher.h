@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the launcher does, without a widget: it turns the player's choice
 // (play here, host a game, join a game) into one run of kalumo-hub with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The launcher's window: the player's name, and three ways into a game, each
 // one button: play here (with computer players), host a game (showing the

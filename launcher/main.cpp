@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo: the launcher the desktop's menu starts. A player picks a name and
 // plays here, hosts a game or joins one; it runs kalumo-hub for them.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the game needs to build, run and test, and
 # only those that are missing: on a machine that has them all it does nothing.
 # Packages named on its command line, tools a script needs besides (such as

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, then configures and builds into build/ (or $BUILD_DIR).
 # KALUMO_WERROR=ON makes every warning an error, as CI builds; it is off
 # unless asked for, each time, so a player's build never stops on a warning.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The chaos test at full length, on loopback only: a computer host calling
 # every second and nine computer players, each connection cut at random every
 # one to five seconds for a minute, the hub killed and started again halfway

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes everything that reads input from outside, a bounded time per target,
 # and keeps what it learns as a small corpus under tests/fuzz/corpus/TARGET/.
 #

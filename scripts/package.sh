@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package in build-package/ and checks it with lintian:
 #   scripts/package.sh        then: sudo apt install ./build-package/kalumo-bingo_*.deb
 # The package's dependencies are read off the programs (dpkg-shlibdeps).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts a local game: a hub and one window per named player; the first hosts.
 #   ./scripts/play.sh Ann Bob
 set -euo pipefail

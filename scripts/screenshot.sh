@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes docs/screenshot.png again: three windows of one game (Hal hosts, Ann
 # and Bob play) the moment Ann's win is announced, drawn without a display
 # (Qt's offscreen platform). Builds in build-screenshot/.

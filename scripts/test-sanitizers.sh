@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-asan/ and runs it, fuzz corpus replays included. Any report fails
 # the run: UBSan stops at the first finding, LeakSanitizer checks every test

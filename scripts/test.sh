@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs the whole test suite. No display is needed: every window
 # runs on Qt's offscreen platform.
 set -euo pipefail

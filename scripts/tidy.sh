@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs clang-tidy with the checks of .clang-tidy, two files at a time, and
 # fails on any finding.
 #

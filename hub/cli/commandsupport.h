@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What kalumo-hub's subcommands share: how they speak on standard error,
 // which game program they start, the address and port they listen on, and

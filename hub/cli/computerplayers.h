@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Computer players for a game on this hub. They run in a child process
 // (computercommand.cpp),

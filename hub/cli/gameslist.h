@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chat host's games list: every string value under the games key names
 // one game and, in its data, the program that plays it (see

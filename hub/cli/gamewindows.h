@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game windows a subcommand starts on this machine, one per named player,
 // each with the command line the chat host would give it,

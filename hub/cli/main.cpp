@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-hub: the chat host's side of Kalumo Bingo's game link.
 //
 //   kalumo-hub serve [--listen ADDRESS] [--port N] [LIMITS] [--tls [--cert FILE --key FILE]]

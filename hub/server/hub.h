@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // kalumo-hub's game server: joins connections to games and delivers each
 // game's records to its players, under the rules of docs/protocol.md. It

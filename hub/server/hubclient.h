@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One connection of the hub, and its seat in a game: what hub.cpp and
 // hubseats.cpp share, and nothing else sees.

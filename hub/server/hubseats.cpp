@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the hub keeps for a seat whose window may come back: the deliveries
 // it has not acknowledged, its place in the game while its connection is
 // away, and taking the seat back on a new connection.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hub's listening socket. It accepts every connection waiting whenever
 // it becomes readable; when the process has no descriptor left, it stops

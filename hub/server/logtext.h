@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text from a peer (a name, a game key) as the hub's log shows it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One connection's bytes on its non-blocking socket: plain, or TLS read and
 // written straight on the socket, so that the hub's connections treat both

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hub's transport over TCP: non-blocking sockets in one epoll set that a single
 // QSocketNotifier watches. A pass over the set costs what the sockets with

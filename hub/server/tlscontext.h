@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hub's side of its encrypted link: TLS 1.3 only, with the hub's own
 // certificate and key. Players' windows pin the certificate by its SHA-256

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A rate with room for bursts: the bucket holds up to `burst` tokens, fills
 // at `perSecond` tokens a second, and every use takes what it costs. A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the hub reaches its players: connections that carry bytes both ways,
 // each named by an id that is never used again. The hub knows only this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a card gets its numbers: 25 cells filled in index order, each from one
 // draw of 1 to 99. A drawn number already on the card moves up to the next

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A computer player: joins a game over the link as a window does and plays
 // it without a window. It holds two cards dealt as a window deals them,

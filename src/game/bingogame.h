@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One player's side of the game, without a window: it takes every delivery
 // from the game link, decides what it means (ReadDelivery, Counts) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the caller says and shows: a called number in words, the sentence
 // that announces a win, and the texts of the caller's display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command records that keep every window of a game in step: number
 // called, new game, win confirmed, claim, catch-up and claim refused

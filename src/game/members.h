@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The member table: who has won how many games, in the order the players
 // were first seen. Entries are only ever appended, never removed or moved.

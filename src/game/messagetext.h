@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message texts players send each other through the hub, "Chat;LINE" for
 // a chat line and "Comm;RECORD" for a command record (docs/protocol.md),

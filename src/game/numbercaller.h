@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numbers called in this game, in call order, and the number that the
 // host's next draw must call instead of a random one. Every window fills one

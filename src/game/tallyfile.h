@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tally file (BingoMem.Usr), where it lives and when a window may
 // write it. It lives beside the program when the program's folder can be

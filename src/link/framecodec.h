@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game link's frames, both directions: a length, then that much UTF-8
 // text (docs/protocol.md).

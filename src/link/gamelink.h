@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game link: what a game window or a computer player calls to join its
 // game, send messages and leave, and the events through which every delivery

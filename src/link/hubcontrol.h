@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the hub says to a window outside the game's own traffic, and how both
 // ends notice that the other has vanished without closing the connection.

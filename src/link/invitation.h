@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An invitation to a game across machines: the one line a host shares and a
 // player pastes, holding where the hub is, the game, who hosts it and what

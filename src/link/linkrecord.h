@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The records a game window sends the hub: identify, the host's secret,
 // announce (the join), message and the answer to the hub's Ping

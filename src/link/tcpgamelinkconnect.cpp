@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connecting to the hub, and again after the link broke: a plain or a TLS
 // socket, the answer to a refused resume, and the waits between attempts.
 #include "link/tcpgamelink.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line the chat host starts the game with, e.g.
 //   "kalumo-hub 7001 K7 Ann Ann"

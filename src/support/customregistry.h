@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes one string value into the registry at a key given by its full path
 // as text, such as "HKEY_LOCAL_MACHINE\SOFTWARE\Kalumo\Games": checks the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry the game and the chat host share, kept in one folder:
 //   <folder>/HKEY_LOCAL_MACHINE/SOFTWARE/Kalumo/Games/Kalumo Bingo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // List files: the entries of a list, each written as its text in UTF-8
 // followed by the single byte 0xFE, with no header, count or escaping. 0xFE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box the game shows goes through this interface, so that a
 // test can record them instead of blocking on a modal dialog. A box that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What may be a player's name. A name shows in every window's player list
 // and chat log, is the sender of each of its player's deliveries and is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's one random generator: uniform values in [0, 1). Before every
 // draw it is reseeded from the clock by mixing the clock's reading into its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's entry in the chat host's games list: a string value under the
 // games key, named after the game's caption, whose data is the program's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own run-time errors. A box shows one as its number, a
 // carriage return and line feed, and its description; start-up shows each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the main thread, so a
 // logout or a Ctrl+C closes the window the normal way and its tallies are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Something that says text aloud. The window speaks calls and wins through
 // one; the program's is Qt's text to speech, tests record what is said.

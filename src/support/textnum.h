@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text to whole number, the way the game reads every number a player or a
 // peer types: decimal text with an optional sign and fraction, blanks around

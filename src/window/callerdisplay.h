@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The caller's display: a window of its own, big enough for a room to read
 // (a host may put it full-screen on a television). It shows the last number

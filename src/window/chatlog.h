@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chat log (rtbChatIn): a read-only rich-text view of everything that
 // happens in the game, one coloured line per event. Text is only ever

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/ctlcard.h"
 
 #include "card/deal.h"

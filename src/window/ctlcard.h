@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bingo card on the window: its CardModel shown as 25 numbers under a
 // BINGO heading, marked by clicks. The numbers show in the labels

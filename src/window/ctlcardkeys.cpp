@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A card from the keyboard and to a screen reader: the focus ring and its
 // keys, the card's number and contrast, and marking by number.
 #include "window/ctlcard.h"

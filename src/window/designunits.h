@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's layout is designed in twips, the unit its places and sizes
 // were first drawn in: 15 twips make one logical pixel, so a window of

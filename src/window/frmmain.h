@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game window. Every player, host or not, sees the same window: the
 // board of called numbers, two cards, New Game and BINGO!, the calling

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window offers its players around the board: the options and
 // their menu, the caller's display, the win banner, the marks in the player
 // list, the keyboard's way through the window, accessible names, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's start-up and shutdown: reading the command line, joining the
 // game, the registration run, and saving the tallies at close.
 #include "window/frmmain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scales a window laid out at one designed size: the widgets on it, and the
 // widgets on its cards, keep their designed places and fonts multiplied by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-bingo: one player's window of a game.
 //
 //   kalumo-bingo ANY PORT KEY NAME HOSTNAME   join a game through kalumo-hub

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board of the numbers 1 to 100 in the window's top left corner: the
 // labels lblItm1 to lblItm100, white on black, a called number in green (in

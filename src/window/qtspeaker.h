@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The speaker of the program: Qt's text to speech with its first installed
 // engine (speech-dispatcher or flite). The engine starts the first time it

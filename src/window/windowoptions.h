@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's options and the window's menu of them: the caller's display
 // (F2), spoken calls, high contrast and marking called numbers on the cards

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame reader fed a hostile stream in pieces of random sizes reads what it reads from it at once,
 // and each text encodes back to exactly the bytes it came from (no lenient decoding of broken UTF-8).
 #include "fuzzsupport.h"

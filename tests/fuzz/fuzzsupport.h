@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every fuzz target shares: a reader of the fuzzer's bytes, and a check
 // that reports a broken rule as a crash, so the fuzzer keeps the input.

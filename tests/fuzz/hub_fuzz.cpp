@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hub under any mix of connections, joins, messages, raw bytes, readers that stop and connections
 // that vanish, in a few games: it writes only whole frames with a sender, and keeps nothing once all go.
 #include "fuzzsupport.h"

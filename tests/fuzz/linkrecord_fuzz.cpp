@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hub's record parser on any text a window might send: a record it takes
 // is one the window's own builders would make from the parsed fields.
 #include "fuzzsupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one player's game says, sends and shows as deliveries arrive, players
 // come and go, claims are judged and latecomers catch up. Hal hosts.
 

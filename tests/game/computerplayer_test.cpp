@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A computer player against a fake link: its pauses wait until the test ends
 // them, and what it sends comes back as the hub would hand it to everyone.
 

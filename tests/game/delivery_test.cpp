@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a delivery is, who may send it and whose game acts on it, and how chat
 // lines travel and show.
 

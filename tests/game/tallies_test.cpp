@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Win counts and the tally file across runs: loaded at start-up, written back
 // at the close, never lost to a failed save or to another window on the same
 // folder.

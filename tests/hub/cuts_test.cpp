@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Links cut on purpose between players and a hub, on real loopback sockets.
 // The chaos test runs KALUMO_CHAOS_SECONDS seconds (6 by default;
 // scripts/chaos.sh runs a minute) with the players' pauses divided by

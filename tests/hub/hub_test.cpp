@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hub's rules, on a transport in memory.
 #include "hub/support/faketransport.h"
 #include "link/linkrecord.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real programs: kalumo-hub and kalumo-bingo as processes, under the
 // offscreen platform, against a hub on loopback.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalumo-hub host and join as processes over TLS; the host's window is a stand-in, and this test plays it.
 
 #include "hub/support/cutproxy.h"

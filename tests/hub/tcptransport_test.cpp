@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hub's transport on real loopback sockets, plain and over TLS, and the
 // bookkeeping under it.
 #include "hub/support/runninghubs.h"

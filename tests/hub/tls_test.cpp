@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hub's certificate, and what the hub does with a connection that does not speak TLS.
 #include "hub/support/runninghubs.h"
 #include "link/framecodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher: what it runs for each choice, the name and address it
 // remembers, the words it tells the player, the running game it notes for a
 // launcher opened later, and its window.

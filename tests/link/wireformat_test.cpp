@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game link's frames and records, and the invitation line: what the fuzz targets' round trips
 // cannot tell, the byte order, the limits and the forms refused.
 

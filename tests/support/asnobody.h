@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs part of a test in a forked child, for what must not happen to the test process itself (dying
 // mid-write, giving up root, a file size limit), here without the superuser's rights, so that a

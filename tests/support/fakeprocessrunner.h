@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A process runner that starts nothing: it keeps what it was asked to run,
 // and the test speaks for each run through its signals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry kept in files, and the key-path text the game writes through.
 
 #include "support/asnobody.h"

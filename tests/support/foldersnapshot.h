@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every file, folder and link below a folder, links not followed, with a
 // file's bytes or a link's target: two snapshots tell whether anything at

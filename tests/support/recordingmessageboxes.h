@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MessageBoxes that shows nothing and remembers every box, in order.
 // Questions are answered from a queue (Yes when it is empty).

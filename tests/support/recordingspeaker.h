@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A speaker that writes down what it is asked to say, or cannot talk.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One main for every test executable: an application (offscreen unless the
 // environment says otherwise), then GoogleTest. Tests of the core library
 // get a QCoreApplication; with KALUMO_TEST_WIDGETS, a QApplication.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program reads from text: its command line, numbers, and the names players give.
 
 #include "support/commandline.h"

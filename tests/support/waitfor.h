@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the event loop until a condition holds, at most timeoutMs. Unlike QTest::qWaitFor
 // it never sleeps, so a hub and its clients in one thread move data at full speed.

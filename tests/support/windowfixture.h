@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A game window with recording boxes, a fake link, a frozen clock, a recording
 // speaker and a temporary program folder that holds its settings and state too, for tests

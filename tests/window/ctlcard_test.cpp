@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card widget: what it shows of its model, clicks, and the check that
 // reports a complete line.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The host's window played with a fake link: New Game and the calling, typing
 // after a button press, a round on the cards and BINGO!, and labels that fit.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window offers around the board: the keyboard's way through it,
 // accessible names, the options and what they remember, the win banner, the
 // caller's display, the player list's marks, contrast and scaling.

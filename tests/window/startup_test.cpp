@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's start-up from its command line, its chat log, and the window
 // while its link is away.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes docs/screenshot.png: a round in progress, three windows side by side,
 // the moment the host has announced a win. A hub and three game windows run
 // in this one process over loopback, as in a real game; the host's calls are

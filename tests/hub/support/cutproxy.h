@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A forwarding proxy between a player and a hub, on loopback, that keeps every
 // byte it passes in `recorded` and cuts every connection through it on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hub's transport in memory. A test opens connections, feeds them bytes and
 // takes the frames the hub wrote; what it has not taken counts as queued.
