@@ -38,12 +38,12 @@
 
 #include <atomic>
 #include <charconv>
-#include <thread>
 #include <cstdio>
 #include <memory>
-#include <vector>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -122,10 +122,11 @@ struct Shard : QObject
                 seat.player = std::make_unique<ComputerPlayer>(*seat.link, *seat.random);
                 seat.player->SetNames(key, p == 0 ? host : ComputerPlayer::NameFor(p), host, o.seconds);
                 if (p == 0) {
-                    QObject::connect(seat.player.get(), &ComputerPlayer::RoundWon, this, [&game](const QString &winner) {
-                        ++game.rounds;
-                        ++game.wins[winner];
-                    });
+                    QObject::connect(seat.player.get(), &ComputerPlayer::RoundWon, this,
+                                     [&game](const QString &winner) {
+                                         ++game.rounds;
+                                         ++game.wins[winner];
+                                     });
                 }
                 QObject::connect(seat.player.get(), &ComputerPlayer::Claimed, this, [this] { ++claims; });
                 QObject::connect(seat.player.get(), &ComputerPlayer::Gone, this, [this] { ++lost; });
@@ -149,9 +150,10 @@ class Watcher : public Bench::Connection
 {
 public:
     Watcher(std::string key, LatencyHistogram &latency, LatencyHistogram &awayFromPings)
-        : m_key(std::move(key)), m_latency(latency), m_away(awayFromPings)
-    {
-    }
+        : m_key(std::move(key))
+        , m_latency(latency)
+        , m_away(awayFromPings)
+    {}
     void Probe() { Send(HubWire::Message(m_key, Bench::Cat("Chat;probe ", std::to_string(Bench::NowNs())))); }
 
 protected:
@@ -221,7 +223,8 @@ QString hubMemory(int pid, const char *field)
         return QStringLiteral("?");
     for (const QByteArray &line : status.readAll().split('\n'))
         if (line.startsWith(field))
-            return QString::number(line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble() / 1024, 'f', 1) + QStringLiteral(" MiB");
+            return QString::number(line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble() / 1024, 'f', 1)
+                + QStringLiteral(" MiB");
     return QStringLiteral("?");
 }
 
@@ -234,21 +237,35 @@ int main(int argc, char **argv)
     for (int i = 1; i + 1 < argc; i += 2) {
         const QByteArray option = argv[i];
         const double value = Bench::Number("computer-load", argv[i + 1]);
-        if (option == "--port") o.port = quint16(value);
-        else if (option == "--games") o.games = int(value);
-        else if (option == "--players") o.players = int(value);
-        else if (option == "--threads") o.threads = int(value);
-        else if (option == "--watchers") o.watchers = int(value);
-        else if (option == "--players-nice") o.playersNice = int(value);
-        else if (option == "--interval") o.seconds = QString::fromLatin1(argv[i + 1]);
-        else if (option == "--seconds") o.play = value;
-        else if (option == "--hub-pid") o.hubPid = int(value);
-        else if (option == "--p99-ms") o.p99Ms = value;
-        else { fprintf(stderr, "computer-load: unknown option %s\n", option.constData()); return 2; }
+        if (option == "--port")
+            o.port = quint16(value);
+        else if (option == "--games")
+            o.games = int(value);
+        else if (option == "--players")
+            o.players = int(value);
+        else if (option == "--threads")
+            o.threads = int(value);
+        else if (option == "--watchers")
+            o.watchers = int(value);
+        else if (option == "--players-nice")
+            o.playersNice = int(value);
+        else if (option == "--interval")
+            o.seconds = QString::fromLatin1(argv[i + 1]);
+        else if (option == "--seconds")
+            o.play = value;
+        else if (option == "--hub-pid")
+            o.hubPid = int(value);
+        else if (option == "--p99-ms")
+            o.p99Ms = value;
+        else {
+            fprintf(stderr, "computer-load: unknown option %s\n", option.constData());
+            return 2;
+        }
     }
     if (argc % 2 == 0 || !o.port || o.games < 1 || o.players < 1 || o.threads < 1) {
-        fprintf(stderr, "usage: kalumo-computer-load --port N [--games G] [--players P] [--interval SECONDS] "
-                        "[--threads T] [--watchers W] [--players-nice N] [--seconds S] [--hub-pid PID] [--p99-ms MS]\n");
+        fprintf(stderr,
+                "usage: kalumo-computer-load --port N [--games G] [--players P] [--interval SECONDS] "
+                "[--threads T] [--watchers W] [--players-nice N] [--seconds S] [--hub-pid PID] [--p99-ms MS]\n");
         return 2;
     }
     o.threads = std::min(o.threads, o.games);
@@ -259,6 +276,7 @@ int main(int argc, char **argv)
     // The watchers join first and probe from the start of the play until told to stop.
     LatencyHistogram watched, awayFromPings;
     std::atomic<bool> probing{false}, stopWatching{false};
+    // clang-format off
     std::thread watching([&] {
         Bench::Loop loop;
         std::vector<std::unique_ptr<Watcher>> watchers;
@@ -278,6 +296,7 @@ int main(int argc, char **argv)
                     watcher->Probe();
         }
     });
+    // clang-format on
 
     std::vector<std::unique_ptr<Shard>> shards;
     std::vector<std::unique_ptr<QThread>> threads;
@@ -292,9 +311,11 @@ int main(int argc, char **argv)
         threads.back()->start();
         QMetaObject::invokeMethod(shards.back().get(), &Shard::Join, Qt::QueuedConnection);
     }
+    // clang-format off
     auto allJoined = [&] {
         return std::all_of(shards.begin(), shards.end(), [](const auto &s) { return s->joined.load(); });
     };
+    // clang-format on
     while (!allJoined())
         QThread::msleep(20);
     const double joinSeconds = double(Bench::NowNs() - joinStart) / 1e9;
@@ -303,7 +324,8 @@ int main(int argc, char **argv)
         failures += s->joinFailures;
     printf("computer-load: %d games of 1 host and %d computer players, a call every %s s, %d threads\n", o.games,
            o.players, qPrintable(o.seconds), o.threads);
-    printf("joined: %d of %d in %.1f s\n", o.games * (o.players + 1) - failures, o.games * (o.players + 1), joinSeconds);
+    printf("joined: %d of %d in %.1f s\n", o.games * (o.players + 1) - failures, o.games * (o.players + 1),
+           joinSeconds);
     fflush(stdout);
 
     probing = true;
@@ -316,7 +338,8 @@ int main(int argc, char **argv)
     // Each shard ends its players in its own thread, then stops.
     probing = false;
     for (auto &s : shards) {
-        QMetaObject::invokeMethod(s.get(), [shard = s.get()] { shard->seats.clear(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            s.get(), [shard = s.get()] { shard->seats.clear(); }, Qt::BlockingQueuedConnection);
     }
     for (auto &t : threads) {
         t->quit();
@@ -344,21 +367,26 @@ int main(int argc, char **argv)
     printf("played: %.0f s; rounds won: %d (%.2f a game; games without a win: %d); claims sent: %d; "
            "players who won: %d; most wins by one player: %d; links lost: %d\n",
            played, rounds, double(rounds) / o.games, gamesWithoutWin, claims, winners, mostWins, lost);
-    for (const auto &[who, histogram] : {std::pair{"calls to the players", &latency}, std::pair{"watchers' probes", &watched},
-                                     std::pair{"probes a second or more from a Ping", &awayFromPings}}) {
+    for (const auto &[who, histogram] :
+         {std::pair{"calls to the players", &latency}, std::pair{"watchers' probes", &watched},
+          std::pair{"probes a second or more from a Ping", &awayFromPings}}) {
         printf("%s: %llu delivered; latency p50 %.2f ms, p99 %.2f ms, max %.1f ms\n", who,
                static_cast<unsigned long long>(histogram->Count()), double(histogram->Percentile(0.5)) / 1000,
                double(histogram->Percentile(0.99)) / 1000, double(histogram->Max()) / 1000);
     }
     if (o.hubPid) {
         printf("hub: CPU %.1f s over %.0f s of play (%.0f%% of one core); memory peak %s, now %s\n", cpu, played,
-               100 * cpu / played, qPrintable(hubMemory(o.hubPid, "VmHWM:")), qPrintable(hubMemory(o.hubPid, "VmRSS:")));
+               100 * cpu / played, qPrintable(hubMemory(o.hubPid, "VmHWM:")),
+               qPrintable(hubMemory(o.hubPid, "VmRSS:")));
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    printf("load generator: CPU %.1f s in all\n", double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-                                                    + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
+    printf("load generator: CPU %.1f s in all\n",
+           double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+               + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
     const bool ok = failures == 0 && rounds > 0 && watched.Count() > 0 && p99 < o.p99Ms;
-    printf("%s\n", ok ? "ok" : "FAILED: a player could not join, no round was won, or the watchers' p99 is not under the limit");
+    printf("%s\n",
+           ok ? "ok"
+              : "FAILED: a player could not join, no round was won, or the watchers' p99 is not under the limit");
     return ok ? 0 : 1;
 }

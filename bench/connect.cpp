@@ -35,7 +35,9 @@ bool web = false;
 class Joiner : public Bench::Connection
 {
 public:
-    explicit Joiner(std::string key) : m_key(std::move(key)) {}
+    explicit Joiner(std::string key)
+        : m_key(std::move(key))
+    {}
     void Join()
     {
         static uint64_t joins = 0;
@@ -146,7 +148,8 @@ int idle(int count, long pid)
         loop.Poll(10);
     const long after = residentKiB(pid);
     const double each = double(after - before) / count;
-    printf("%d idle joined connections: the hub grew from %ld KiB to %ld KiB, %.1f KiB each\n", count, before, after, each);
+    printf("%d idle joined connections: the hub grew from %ld KiB to %ld KiB, %.1f KiB each\n", count, before, after,
+           each);
     printf("RESULT kib_each=%.1f\n", each);
     return 0;
 }
@@ -182,7 +185,9 @@ int main(int argc, char **argv)
             seconds = count = 0;
     }
     if (!port || (seconds > 0) == (count > 0) || concurrent < 1 || (count > 0 && pid <= 0)) {
-        fprintf(stderr, "usage: kalumo-connect --hub PORT [--tls] [--web] (--rate SECONDS [--concurrent C] | --idle N --pid PID)\n");
+        fprintf(stderr,
+                "usage: kalumo-connect --hub PORT [--tls] [--web] (--rate SECONDS [--concurrent C] | --idle N --pid "
+                "PID)\n");
         return 2;
     }
     return seconds > 0 ? rate(seconds, concurrent) : idle(count, pid);

@@ -46,7 +46,12 @@ struct Run;
 class Player : public Bench::Connection
 {
 public:
-    Player(Run &run, int game, int index) : m_run(run), m_game(game), m_index(index), m_name(NameOf(game, index)) {}
+    Player(Run &run, int game, int index)
+        : m_run(run)
+        , m_game(game)
+        , m_index(index)
+        , m_name(NameOf(game, index))
+    {}
     static std::string NameOf(int game, int index)
     {
         std::string name = "p";
@@ -157,11 +162,13 @@ size_t Player::OnFrames(const char *data, size_t size)
 {
     size_t used;
     if (m_run.options.mqtt) {
-        used = MqttWire::Parse(data, size, [&](std::string_view topic, std::string_view payload) { record(topic, payload); },
-                               [&](unsigned char type) { ready = ready || (type & 0xf0) == 0x90; });
+        used = MqttWire::Parse(
+            data, size, [&](std::string_view topic, std::string_view payload) { record(topic, payload); },
+            [&](unsigned char type) { ready = ready || (type & 0xf0) == 0x90; });
     } else {
         used = HubWire::Parse(data, size, [&](std::string_view sender, std::string_view text) {
-            if (sender == "[Enter]" || sender == "[Exit]" || sender == "[Hub]") { // the hub's own frames, as a window of an earlier release
+            if (sender == "[Enter]" || sender == "[Exit]"
+                || sender == "[Hub]") { // the hub's own frames, as a window of an earlier release
                 ready = ready || (sender == "[Enter]" && text == m_name);
                 return;
             }
@@ -232,8 +239,9 @@ int main(int argc, char **argv)
         } else if (option == "--bytes") {
             o.bytes = int(Bench::Number("fanout", value));
         } else {
-            fprintf(stderr, "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--web] [--games G] [--players P] "
-                            "[--seconds S] [--warmup S] [--window W] [--bytes N]\n");
+            fprintf(stderr,
+                    "usage: kalumo-fanout (--hub PORT | --mqtt PORT) [--tls] [--web] [--games G] [--players P] "
+                    "[--seconds S] [--warmup S] [--window W] [--bytes N]\n");
             return 2;
         }
         ++i;
@@ -276,12 +284,14 @@ int main(int argc, char **argv)
     run.sending = false;
     // Let what is on the way arrive, for the loss count.
     const int64_t drainDeadline = Bench::NowNs() + 5'000'000'000;
+    // clang-format off
     auto onTheWay = [&] {
         for (const Game &game : run.games)
             if (game.inFlight > 0)
                 return true;
         return false;
     };
+    // clang-format on
     while (onTheWay() && Bench::NowNs() < drainDeadline)
         run.loop.Poll(10);
     for (int i = 0; i < 20; ++i)
@@ -297,13 +307,13 @@ int main(int argc, char **argv)
     const uint64_t missing = sent * uint64_t(o.players) > received ? sent * uint64_t(o.players) - received : 0;
     const double rate = double(run.measured) / o.seconds;
     const char *server = o.mqtt ? (o.tls ? "mosquitto/TLS" : "mosquitto")
-                       : o.web ? (o.tls ? "kalumo-hub/WSS" : "kalumo-hub/WS")
-                               : (o.tls ? "kalumo-hub/TLS" : "kalumo-hub");
+        : o.web                 ? (o.tls ? "kalumo-hub/WSS" : "kalumo-hub/WS")
+                                : (o.tls ? "kalumo-hub/TLS" : "kalumo-hub");
     printf("%-14s %10.0f deliveries/s   latency p50 %6lld us   p99 %6lld us   max %7lld us   "
            "(%d games x %d players, window %d, %.0f s; %llu errors, %llu missing)\n",
            server, rate, static_cast<long long>(run.latency.Percentile(0.5)),
-           static_cast<long long>(run.latency.Percentile(0.99)), static_cast<long long>(run.latency.Max()),
-           o.games, o.players, o.window, o.seconds, static_cast<unsigned long long>(errors),
+           static_cast<long long>(run.latency.Percentile(0.99)), static_cast<long long>(run.latency.Max()), o.games,
+           o.players, o.window, o.seconds, static_cast<unsigned long long>(errors),
            static_cast<unsigned long long>(missing));
     printf("RESULT server=%s rate=%.0f p50=%lld p99=%lld max=%lld errors=%llu missing=%llu\n", server, rate,
            static_cast<long long>(run.latency.Percentile(0.5)), static_cast<long long>(run.latency.Percentile(0.99)),

@@ -75,6 +75,7 @@ double threadCpuSeconds(clockid_t clock)
 double measure(const char *label, const Hub::Limits &limits, int players, double seconds)
 {
     std::promise<std::pair<uint16_t, pthread_t>> started;
+    // clang-format off
     QThread *thread = QThread::create([&] {
         TcpTransport transport;
         transport.Listen(QHostAddress::LocalHost, 0);
@@ -83,6 +84,7 @@ double measure(const char *label, const Hub::Limits &limits, int players, double
         QEventLoop running; // until the thread is told to quit
         running.exec();
     });
+    // clang-format on
     thread->start();
     const auto [port, hubThread] = started.get_future().get();
     clockid_t hubClock{};

@@ -40,7 +40,7 @@ inline std::string Message(std::string_view key, std::string_view text)
 // Hands each whole delivery in data to onDelivery(sender, text) and returns
 // the bytes consumed, or SIZE_MAX for a frame over the limit or one without
 // a sender.
-template <typename OnDelivery>
+template<typename OnDelivery>
 size_t Parse(const char *data, size_t size, OnDelivery &&onDelivery)
 {
     size_t at = 0;

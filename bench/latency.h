@@ -10,7 +10,9 @@
 class LatencyHistogram
 {
 public:
-    LatencyHistogram() : m_buckets(1000000, 0) {}
+    LatencyHistogram()
+        : m_buckets(1000000, 0)
+    {}
 
     void Add(int64_t nanoseconds)
     {

@@ -54,8 +54,8 @@ public:
     int game;
     std::string name;
     bool joined = false, cutOff = false;
-    int64_t nextEvent = 0;  // the next misbehaviour or rejoin, in NowNs
-    uint64_t expected = 0;  // the next sequence number due in this session
+    int64_t nextEvent = 0; // the next misbehaviour or rejoin, in NowNs
+    uint64_t expected = 0; // the next sequence number due in this session
     bool inSession = false; // a record arrived since the last (re)join
     uint64_t received = 0, faults = 0, sessions = 0, garbageSent = 0, closedByHub = 0, floodSent = 0;
 
@@ -73,8 +73,8 @@ struct Load
     Options o;
     Bench::Loop loop;
     std::vector<std::unique_ptr<Player>> players;
-    std::vector<uint64_t> sent;      // per game
-    std::vector<int64_t> nextSend;   // per game
+    std::vector<uint64_t> sent; // per game
+    std::vector<int64_t> nextSend; // per game
     LatencyHistogram latency;
     // Well-behaved players' latencies by half of the run (without the
     // flooder, with it) and by game (the others, the flooder's).
@@ -93,9 +93,11 @@ struct Load
 };
 
 Player::Player(Load &load, int g, int index, Role r)
-    : role(r), game(g), name(Bench::Cat("g", std::to_string(g), "p", std::to_string(index))), m_load(load)
-{
-}
+    : role(r)
+    , game(g)
+    , name(Bench::Cat("g", std::to_string(g), "p", std::to_string(index)))
+    , m_load(load)
+{}
 
 void Player::Join()
 {
@@ -145,11 +147,14 @@ void Player::record(std::string_view sender, std::string_view text)
     r = std::from_chars(r.ptr + 1, e, seq);
     r = std::from_chars(r.ptr + 1, e, sentAt);
     const bool fromOwnHost = sender == m_load.HostOf(game).name && g == game && text.substr(0, 2) == "L ";
-    const bool inOrder = inSession ? seq == expected : (role == Role::Rejoiner || role == Role::Garbage || role == Role::Flooder || seq == 0);
+    const bool inOrder = inSession
+        ? seq == expected
+        : (role == Role::Rejoiner || role == Role::Garbage || role == Role::Flooder || seq == 0);
     if (!fromOwnHost || !inOrder || r.ec != std::errc()) {
         if (faults++ < 3)
-            fprintf(stderr, "load: %s got %.*s from %.*s, expected game %d seq %llu\n", name.c_str(), int(std::min<size_t>(text.size(), 40)),
-                    text.data(), int(sender.size()), sender.data(), game, static_cast<unsigned long long>(expected));
+            fprintf(stderr, "load: %s got %.*s from %.*s, expected game %d seq %llu\n", name.c_str(),
+                    int(std::min<size_t>(text.size(), 40)), text.data(), int(sender.size()), sender.data(), game,
+                    static_cast<unsigned long long>(expected));
     }
     inSession = true;
     expected = seq + 1;
@@ -178,10 +183,14 @@ void Player::OnClosed(int)
 std::string garbage(int kind)
 {
     switch (kind % 4) {
-    case 0: return HubWire::Frame("G\xff\xfe not UTF-8");
-    case 1: return Bench::Cat(std::string("\x00\x10\x00\x00", 4), std::string(4096, 'x')); // 1 MiB announced
-    case 2: return HubWire::Frame("hello, hub");
-    default: return HubWire::Frame(Bench::Cat("G", HubWire::Separator, "K", HubWire::Separator, "Z"));
+    case 0:
+        return HubWire::Frame("G\xff\xfe not UTF-8");
+    case 1:
+        return Bench::Cat(std::string("\x00\x10\x00\x00", 4), std::string(4096, 'x')); // 1 MiB announced
+    case 2:
+        return HubWire::Frame("hello, hub");
+    default:
+        return HubWire::Frame(Bench::Cat("G", HubWire::Separator, "K", HubWire::Separator, "Z"));
     }
 }
 
@@ -243,18 +252,29 @@ int main(int argc, char **argv)
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const double value = Bench::Number("load", argv[i + 1]);
-        if (option == "--port") o.port = uint16_t(value);
-        else if (option == "--games") o.games = int(value);
-        else if (option == "--players") o.players = int(value);
-        else if (option == "--interval-ms") o.intervalMs = int(value);
-        else if (option == "--bytes") o.bytes = int(value);
-        else if (option == "--seconds") o.seconds = value;
-        else if (option == "--deadline") o.deadline = value;
-        else { fprintf(stderr, "load: unknown option %s\n", option.c_str()); return 2; }
+        if (option == "--port")
+            o.port = uint16_t(value);
+        else if (option == "--games")
+            o.games = int(value);
+        else if (option == "--players")
+            o.players = int(value);
+        else if (option == "--interval-ms")
+            o.intervalMs = int(value);
+        else if (option == "--bytes")
+            o.bytes = int(value);
+        else if (option == "--seconds")
+            o.seconds = value;
+        else if (option == "--deadline")
+            o.deadline = value;
+        else {
+            fprintf(stderr, "load: unknown option %s\n", option.c_str());
+            return 2;
+        }
     }
     if (argc % 2 == 0 || !o.port || o.games < 1 || o.players < 1 || o.intervalMs < 1) {
-        fprintf(stderr, "usage: kalumo-load --port N [--games G] [--players P] [--interval-ms I] [--bytes B] "
-                        "[--seconds S] [--deadline S]\n");
+        fprintf(stderr,
+                "usage: kalumo-load --port N [--games G] [--players P] [--interval-ms I] [--bytes B] "
+                "[--seconds S] [--deadline S]\n");
         return 2;
     }
     const int64_t hardDeadline = Bench::NowNs() + int64_t(o.deadline * 1e9);
@@ -262,23 +282,30 @@ int main(int argc, char **argv)
     for (int g = 0; g < o.games; ++g) {
         for (int i = 0; i < o.players; ++i) {
             Role role = i == 0 ? Role::Host : Role::Reader;
-            if (i == 7) role = Role::Rejoiner;
-            if (i == 8 && g % 4 == 0) role = Role::Stopper;
-            if (i == 9 && g % 4 == 1) role = Role::Garbage;
-            if (i == 6 && g == FloodGame) role = Role::Flooder;
+            if (i == 7)
+                role = Role::Rejoiner;
+            if (i == 8 && g % 4 == 0)
+                role = Role::Stopper;
+            if (i == 9 && g % 4 == 1)
+                role = Role::Garbage;
+            if (i == 6 && g == FloodGame)
+                role = Role::Flooder;
             load.players.push_back(std::make_unique<Player>(load, g, i, role));
-            if (role == Role::Flooder) load.flooder = load.players.back()->name;
+            if (role == Role::Flooder)
+                load.flooder = load.players.back()->name;
         }
     }
     for (auto &p : load.players) {
         p->Join();
         load.loop.Poll(0);
     }
+    // clang-format off
     auto allJoined = [&] {
         for (auto &p : load.players)
             if (!p->joined) return false;
         return true;
     };
+    // clang-format on
     if (!runUntil(load, std::min(hardDeadline, Bench::NowNs() + 30'000'000'000), allJoined)) {
         fprintf(stderr, "load: not every player could join\n");
         return 1;
@@ -294,74 +321,103 @@ int main(int argc, char **argv)
     for (int g = 0; g < o.games; ++g)
         load.nextSend[size_t(g)] = load.start + interval * g / o.games; // spread over the interval
     for (auto &p : load.players) {
-        if (p->role == Role::Rejoiner || p->role == Role::Garbage) p->nextEvent = load.After(2, 6);
-        if (p->role == Role::Stopper) p->nextEvent = load.After(o.seconds * 0.1, o.seconds * 0.25);
-        if (p->role == Role::Flooder) p->nextEvent = load.floodFrom;
+        if (p->role == Role::Rejoiner || p->role == Role::Garbage)
+            p->nextEvent = load.After(2, 6);
+        if (p->role == Role::Stopper)
+            p->nextEvent = load.After(o.seconds * 0.1, o.seconds * 0.25);
+        if (p->role == Role::Flooder)
+            p->nextEvent = load.floodFrom;
     }
     std::string text;
     for (int64_t now = Bench::NowNs(); now < load.end; now = Bench::NowNs()) {
-        if (now > hardDeadline) { fprintf(stderr, "load: deadline passed while sending\n"); return 1; }
+        if (now > hardDeadline) {
+            fprintf(stderr, "load: deadline passed while sending\n");
+            return 1;
+        }
         for (int g = 0; g < o.games; ++g) {
             while (load.nextSend[size_t(g)] <= now && load.nextSend[size_t(g)] < load.end) {
                 text = Bench::Cat("L ", std::to_string(g), " ", std::to_string(load.sent[size_t(g)]++), " ",
                                   std::to_string(Bench::NowNs()), " ");
-                if (int(text.size()) < o.bytes) text.append(size_t(o.bytes) - text.size(), '.');
+                if (int(text.size()) < o.bytes)
+                    text.append(size_t(o.bytes) - text.size(), '.');
                 load.HostOf(g).Send(HubWire::Message(Bench::Cat("G", std::to_string(g)), text));
                 load.nextSend[size_t(g)] += interval;
             }
         }
-        for (auto &p : load.players) misbehave(load, *p, now);
+        for (auto &p : load.players)
+            misbehave(load, *p, now);
         load.loop.Poll(1);
     }
 
     // Every well-behaved player must now get the rest of its game's records.
     auto behaves = [](const Player &p) { return p.role == Role::Host || p.role == Role::Reader; };
+    // clang-format off
     auto allDelivered = [&] {
         for (auto &p : load.players)
             if (behaves(*p) && p->received < load.sent[size_t(p->game)]) return false;
         return true;
     };
+    // clang-format on
     const bool drained = runUntil(load, std::min(hardDeadline, Bench::NowNs() + 15'000'000'000), allDelivered);
     for (auto &p : load.players)
-        if (p->role == Role::Stopper) p->ResumeReading();
+        if (p->role == Role::Stopper)
+            p->ResumeReading();
+    // clang-format off
     auto stoppersGone = [&] {
         for (auto &p : load.players)
             if (p->role == Role::Stopper && !p->cutOff) return false;
         return true;
     };
+    // clang-format on
     runUntil(load, std::min(hardDeadline, Bench::NowNs() + 10'000'000'000), stoppersGone);
 
     uint64_t sent = 0, delivered = 0, faults = 0, wellBehaved = 0, incomplete = 0, stoppers = 0, cut = 0;
     uint64_t garbageSent = 0, garbageClosed = 0, rejoins = 0, floodSent = 0, floodCut = 0;
-    for (uint64_t s : load.sent) sent += s;
+    for (uint64_t s : load.sent)
+        sent += s;
     for (auto &p : load.players) {
         delivered += p->received;
         faults += p->faults;
         if (behaves(*p)) {
             ++wellBehaved;
-            if (p->received != load.sent[size_t(p->game)]) ++incomplete;
+            if (p->received != load.sent[size_t(p->game)])
+                ++incomplete;
         }
-        if (p->role == Role::Stopper) { ++stoppers; cut += p->cutOff; }
-        if (p->role == Role::Garbage) { garbageSent += p->garbageSent; garbageClosed += p->closedByHub; }
-        if (p->role == Role::Rejoiner) rejoins += p->sessions - 1;
-        if (p->role == Role::Flooder) { floodSent += p->floodSent; floodCut += p->closedByHub; }
+        if (p->role == Role::Stopper) {
+            ++stoppers;
+            cut += p->cutOff;
+        }
+        if (p->role == Role::Garbage) {
+            garbageSent += p->garbageSent;
+            garbageClosed += p->closedByHub;
+        }
+        if (p->role == Role::Rejoiner)
+            rejoins += p->sessions - 1;
+        if (p->role == Role::Flooder) {
+            floodSent += p->floodSent;
+            floodCut += p->closedByHub;
+        }
     }
     const bool garbageOk = garbageClosed >= garbageSent && garbageSent > 0;
-    printf("load: %llu records sent, %llu deliveries; latency to well-behaved players p50 %lld us, p99 %lld us, max %lld us\n",
+    printf("load: %llu records sent, %llu deliveries; latency to well-behaved players p50 %lld us, p99 %lld us, max "
+           "%lld us\n",
            static_cast<unsigned long long>(sent), static_cast<unsigned long long>(delivered),
            static_cast<long long>(load.latency.Percentile(0.5)), static_cast<long long>(load.latency.Percentile(0.99)),
            static_cast<long long>(load.latency.Max()));
-    printf("load: well-behaved players: %llu, of which %llu missed records; faults (duplicates, gaps, order, other games): %llu\n",
+    printf("load: well-behaved players: %llu, of which %llu missed records; faults (duplicates, gaps, order, other "
+           "games): %llu\n",
            static_cast<unsigned long long>(wellBehaved), static_cast<unsigned long long>(incomplete),
            static_cast<unsigned long long>(faults));
-    printf("load: rejoins: %llu; readers that stopped: %llu, cut off by the hub: %llu; garbage sent: %llu, connections closed for it: %llu\n",
+    printf("load: rejoins: %llu; readers that stopped: %llu, cut off by the hub: %llu; garbage sent: %llu, connections "
+           "closed for it: %llu\n",
            static_cast<unsigned long long>(rejoins), static_cast<unsigned long long>(stoppers),
            static_cast<unsigned long long>(cut), static_cast<unsigned long long>(garbageSent),
            static_cast<unsigned long long>(garbageClosed));
     // The flooder's cost to the others: p99 of the half with it against the half without.
     bool floodOk = load.flooder.empty() || floodCut > 0;
     for (int inFloodGame : {1, 0}) {
-        const int64_t before = load.halves[0][inFloodGame].Percentile(0.99), during = load.halves[1][inFloodGame].Percentile(0.99);
+        const int64_t before = load.halves[0][inFloodGame].Percentile(0.99),
+                      during = load.halves[1][inFloodGame].Percentile(0.99);
         const bool kept = during <= std::max<int64_t>(2 * before, 1000);
         floodOk = floodOk && (load.flooder.empty() || kept);
         printf("load: p99 latency in %s without the flooder %lld us, with it %lld us%s\n",

@@ -43,9 +43,9 @@ inline std::string Connect(std::string_view clientId)
 {
     std::string body;
     appendText(body, "MQTT");
-    body.push_back(4);    // protocol level 3.1.1
+    body.push_back(4); // protocol level 3.1.1
     body.push_back(0x02); // clean session
-    body.push_back(0);    // keep-alive 0: off
+    body.push_back(0); // keep-alive 0: off
     body.push_back(0);
     appendText(body, clientId);
     return packet(0x10, body);
@@ -69,7 +69,7 @@ inline std::string Publish(std::string_view topic, std::string_view payload)
 
 // Hands each whole PUBLISH to onPublish(topic, payload) and each other packet
 // to onOther(type); returns the bytes consumed, or SIZE_MAX when broken.
-template <typename OnPublish, typename OnOther>
+template<typename OnPublish, typename OnOther>
 size_t Parse(const char *data, size_t size, OnPublish &&onPublish, OnOther &&onOther)
 {
     size_t at = 0;

@@ -23,7 +23,7 @@ int64_t NowNs();
 double Number(const char *tool, const char *text);
 
 // The pieces appended into one string.
-template <typename... Pieces>
+template<typename... Pieces>
 std::string Cat(const Pieces &...pieces)
 {
     std::string text;
@@ -70,7 +70,7 @@ private:
     void watch();
     void handshake();
     long put(const char *data, size_t size); // send or SSL_write, failing as send does
-    long get(char *buffer, size_t size);     // recv or SSL_read, failing as recv does
+    long get(char *buffer, size_t size); // recv or SSL_read, failing as recv does
 
     Loop *m_loop = nullptr;
     int m_fd = -1;

@@ -122,6 +122,7 @@ int main(int argc, char **argv)
                median(mib[p]), runs);
     }
     printf("ratio: time %.2f x, memory %.2f x\n", median(ms[0]) / median(ms[1]), median(mib[0]) / median(mib[1]));
-    printf("RESULT time_ms=%.1f,%.1f memory_mib=%.1f,%.1f\n", median(ms[0]), median(ms[1]), median(mib[0]), median(mib[1]));
+    printf("RESULT time_ms=%.1f,%.1f memory_mib=%.1f,%.1f\n", median(ms[0]), median(ms[1]), median(mib[0]),
+           median(mib[1]));
     return 0;
 }

@@ -52,10 +52,7 @@ private:
     bool m_fired = false;
 };
 
-void install()
-{
-    QCoreApplication::instance()->installEventFilter(new ShownProbe(QCoreApplication::instance()));
-}
+void install() { QCoreApplication::instance()->installEventFilter(new ShownProbe(QCoreApplication::instance())); }
 
 // Runs as the library loads, before main: the routine runs inside the
 // program's QApplication constructor.

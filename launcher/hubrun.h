@@ -16,9 +16,9 @@ public:
     using QObject::QObject;
 
 signals:
-    void Started(qint64 processId);       // the program runs, as this process
+    void Started(qint64 processId); // the program runs, as this process
     void OutputLine(const QString &line); // a line of standard output
-    void ErrorLine(const QString &line);  // a line of standard error
+    void ErrorLine(const QString &line); // a line of standard error
     // Emitted once. `failure` is empty when the program ran and exited with
     // `exitCode`; otherwise a clause saying that it could not start, and
     // why, or that it crashed.

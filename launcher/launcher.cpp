@@ -55,10 +55,7 @@ QString Launcher::HubProgram(const QString &launcherFolder)
     return onPath.isEmpty() ? beside : onPath;
 }
 
-QString Launcher::Name() const
-{
-    return m_settings.value(NameKey).toString();
-}
+QString Launcher::Name() const { return m_settings.value(NameKey).toString(); }
 
 HostChoice Launcher::LastHostChoice() const
 {

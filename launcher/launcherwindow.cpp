@@ -19,7 +19,8 @@
 
 namespace {
 
-template <typename T> T *named(T *widget, const char *name)
+template<typename T>
+T *named(T *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -87,7 +88,8 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
                                               "the names, the chat and the calls, and can join with it."));
     plainly->setWordWrap(true);
     hostRows->addWidget(plainly);
-    connect(copyLink, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_browserLink->text()); });
+    connect(copyLink, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_browserLink->text()); });
     connect(&launcher, &Launcher::BrowserLinkReady, m_browserLink, &QLineEdit::setText);
     hostRows->addWidget(buildAdvanced());
     auto *joinRow = new QHBoxLayout;

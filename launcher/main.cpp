@@ -31,7 +31,8 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("org.kalumo.Bingo"));
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalumo"), QStringLiteral("launcher"));
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalumo"),
+                       QStringLiteral("launcher"));
     QProcessRunner runner;
     const RunningGameFile noted(RunningGameFile::DefaultPath());
     Launcher launcher(runner, settings, Launcher::HubProgram(QCoreApplication::applicationDirPath()), noted);

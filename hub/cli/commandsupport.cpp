@@ -71,7 +71,8 @@ void ProcessArguments(QCommandLineParser &parser, const QStringList &arguments)
 QCommandLineOption ProgramOption()
 {
     return {QStringLiteral("program"),
-            QStringLiteral("The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
+            QStringLiteral(
+                "The game program to start (default: the one registered as %1, else kalumo-bingo beside this hub).")
                 .arg(GamesList::BingoName),
             QStringLiteral("path")};
 }
@@ -81,8 +82,9 @@ QString GameProgram(const QString &given, const GamesList &list)
     if (!given.isEmpty())
         return given;
     QString note;
-    const QString program = list.ProgramToPlay(GamesList::BingoName,
-                                               QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalumo-bingo")), note);
+    const QString program = list.ProgramToPlay(
+        GamesList::BingoName, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalumo-bingo")),
+        note);
     if (!note.isEmpty())
         LogLine(note);
     return program;
@@ -91,7 +93,8 @@ QString GameProgram(const QString &given, const GamesList &list)
 void AddListenOptions(QCommandLineParser &parser, const QString &defaultAddress, const QString &addressHelp)
 {
     parser.addOption({QStringLiteral("listen"), addressHelp, QStringLiteral("address"), defaultAddress});
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port to listen on (default %1; 0 for any free one).").arg(DefaultPort),
+    parser.addOption({QStringLiteral("port"),
+                      QStringLiteral("Port to listen on (default %1; 0 for any free one).").arg(DefaultPort),
                       QStringLiteral("n"), QString::number(DefaultPort)});
 }
 

@@ -13,8 +13,9 @@
 
 void ComputerPlayers::AddOption(QCommandLineParser &parser)
 {
-    parser.addOption({QStringLiteral("computer"), QStringLiteral("Computer players to add, 0 to %1 (default 0).").arg(Most),
-                      QStringLiteral("n"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("computer"),
+                      QStringLiteral("Computer players to add, 0 to %1 (default 0).").arg(Most), QStringLiteral("n"),
+                      QStringLiteral("0")});
 }
 
 std::optional<int> ComputerPlayers::Count(const QCommandLineParser &parser)
@@ -50,12 +51,14 @@ ComputerPlayers::ComputerPlayers(const Game &game, int count, const std::functio
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     });
-    m_process->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("computer"), QString::number(game.port), game.key, game.hostName, QString::number(count)});
+    m_process->start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("computer"), QString::number(game.port), game.key, game.hostName, QString::number(count)});
     connect(m_process, &QProcess::finished, this, [log](int code, QProcess::ExitStatus status) {
         if (status != QProcess::NormalExit || code != 0)
             log(QStringLiteral("the computer players ended unexpectedly (%1)")
-                    .arg(status == QProcess::NormalExit ? QStringLiteral("status %1").arg(code) : QStringLiteral("crashed")));
+                    .arg(status == QProcess::NormalExit ? QStringLiteral("status %1").arg(code)
+                                                        : QStringLiteral("crashed")));
     });
     if (!m_process->waitForStarted())
         log(QStringLiteral("cannot start the computer players: %1").arg(m_process->errorString()));

@@ -8,8 +8,7 @@
 
 GamesList::GamesList(const FileRegistry &registry)
     : m_registry(registry)
-{
-}
+{}
 
 QString GamesList::CreateKey() const
 {
@@ -29,10 +28,7 @@ QList<GamesList::Game> GamesList::Games() const
     return games;
 }
 
-QString GamesList::Folder() const
-{
-    return m_registry.Folder();
-}
+QString GamesList::Folder() const { return m_registry.Folder(); }
 
 QString GamesList::ProgramToPlay(const QString &name, const QString &fallback, QString &note) const
 {

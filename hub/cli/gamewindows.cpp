@@ -25,8 +25,7 @@ GameWindows::GameWindows(quint16 port, const QString &program, QObject *parent)
     : QObject(parent)
     , m_port(port)
     , m_program(program)
-{
-}
+{}
 
 QString GameWindows::CheckNames(const QStringList &names)
 {

@@ -59,4 +59,5 @@ private:
     bool m_closing = false; // CloseAll has asked the windows to close
     int m_restarts = 0;
     QProcessEnvironment m_environment;
-    QString m_hostNameToGive;};
+    QString m_hostNameToGive;
+};

@@ -53,7 +53,8 @@ namespace {
 int runWindows(GameWindows &windows, const QString &name)
 {
     QObject::connect(&windows, &GameWindows::Log, &LogLine);
-    QObject::connect(&windows, &GameWindows::Finished, qApp, [&windows] { QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1); });
+    QObject::connect(&windows, &GameWindows::Finished, qApp,
+                     [&windows] { QCoreApplication::exit(windows.AllClosedCleanly() ? 0 : 1); });
     ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, &GameWindows::CloseAll);
     if (!windows.Start({name}))
@@ -67,7 +68,8 @@ std::optional<HostedGame> keptGame(const HostState &state, bool fresh)
 {
     const HostState::Loaded loaded = state.Load();
     if (!loaded.problem.isEmpty())
-        LogLine(QStringLiteral("the game hosted before cannot be taken up (%1): hosting a new one").arg(loaded.problem));
+        LogLine(
+            QStringLiteral("the game hosted before cannot be taken up (%1): hosting a new one").arg(loaded.problem));
     if (fresh && loaded.game)
         state.Forget(loaded.game->key);
     return fresh ? std::nullopt : loaded.game;
@@ -78,13 +80,16 @@ std::optional<HostedGame> keptGame(const HostState &state, bool fresh)
 bool listenForGame(TcpTransport &transport, const QHostAddress &listen, quint16 port, std::optional<HostedGame> &kept)
 {
     if (kept && !transport.Listen(listen, kept->port)) {
-        LogLine(QStringLiteral("port %1 of the game hosted before is taken (%2): hosting a new game").arg(kept->port).arg(transport.ErrorString()));
+        LogLine(QStringLiteral("port %1 of the game hosted before is taken (%2): hosting a new game")
+                    .arg(kept->port)
+                    .arg(transport.ErrorString()));
         kept.reset();
     } else if (kept) {
         return true;
     }
     if (!transport.Listen(listen, port)) {
-        LogLine(QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
+        LogLine(
+            QStringLiteral("cannot listen on %1:%2: %3").arg(listen.toString()).arg(port).arg(transport.ErrorString()));
         return false;
     }
     return true;
@@ -146,7 +151,8 @@ QString addressProblem(const QStringList &given, const QString &hostName)
 
 // Asks the router to forward the hub's port when `wanted`, and says what
 // came of it in one line.
-std::optional<Invitation::Endpoint> forwardPort(PortMapping &mapping, bool wanted, quint16 port, const QList<QHostAddress> &reachable)
+std::optional<Invitation::Endpoint> forwardPort(PortMapping &mapping, bool wanted, quint16 port,
+                                                const QList<QHostAddress> &reachable)
 {
     const bool loopbackOnly = std::ranges::all_of(reachable, [](const QHostAddress &a) { return a.isLoopback(); });
     if (loopbackOnly)
@@ -181,7 +187,8 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
         "Hosts a game for players on other machines: prints an invitation to share, starts the host's window "
         "and runs until it closes."));
     parser.addHelpOption();
-    AddListenOptions(parser, QStringLiteral("0.0.0.0"), QStringLiteral("Address to listen on (default 0.0.0.0: every network)."));
+    AddListenOptions(parser, QStringLiteral("0.0.0.0"),
+                     QStringLiteral("Address to listen on (default 0.0.0.0: every network)."));
     parser.addOption({QStringLiteral("address"),
                       QStringLiteral("A name or address the players reach this machine by, for the invitation, before "
                                      "the router's and this machine's own addresses (may be repeated)."),
@@ -189,9 +196,11 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     parser.addOption({QStringLiteral("no-port-mapping"),
                       QStringLiteral("Do not ask the home router (UPnP-IGD, NAT-PMP) to forward the port.")});
     parser.addOption(ProgramOption());
-    parser.addOption({QStringLiteral("new"), QStringLiteral("Host a new game with a new invitation, instead of the one hosted last.")});
+    parser.addOption({QStringLiteral("new"),
+                      QStringLiteral("Host a new game with a new invitation, instead of the one hosted last.")});
     ComputerPlayers::AddOption(parser);
-    parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."), QStringLiteral("NAME"));
+    parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("The host player's name."),
+                                 QStringLiteral("NAME"));
     ProcessArguments(parser, arguments);
     const std::optional<int> computers = ComputerPlayers::Count(parser);
     if (!computers)
@@ -207,7 +216,8 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
         return 2;
     const QHostAddress listen = where->address;
     const quint16 port = where->port;
-    const bool everywhere = listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6 || listen == QHostAddress::Any;
+    const bool everywhere
+        = listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6 || listen == QHostAddress::Any;
     const QStringList given = parser.values(QStringLiteral("address"));
     if (const QString problem = addressProblem(given, name); !problem.isEmpty())
         return Fail(problem);
@@ -232,10 +242,11 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
     if (!listenForGame(transport, listen, port, kept))
         return 2;
 
-    const QList<QHostAddress> reachable = everywhere ? HostAddresses::OfThisMachine() : HostAddresses::Reachable({listen});
+    const QList<QHostAddress> reachable
+        = everywhere ? HostAddresses::OfThisMachine() : HostAddresses::Reachable({listen});
     PortMapping mapping(HomeRouters(), &LogLine); // removes the forwarding when the host ends, by signal too
-    const std::optional<Invitation::Endpoint> forwarded =
-        forwardPort(mapping, !listen.isLoopback() && !parser.isSet(QStringLiteral("no-port-mapping")), transport.Port(), reachable);
+    const std::optional<Invitation::Endpoint> forwarded = forwardPort(
+        mapping, !listen.isLoopback() && !parser.isSet(QStringLiteral("no-port-mapping")), transport.Port(), reachable);
 
     // The secret never leaves this machine: the host's window gets it in its
     // environment, which other users cannot read, unlike a command line.
@@ -255,8 +266,9 @@ int Commands::Host(const QStringList &arguments, const GamesList &list)
                 .arg(transport.Port()));
 
     QProcessEnvironment extra;
-    const QHostAddress local = !everywhere ? listen : listen == QHostAddress::AnyIPv6 ? QHostAddress::LocalHostIPv6
-                                                                                      : QHostAddress::LocalHost;
+    const QHostAddress local = !everywhere ? listen
+        : listen == QHostAddress::AnyIPv6  ? QHostAddress::LocalHostIPv6
+                                           : QHostAddress::LocalHost;
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), local.toString());
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), QString::fromLatin1(invitation.fingerprint.toHex()));
     extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
@@ -279,7 +291,8 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     parser.addPositionalArgument(QStringLiteral("invitation"),
                                  QStringLiteral("The line the host shared (the text around it may come along)."),
                                  QStringLiteral("INVITATION"));
-    parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("Your name in the game."), QStringLiteral("NAME"));
+    parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("Your name in the game."),
+                                 QStringLiteral("NAME"));
     ProcessArguments(parser, arguments);
 
     if (parser.positionalArguments().size() != 2)

@@ -24,10 +24,7 @@ PortMapping::PortMapping(std::vector<std::unique_ptr<Router>> routers, std::func
     connect(m_renewal, &QTimer::timeout, this, &PortMapping::renew);
 }
 
-PortMapping::~PortMapping()
-{
-    Stop();
-}
+PortMapping::~PortMapping() { Stop(); }
 
 std::optional<Invitation::Endpoint> PortMapping::Start(quint16 port, const QHostAddress &lan)
 {

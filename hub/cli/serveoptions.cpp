@@ -70,10 +70,7 @@ const Limit Table[] = {
 
 } // namespace
 
-std::span<const Limit> Limits()
-{
-    return Table;
-}
+std::span<const Limit> Limits() { return Table; }
 
 void Add(QCommandLineParser &parser)
 {

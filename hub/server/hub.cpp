@@ -17,8 +17,7 @@ static const QString Exit = QStringLiteral("[Exit]");
 
 Hub::Hub(Transport &transport)
     : Hub(transport, Limits{})
-{
-}
+{}
 
 Hub::Hub(Transport &transport, const Limits &limits, QObject *parent)
     : QObject(parent)
@@ -233,7 +232,8 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     client->nameKey = nameKey;
     client->joined = true;
     game.append(client);
-    emit Log(QStringLiteral("%1: %2").arg(returning ? QStringLiteral("back") : QStringLiteral("join"), describe(client)));
+    emit Log(
+        QStringLiteral("%1: %2").arg(returning ? QStringLiteral("back") : QStringLiteral("join"), describe(client)));
     if (returning)
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + name));
     else
@@ -304,8 +304,10 @@ void Hub::trimQueues()
     for (const auto &[queued, client] : waiting) {
         if (m_transport.QueuedTotal() <= m_limits.maxQueuedTotal)
             return;
-        drop(client, QStringLiteral("has the most waiting (%1 bytes) when the hub holds more than %2 in all")
-                         .arg(queued).arg(m_limits.maxQueuedTotal));
+        drop(client,
+             QStringLiteral("has the most waiting (%1 bytes) when the hub holds more than %2 in all")
+                 .arg(queued)
+                 .arg(m_limits.maxQueuedTotal));
     }
 }
 
@@ -322,7 +324,8 @@ void Hub::drop(HubClient *client, const QString &why, bool mayWait)
 void Hub::refuse(HubClient *client, const QString &text, const QString &why, const QString &verb)
 {
     // The window learns why; the connection closes once that is written.
-    transmit(client, Frame::Encode(verb.isEmpty() ? HubControl::RefusalDelivery(text) : HubControl::Delivery(verb, text)));
+    transmit(client,
+             Frame::Encode(verb.isEmpty() ? HubControl::RefusalDelivery(text) : HubControl::Delivery(verb, text)));
     if (client->dropping)
         return;
     client->dropping = true;
@@ -336,8 +339,8 @@ void Hub::refuseCrowd(quint64 id, const QHostAddress &address)
     // Thousands may come at once from one address: each is refused as
     // cheaply as can be, with no seat, and the log hears of the first and,
     // once the address is below its limit again, of how many followed.
-    static const QByteArray refusal =
-        Frame::Encode(HubControl::RefusalDelivery(QStringLiteral("too many connections come from this address.")));
+    static const QByteArray refusal
+        = Frame::Encode(HubControl::RefusalDelivery(QStringLiteral("too many connections come from this address.")));
     m_transport.Send(id, refusal);
     m_transport.Close(id);
     if (m_crowdRefusals[address]++ == 0)

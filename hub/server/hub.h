@@ -7,10 +7,9 @@
 #include "link/hubcontrol.h"
 #include "server/transport.h"
 
-
 #include <QHash>
-#include <QSet>
 #include <QObject>
+#include <QSet>
 #include <QVector>
 
 #include <functional>
@@ -148,11 +147,11 @@ private:
     QHash<QHostAddress, int> m_crowdRefusals; // refused for it since it was last below its limit
     std::function<qint64()> m_clockMs;
     std::optional<QString> m_onlyKey; // the one game this hub holds
-    QString m_hostName;               // as the host's seat spells it
-    QString m_hostNameKey;            // the host's name as compared with others
-    bool m_ended = false;             // the one game was ended on purpose
+    QString m_hostName; // as the host's seat spells it
+    QString m_hostNameKey; // the host's name as compared with others
+    bool m_ended = false; // the one game was ended on purpose
     QByteArray m_hostSecret;
-    int m_delivering = 0;            // nesting depth of deliver() and announce()
+    int m_delivering = 0; // nesting depth of deliver() and announce()
     qint64 m_keptAway = 0;
     QHash<QHostAddress, qint64> m_keptAwayFrom;
     QSet<HubClient *> m_absentSeats;

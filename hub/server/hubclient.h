@@ -32,7 +32,7 @@ struct HubClient : QObject
     qint64 lastHeardMs = 0; // on the hub's clock
     qint64 lastWrittenMs = 0;
     bool away = false; // its game has been told it is away
-    bool dropping = false;  // no more reading from or writing to it
+    bool dropping = false; // no more reading from or writing to it
     bool forgotten = false; // gone from m_clients; deleted soon
 
     // The seat, for a window that resumes: the deliveries since its Seat

@@ -105,8 +105,8 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
         // from says nothing about the seat's own connection, which may be
         // alive, nor about the player, whom the others keep seeing.
         const QString why = !seat ? QStringLiteral("no seat for %1 in game %2")
-                          : !owner ? QStringLiteral("a wrong secret for %1 in game %2")
-                                   : QStringLiteral("%1 in game %2 cannot resume from where it stopped");
+            : !owner              ? QStringLiteral("a wrong secret for %1 in game %2")
+                                  : QStringLiteral("%1 in game %2 cannot resume from where it stopped");
         refuse(client, QStringLiteral("this game holds no seat for this window to take back."),
                why.arg(LogText(name), LogText(key)), HubControl::NoSeat);
         return;

@@ -93,9 +93,10 @@ void Listener::acceptWaiting()
             m_notifier->setEnabled(false);
             m_pause->start(PauseMs);
             if (!std::exchange(m_saidPaused, true))
-                emit Log(QStringLiteral("cannot accept a connection (%1): accepting pauses for %2 ms at a time until it can")
-                             .arg(QString::fromLocal8Bit(strerror(errno)))
-                             .arg(PauseMs));
+                emit Log(
+                    QStringLiteral("cannot accept a connection (%1): accepting pauses for %2 ms at a time until it can")
+                        .arg(QString::fromLocal8Bit(strerror(errno)))
+                        .arg(PauseMs));
             return;
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
             return;

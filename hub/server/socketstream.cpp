@@ -17,10 +17,7 @@
 
 namespace {
 
-int descriptor(BIO *bio)
-{
-    return int(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
-}
+int descriptor(BIO *bio) { return int(reinterpret_cast<intptr_t>(BIO_get_data(bio))); }
 
 int bioRead(BIO *bio, char *out, int size)
 {
@@ -40,10 +37,7 @@ int bioWrite(BIO *bio, const char *in, int size)
     return int(written);
 }
 
-long bioControl(BIO *, int command, long, void *)
-{
-    return command == BIO_CTRL_FLUSH ? 1 : 0;
-}
+long bioControl(BIO *, int command, long, void *) { return command == BIO_CTRL_FLUSH ? 1 : 0; }
 
 int bioCreate(BIO *bio)
 {
@@ -109,10 +103,7 @@ bool SocketStream::StartTls(ssl_ctx_st *context)
     return true;
 }
 
-SocketStream::~SocketStream()
-{
-    SSL_free(m_ssl);
-}
+SocketStream::~SocketStream() { SSL_free(m_ssl); }
 
 StreamStep::Wait SocketStream::Handshake()
 {

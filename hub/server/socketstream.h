@@ -50,7 +50,9 @@ class SocketStream
 public:
     static constexpr qint64 MaxRecord = 16384; // plaintext of the largest TLS record
 
-    explicit SocketStream(int fd) : m_fd(fd) {}
+    explicit SocketStream(int fd)
+        : m_fd(fd)
+    {}
     ~SocketStream();
     SocketStream(const SocketStream &) = delete;
     SocketStream &operator=(const SocketStream &) = delete;

@@ -38,8 +38,7 @@ constexpr int CloseWithinMs = 10000;
 
 TcpTransport::TcpTransport(QObject *parent)
     : TcpTransport(nullptr, parent)
-{
-}
+{}
 
 TcpTransport::TcpTransport(TlsContext *tls, QObject *parent)
     : QObject(parent)
@@ -103,8 +102,7 @@ void TcpTransport::closeRefused(Connection &connection)
         ::send(fd, connection.out.constData() + connection.outAt, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
         ::shutdown(fd, SHUT_WR);
         char unread[4096];
-        while (::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0) {
-        }
+        while (::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0) {}
     }
     // Not a reset: a peer still connecting takes a reset for a refused
     // connection and tries again at once, over and over.
@@ -278,10 +276,13 @@ void TcpTransport::queued(Connection &connection, qint64 added)
     }
     if (!m_inPass && !m_flushPosted) {
         m_flushPosted = true;
-        QMetaObject::invokeMethod(this, [this] {
-            m_flushPosted = false;
-            flush();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_flushPosted = false;
+                flush();
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -373,10 +374,7 @@ void TcpTransport::lose(Connection &connection)
         m_handler->Closed(id);
 }
 
-void TcpTransport::Abort(quint64 id)
-{
-    close(id, true);
-}
+void TcpTransport::Abort(quint64 id) { close(id, true); }
 
 void TcpTransport::Close(quint64 id)
 {

@@ -20,10 +20,7 @@ constexpr char HttpGet = 'G';
 
 } // namespace
 
-void TcpTransport::ServePlainWeb(bool plain)
-{
-    m_plainWeb = plain;
-}
+void TcpTransport::ServePlainWeb(bool plain) { m_plainWeb = plain; }
 
 void TcpTransport::sniff(Connection &connection)
 {

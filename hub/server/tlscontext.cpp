@@ -31,7 +31,7 @@ constexpr int ValidDays = 20 * 365;
 // Far above any real PEM certificate or key: a larger file is not one.
 constexpr qint64 MaxPemBytes = 1 << 20;
 
-template <typename T, void (*Free)(T *)>
+template<typename T, void (*Free)(T *)>
 struct Deleter
 {
     void operator()(T *p) const { Free(p); }
@@ -81,13 +81,15 @@ std::optional<QByteArray> readPem(const QString &path, bool privateKey, QString 
         return std::nullopt;
     }
     if (!S_ISREG(info.st_mode)) {
-        fail(error, QStringLiteral("%1 is %2, not a file: give the PEM file itself").arg(path, kindOfFile(info.st_mode)));
+        fail(error,
+             QStringLiteral("%1 is %2, not a file: give the PEM file itself").arg(path, kindOfFile(info.st_mode)));
         return std::nullopt;
     }
     if (privateKey && (info.st_mode & 077) != 0) {
-        fail(error, QStringLiteral("%1 may be read by other users (permissions %2): make it yours alone with "
-                                   "\"chmod 600 %1\"")
-                        .arg(path, QString::number(info.st_mode & 0777, 8).rightJustified(4, QLatin1Char('0'))));
+        fail(error,
+             QStringLiteral("%1 may be read by other users (permissions %2): make it yours alone with "
+                            "\"chmod 600 %1\"")
+                 .arg(path, QString::number(info.st_mode & 0777, 8).rightJustified(4, QLatin1Char('0'))));
         return std::nullopt;
     }
     QByteArray bytes(MaxPemBytes + 1, Qt::Uninitialized);
@@ -180,7 +182,8 @@ QByteArray pemOfNewCertificate(EVP_PKEY *key)
     std::unique_ptr<BIGNUM, Deleter<BIGNUM, BN_free>> serial(BN_new());
     BN_rand(serial.get(), 127, BN_RAND_TOP_ANY, BN_RAND_BOTTOM_ANY);
     X509_NAME *name = X509_get_subject_name(x);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char *>("kalumo-hub"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char *>("kalumo-hub"), -1, -1,
+                               0);
     // A day back, for peers whose clocks are behind.
     if (!X509_set_version(x, X509_VERSION_3) || !BN_to_ASN1_INTEGER(serial.get(), X509_get_serialNumber(x))
         || !X509_gmtime_adj(X509_getm_notBefore(x), -24 * 3600)
@@ -198,13 +201,9 @@ QByteArray pemOfNewCertificate(EVP_PKEY *key)
 
 TlsContext::TlsContext(ssl_ctx_st *context)
     : m_context(context)
-{
-}
+{}
 
-TlsContext::~TlsContext()
-{
-    SSL_CTX_free(m_context);
-}
+TlsContext::~TlsContext() { SSL_CTX_free(m_context); }
 
 QString TlsContext::DefaultFolder()
 {
@@ -220,8 +219,9 @@ std::unique_ptr<TlsContext> TlsContext::LoadOrCreate(const QString &folder, QStr
     const QString keyPath = dir.filePath(KeyName), certPath = dir.filePath(CertName);
     if (!QFileInfo::exists(keyPath)) {
         if (QFileInfo::exists(certPath)) {
-            fail(error, QStringLiteral("%1 has no key beside it (%2 is missing); move it away to make a new pair")
-                            .arg(certPath, keyPath));
+            fail(error,
+                 QStringLiteral("%1 has no key beside it (%2 is missing); move it away to make a new pair")
+                     .arg(certPath, keyPath));
             return nullptr;
         }
         if (!dir.exists()) {
@@ -280,8 +280,8 @@ std::unique_ptr<TlsContext> TlsContext::Load(const QString &certFile, const QStr
     SSL_CTX_set_session_cache_mode(context, SSL_SESS_CACHE_OFF);
     // Idle connections hand their record buffers back; writes take what the
     // socket takes and go on later from wherever the queue then lives.
-    SSL_CTX_set_mode(context, SSL_MODE_RELEASE_BUFFERS | SSL_MODE_ENABLE_PARTIAL_WRITE
-                                  | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    SSL_CTX_set_mode(context,
+                     SSL_MODE_RELEASE_BUFFERS | SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     return tls;
 }
 

@@ -13,9 +13,11 @@ class TokenBucket
 {
 public:
     TokenBucket(double perSecond = 0, double burst = 0, qint64 nowMs = 0)
-        : m_perSecond(perSecond), m_burst(burst), m_tokens(burst), m_atMs(nowMs)
-    {
-    }
+        : m_perSecond(perSecond)
+        , m_burst(burst)
+        , m_tokens(burst)
+        , m_atMs(nowMs)
+    {}
 
     // Takes `cost` tokens at time `nowMs` (milliseconds on a clock that
     // never goes back); false, taking nothing, when the bucket holds fewer.

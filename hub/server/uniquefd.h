@@ -12,8 +12,12 @@ class UniqueFd
 {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(UniqueFd &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    explicit UniqueFd(int fd)
+        : m_fd(fd)
+    {}
+    UniqueFd(UniqueFd &&other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {}
     UniqueFd &operator=(UniqueFd &&other) noexcept
     {
         if (this != &other) {

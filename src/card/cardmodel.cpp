@@ -8,10 +8,7 @@ static_assert(CardCells::Column(4)
               == (CardCells::Cell(4) | CardCells::Cell(9) | CardCells::Cell(14) | CardCells::Cell(19)
                   | CardCells::Cell(24)));
 
-void CardModel::Deal(const std::function<int()> &draw)
-{
-    m_numbers = CardDeal::Deal(draw);
-}
+void CardModel::Deal(const std::function<int()> &draw) { m_numbers = CardDeal::Deal(draw); }
 
 void CardModel::SetMarked(int cell, bool marked)
 {

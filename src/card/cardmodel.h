@@ -22,15 +22,9 @@ using Set = std::uint32_t;
 inline constexpr int Side = 5;
 inline constexpr int Count = Side * Side;
 
-constexpr Set Cell(int index)
-{
-    return Set(1) << index;
-}
+constexpr Set Cell(int index) { return Set(1) << index; }
 
-constexpr bool Holds(Set cells, int index)
-{
-    return (cells & Cell(index)) != 0;
-}
+constexpr bool Holds(Set cells, int index) { return (cells & Cell(index)) != 0; }
 
 constexpr Set Row(int row)
 {

@@ -22,10 +22,7 @@ const char *const Congratulations[] = {"Well done, %1!", "Congratulations, %1!",
 
 } // namespace
 
-QString ComputerPlayer::NameFor(int number)
-{
-    return QStringLiteral("Computer %1").arg(number);
-}
+QString ComputerPlayer::NameFor(int number) { return QStringLiteral("Computer %1").arg(number); }
 
 ComputerPlayer::ComputerPlayer(GameLink &link, RandomGenerator &random, QObject *parent)
     : QObject(parent)
@@ -70,8 +67,9 @@ std::optional<QString> ComputerPlayer::Join(quint16 port, int timeoutMs)
 
 void ComputerPlayer::onJoined()
 {
-    later(m_pauses.chatLeast, m_pauses.chatMost,
-          [this] { m_game->SendChatLine(QString::fromUtf8(Greetings[m_random.NextNumber(std::size(Greetings)) - 1])); });
+    later(m_pauses.chatLeast, m_pauses.chatMost, [this] {
+        m_game->SendChatLine(QString::fromUtf8(Greetings[m_random.NextNumber(std::size(Greetings)) - 1]));
+    });
     if (m_game->IsHost() && !m_game->InProgress())
         nextRound();
 }

@@ -34,10 +34,10 @@ public:
     // a scheduler that shortens every pause plays faster.
     struct Pauses
     {
-        int markLeast = 700, markMost = 2500;   // from a call to its mark
+        int markLeast = 700, markMost = 2500; // from a call to its mark
         int claimLeast = 300, claimMost = 1500; // from the line's last mark to the claim
-        int chatLeast = 1000, chatMost = 4000;  // from a join or a win to the words
-        int nextRoundMs = 5000;                 // host: from a win to the next round
+        int chatLeast = 1000, chatMost = 4000; // from a join or a win to the words
+        int nextRoundMs = 5000; // host: from a win to the next round
     };
 
     // "Computer 1", "Computer 2", ...: a blank, which no window's name can
@@ -85,14 +85,14 @@ private:
     GameLink &m_link;
     RandomGenerator &m_random;
     std::unique_ptr<MemberTable> m_members; // the wins a computer host counts
-    std::unique_ptr<BingoGame> m_game;      // gone before the table it counts in
+    std::unique_ptr<BingoGame> m_game; // gone before the table it counts in
     Scheduler m_schedule;
     Pauses m_pauses;
     QString m_key, m_name, m_seconds;
     std::array<CardModel, 2> m_cards{};
-    int m_round = 0;        // counts the rounds begun here; a pause of an earlier round does nothing
+    int m_round = 0; // counts the rounds begun here; a pause of an earlier round does nothing
     bool m_claimed = false; // this round
     bool m_congratulated = false;
-    bool m_calling = false;     // host: numbers are being called this round
+    bool m_calling = false; // host: numbers are being called this round
     bool m_nextRoundDue = false; // host: the next round is scheduled
 };

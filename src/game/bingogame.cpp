@@ -39,7 +39,9 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
                  QStringLiteral("Reconnecting\u2026"));
     });
     connect(&link, &GameLink::LinkLost, this, [this](const QString &reason) {
-        linkDown(QStringLiteral("** The link to the game could not be restored (%1). You may close the window.").arg(reason), {});
+        linkDown(
+            QStringLiteral("** The link to the game could not be restored (%1). You may close the window.").arg(reason),
+            {});
     });
     connect(&link, &GameLink::Refused, this, [this](const QString &reason) {
         linkDown(QStringLiteral("** The game refused this window: ") + reason, {});
@@ -48,7 +50,9 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
     connect(&link, &GameLink::Ended, this, [this](const QString &hostName) {
         m_inProgress = false;
         emit RoundOver();
-        linkDown(QStringLiteral("** %1 ended the game: you may close the window.").arg(hostName.isEmpty() ? m_hostName : hostName), {});
+        linkDown(QStringLiteral("** %1 ended the game: you may close the window.")
+                     .arg(hostName.isEmpty() ? m_hostName : hostName),
+                 {});
         emit GameEnded();
     });
     connect(&link, &GameLink::Rejoining, this, &BingoGame::rejoining);
@@ -72,10 +76,18 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
     if (!delivery || !Counts(*delivery, m_myName, m_hostName))
         return;
     switch (delivery->kind) {
-    case DeliveryKind::PlayerEntered: playerEntered(delivery->text); break;
-    case DeliveryKind::PlayerExited: playerExited(delivery->text); break;
-    case DeliveryKind::ChatLine: emit Log(LogKind::Chat, MessageText::ChatLogLine(sender, delivery->text)); break;
-    case DeliveryKind::Emote: emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text)); break;
+    case DeliveryKind::PlayerEntered:
+        playerEntered(delivery->text);
+        break;
+    case DeliveryKind::PlayerExited:
+        playerExited(delivery->text);
+        break;
+    case DeliveryKind::ChatLine:
+        emit Log(LogKind::Chat, MessageText::ChatLogLine(sender, delivery->text));
+        break;
+    case DeliveryKind::Emote:
+        emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text));
+        break;
     case DeliveryKind::ChatCommand:
         m_caller.RunChatCommand(delivery->text.mid(1));
         keepRound();
@@ -86,7 +98,9 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
     case DeliveryKind::Claim:
     case DeliveryKind::CatchUp:
     case DeliveryKind::ClaimRefused:
-    case DeliveryKind::HostBack: carryOut(delivery->record); break;
+    case DeliveryKind::HostBack:
+        carryOut(delivery->record);
+        break;
     }
 }
 
@@ -94,7 +108,8 @@ void BingoGame::carryOut(const CommandRecord &record)
 {
     switch (record.kind) {
     case DeliveryKind::NumberCalled:
-        emit Log(LogKind::Announcement, QStringLiteral("** The Number (") + record.text + QStringLiteral(") Has Been Called."));
+        emit Log(LogKind::Announcement,
+                 QStringLiteral("** The Number (") + record.text + QStringLiteral(") Has Been Called."));
         emit NumberCalled(record.number);
         markCalled(record.number);
         emit Speak(CallerText::Words(record.number));
@@ -106,10 +121,18 @@ void BingoGame::carryOut(const CommandRecord &record)
         if (m_isHost)
             emit Log(LogKind::Announcement, Interval::Describe(record.text));
         break;
-    case DeliveryKind::WinConfirmed: won(record.name, record.text); break;
-    case DeliveryKind::Claim: judgeClaim(record.name, record.items); break;
-    case DeliveryKind::CatchUp: catchUp(record.text, record.items); break;
-    case DeliveryKind::ClaimRefused: sayClaimRefused(record.text, record.items); break;
+    case DeliveryKind::WinConfirmed:
+        won(record.name, record.text);
+        break;
+    case DeliveryKind::Claim:
+        judgeClaim(record.name, record.items);
+        break;
+    case DeliveryKind::CatchUp:
+        catchUp(record.text, record.items);
+        break;
+    case DeliveryKind::ClaimRefused:
+        sayClaimRefused(record.text, record.items);
+        break;
     case DeliveryKind::HostBack:
         emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
         break;
@@ -117,7 +140,8 @@ void BingoGame::carryOut(const CommandRecord &record)
     case DeliveryKind::PlayerExited:
     case DeliveryKind::ChatLine:
     case DeliveryKind::Emote:
-    case DeliveryKind::ChatCommand: break; // never a command record
+    case DeliveryKind::ChatCommand:
+        break; // never a command record
     }
 }
 
@@ -154,7 +178,8 @@ void BingoGame::markCalled(int n)
 void BingoGame::won(const QString &name, const QString &total)
 {
     emit Log(LogKind::Announcement,
-             QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total + QStringLiteral(" Total Win(s)! **"));
+             QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
+                 + QStringLiteral(" Total Win(s)! **"));
     if (m_isHost)
         emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
     m_inProgress = false;
@@ -193,10 +218,7 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
                      .arg(m_caller.CallCount()));
 }
 
-CallerText::View BingoGame::View() const
-{
-    return CallerText::ViewOf(m_caller.Order(), m_winnerName, m_winnerTotal);
-}
+CallerText::View BingoGame::View() const { return CallerText::ViewOf(m_caller.Order(), m_winnerName, m_winnerTotal); }
 
 void BingoGame::SetAutoMark(bool on)
 {

@@ -161,7 +161,10 @@ private:
     QStringList m_listedBefore; // after a fresh join: those listed before it, not yet listed again
     QStringList m_away; // listed players whose link is away
     QStringList m_awayBefore; // away when this player's own link broke: not announced again
-    struct Pending { QString messageText, line; };
+    struct Pending
+    {
+        QString messageText, line;
+    };
     QList<Pending> m_pending; // sent, not yet echoed, in the order sent
     bool m_joined = false;
     bool m_isHost = false;
@@ -171,7 +174,7 @@ private:
     bool m_autoMark = false;
     bool m_linkAway = false; // between a break of this player's link and its return
     const RoundStore *m_store = nullptr;
-    QList<QList<int>> m_cards;  // the host's own, kept with the round
-    QStringList m_toTellBack;    // players of a resumed round not yet told the host is back
+    QList<QList<int>> m_cards; // the host's own, kept with the round
+    QStringList m_toTellBack; // players of a resumed round not yet told the host is back
     bool m_keepFailedSaid = false;
 };

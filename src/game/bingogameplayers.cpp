@@ -111,7 +111,8 @@ void BingoGame::echoed(const QString &data)
     // Deliveries come in the order the hub received them, so a message that
     // comes back was sent after those still pending before it, which the hub
     // never got: the link sends those again.
-    const auto echo = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) { return p.messageText == data; });
+    const auto echo
+        = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) { return p.messageText == data; });
     if (echo == m_pending.end())
         return;
     m_pending.erase(m_pending.begin(), echo + 1);
@@ -171,10 +172,7 @@ void BingoGame::SendChatLine(const QString &typed)
         send(message, MessageText::ChatLogLine(m_myName, message.mid(5)));
 }
 
-void BingoGame::StartNewGame(const QString &seconds)
-{
-    sendCommand(CommandRecord::StartGame(seconds));
-}
+void BingoGame::StartNewGame(const QString &seconds) { sendCommand(CommandRecord::StartGame(seconds)); }
 
 void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastReported)
 {
@@ -190,10 +188,7 @@ void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastR
     send(MessageText::CommandMessage(CommandRecord::MakeClaim(m_myName, line)), QStringLiteral("BINGO! (your claim)"));
 }
 
-void BingoGame::sendCommand(const QString &record)
-{
-    send(MessageText::CommandMessage(record));
-}
+void BingoGame::sendCommand(const QString &record) { send(MessageText::CommandMessage(record)); }
 
 void BingoGame::send(const QString &messageText, const QString &pendingLine)
 {

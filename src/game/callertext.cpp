@@ -7,11 +7,11 @@ namespace CallerText {
 
 QString Words(int n)
 {
-    static const char *const ones[] = {"", "One", "Two", "Three", "Four", "Five", "Six", "Seven", "Eight", "Nine",
-                                       "Ten", "Eleven", "Twelve", "Thirteen", "Fourteen", "Fifteen", "Sixteen",
-                                       "Seventeen", "Eighteen", "Nineteen"};
-    static const char *const tens[] = {"", "", "Twenty", "Thirty", "Forty", "Fifty", "Sixty", "Seventy", "Eighty",
-                                       "Ninety"};
+    static const char *const ones[] = {"",         "One",     "Two",     "Three",     "Four",     "Five",    "Six",
+                                       "Seven",    "Eight",   "Nine",    "Ten",       "Eleven",   "Twelve",  "Thirteen",
+                                       "Fourteen", "Fifteen", "Sixteen", "Seventeen", "Eighteen", "Nineteen"};
+    static const char *const tens[]
+        = {"", "", "Twenty", "Thirty", "Forty", "Fifty", "Sixty", "Seventy", "Eighty", "Ninety"};
     if (n == 100)
         return QStringLiteral("One hundred");
     if (n < 1 || n > 100)
@@ -27,7 +27,8 @@ QString Words(int n)
 
 QString Win(const QString &name, const QString &total)
 {
-    return QStringLiteral("%1 wins, with %2 %3").arg(name, total, total == u"1" ? QStringLiteral("win") : QStringLiteral("wins"));
+    return QStringLiteral("%1 wins, with %2 %3")
+        .arg(name, total, total == u"1" ? QStringLiteral("win") : QStringLiteral("wins"));
 }
 
 View ViewOf(const QList<int> &order, const QString &winnerName, const QString &winnerTotal)
@@ -40,9 +41,9 @@ View ViewOf(const QList<int> &order, const QString &winnerName, const QString &w
     for (qsizetype i = count - 2; i >= 0 && i >= count - 6; --i)
         before << QString::number(order[i]);
     view.before = before.join(QStringLiteral("  "));
-    view.count = count == 0   ? QStringLiteral("No number called yet")
-                 : count == 1 ? QStringLiteral("1 number called")
-                              : QStringLiteral("%1 numbers called").arg(count);
+    view.count = count == 0 ? QStringLiteral("No number called yet")
+        : count == 1        ? QStringLiteral("1 number called")
+                            : QStringLiteral("%1 numbers called").arg(count);
     if (!winnerName.isEmpty())
         view.winner = Win(winnerName, winnerTotal);
     return view;

@@ -88,15 +88,9 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
     return std::nullopt;
 }
 
-QString CommandRecord::Called(int number)
-{
-    return QStringLiteral("1|") + QString::number(number);
-}
+QString CommandRecord::Called(int number) { return QStringLiteral("1|") + QString::number(number); }
 
-QString CommandRecord::StartGame(const QString &seconds)
-{
-    return QStringLiteral("2|ResetMe|") + seconds;
-}
+QString CommandRecord::StartGame(const QString &seconds) { return QStringLiteral("2|ResetMe|") + seconds; }
 
 QString CommandRecord::Won(const QString &name, int total)
 {
@@ -118,7 +112,4 @@ QString CommandRecord::RefuseClaim(const QString &name, const QString &why, cons
     return QStringLiteral("6|") + name + QLatin1Char('|') + why + QLatin1Char('|') + detail.join(QLatin1Char('@'));
 }
 
-QString CommandRecord::HostBack(const QString &name)
-{
-    return QStringLiteral("7|") + name;
-}
+QString CommandRecord::HostBack(const QString &name) { return QStringLiteral("7|") + name; }

@@ -17,15 +17,15 @@
 struct CommandRecord
 {
     DeliveryKind kind = DeliveryKind::NumberCalled;
-    int number = 0;     // NumberCalled: the number, 1 to 100
-    QString text;       // NumberCalled: the number as received; NewGame, CatchUp: the
-                        // seconds as typed; WinConfirmed: the total as received;
-                        // ClaimRefused: why
-    QString name;       // WinConfirmed: the winner; Claim: the claimant; CatchUp,
-                        // ClaimRefused, HostBack: the player it is meant for
-    QStringList items;  // Claim: the claimed numbers; CatchUp: the called numbers;
-                        // ClaimRefused: the detail. As received, split at "@";
-                        // an empty field gives no items but in a claim
+    int number = 0; // NumberCalled: the number, 1 to 100
+    QString text; // NumberCalled: the number as received; NewGame, CatchUp: the
+        // seconds as typed; WinConfirmed: the total as received;
+        // ClaimRefused: why
+    QString name; // WinConfirmed: the winner; Claim: the claimant; CatchUp,
+        // ClaimRefused, HostBack: the player it is meant for
+    QStringList items; // Claim: the claimed numbers; CatchUp: the called numbers;
+        // ClaimRefused: the detail. As received, split at "@";
+        // an empty field gives no items but in a claim
 
     static std::optional<CommandRecord> Read(const QString &record);
 

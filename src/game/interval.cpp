@@ -29,7 +29,8 @@ QString Describe(const QString &secondsText)
     const std::optional<int> seconds = Seconds(secondsText);
     const QString typed = QLatin1Char('"') + secondsText + QLatin1Char('"');
     if (!seconds)
-        return QStringLiteral("** A number will be called every %1 seconds: %2 is not a number of seconds from 0 to 99.")
+        return QStringLiteral(
+                   "** A number will be called every %1 seconds: %2 is not a number of seconds from 0 to 99.")
             .arg(DefaultMs / 1000)
             .arg(typed);
     if (*seconds == 0)

@@ -62,15 +62,9 @@ void MemberTable::LoadTallyEntries(const QList<QByteArray> &entries)
     }
 }
 
-bool MemberTable::Writable(const QString &name)
-{
-    return !name.contains(QLatin1Char('@'));
-}
+bool MemberTable::Writable(const QString &name) { return !name.contains(QLatin1Char('@')); }
 
-bool MemberTable::Written(qsizetype index) const
-{
-    return IsKept(index) || Writable(m_entries.at(index).Name);
-}
+bool MemberTable::Written(qsizetype index) const { return IsKept(index) || Writable(m_entries.at(index).Name); }
 
 QString MemberTable::EntryText(qsizetype index) const
 {

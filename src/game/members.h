@@ -67,7 +67,7 @@ private:
     bool Written(qsizetype index) const;
     QString EntryText(qsizetype index) const;
 
-    QHash<qsizetype, QString> m_kept;     // index -> entry text as read
+    QHash<qsizetype, QString> m_kept; // index -> entry text as read
     QHash<qsizetype, QByteArray> m_bytes; // index -> bytes as read, for entries not in UTF-8
     bool m_changed = false;
     QStringList m_winsThisRun;

@@ -19,10 +19,7 @@ QString CutChatLine(const QString &line)
     return line.left(keep) + CutMark;
 }
 
-QString ChatLogLine(const QString &sender, const QString &line)
-{
-    return SenderField(sender) + CutChatLine(line);
-}
+QString ChatLogLine(const QString &sender, const QString &line) { return SenderField(sender) + CutChatLine(line); }
 
 QString EmoteLogLine(const QString &sender, const QString &line)
 {
@@ -41,9 +38,6 @@ QString ChatMessage(const QString &typed)
     return QStringLiteral("Chat;") + CutChatLine(line);
 }
 
-QString CommandMessage(const QString &record)
-{
-    return QStringLiteral("Comm;") + record;
-}
+QString CommandMessage(const QString &record) { return QStringLiteral("Comm;") + record; }
 
 } // namespace MessageText

@@ -91,7 +91,4 @@ RoundStore::Loaded RoundStore::Load() const
     return {state, {}};
 }
 
-void RoundStore::Remove() const
-{
-    QFile::remove(m_path);
-}
+void RoundStore::Remove() const { QFile::remove(m_path); }

@@ -24,7 +24,8 @@ TallyFile::Paths TallyFile::Locate(const QString &programFolder, const QString &
 QString TallyFile::DataFolder()
 {
     // GenericDataLocation honours XDG_DATA_HOME and falls back to ~/.local/share.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("kalumo"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("kalumo"));
 }
 
 void TallyFile::Load(const QString &path, QList<QByteArray> &lstMem)

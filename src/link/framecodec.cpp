@@ -17,10 +17,7 @@ QByteArray Encode(const QString &text)
     return frame;
 }
 
-void Reader::Feed(const QByteArray &bytes)
-{
-    Feed(bytes.constData(), bytes.size());
-}
+void Reader::Feed(const QByteArray &bytes) { Feed(bytes.constData(), bytes.size()); }
 
 void Reader::Feed(const char *data, qsizetype size)
 {
@@ -47,7 +44,8 @@ std::optional<QString> Reader::Next()
     if (Buffered() < HeaderSize + qsizetype(length))
         return std::nullopt;
 
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder(QByteArrayView(m_buffer.constData() + m_offset + HeaderSize, length));
     if (decoder.hasError()) {
         m_error = QStringLiteral("frame is not valid UTF-8");

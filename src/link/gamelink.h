@@ -19,10 +19,10 @@ public:
     // What a player joins a game with.
     struct JoinRequest
     {
-        QString key;                // the game's key
-        QString name;               // the player's name in the game
-        QString hostSecret = {};    // proves the host to a hub that holds one game; empty: none
-        quint64 windowHandle = 0;   // told to the hub, which reads nothing from it
+        QString key; // the game's key
+        QString name; // the player's name in the game
+        QString hostSecret = {}; // proves the host to a hub that holds one game; empty: none
+        quint64 windowHandle = 0; // told to the hub, which reads nothing from it
         // The host the window's invitation names: a hub that says another
         // player hosts the game (by PlayerName's comparison) fails the join
         // with both names. Empty: not checked.

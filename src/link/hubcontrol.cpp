@@ -9,10 +9,7 @@
 
 namespace HubControl {
 
-QString PingDelivery()
-{
-    return Sender + LinkRecord::Separator + Ping;
-}
+QString PingDelivery() { return Sender + LinkRecord::Separator + Ping; }
 
 QString RefusalDelivery(const QString &text)
 {
@@ -40,8 +37,7 @@ bool WatchForDeadPeer(qintptr descriptor)
     const int on = 1, idleS = 20, intervalS = 5, probes = 4;
     const unsigned userTimeoutMs = SilenceMs;
     const int fd = int(descriptor);
-    return fd >= 0
-        && ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0
+    return fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes) == 0

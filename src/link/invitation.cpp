@@ -47,10 +47,7 @@ QString Invitation::EndpointText(const Endpoint &endpoint)
     return url.authority(QUrl::FullyEncoded);
 }
 
-QList<Invitation::Endpoint> Invitation::Endpoints() const
-{
-    return QList<Endpoint>{{address, port}} + more;
-}
+QList<Invitation::Endpoint> Invitation::Endpoints() const { return QList<Endpoint>{{address, port}} + more; }
 
 void Invitation::SetEndpoints(const QList<Endpoint> &endpoints)
 {
@@ -66,8 +63,8 @@ void Invitation::SetEndpoints(const QList<Endpoint> &endpoints)
 QString Invitation::Text() const
 {
     QString text = Scheme + QStringLiteral("://") + EndpointText({address, port}) + QLatin1Char('/') + key
-                 + QStringLiteral("?host=") + QString::fromLatin1(QUrl::toPercentEncoding(hostName)) + QStringLiteral("&fp=")
-                 + QString::fromLatin1(fingerprint.toHex());
+        + QStringLiteral("?host=") + QString::fromLatin1(QUrl::toPercentEncoding(hostName)) + QStringLiteral("&fp=")
+        + QString::fromLatin1(fingerprint.toHex());
     for (const Endpoint &endpoint : more)
         text += QStringLiteral("&via=") + EndpointText(endpoint);
     return text;
@@ -97,7 +94,7 @@ QString Invitation::BrowserLink(const QString &linkAddress, bool https) const
     url.setHost(linkAddress);
     url.setPort(port);
     return url.toString(QUrl::FullyEncoded) + QStringLiteral("/#key=") + key + QStringLiteral("&host=")
-         + QString::fromLatin1(QUrl::toPercentEncoding(hostName));
+        + QString::fromLatin1(QUrl::toPercentEncoding(hostName));
 }
 
 std::optional<Invitation> Invitation::Parse(const QString &text, QString *why)
@@ -146,7 +143,8 @@ std::optional<Invitation> Invitation::Parse(const QString &text, QString *why)
         }
         std::optional<QString> *field = name == u"host" ? &host : name == u"fp" ? &fingerprint : nullptr;
         if (equals < 0 || !field || field->has_value())
-            return refuse(QStringLiteral("The invitation's part after \"?\" must be host=NAME&fp=FINGERPRINT, then any via=ADDRESS:PORT."));
+            return refuse(QStringLiteral(
+                "The invitation's part after \"?\" must be host=NAME&fp=FINGERPRINT, then any via=ADDRESS:PORT."));
         *field = decoded(value);
         if (!field->has_value())
             return refuse(QStringLiteral("The invitation's part after \"?\" is not UTF-8 text."));
@@ -171,6 +169,7 @@ QString Invitation::NewKey()
 
 bool Invitation::IsHex(const QString &text, int bytes)
 {
-    return text.size() == 2 * bytes
-        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
+    return text.size() == 2 * bytes && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+           });
 }

@@ -27,7 +27,7 @@ struct Invitation
         bool operator==(const Endpoint &) const = default;
     };
 
-    QString address;        // the first of them
+    QString address; // the first of them
     quint16 port = 0;
     QString key;
     QString hostName;

@@ -7,10 +7,7 @@
 
 namespace LinkRecord {
 
-static QString join(const QStringList &fields)
-{
-    return fields.join(Separator);
-}
+static QString join(const QStringList &fields) { return fields.join(Separator); }
 
 QString Identify(const QString &key, quint64 windowHandle)
 {
@@ -33,10 +30,7 @@ QString Message(const QString &key, const QString &messageText)
     return join({QStringLiteral("G"), key, QStringLiteral("C"), messageText});
 }
 
-QString PingAnswer(const QString &key)
-{
-    return join({QStringLiteral("G"), key, QStringLiteral("P")});
-}
+QString PingAnswer(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("P")}); }
 
 QString Acknowledge(const QString &key, quint64 count)
 {
@@ -48,15 +42,9 @@ QString Resume(const QString &key, const QString &name, const QString &secret, q
     return join({QStringLiteral("G"), key, QStringLiteral("R"), name, secret, QString::number(count)});
 }
 
-QString Leave(const QString &key)
-{
-    return join({QStringLiteral("G"), key, QStringLiteral("X")});
-}
+QString Leave(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("X")}); }
 
-QString EndGame(const QString &key)
-{
-    return join({QStringLiteral("G"), key, QStringLiteral("E")});
-}
+QString EndGame(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("E")}); }
 
 bool CanJoinWith(const QString &key, const QString &caption, const QString &name)
 {

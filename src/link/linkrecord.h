@@ -34,12 +34,12 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind;          // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X' or 'E'
+    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X' or 'E'
     QString key;
-    QString name;        // "A" and "R": the player's name
+    QString name; // "A" and "R": the player's name
     QString messageText; // "C" only
-    QString secret;      // "S": the host's; "R": the seat's
-    quint64 count = 0;   // "K" and "R"
+    QString secret; // "S": the host's; "R": the seat's
+    quint64 count = 0; // "K" and "R"
 };
 
 // Nothing for a record of another form: not starting with "G", an unknown

@@ -20,8 +20,7 @@ constexpr size_t MaxUnechoed = 10000;
 
 TcpGameLink::TcpGameLink(const QString &hubHost, QObject *parent)
     : TcpGameLink(hubHost, Timing{}, parent)
-{
-}
+{}
 
 TcpGameLink::TcpGameLink(const QString &hubHost, const Timing &timing, QObject *parent)
     : GameLink(parent)
@@ -43,10 +42,7 @@ TcpGameLink::TcpGameLink(const QString &hubHost, const Timing &timing, QObject *
     connect(m_attempt, &QTimer::timeout, this, [this] { fail(QStringLiteral("the game did not answer")); });
 }
 
-TcpGameLink::~TcpGameLink()
-{
-    Leave();
-}
+TcpGameLink::~TcpGameLink() { Leave(); }
 
 void TcpGameLink::Leave()
 {
@@ -79,10 +75,7 @@ QString TcpGameLink::HostFromEnvironment()
     return host.isEmpty() ? QStringLiteral("127.0.0.1") : host;
 }
 
-QString TcpGameLink::FingerprintFromEnvironment()
-{
-    return qEnvironmentVariable("KALUMO_LINK_FINGERPRINT").trimmed();
-}
+QString TcpGameLink::FingerprintFromEnvironment() { return qEnvironmentVariable("KALUMO_LINK_FINGERPRINT").trimmed(); }
 
 std::optional<QString> TcpGameLink::Join(const JoinRequest &request, int timeoutMs)
 {
@@ -141,10 +134,7 @@ void TcpGameLink::writeJoin()
     write(LinkRecord::Announce(m_join.key, LinkRecord::Caption, m_join.name));
 }
 
-void TcpGameLink::write(const QString &record)
-{
-    m_socket->write(Frame::Encode(record));
-}
+void TcpGameLink::write(const QString &record) { m_socket->write(Frame::Encode(record)); }
 
 void TcpGameLink::readFrames()
 {
@@ -183,7 +173,8 @@ void TcpGameLink::readFrames()
         // Deliveries come in the order the hub received the records, so our
         // own messages come back in the order they were sent.
         if (sender == m_join.name) {
-            const auto echoed = std::find_if(m_unechoed.begin(), m_unechoed.end(), [&](const Sent &s) { return s.text == data; });
+            const auto echoed
+                = std::find_if(m_unechoed.begin(), m_unechoed.end(), [&](const Sent &s) { return s.text == data; });
             if (echoed != m_unechoed.end())
                 m_unechoed.erase(m_unechoed.begin(), echoed + 1);
         }
@@ -219,7 +210,8 @@ void TcpGameLink::control(const QString &data)
         write(LinkRecord::Acknowledge(m_join.key, 0));
     } else if (control.verb == HubControl::HostName && m_state == State::Joining) {
         m_hostName = control.text;
-        if (m_join.hostName.isEmpty() || PlayerName::SameNameKey(m_hostName) == PlayerName::SameNameKey(m_join.hostName))
+        if (m_join.hostName.isEmpty()
+            || PlayerName::SameNameKey(m_hostName) == PlayerName::SameNameKey(m_join.hostName))
             return;
         // A mistyped host in the invitation: the host's numbers and verdicts
         // would never count in this window. It leaves as a closing window
@@ -228,7 +220,8 @@ void TcpGameLink::control(const QString &data)
         m_socket->flush();
         m_socket->disconnect(this);
         m_socket->disconnectFromHost();
-        fail(QStringLiteral("this invitation names %1 as host, but %2 hosts this game").arg(m_join.hostName, control.text));
+        fail(QStringLiteral("this invitation names %1 as host, but %2 hosts this game")
+                 .arg(m_join.hostName, control.text));
     } else if (control.verb == HubControl::Heartbeat) {
         // A hub that writes at least this often: silence for half as long
         // again is a link that stalled, idle or busy.

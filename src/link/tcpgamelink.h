@@ -90,19 +90,22 @@ private:
     State m_state = State::Joining;
     QTcpSocket *m_socket = nullptr;
     QTimer *m_silence = nullptr;
-    QTimer *m_retry = nullptr;   // the wait before the next attempt
+    QTimer *m_retry = nullptr; // the wait before the next attempt
     QTimer *m_attempt = nullptr; // an attempt's time to connect and get an answer
     int m_nextWaitMs = 0;
     int m_waitedMs = 0;
     Frame::Reader m_reader;
-    QString m_secret;      // the seat's, from the hub's Seat frame
-    quint64 m_count = 0;   // deliveries since then
+    QString m_secret; // the seat's, from the hub's Seat frame
+    quint64 m_count = 0; // deliveries since then
     quint64 m_ackedAt = 0; // the count last acknowledged
-    struct Sent { QString record, text; };
+    struct Sent
+    {
+        QString record, text;
+    };
     std::deque<Sent> m_unechoed; // messages whose delivery has not come back
-    QString m_error;         // why Connect failed, or why the join failed
-    JoinRequest m_join;      // the game, and the name whose "[Enter]" confirms the join
-    QString m_hostName;      // from the hub's HostName frame
+    QString m_error; // why Connect failed, or why the join failed
+    JoinRequest m_join; // the game, and the name whose "[Enter]" confirms the join
+    QString m_hostName; // from the hub's HostName frame
     QEventLoop *m_waiting = nullptr; // set while Join waits
-    bool m_joined = false;           // the join was confirmed, whatever came next
+    bool m_joined = false; // the join was confirmed, whatever came next
 };

@@ -77,13 +77,17 @@ bool TcpGameLink::Connect(qint32 linkNumber)
     if (up && tls && !(waitForEncrypted(*tls, deadline) && pinned(*tls))) {
         up = false;
         if (!tls->peerCertificate().isNull())
-            m_error = where + QStringLiteral(" is not the one in the invitation: its certificate has another fingerprint.");
+            m_error
+                = where + QStringLiteral(" is not the one in the invitation: its certificate has another fingerprint.");
         else
-            m_error = where + QStringLiteral(" did not set up an encrypted link: %1.")
-                                  .arg(tls->error() == QAbstractSocket::SocketTimeoutError ? connectProblem(*tls, m_timing.connectMs)
-                                                                                           : tls->errorString());
+            m_error = where
+                + QStringLiteral(" did not set up an encrypted link: %1.")
+                      .arg(tls->error() == QAbstractSocket::SocketTimeoutError
+                               ? connectProblem(*tls, m_timing.connectMs)
+                               : tls->errorString());
     } else if (!up) {
-        m_error = where + QStringLiteral(" could not be reached: %1.").arg(connectProblem(*m_socket, m_timing.connectMs));
+        m_error
+            = where + QStringLiteral(" could not be reached: %1.").arg(connectProblem(*m_socket, m_timing.connectMs));
     }
     m_socket->blockSignals(false);
     if (!up) {

@@ -7,8 +7,7 @@ CustomRegistry::CustomRegistry(const FileRegistry &registry, MessageBoxes &boxes
     : m_registry(registry)
     , m_boxes(boxes)
     , m_title(title)
-{
-}
+{}
 
 quint32 CustomRegistry::RootKeyFromName(const QString &name)
 {

@@ -56,8 +56,7 @@ FileRegistry::FileRegistry(const QString &folder)
     // An empty folder stays empty rather than becoming the current one, and
     // then holds no key at all.
     : m_folder(folder.isEmpty() ? QString() : QDir(folder).absolutePath())
-{
-}
+{}
 
 QString FileRegistry::keyFolder(quint32 root, const QString &subKey) const
 {
@@ -111,10 +110,7 @@ RegistryOutcome FileRegistry::SetValue(const RegistryKey &key, const QString &va
     return {};
 }
 
-void FileRegistry::CloseKey(RegistryKey &key) const
-{
-    key = {};
-}
+void FileRegistry::CloseKey(RegistryKey &key) const { key = {}; }
 
 RegistryOutcome FileRegistry::CreateKey(quint32 root, const QString &subKey) const
 {
@@ -143,8 +139,7 @@ QList<RegistryValue> FileRegistry::Values(quint32 root, const QString &subKey) c
     const QString folder = keyFolder(root, subKey);
     if (folder.isEmpty() || !QFileInfo(folder).isDir() || !insideRegistry(folder))
         return values;
-    const QFileInfoList files =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
     for (const QFileInfo &info : files) {
         QFile file(info.filePath());
         if (file.open(QIODevice::ReadOnly))

@@ -15,10 +15,9 @@ namespace {
 // leaves undefined map to the control characters of the same code, as
 // Windows itself reads them.
 constexpr char16_t Windows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 QString fromWindows1252(const QByteArray &bytes)
@@ -80,7 +79,8 @@ QString DecodeText(const QByteArray &bytes, bool *utf8)
 {
     // Keep a leading byte order mark as a character: the text must give back
     // exactly the bytes it was read from.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (utf8)
         *utf8 = !decoder.hasError();
@@ -111,9 +111,6 @@ void SaveEntriesToFile(const QList<QByteArray> &entries, const QString &fileName
     writeBytes(fileName, JoinEntries(entries), beforeReplace);
 }
 
-QList<QByteArray> EntriesFromFile(const QString &fileName)
-{
-    return SplitEntries(readBytes(fileName));
-}
+QList<QByteArray> EntriesFromFile(const QString &fileName) { return SplitEntries(readBytes(fileName)); }
 
 } // namespace ListFile

@@ -17,8 +17,8 @@
 // leaves the old file as it was.
 
 #include <QByteArray>
-#include <QString>
 #include <QList>
+#include <QString>
 
 #include <functional>
 

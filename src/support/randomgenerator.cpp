@@ -19,16 +19,12 @@ quint64 Mix(quint64 z)
 
 } // namespace
 
-quint64 RandomGenerator::SystemClock()
-{
-    return quint64(QDateTime::currentMSecsSinceEpoch());
-}
+quint64 RandomGenerator::SystemClock() { return quint64(QDateTime::currentMSecsSinceEpoch()); }
 
 RandomGenerator::RandomGenerator(quint64 state, Clock clock)
     : m_state(state)
     , m_clock(std::move(clock))
-{
-}
+{}
 
 double RandomGenerator::Next()
 {

@@ -6,10 +6,7 @@
 
 namespace Registration {
 
-QString Data(const QString &programFile, const QString &caption)
-{
-    return programFile + QLatin1Char(';') + caption;
-}
+QString Data(const QString &programFile, const QString &caption) { return programFile + QLatin1Char(';') + caption; }
 
 QString ProgramFromData(const QString &data)
 {
@@ -55,8 +52,9 @@ int Register(const QString &registryFolder, const QString &programFile, const QS
         boxes.Error(caption, FailureText(GamesKey, outcome, registry.Folder()));
         return 1;
     }
-    boxes.Information(QStringLiteral("Done."),
-                      QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
+    boxes.Information(
+        QStringLiteral("Done."),
+        QStringLiteral("Game has been registered with Kalumo Chat, You may now call it from the games list."));
     return 0;
 }
 

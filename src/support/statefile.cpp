@@ -45,10 +45,7 @@ QString Write(const QString &path, const QJsonObject &object)
     return {};
 }
 
-QString Damaged(const QString &path)
-{
-    return QStringLiteral("%1 is damaged").arg(path);
-}
+QString Damaged(const QString &path) { return QStringLiteral("%1 is damaged").arg(path); }
 
 Read ReadObject(const QString &path)
 {

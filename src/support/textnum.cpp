@@ -13,8 +13,7 @@ namespace TextNum {
 std::optional<double> RoundedValue(const QString &text)
 {
     // Digits with an optional point: "7", "7.", ".6", "-5", " 12 ".
-    static const QRegularExpression decimal(
-        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)\\s*$"));
+    static const QRegularExpression decimal(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)\\s*$"));
     if (!decimal.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;
@@ -30,7 +29,7 @@ std::optional<double> RoundedValue(const QString &text)
     return rounded == 0.0 ? 0.0 : rounded; // no "-0"
 }
 
-template <typename T>
+template<typename T>
 static std::optional<T> toInt(const QString &text)
 {
     const auto value = RoundedValue(text);

@@ -26,11 +26,16 @@ ChatLog::ChatLog(QWidget *parent)
 QColor ChatLog::ColourOf(LogKind kind)
 {
     switch (kind) {
-    case LogKind::Welcome: return QColor(0, 255, 0);
-    case LogKind::Alert: return QColor(255, 0, 0);
-    case LogKind::Chat: return QColor(0, 0, 0);
-    case LogKind::Announcement: return QColor(255, 0, 255);
-    case LogKind::Emote: return QColor(0, 0, 255);
+    case LogKind::Welcome:
+        return QColor(0, 255, 0);
+    case LogKind::Alert:
+        return QColor(255, 0, 0);
+    case LogKind::Chat:
+        return QColor(0, 0, 0);
+    case LogKind::Announcement:
+        return QColor(255, 0, 255);
+    case LogKind::Emote:
+        return QColor(0, 0, 255);
     }
     return QColor(0, 0, 0);
 }

@@ -35,10 +35,10 @@ struct GridLine
 // Line4 and Line5 frame the heading; Line11 to Line14 and Line2 run under
 // the rows; Line1, Line6 to Line9 and Line3 stand right of the columns.
 const GridLine GridLines[] = {
-    {120, 120, 3120, 120, DarkGrey},  {120, 600, 3120, 600, DarkGrey},   {120, 1200, 3120, 1200, Grey},
-    {120, 1800, 3120, 1800, Grey},    {120, 2400, 3120, 2400, Grey},     {120, 3000, 3120, 3000, Grey},
-    {3120, 3600, 120, 3600, Grey},    {120, 120, 120, 3600, Grey},       {720, 600, 720, 3600, Grey},
-    {1320, 600, 1320, 3600, Grey},    {1920, 600, 1920, 3600, Grey},     {2520, 600, 2520, 3600, Grey},
+    {120, 120, 3120, 120, DarkGrey}, {120, 600, 3120, 600, DarkGrey}, {120, 1200, 3120, 1200, Grey},
+    {120, 1800, 3120, 1800, Grey},   {120, 2400, 3120, 2400, Grey},   {120, 3000, 3120, 3000, Grey},
+    {3120, 3600, 120, 3600, Grey},   {120, 120, 120, 3600, Grey},     {720, 600, 720, 3600, Grey},
+    {1320, 600, 1320, 3600, Grey},   {1920, 600, 1920, 3600, Grey},   {2520, 600, 2520, 3600, Grey},
     {3120, 120, 3120, 3600, Grey},
 };
 
@@ -261,8 +261,8 @@ void ctlCard::paintEvent(QPaintEvent *event)
     }
     if (hasFocus()) {
         painter.setPen(QPen(Qt::black, 2));
-        painter.drawRect(DesignUnits::Rect(GridLeft + CellSize * (m_focusCell % 5), MarkerTop + CellSize * (m_focusCell / 5),
-                                     CellSize, CellSize)
+        painter.drawRect(DesignUnits::Rect(GridLeft + CellSize * (m_focusCell % 5),
+                                           MarkerTop + CellSize * (m_focusCell / 5), CellSize, CellSize)
                              .adjusted(2, 2, -2, -2));
     }
 }

@@ -40,12 +40,24 @@ void ctlCard::keyPressEvent(QKeyEvent *event)
 {
     const int row = m_focusCell / 5, column = m_focusCell % 5;
     switch (event->key()) {
-    case Qt::Key_Left: moveFocusCell(row * 5 + qMax(column - 1, 0)); break;
-    case Qt::Key_Right: moveFocusCell(row * 5 + qMin(column + 1, 4)); break;
-    case Qt::Key_Up: moveFocusCell(qMax(row - 1, 0) * 5 + column); break;
-    case Qt::Key_Down: moveFocusCell(qMin(row + 1, 4) * 5 + column); break;
-    case Qt::Key_Space: toggleMark(m_focusCell); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Left:
+        moveFocusCell(row * 5 + qMax(column - 1, 0));
+        break;
+    case Qt::Key_Right:
+        moveFocusCell(row * 5 + qMin(column + 1, 4));
+        break;
+    case Qt::Key_Up:
+        moveFocusCell(qMax(row - 1, 0) * 5 + column);
+        break;
+    case Qt::Key_Down:
+        moveFocusCell(qMin(row + 1, 4) * 5 + column);
+        break;
+    case Qt::Key_Space:
+        toggleMark(m_focusCell);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     event->accept();
 }

@@ -148,15 +148,12 @@ void frmMain::paintEvent(QPaintEvent *event)
     painter.drawLine(DesignUnits::Point(0, 2760), DesignUnits::Point(5040, 2760));
 }
 
-void frmMain::AddText(LogKind kind, const QString &line)
-{
-    m_chatLog->AddText(kind, line);
-}
+void frmMain::AddText(LogKind kind, const QString &line) { m_chatLog->AddText(kind, line); }
 
 void frmMain::onNewGameClicked()
 {
-    const bool proceed = m_boxes.Question(QStringLiteral("Confirm"),
-                                          QStringLiteral("Starting a new game will end any game in progress, Proceede?"));
+    const bool proceed = m_boxes.Question(
+        QStringLiteral("Confirm"), QStringLiteral("Starting a new game will end any game in progress, Proceede?"));
     // Whatever the answer, the next key typed belongs to the chat.
     m_chatInput->setFocus();
     if (!proceed)
@@ -219,15 +216,9 @@ void frmMain::onChatEntered()
     m_chatInput->clear();
 }
 
-void frmMain::LineComplete(const QList<int> &numbers)
-{
-    m_lastLine = numbers;
-}
+void frmMain::LineComplete(const QList<int> &numbers) { m_lastLine = numbers; }
 
-bool frmMain::ClaimAllowed() const
-{
-    return m_game->InProgress();
-}
+bool frmMain::ClaimAllowed() const { return m_game->InProgress(); }
 
 void frmMain::EnableBingo()
 {

@@ -41,16 +41,16 @@ struct WindowContext
     GameLink &link;
     RandomGenerator &random;
     QString programFolder; // the folder of the running program file
-    QString commandLine;   // the arguments after the program's name, joined by single spaces
-    QString programFile = {};    // the running program file's full path, as it is on disk
+    QString commandLine; // the arguments after the program's name, joined by single spaces
+    QString programFile = {}; // the running program file's full path, as it is on disk
     QString registryFolder = {}; // the folder of the registry shared with the chat host
-    QString dataFolder = {};     // where the tally file goes when the program's folder cannot be written
-    Speaker *speaker = nullptr;  // says calls and wins aloud; none: the option stays off
-    QString settingsFile = {};   // the options' INI file; empty: the user's own settings
-    QString hostSecret = {};     // proves the host to a hub that holds one game; empty: none
-    QString invitation = {};     // the line others join this game with; set: the menu offers to copy it
-    QString stateFolder = {};    // where the host's window keeps its round; empty: nowhere
-    QString browserLink = {};    // the game's link for browser players, shown to invite them; empty: none
+    QString dataFolder = {}; // where the tally file goes when the program's folder cannot be written
+    Speaker *speaker = nullptr; // says calls and wins aloud; none: the option stays off
+    QString settingsFile = {}; // the options' INI file; empty: the user's own settings
+    QString hostSecret = {}; // proves the host to a hub that holds one game; empty: none
+    QString invitation = {}; // the line others join this game with; set: the menu offers to copy it
+    QString stateFolder = {}; // where the host's window keeps its round; empty: nowhere
+    QString browserLink = {}; // the game's link for browser players, shown to invite them; empty: none
 };
 
 class frmMain : public QWidget, public CardOwner
@@ -170,8 +170,8 @@ private:
     QLabel *m_winBanner = nullptr;
     QTimer *m_bannerTimer = nullptr;
     QLabel *m_linkStatus = nullptr;
-    QString m_linkState;         // "Reconnecting…", or empty
-    QStringList m_pendingLines;  // sent, not yet back
+    QString m_linkState; // "Reconnecting…", or empty
+    QStringList m_pendingLines; // sent, not yet back
     QTimer *m_pendingDelay = nullptr; // a line that comes back at once never shows as pending
     std::unique_ptr<LayoutScaler> m_scaler;
 

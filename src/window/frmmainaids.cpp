@@ -18,17 +18,16 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QDialog>
-#include <QLabel>
 #include <QMenu>
-#include <QVBoxLayout>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <functional>
 
 void frmMain::buildPlayerAids(const WindowContext &context)
@@ -101,8 +100,8 @@ void frmMain::buildPlayerAids(const WindowContext &context)
     auto *claim = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
     connect(claim, &QShortcut::activated, m_bingoButton, &QPushButton::click);
     m_bingoButton->setToolTip(QStringLiteral("Claims the win (Ctrl+B) when a card holds a called line."));
-    const QList<QWidget *> order = {m_chatInput, m_bingoButton, m_newGameButton, m_cards[0], m_cards[1],
-                                    m_secondsBox,     m_playerList, m_chatLog};
+    const QList<QWidget *> order
+        = {m_chatInput, m_bingoButton, m_newGameButton, m_cards[0], m_cards[1], m_secondsBox, m_playerList, m_chatLog};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -118,7 +117,8 @@ void frmMain::buildPlayerAids(const WindowContext &context)
 void frmMain::setBingoLit(bool lit)
 {
     m_bingoButton->setEnabled(lit);
-    m_bingoButton->setAccessibleName(lit ? QStringLiteral("BINGO!, available") : QStringLiteral("BINGO!, not available"));
+    m_bingoButton->setAccessibleName(lit ? QStringLiteral("BINGO!, available")
+                                         : QStringLiteral("BINGO!, not available"));
 }
 
 void frmMain::showWin(const QString &name, const QString &total)
@@ -146,8 +146,8 @@ void frmMain::addPlayer(const QString &name)
     const bool hosts = name == m_hostName, me = name == m_myName;
     auto *item = new QListWidgetItem(hosts ? name + QStringLiteral(" (host)") : name, m_playerList);
     item->setData(Qt::UserRole, name);
-    item->setData(Qt::AccessibleTextRole, name + (hosts ? QStringLiteral(", host") : QString())
-                                              + (me ? QStringLiteral(", you") : QString()));
+    item->setData(Qt::AccessibleTextRole,
+                  name + (hosts ? QStringLiteral(", host") : QString()) + (me ? QStringLiteral(", you") : QString()));
     if (me) {
         QFont font = m_playerList->font();
         font.setBold(true);
@@ -162,7 +162,8 @@ void frmMain::ShowInvitation()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Invite players"));
     auto *layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Players with a phone or any browser scan the code or open the link:"), dialog));
+    layout->addWidget(
+        new QLabel(QStringLiteral("Players with a phone or any browser scan the code or open the link:"), dialog));
     layout->addWidget(new BrowserLinkView(m_browserLink, dialog), 1);
     dialog->resize(480, 560);
     dialog->show();
@@ -177,10 +178,7 @@ void frmMain::ShowCallerDisplay()
     m_display->activateWindow();
 }
 
-void frmMain::contextMenuEvent(QContextMenuEvent *event)
-{
-    m_options->Menu()->popup(event->globalPos());
-}
+void frmMain::contextMenuEvent(QContextMenuEvent *event) { m_options->Menu()->popup(event->globalPos()); }
 
 void frmMain::resizeEvent(QResizeEvent *event)
 {

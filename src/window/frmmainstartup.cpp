@@ -95,9 +95,10 @@ std::optional<int> frmMain::join(const CommandLine &line)
     // nothing. A missing name piece has had its box already.
     const QString nameRefusal = line.Piece(3) ? PlayerName::Refusal(m_myName) : QString();
     if (!nameRefusal.isEmpty() || !LinkRecord::CanJoinWith(m_gameKey, LinkRecord::Caption, m_myName)) {
-        m_boxes.Error(Caption, nameRefusal.isEmpty()
-                                   ? QStringLiteral("This game key cannot be used: it holds \"\u00FF\" or is too long.")
-                                   : QStringLiteral("This name cannot be used: %1.").arg(nameRefusal));
+        m_boxes.Error(Caption,
+                      nameRefusal.isEmpty()
+                          ? QStringLiteral("This game key cannot be used: it holds \"\u00FF\" or is too long.")
+                          : QStringLiteral("This name cannot be used: %1.").arg(nameRefusal));
         Shutdown();
         return 1;
     }
@@ -162,7 +163,8 @@ void frmMain::closeEvent(QCloseEvent *event)
     // for everyone, so during a round the host is asked first.
     if (m_game->IsHost() && !m_keepGame && !m_shutDown) {
         if (m_game->InProgress()
-            && !m_boxes.QuestionNoByDefault(Caption, QStringLiteral("You host this game: closing ends it for everyone. Close anyway?"))) {
+            && !m_boxes.QuestionNoByDefault(
+                Caption, QStringLiteral("You host this game: closing ends it for everyone. Close anyway?"))) {
             event->ignore();
             return;
         }

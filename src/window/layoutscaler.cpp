@@ -9,13 +9,12 @@
 LayoutScaler::LayoutScaler(QWidget &window, QSize design)
     : m_window(window)
     , m_design(design)
-{
-}
+{}
 
 double LayoutScaler::Factor() const
 {
-    return std::max(1.0, std::min(double(m_window.width()) / m_design.width(),
-                                  double(m_window.height()) / m_design.height()));
+    return std::max(
+        1.0, std::min(double(m_window.width()) / m_design.width(), double(m_window.height()) / m_design.height()));
 }
 
 QPoint LayoutScaler::Offset() const
@@ -34,7 +33,8 @@ void LayoutScaler::capture(QWidget &parent, bool scalesChildren)
             continue;
         if (!m_designs.value(widget).widget) {
             // A widget first seen now was made at its designed place.
-            m_designs.insert(widget, {widget, widget->geometry(), widget->font(), widget->testAttribute(Qt::WA_SetFont)});
+            m_designs.insert(widget,
+                             {widget, widget->geometry(), widget->font(), widget->testAttribute(Qt::WA_SetFont)});
         }
         if (scalesChildren && qobject_cast<ctlCard *>(widget))
             capture(*widget, false);

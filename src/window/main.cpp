@@ -64,10 +64,19 @@ int main(int argc, char **argv)
     // Only a game behind an invitation (its host has a secret) outlives the
     // host's window; a local game's round ends with it.
     const QString hostSecret = qEnvironmentVariable("KALUMO_HOST_SECRET");
-    frmMain window({boxes, link, random, QCoreApplication::applicationDirPath(),
-                    CommandLine::FromArguments(arguments), QCoreApplication::applicationFilePath(),
-                    FileRegistry::DefaultFolder(), TallyFile::DataFolder(), &speaker, {},
-                    hostSecret, qEnvironmentVariable("KALUMO_INVITATION").trimmed(), hostSecret.isEmpty() ? QString() : StateFile::DefaultFolder(),
+    frmMain window({boxes,
+                    link,
+                    random,
+                    QCoreApplication::applicationDirPath(),
+                    CommandLine::FromArguments(arguments),
+                    QCoreApplication::applicationFilePath(),
+                    FileRegistry::DefaultFolder(),
+                    TallyFile::DataFolder(),
+                    &speaker,
+                    {},
+                    hostSecret,
+                    qEnvironmentVariable("KALUMO_INVITATION").trimmed(),
+                    hostSecret.isEmpty() ? QString() : StateFile::DefaultFolder(),
                     qEnvironmentVariable("KALUMO_BROWSER_LINK")});
     boxes.SetParent(&window);
 

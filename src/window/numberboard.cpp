@@ -55,8 +55,9 @@ void NumberBoard::Build()
     // column that the rule gives the others.
     for (int n = 2; n <= 100; ++n) {
         const int row = (n - 1) / 10, col = (n - 1) % 10;
-        makeCell(n, DesignUnits::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10, CellWidth,
-                                CellHeight))
+        makeCell(n,
+                 DesignUnits::Rect(float(col) * float(CellWidth) + 10, float(row) * float(CellHeight) + 10, CellWidth,
+                                   CellHeight))
             ->show();
     }
 }

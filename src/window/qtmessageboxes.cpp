@@ -27,8 +27,7 @@ void QtMessageBoxes::Error(const QString &title, const QString &text)
 
 bool QtMessageBoxes::Question(const QString &title, const QString &text)
 {
-    return show(m_parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::Yes;
+    return show(m_parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool QtMessageBoxes::QuestionNoByDefault(const QString &title, const QString &text)

@@ -52,10 +52,7 @@ WindowOptions::WindowOptions(const QString &settingsFile, Speaker *speaker, QWid
 
 WindowOptions::~WindowOptions() = default;
 
-QAction *WindowOptions::Action(Option option) const
-{
-    return m_actions[option];
-}
+QAction *WindowOptions::Action(Option option) const { return m_actions[option]; }
 
 bool WindowOptions::IsOn(Option option) const
 {

@@ -12,26 +12,26 @@ namespace {
 
 // The 12 lines as cell lists, in the order the card reports them: rows,
 // columns, the diagonal from the top left, then the one from the top right.
+// clang-format off
 const std::vector<int> Lines[] = {
     {0, 1, 2, 3, 4}, {5, 6, 7, 8, 9}, {10, 11, 12, 13, 14}, {15, 16, 17, 18, 19}, {20, 21, 22, 23, 24},
     {0, 5, 10, 15, 20}, {1, 6, 11, 16, 21}, {2, 7, 12, 17, 22}, {3, 8, 13, 18, 23}, {4, 9, 14, 19, 24},
     {0, 6, 12, 18, 24}, {4, 8, 12, 16, 20}};
+// clang-format on
 
 // A card whose cell i holds 100 - i, with the given cells marked.
 CardModel card(const std::vector<int> &marked = {})
 {
     CardModel model;
     model.Deal([n = 100]() mutable { return n--; });
-    for (int cell : marked)
-        model.SetMarked(cell, true);
+    for (int cell : marked) model.SetMarked(cell, true);
     return model;
 }
 
 QList<int> numbersOf(const std::vector<int> &cells)
 {
     QList<int> numbers;
-    for (int cell : cells)
-        numbers << 100 - cell;
+    for (int cell : cells) numbers << 100 - cell;
     return numbers;
 }
 
@@ -81,6 +81,7 @@ TEST(CardModel, MarksEveryCellOfANumberOnceAndKeepsMarksApartFromNumbers)
 TEST(CardDeal, PlacesEachDrawOnTheNextFreeNumberAndKeepsTheCardWhole)
 {
     // The first draws, in cell order, every later draw, and the first cells' numbers.
+    // clang-format off
     const struct { const char *what; std::vector<int> draws; int thenDraw; std::vector<int> expected; } cases[] = {
         {"a free draw stays", {7, 42, 1}, 50, {7, 42, 1, 50, 51}},
         {"a taken 99 moves to 100", {99, 99}, 1, {99, 100, 1, 2}},
@@ -88,6 +89,7 @@ TEST(CardDeal, PlacesEachDrawOnTheNextFreeNumberAndKeepsTheCardWhole)
         {"a taken number moves up, never down", {50, 49, 52, 50, 50, 50}, 1, {50, 49, 52, 51, 53, 54}},
         {"draws alike fill upward then wrap", {}, 99, {99, 100, 1, 2, 3}},
         {"draws outside the range are brought in", {0, -5, 150, 100}, 1, {1, 2, 100, 3}}};
+    // clang-format on
     for (const auto &c : cases) {
         std::size_t next = 0;
         const auto numbers = CardDeal::Deal([&] { return next < c.draws.size() ? c.draws[next++] : c.thenDraw; });

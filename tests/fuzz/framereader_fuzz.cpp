@@ -16,8 +16,7 @@ static QStringList read(const QByteArray &stream, quint32 seed)
         seed = seed ? seed * 1103515245u + 12345u : 0;
         piece = std::min<qsizetype>(seed ? 1 + (seed >> 16) % 64 : stream.size(), stream.size() - at);
         reader.Feed(stream.constData() + at, piece);
-        while (const auto text = reader.Next())
-            texts << *text;
+        while (const auto text = reader.Next()) texts << *text;
     }
     return texts << (reader.Failed() ? QStringLiteral("failed") : QString());
 }

@@ -10,8 +10,7 @@
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-        if (type == QtFatalMsg || !qEnvironmentVariableIsEmpty("KALUMO_FUZZ_VERBOSE"))
-            fprintf(stderr, "%s\n", qPrintable(message));
+        if (type == QtFatalMsg || !qEnvironmentVariableIsEmpty("KALUMO_FUZZ_VERBOSE")) fprintf(stderr, "%s\n", qPrintable(message));
     });
     static int argc = 1;
     static char name[] = "kalumo-fuzz", *argv[] = {name, nullptr};

@@ -12,8 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void() : (fprintf(stderr, "%s:%d: rule broken: %s\n", __FILE__, __LINE__, #condition), abort()))
+#define FUZZ_CHECK(condition) ((condition) ? void() : (fprintf(stderr, "%s:%d: rule broken: %s\n", __FILE__, __LINE__, #condition), abort()))
 
 namespace Fuzz {
 

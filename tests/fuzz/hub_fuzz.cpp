@@ -18,22 +18,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const quint64 id = ids.at(input.Byte() % ids.size());
         const QString key = QStringLiteral("K%1").arg(input.Byte() % 3);
         switch (op) {
-        case 0: if (ids.size() < 4) ids.push_back(h.net.Open()); break;
-        case 1: h.net.Feed(id, input.Bytes(input.Byte())); break;
-        case 2: h.Join(input.Utf8(32), key, id); break;
-        case 3: h.Say(id, input.Utf8(256), key); break;
-        case 4: h.Say(id, QString(1000 * (1 + input.Byte() % 64), u'x'), key); break;
-        case 5: stopped.insert(id); break;
-        case 6: h.net.PeerCloses(id); break;
+        case 0:
+            if (ids.size() < 4) ids.push_back(h.net.Open());
+            break;
+        case 1:
+            h.net.Feed(id, input.Bytes(input.Byte()));
+            break;
+        case 2:
+            h.Join(input.Utf8(32), key, id);
+            break;
+        case 3:
+            h.Say(id, input.Utf8(256), key);
+            break;
+        case 4:
+            h.Say(id, QString(1000 * (1 + input.Byte() % 64), u'x'), key);
+            break;
+        case 5:
+            stopped.insert(id);
+            break;
+        case 6:
+            h.net.PeerCloses(id);
+            break;
         }
         for (const quint64 reader : ids) {
-            for (const QString &frame : stopped.count(reader) ? QStringList() : h.net.Take(reader))
-                FUZZ_CHECK(frame.contains(LinkRecord::Separator));
+            for (const QString &frame : stopped.count(reader) ? QStringList() : h.net.Take(reader)) FUZZ_CHECK(frame.contains(LinkRecord::Separator));
             FUZZ_CHECK(h.net.peers[reader].taken == h.net.peers[reader].written.size() || stopped.count(reader));
         }
     }
-    for (const quint64 id : ids)
-        h.net.PeerCloses(id);
+    for (const quint64 id : ids) h.net.PeerCloses(id);
     FUZZ_CHECK(h.hub.GameCount() == 0 && h.hub.ConnectionCount() == 0);
     return 0;
 }

@@ -8,8 +8,7 @@
 static void check(const QString &record)
 {
     const auto parsed = LinkRecord::Parse(record);
-    if (!parsed)
-        return;
+    if (!parsed) return;
     const QString Y(LinkRecord::Separator), head = QStringLiteral("G") + Y + parsed->key + Y + parsed->kind;
     FUZZ_CHECK(!parsed->key.contains(LinkRecord::Separator) && record.startsWith(head));
     if (parsed->kind == u'C')

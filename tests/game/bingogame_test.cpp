@@ -26,8 +26,7 @@ struct Game
 {
     explicit Game(const char *me = "Hal", const QList<Member> &members = {})
     {
-        for (const Member &member : members)
-            table.Append(member);
+        for (const Member &member : members) table.Append(member);
         game.SetNames(QString::fromUtf8(me), QStringLiteral("Hal"));
         QObject::connect(&game, &BingoGame::Log, [this](LogKind kind, const QString &line) {
             events << (kind == LogKind::Announcement ? line : QString::number(int(kind)) + u':' + line);
@@ -38,7 +37,8 @@ struct Game
         QObject::connect(&game, &BingoGame::CallingDone, [this] { events << QStringLiteral("done"); });
         QObject::connect(&game, &BingoGame::LinkDown, [this] { events << QStringLiteral("down"); });
         QObject::connect(&game, &BingoGame::LinkBack, [this] { events << QStringLiteral("back"); });
-        QObject::connect(&game, &BingoGame::PlayerAway, [this](const QString &name, bool away) { events << (away ? u"list away "_s : u"list here "_s) + name; });
+        QObject::connect(&game, &BingoGame::PlayerAway,
+                         [this](const QString &name, bool away) { events << (away ? u"list away "_s : u"list here "_s) + name; });
         link.onSend = [this](const QString &sent) { events << u"send "_s + (sent.startsWith(u"Comm;") ? sent.mid(5) : sent); };
     }
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
@@ -74,14 +74,12 @@ struct Game
                 emit link.Ended(QStringLiteral("Hal"));
             else if (step == u"*") { // the calls themselves are left out
                 const qsizetype before = events.size();
-                for (int n = 1; n <= 100; ++n)
-                    link.Deliver(u"Hal"_s, u"Comm;1|%1"_s.arg(n));
+                for (int n = 1; n <= 100; ++n) link.Deliver(u"Hal"_s, u"Comm;1|%1"_s.arg(n));
                 events = events.mid(0, before) + events.mid(before).filter(u"** All"_s);
             } else if (step != u"?")
                 link.Deliver(step.startsWith(u"4|") ? step.section(u'|', 1, 1) : u"Hal"_s, u"Comm;"_s + step);
             for (int n = 1; step == u"?" && n <= 100; ++n)
-                if (game.Caller().Called(n))
-                    events << QStringLiteral("kept %1").arg(n);
+                if (game.Caller().Called(n)) events << QStringLiteral("kept %1").arg(n);
         }
     }
 
@@ -118,6 +116,7 @@ const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
 TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTotal)
 {
     const char *annsLine = "4|Ann|12@3@77@40@9";
+    // clang-format off
     const struct { const char *what, *me; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
         {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
         {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2"}},
@@ -130,6 +129,7 @@ TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTot
         {"a rival's line after the accepted one", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1", "send 6|Bob|taken|"}},
         {"a claim in another's name", "Hal", {}, {"Bob>Comm;4|Ann|12@3@77@40@9"}, {}},
         {"a claim between rounds", "Hal", {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}}};
+    // clang-format on
     for (const auto &c : cases) {
         Game g(c.me, c.members);
         g.Run({"2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
@@ -145,8 +145,7 @@ TEST(BingoGame, CallsEachNumberOnceAndStopsCallingAfterTheHundredth)
 {
     Game g;
     g.Run({"Hal>Chat;/call 7", "Bob>Chat;/call 8"});
-    for (int tick = 1; tick <= 101; ++tick)
-        g.Run({"tick"});
+    for (int tick = 1; tick <= 101; ++tick) g.Run({"tick"});
     // 100 calls, the host's forced one first, then "done"; a tick already on
     // its way after that sends nothing.
     ASSERT_EQ(g.events.size(), 102);
@@ -157,6 +156,7 @@ TEST(BingoGame, CallsEachNumberOnceAndStopsCallingAfterTheHundredth)
 
 TEST(BingoGame, CarriesOutTheHostsRecordsAndNothingElse)
 {
+    // clang-format off
     expectEvents({
         {"Ann", {"1|07", "?"}, {"** The Number (07) Has Been Called.", "call 7", "kept 7"}},
         {"Hal", {"1|7", "2|ResetMe|15", "?"}, {Seven, "call 7", "start 15", NewGame, "** A number will be called every 15 seconds."}, true},
@@ -170,10 +170,12 @@ TEST(BingoGame, CarriesOutTheHostsRecordsAndNothingElse)
         {"Ann", {"Bob>Comm;1|8", "Bob>Comm;2|ResetMe|15", "Bob>Comm;3|Bob|1", "Bob>Comm;5|Ann|15|7", "Bob>Comm;6|Ann|over|", "?"}, {}},
         {"Ann", {"7|Bob", "Bob>Comm;7|Ann", "7", "7|Ann"}, {"** Hal is back: the round goes on."}},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, ShowsChatLinesAndEmotesAndSendsTypedLinesUnlessTheLinkEnded)
 {
+    // clang-format off
     expectEvents({
         {"Ann", {"Bob>Chat;<b>hi</b>", "Bob>Chat;\\waves", "Bob>Chat;/call 7", "Bob>Hello"}, {"3:Bob:           <b>hi</b>", "5:*Bob waves"}},
         {"Ann", {"say a;b;c", "say ", "end", "say lost"}, {"send Chat;abc", "send Chat;", "2:** Not sent: this window is no longer linked to the game."}},
@@ -182,11 +184,13 @@ TEST(BingoGame, ShowsChatLinesAndEmotesAndSendsTypedLinesUnlessTheLinkEnded)
           "** /call x was not run: the one command is /call followed by a number."}},
         {"Ann", {"say /call 7"}, {"** /call 7 was not run: only the host, Hal, can give commands."}},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, ListsPlayersAndSaysWhenTheHostIsMissingOrLeavesDuringARound)
 {
     const char *const halHere = "1:Hal has joined the game.", *const annHere = "1:Ann has joined the game.";
+    // clang-format off
     expectEvents({
         {"Ann", {"+Bob", "+hal", "+Ann", "+Hal"},
          {"1:Bob has joined the game.", "1:hal has joined the game.", annHere,
@@ -198,10 +202,12 @@ TEST(BingoGame, ListsPlayersAndSaysWhenTheHostIsMissingOrLeavesDuringARound)
         {"Ann", {"+Hal", "+Ann", "2|ResetMe|10", "ended"},
          {halHere, annHere, "start 10", NewGame, "over", "2:** Hal ended the game: you may close the window.", "down"}, false},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, ListsAfterAFreshJoinOnlyWhoCameAndWhoLeftMeanwhile)
 {
+    // clang-format off
     expectEvents({
         {"Ann", {"+Hal", "+Ann", "+Bob", "lost", "rejoin", "+Hal", "+Cy", "+Ann", "back", "lost", "back"},
          {"1:Hal has joined the game.", "1:Ann has joined the game.", "1:Bob has joined the game.",
@@ -209,11 +215,13 @@ TEST(BingoGame, ListsAfterAFreshJoinOnlyWhoCameAndWhoLeftMeanwhile)
           "2:Bob has left the game.", "back", "2:** Back in the game.",
           "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "back", "2:** Back in the game."}},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, SaysOnceWhoIsAwayAndBackAndThatCallingWaitsForAnAwayHost)
 {
     const char *const bobAway = "2:Bob is away: reconnecting";
+    // clang-format off
     expectEvents({
         {"Hal", {"+Hal", "+Bob", "away Bob", "away Bob", "away Zed", "away Hal", "home Bob", "home Bob"},
          {"1:Hal has joined the game.", "1:Bob has joined the game.", "list away Bob", bobAway, "list here Bob", "1:Bob is back"}},
@@ -226,6 +234,7 @@ TEST(BingoGame, SaysOnceWhoIsAwayAndBackAndThatCallingWaitsForAnAwayHost)
           "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "list here Bob", "back", "2:** Back in the game.",
           "list away Bob", "3:Bob:           x", "list here Bob", "1:Bob is back", "list away Bob", bobAway}},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, HoldsEachSentChatLineAndClaimAsPendingUntilItComesBackAndSaysWhichWereNeverSent)
@@ -237,12 +246,14 @@ TEST(BingoGame, HoldsEachSentChatLineAndClaimAsPendingUntilItComesBackAndSaysWhi
     g.Run({"+Hal", "+Ann", "say hi", "say \\waves"});
     g.game.Claim({}, {1, 2, 3, 4, 5});
     g.Run({"Bob>Chat;hi", "Ann>Chat;hi", "Ann>Comm;4|Ann|1@2@3@4@5", "say again", "gone"});
-    EXPECT_EQ(pending, QList<QStringList>({{hi}, {hi, u"*Ann waves"_s}, {hi, u"*Ann waves"_s, claim}, {u"*Ann waves"_s, claim}, {}, {u"Ann:           again"_s}, {}}));
+    EXPECT_EQ(pending,
+              QList<QStringList>({{hi}, {hi, u"*Ann waves"_s}, {hi, u"*Ann waves"_s, claim}, {u"*Ann waves"_s, claim}, {}, {u"Ann:           again"_s}, {}}));
     EXPECT_EQ(g.events.filter(u"Not sent"_s), QStringList{u"2:** Not sent: Ann:           again"_s});
 }
 
 TEST(BingoGame, CatchesUpALatecomerOnTheCallsOfTheRoundInProgress)
 {
+    // clang-format off
     expectEvents({
         {"Ann", {"5|Bob|15|1", "5|Ann|15|7@3@x@101@9", "5|Ann|15|7@4@9@3"},
          {"start 15", "call 7", "call 3", "call 9", "** You joined a round in progress: 3 number(s) had been called before you came.", "call 4"}, true},
@@ -255,21 +266,25 @@ TEST(BingoGame, CatchesUpALatecomerOnTheCallsOfTheRoundInProgress)
           "** The Number (3) Has Been Called.", "call 3", "1:Bob has joined the game.", "send 5|Bob|15|7@3",
           "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over", "1:Ben has joined the game."}},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, SaysWhyTheClaimOfItsOwnPlayerDidNotWin)
 {
+    // clang-format off
     expectEvents({
         {"Ann", {"6|Ann|uncalled|17@42", "6|Ann|uncalled|17", "6|Ann|over|", "6|Ann|taken|", "6|Ann|uncalled|", "6|Bob|over|", "6|Ann|over"},
          {"** Your claim did not win: 17 and 42 have not been called.", "** Your claim did not win: 17 has not been called.",
           "** Your claim did not win: the round is over.", "** Your claim did not win: this round has already been won.",
           "** Your claim did not win: its line does not hold five called numbers."}},
     });
+    // clang-format on
 }
 
 TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAutoMarking)
 {
     // "auto" switches auto-marking on; the display is "last | before | count | winner".
+    // clang-format off
     const struct { const char *me; std::vector<const char *> steps; QStringList said, marks; const char *view; } cases[] = {
         {"Ann", {"2|ResetMe|10", "1|1", "1|13", "1|20", "1|42", "1|99", "1|100", "1|7"},
          {"One", "Thirteen", "Twenty", "Forty-two", "Ninety-nine", "One hundred", "Seven"}, {},
@@ -281,6 +296,7 @@ TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAu
         // A latecomer's display and marks follow the catch-up, which is not said.
         {"Ann", {"auto", "5|Ann|15|7@3@9", "1|4"}, {"Four"}, {"7", "3", "9", "4"}, "4 | 9  3  7 | 4 numbers called | "},
         {"Hal", {"2|ResetMe|10", "1|8", "auto", "1|2", "auto"}, {"Eight", "Two"}, {"8", "2"}, "2 | 8 | 2 numbers called | "}};
+    // clang-format on
     for (const auto &c : cases) {
         Game g(c.me);
         QStringList said, marks;
@@ -295,20 +311,21 @@ TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAu
         const CallerText::View view = g.game.View();
         EXPECT_EQ(said, c.said) << "case " << &c - cases;
         EXPECT_EQ(marks, c.marks) << "case " << &c - cases;
-        EXPECT_EQ(QStringList({view.last, view.before, view.count, view.winner}).join(QStringLiteral(" | ")), c.view)
-            << "case " << &c - cases;
+        EXPECT_EQ(QStringList({view.last, view.before, view.count, view.winner}).join(QStringLiteral(" | ")), c.view) << "case " << &c - cases;
     }
 }
 
 TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
 {
     // The complete lines of the cards, the line reported last, and the claim sent.
+    // clang-format off
     const struct { QList<QList<int>> complete; QList<int> last; const char *claim; } cases[] = {
         {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}, {6, 7, 8, 9, 10}, "send 4|Hal|6@7@8@9@10"},
         {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|1@2@3@4@5"},
         {{{6, 7, 8, 9, 11}, {1, 2, 3, 4, 5}}, {1, 2, 3, 9, 10}, "send 4|Hal|1@2@3@4@5"},
         {{{6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|6@7@8@9@11"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         Game g;
         g.Run({"2|ResetMe|10", "1|1", "1|2", "1|3", "1|4", "1|5", "1|6", "1|7", "1|8", "1|9", "1|10"});
@@ -332,9 +349,9 @@ TEST(BingoGame, TheHostsWindowStartedAgainTakesUpItsKeptRoundWithoutANewDealAndS
     // Bob, listed before Hal's own arrival, is caught up, then told the round goes on; Cy, who had left, is not.
     again.Run({"+Bob", "+Hal", "+Cy", "tick"});
     const QString calls = u"%1@%2"_s.arg(called[0]).arg(called[1]);
-    EXPECT_EQ(again.events, QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.",
-                                         "** Hal is back: the round goes on.", "send 7|Bob", "1:Cy has joined the game.",
-                                         "send 5|Cy|1|" + calls, "send 1|42"}));
+    EXPECT_EQ(again.events,
+              QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.", "** Hal is back: the round goes on.",
+                           "send 7|Bob", "1:Cy has joined the game.", "send 5|Cy|1|" + calls, "send 1|42"}));
 }
 
 TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
@@ -348,8 +365,8 @@ TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
     ASSERT_TRUE(files.size() == 1 && (files[0].permissions() & 0x0077) == 0) << "one file, readable by its user only";
     // Not JSON, not an object, a number called twice, one off the board, a card short of a number, a forced
     // number beyond 16 bits.
-    for (const char *text : {"{\"called\": [1, 2", "[1]", "{\"called\": [4, 4]}", "{\"called\": [101]}",
-                             "{\"called\": [], \"cards\": [[1, 2]]}", "{\"called\": [], \"forced\": 40000}"}) {
+    for (const char *text : {"{\"called\": [1, 2", "[1]", "{\"called\": [4, 4]}", "{\"called\": [101]}", "{\"called\": [], \"cards\": [[1, 2]]}",
+                             "{\"called\": [], \"forced\": 40000}"}) {
         QFile file(files[0].filePath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
         file.close();
@@ -359,11 +376,13 @@ TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
 
 TEST(CallingInterval, ComesFromUpToTwoCharactersOfWholeSecondsAndIsDescribedToTheHost)
 {
+    // clang-format off
     const struct { const char *text; int milliseconds; const char *described; } cases[] = {
         {"10", 10000, "every 10 seconds."}, {"99", 99000, "every 99 seconds."}, {".6", 1000, "every second."},
         {"7.", 7000, "every 7 seconds."}, {"0", 0, "No numbers will"}, {".5", 0, "No numbers will"},
         {"-5", 10000, "\"-5\" is not"}, {"100", 10000, "\"100\" is not"}, {"1.5", 10000, "every 10 seconds: \"1.5\" is not"},
         {"", 10000, "is not"}, {"ab", 10000, "\"ab\" is not"}, {" ", 10000, "is not"}};
+    // clang-format on
     for (const auto &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         EXPECT_EQ(Interval::Milliseconds(text), c.milliseconds) << '"' << c.text << '"';

@@ -22,7 +22,10 @@ struct Table
         : host(host)
     {
         player.SetNames(QStringLiteral("K"), Me, host, seconds);
-        player.SetScheduler([this](int ms, std::function<void()> action) { lengths << ms; pauses << std::move(action); });
+        player.SetScheduler([this](int ms, std::function<void()> action) {
+            lengths << ms;
+            pauses << std::move(action);
+        });
         link.Deliver(QStringLiteral("[Enter]"), host); // twice when it hosts: harmless
         link.Deliver(QStringLiteral("[Enter]"), Me);
     }
@@ -31,15 +34,13 @@ struct Table
     QStringList Run()
     {
         lengths.clear();
-        for (auto &pause : std::exchange(pauses, {}))
-            pause();
+        for (auto &pause : std::exchange(pauses, {})) pause();
         return Echo();
     }
     QStringList Echo()
     {
         const QStringList texts = std::exchange(link.sent, {});
-        for (const QString &text : texts)
-            link.Deliver(Me, text);
+        for (const QString &text : texts) link.Deliver(Me, text);
         return texts;
     }
     QString host;
@@ -58,20 +59,17 @@ TEST(ComputerPlayer, MarksACalledNumberOnItsCardsOnlyAfterAHumanPauseWithinTheRo
     const auto &a = t.player.Card(0).AllNumbers(), &b = t.player.Card(1).AllNumbers();
     auto onCards = [&](int n) { return std::count(a.begin(), a.end(), n) + std::count(b.begin(), b.end(), n); };
     int neither = 1;
-    while (onCards(neither) > 0)
-        ++neither;
+    while (onCards(neither) > 0) ++neither;
     QList<int> called;
     for (int n : {a[0], a[12], b[24], neither, b[3], a[0]}) {
         t.Host(QStringLiteral("1|%1").arg(n));
         EXPECT_EQ(t.pauses.size(), called.contains(n) ? 0 : onCards(n)) << n;
-        for (int ms : t.lengths)
-            EXPECT_TRUE(ms >= 700 && ms <= 2500) << ms;
+        for (int ms : t.lengths) EXPECT_TRUE(ms >= 700 && ms <= 2500) << ms;
         called << n;
         t.Run();
     }
     for (int c : {0, 1})
-        for (int cell = 0; cell < 25; ++cell)
-            EXPECT_EQ(t.player.Card(c).IsMarked(cell), called.contains(t.player.Card(c).Number(cell))) << c << " " << cell;
+        for (int cell = 0; cell < 25; ++cell) EXPECT_EQ(t.player.Card(c).IsMarked(cell), called.contains(t.player.Card(c).Number(cell))) << c << " " << cell;
 
     t.Host(QStringLiteral("1|%1").arg(a[1]));
     t.Host(QStringLiteral("2|ResetMe|10")); // before the pause ends
@@ -81,11 +79,13 @@ TEST(ComputerPlayer, MarksACalledNumberOnItsCardsOnlyAfterAHumanPauseWithinTheRo
 
 TEST(ComputerPlayer, ClaimsOnceWithTheLineOfItsCardsThatWasCalled)
 {
+    // clang-format off
     const struct { const char *what; int card; std::array<int, 5> cells; bool othersWinFirst; } cases[] = {
         {"a row of the first card", 0, {5, 6, 7, 8, 9}, false},
         {"a column of the second card", 1, {2, 7, 12, 17, 22}, false},
         {"another player wins during its pause", 1, {0, 1, 2, 3, 4}, true},
     };
+    // clang-format on
     for (const auto &c : cases) {
         Table t;
         QStringList claims, line;
@@ -96,8 +96,7 @@ TEST(ComputerPlayer, ClaimsOnceWithTheLineOfItsCardsThatWasCalled)
             claims += t.Run().filter(QStringLiteral("Comm;4|"));
         }
         EXPECT_EQ(claims, QStringList()) << c.what << ": not before the last mark's pause ends";
-        if (c.othersWinFirst)
-            t.Host(QStringLiteral("3|Ann|1"));
+        if (c.othersWinFirst) t.Host(QStringLiteral("3|Ann|1"));
         claims = t.Run().filter(QStringLiteral("Comm;4|"));
         t.Host(u"1|"_s + QString::number(t.player.Card(c.card).Number(24))); // on none of these lines
         claims += t.Run().filter(QStringLiteral("Comm;4|"));
@@ -112,7 +111,11 @@ TEST(ComputerPlayer, GreetsOnceAfterJoiningAndCongratulatesEachOtherWinnerOnce)
     EXPECT_TRUE(t.lengths.size() == 1 && t.lengths[0] >= 1000 && t.lengths[0] <= 4000);
     const QStringList greeting = t.Run();
     EXPECT_TRUE(greeting.size() == 1 && greeting[0].startsWith(u"Chat;") && greeting[0].contains(u"computer player"));
-    const struct { const char *winner; int words; } rounds[] = {{"Ann", 1}, {"Computer 1", 0}, {"Hal", 1}};
+    const struct
+    {
+        const char *winner;
+        int words;
+    } rounds[] = {{"Ann", 1}, {"Computer 1", 0}, {"Hal", 1}};
     for (const auto &round : rounds) {
         t.Host(QStringLiteral("2|ResetMe|10"));
         t.Host(QStringLiteral("3|%1|1").arg(QString::fromUtf8(round.winner)));
@@ -134,8 +137,7 @@ TEST(ComputerPlayer, AsHostStartsARoundCallsAtItsIntervalJudgesAClaimAndStartsTh
     t.link.Deliver(QStringLiteral("Ann"), u"Comm;4|Ann|"_s + calls.join(u'@'));
     EXPECT_EQ(t.Echo().filter(QStringLiteral("Comm;3|")), QStringList{QStringLiteral("Comm;3|Ann|1")});
     QStringList sent;
-    for (int i = 0; i < 4; ++i)
-        sent += t.Run();
+    for (int i = 0; i < 4; ++i) sent += t.Run();
     // No more calls in the won round, then one new round, called at the interval.
     const QStringList steps = sent.filter(QRegularExpression(QStringLiteral("^Comm;[12]\\|")));
     EXPECT_TRUE(steps.size() > 1 && steps[0] == u"Comm;2|ResetMe|1" && steps.count(steps[0]) == 1) << sent.join(u'|').toStdString();

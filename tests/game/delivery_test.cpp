@@ -16,6 +16,7 @@ TEST(ReadDelivery, TakesTheFirstRuleThatHolds)
 {
     using K = DeliveryKind;
     // The kind read, if any, and its text or its record's name.
+    // clang-format off
     const struct { const char *sender, *data; std::optional<K> kind; QString text; } cases[] = {
         {"[Enter]", "Ann", K::PlayerEntered, u"Ann"_s}, {"[Exit]", "Ann", K::PlayerExited, u"Ann"_s},
         {"[Enter]", "Chat;x", K::PlayerEntered, u"Chat;x"_s}, {"Ann", "Chat;hello", K::ChatLine, u"hello"_s},
@@ -24,6 +25,7 @@ TEST(ReadDelivery, TakesTheFirstRuleThatHolds)
         {"Ann", "xx;Chat;hi", K::ChatLine, u"Chat;hi"_s}, {"Ann", "Comm;4|Ann|1@2", K::Claim, u"Ann"_s},
         {"Ann", "Comm;4|Ann", {}, {}}, {"Ann", "Comm;9|x", {}, {}}, {"Ann", "hello", {}, {}}, {"Ann", "chat;hello", {}, {}},
         {"[Hub]", "Ping", {}, {}}};
+    // clang-format on
     for (const auto &c : cases) {
         const std::optional<Delivery> read = ReadDelivery(QString::fromUtf8(c.sender), QString::fromUtf8(c.data));
         EXPECT_EQ(read ? std::optional(read->kind) : std::nullopt, c.kind) << c.data;
@@ -34,6 +36,7 @@ TEST(ReadDelivery, TakesTheFirstRuleThatHolds)
 TEST(Counts, LetsOnlyTheHostSteerTheGameAndAPlayerClaimOnlyInTheirOwnName)
 {
     // Hal hosts; whether each delivery counts in Ann's game and in Hal's, sent by Bob and by Hal.
+    // clang-format off
     const struct { const char *data; bool bobInAnns, halInAnns, bobInHals; } cases[] = {
         {"Comm;1|8", false, true, false}, {"Comm;2|ResetMe|15", false, true, false}, {"Comm;3|Bob|1", false, true, false},
         {"Chat;/call 9", false, true, false}, {"Chat;hello", true, true, true}, {"Chat;\\waves", true, true, true},
@@ -42,6 +45,7 @@ TEST(Counts, LetsOnlyTheHostSteerTheGameAndAPlayerClaimOnlyInTheirOwnName)
         // Catch-ups and refusals count only from the host, in the game they name.
         {"Comm;5|Ann|15|7@3", false, true, false}, {"Comm;5|Bob|15|7@3", false, false, false},
         {"Comm;6|Ann|taken|", false, true, false}, {"Comm;6|Hal|taken|", false, false, false}};
+    // clang-format on
     for (const auto &c : cases) {
         const QString data = QString::fromUtf8(c.data);
         const auto counts = [&](const char *sender, const char *me) {
@@ -60,15 +64,17 @@ TEST(ChatLines, AreCutWithAMarkWhenSentAndShownAfterASenderFieldOfFifteen)
 {
     const QString x400(400, u'x'), cut = QString(396, u'x') + u" [\u2026]"_s;
     const QString pairsAtTheCut = QString(395, u'x') + u"\U0001F600\U0001F600\U0001F600"_s;
-    for (const auto &[line, shown] : {std::pair{x400, x400}, {x400 + u'y', cut}, {QString(60000, u'x'), cut}, {cut, cut},
-                                      {pairsAtTheCut, QString(395, u'x') + u" [\u2026]"_s}}) {
+    for (const auto &[line, shown] :
+         {std::pair{x400, x400}, {x400 + u'y', cut}, {QString(60000, u'x'), cut}, {cut, cut}, {pairsAtTheCut, QString(395, u'x') + u" [\u2026]"_s}}) {
         EXPECT_EQ(MessageText::ChatMessage(line), "Chat;" + shown);
         EXPECT_EQ(MessageText::ChatLogLine(u"Bob"_s, line), "Bob:           " + shown);
     }
+    // clang-format off
     const struct { const char *sender, *line, *shown; } cases[] = {
         {"Alexandra-Jones", "hi", "Alexandra-Joneshi"}, {"Alexandra-Jones-Smith", "hi", "Alexandra-Joneshi"},
         {"Ann", "\\waves", "*Ann waves"}, {"Ann", "\\", "*Ann "}, {"Alexandra-Jones", "\\waves", "*Alexandra-Jones waves"},
         {"A:nn", "\\waves", "*A waves"}};
+    // clang-format on
     for (const auto &c : cases) {
         const QString sender = QString::fromUtf8(c.sender), line = QString::fromUtf8(c.line);
         const QString shown = line.startsWith(u'\\') ? MessageText::EmoteLogLine(sender, line) : MessageText::ChatLogLine(sender, line);

@@ -21,6 +21,7 @@ namespace {
 TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
 {
     // The tally file's entries, the claims accepted in order, their totals, the entries saved.
+    // clang-format off
     const struct { const char *what; QList<QByteArray> loaded; QStringList winners; QList<qint16> totals; QList<QByteArray> saved; bool changed; } cases[] = {
         {"first run, nobody wins", {}, {}, {}, {"@0"}, false},
         {"ann and Ann are two members", {"@0", "Ann@1"}, {"ann", "Ann"}, {1, 2}, {"@0", "Ann@2", "ann@1"}, true},
@@ -34,13 +35,13 @@ TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
         {"an empty claimant never takes an unreadable entry", {"junk"}, {""}, {1}, {"junk", "@1"}, true},
         {"a count at its top stays there and changes nothing", {"Ann@32767"}, {"Ann", "Ann"}, {32767, 32767},
          {"Ann@32767"}, false}};
+    // clang-format on
     for (const auto &c : cases) {
         MemberTable table;
         table.LoadTallyEntries(c.loaded);
         table.AddBlankEntryIfEmpty();
         QList<qint16> totals;
-        for (const QString &winner : c.winners)
-            totals.append(table.RecordWin(winner));
+        for (const QString &winner : c.winners) totals.append(table.RecordWin(winner));
         EXPECT_EQ(totals, c.totals) << c.what;
         EXPECT_EQ(table.TallyEntryBytes(), c.saved) << c.what;
         EXPECT_EQ(table.ChangedThisRun(), c.changed) << c.what;
@@ -50,15 +51,15 @@ TEST(MemberTable, CountsWinsAndGivesBackEveryEntryInPlace)
 // One window's tallies: loaded at its start, saved at its close.
 struct Session
 {
-    explicit Session(const QString &programFolder, const QString &dataFolder = {}) : tallies(programFolder, dataFolder)
+    explicit Session(const QString &programFolder, const QString &dataFolder = {})
+        : tallies(programFolder, dataFolder)
     {
         loaded = tallies.Load();
     }
     // Counts a win for each name; names are separated by blanks.
     Session &Wins(const char *names)
     {
-        for (const QString &name : QString::fromUtf8(names).split(u' ', Qt::SkipEmptyParts))
-            tallies.Members().RecordWin(name);
+        for (const QString &name : QString::fromUtf8(names).split(u' ', Qt::SkipEmptyParts)) tallies.Members().RecordWin(name);
         return *this;
     }
     std::optional<RunTimeError> Close() { return tallies.Save(); }
@@ -80,6 +81,7 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
     // Up to two runs on one folder, a host's window beside a player's (no
     // wins) or beside the host of another game; nullptr for no file, no
     // second run.
+    // clang-format off
     const struct { const char *what; const char *before; const char *first, *second; bool secondFirst; QByteArray after; } cases[] = {
         {"first start leaves the blank entry", nullptr, "", nullptr, false, "@0\xFE"_b},
         {"a run without wins leaves the file as it was", "Ann@1\xFE\r\n", "", nullptr, false, "Ann@1\xFE\r\n"_b},
@@ -94,19 +96,17 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
         {"later run, the host closes first", "@0\xFE" "Bob@2\xFE", "Ann", "", false, "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b},
         {"two hosts", "@0\xFE" "Ann@1\xFE", "Ann", "Cy Ann", false, "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b},
         {"two hosts, the other first", "@0\xFE" "Ann@1\xFE", "Ann", "Cy Ann", true, "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b}};
+    // clang-format on
     for (const auto &c : cases) {
         QFile::remove(Path());
         ASSERT_TRUE(!c.before || PutFile(Path(), c.before));
         Session first(folder.path());
         std::optional<Session> second;
-        if (c.second)
-            second.emplace(folder.path()).Wins(c.second);
+        if (c.second) second.emplace(folder.path()).Wins(c.second);
         first.Wins(c.first);
-        if (c.secondFirst)
-            second->Close();
+        if (c.secondFirst) second->Close();
         first.Close();
-        if (second && !c.secondFirst)
-            second->Close();
+        if (second && !c.secondFirst) second->Close();
         EXPECT_EQ(FileBytes(Path()), c.after) << c.what;
     }
     // No file, and no folder for it can be made: only lost wins are news.
@@ -124,12 +124,14 @@ TEST_F(TallyFileTest, AProgramInAFolderItCannotWriteKeepsTheWinsInTheDataFolderS
         return !text || (QDir().mkpath(folder) && QFile::setPermissions(folder, open) && PutFile(path, text) && QFile::setPermissions(path, open));
     };
     // The program's folder, the file beside the program and in the data folder before and after one run.
+    // clang-format off
     const struct { const char *what; bool writable; const char *beside, *own, *winners; QByteArray besideAfter, ownAfter; } cases[] = {
         {"a folder that can be written keeps it beside", true, "Ann@1\xFE", nullptr, "Ann", "Ann@2\xFE"_b, "<no file>"_b},
         {"no file anywhere: the data folder is made", false, nullptr, nullptr, "Ann", "<no file>"_b, "@0\xFE" "Ann@1\xFE"_b},
         {"a file beside: its counts carry on", false, "Ann@1\xFE", nullptr, "Ann", "Ann@1\xFE"_b, "Ann@2\xFE"_b},
         {"even without a win", false, "Ann@1\xFE", nullptr, "", "Ann@1\xFE"_b, "Ann@1\xFE"_b},
         {"both: the data folder's holds them already", false, "Ann@1\xFE", "Ann@5\xFE", "Ann", "Ann@1\xFE"_b, "Ann@6\xFE"_b}};
+    // clang-format on
     for (const auto &c : cases) {
         QDir(program).removeRecursively();
         QDir(data).removeRecursively();
@@ -148,8 +150,7 @@ TEST_F(TallyFileTest, TwoWindowsClosingAtOnceOverAndOverKeepEveryWin)
     for (pid_t &child : children) {
         if ((child = ::fork()) == 0) {
             for (int run = 0; run < 100; ++run) {
-                if (Session(folder.path()).Wins("Ann").Close())
-                    std::_Exit(1);
+                if (Session(folder.path()).Wins("Ann").Close()) std::_Exit(1);
             }
             std::_Exit(0);
         }
@@ -158,7 +159,9 @@ TEST_F(TallyFileTest, TwoWindowsClosingAtOnceOverAndOverKeepEveryWin)
         int status = -1;
         EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    EXPECT_EQ(FileBytes(Path()), "@0\xFE" "Ann@200\xFE"_b);
+    EXPECT_EQ(FileBytes(Path()),
+              "@0\xFE"
+              "Ann@200\xFE"_b);
     EXPECT_FALSE(QFile::exists(Path() + QStringLiteral(".lock")));
 }
 

@@ -23,8 +23,7 @@ namespace {
 QSet<QString> optionsIn(QString text)
 {
     QSet<QString> names;
-    for (const auto &match : QRegularExpression(u"--([a-z][a-z-]*)"_s).globalMatch(text.replace(u"\\-"_s, u"-"_s)))
-        names << match.captured(1);
+    for (const auto &match : QRegularExpression(u"--([a-z][a-z-]*)"_s).globalMatch(text.replace(u"\\-"_s, u"-"_s))) names << match.captured(1);
     return names;
 }
 
@@ -43,16 +42,17 @@ TEST(ServeOptions, TheUsageAndTheManualPageNameEveryLimitAndNoOptionServeLacks)
     QFile file(QStringLiteral(KALUMO_HUB_MANUAL));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString manual = QString::fromUtf8(file.readAll());
+    // clang-format off
     const std::pair<const char *, QString> places[] = {
         {"kalumo-hub --help", section(CommandSupport::Usage(), u"kalumo-hub serve"_s, u"kalumo-hub play"_s)},
         {"the manual's synopsis", section(manual, u".B kalumo-hub serve"_s, u".br"_s)},
         {"the manual's options of serve", section(manual, u".SS Options of serve"_s, u".SH"_s)},
     };
+    // clang-format on
     for (const auto &[where, text] : places) {
         const QSet<QString> named = optionsIn(text);
         for (const ServeOptions::Limit &limit : ServeOptions::Limits())
-            EXPECT_TRUE(named.contains(QString::fromLatin1(limit.name)))
-                << "--" << limit.name << " is missing from " << where;
+            EXPECT_TRUE(named.contains(QString::fromLatin1(limit.name))) << "--" << limit.name << " is missing from " << where;
         EXPECT_TRUE(taken.contains(named)) << where << " names an option serve does not take";
     }
 }
@@ -61,8 +61,7 @@ TEST(ServeOptions, EachLimitTakesAWholeNumberFromItsLeastUpWithoutOverflowing)
 {
     const QString huge = QString::number(qint64(1) << 40);
     for (const ServeOptions::Limit &limit : ServeOptions::Limits()) {
-        for (const QString &value : {QString::number(limit.least - 1), QString::number(limit.least),
-                                     QString::number(limit.least + 9), huge, u"12x"_s}) {
+        for (const QString &value : {QString::number(limit.least - 1), QString::number(limit.least), QString::number(limit.least + 9), huge, u"12x"_s}) {
             QCommandLineParser parser;
             ServeOptions::Add(parser);
             ASSERT_TRUE(parser.parse({u"kalumo-hub serve"_s, u"--"_s + QString::fromLatin1(limit.name), value}));
@@ -71,8 +70,7 @@ TEST(ServeOptions, EachLimitTakesAWholeNumberFromItsLeastUpWithoutOverflowing)
             const qint64 given = value.toLongLong(&number);
             ASSERT_EQ(limits.has_value(), number && given >= limit.least) << limit.name << ' ' << value.toStdString();
             // A huge value is cut to what the field holds.
-            EXPECT_TRUE(!limits || (value == huge ? limit.get(*limits) > 0 : limit.get(*limits) == given))
-                << limit.name;
+            EXPECT_TRUE(!limits || (value == huge ? limit.get(*limits) > 0 : limit.get(*limits) == given)) << limit.name;
         }
     }
 }
@@ -88,23 +86,22 @@ TEST(Subcommands, HelpNamesItsSubcommandAndJoinTakesTheInvitationOutOfThePastedS
         return hub.waitForFinished(20000) ? QString::fromUtf8(hub.readAll()) : u"no end"_s;
     };
     for (const QString &subcommand : {u"host"_s, u"join"_s, u"play"_s, u"serve"_s, u"games"_s})
-        EXPECT_TRUE(run({subcommand, u"--help"_s}).startsWith(u"Usage: " KALUMO_HUB_PATH " "_s + subcommand + u" [options]"_s))
-            << subcommand.toStdString();
+        EXPECT_TRUE(run({subcommand, u"--help"_s}).startsWith(u"Usage: " KALUMO_HUB_PATH " "_s + subcommand + u" [options]"_s)) << subcommand.toStdString();
     const QString pasted = u"Join here: kalumo://127.0.0.1:1/0123456789abcdef0123456789abcdef?host=Ann&fp="_s + QString(64, u'e') + u"."_s;
-    EXPECT_EQ(run({u"join"_s, u"--program"_s, u"/nowhere/kalumo-bingo"_s, pasted, u"Bob"_s}),
-              u"kalumo-hub: no game program at /nowhere/kalumo-bingo\n"_s) << "the invitation was read";
+    EXPECT_EQ(run({u"join"_s, u"--program"_s, u"/nowhere/kalumo-bingo"_s, pasted, u"Bob"_s}), u"kalumo-hub: no game program at /nowhere/kalumo-bingo\n"_s)
+        << "the invitation was read";
 }
 
 TEST(ComputerPlayers, ComeOnlyInCountsAndWithCallingIntervalsAGameCanHave)
 {
-    for (const auto &[value, count] :
-         {std::pair<QString, int>{u"0"_s, 0}, {u"20"_s, 20}, {u"21"_s, -1}, {u"two"_s, -1}}) {
+    for (const auto &[value, count] : {std::pair<QString, int>{u"0"_s, 0}, {u"20"_s, 20}, {u"21"_s, -1}, {u"two"_s, -1}}) {
         QCommandLineParser parser;
         ComputerPlayers::AddOption(parser);
         ASSERT_TRUE(parser.parse({u"kalumo-hub play"_s, u"--computer"_s, value}));
         EXPECT_EQ(ComputerPlayers::Count(parser).value_or(-1), count) << value.toStdString();
     }
     // SECONDS 0 would start rounds in which no number is ever called.
+    // clang-format off
     const std::pair<const char *, bool> table[] = {
         {"47474 K Hal 20", true},         {"1 K Hal 1 1", true},       {"65535 K Hal 1 99", true},
         {"47474 K Hal 1 0", false},       {"47474 K Hal 1 -1", false}, {"47474 K Hal 1 100", false},
@@ -112,6 +109,7 @@ TEST(ComputerPlayers, ComeOnlyInCountsAndWithCallingIntervalsAGameCanHave)
         {"47474 K Hal 0", false},         {"47474 K Hal 21", false},   {"47474 K Hal", false},
         {"47474 K Hal 1 10 more", false},
     };
+    // clang-format on
     for (const auto &[arguments, taken] : table) {
         const QStringList words = u"computer "_s.append(QLatin1StringView(arguments)).split(u' ');
         EXPECT_EQ(ComputerPlayers::ReadOrders(words).has_value(), taken) << arguments;

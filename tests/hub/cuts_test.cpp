@@ -33,7 +33,9 @@ namespace {
 struct Player
 {
     Player(quint16 hubPort, const QString &name, int speed = 0, const QString &fingerprint = {})
-        : name(name), proxy(hubPort), random(qHash(name))
+        : name(name)
+        , proxy(hubPort)
+        , random(qHash(name))
     {
         link.SetFingerprint(fingerprint);
         QObject::connect(&link, &GameLink::TextReceived, [this](const QString &sender, const QString &data) { heard << sender + u':' + data; });
@@ -46,14 +48,16 @@ struct Player
         computer->SetNames(u"K"_s, name, ComputerPlayer::NameFor(1), u"1"_s);
         computer->SetScheduler([this, speed](int ms, std::function<void()> action) { QTimer::singleShot(ms / speed, computer.get(), std::move(action)); });
         EXPECT_EQ(computer->Join(proxy.Port()), std::nullopt);
-        QObject::connect(&cutter, &QTimer::timeout, [this, speed] { proxy.Cut(); cutter.start((1000 + int(random.NextNumber(4000))) / speed); });
+        QObject::connect(&cutter, &QTimer::timeout, [this, speed] {
+            proxy.Cut();
+            cutter.start((1000 + int(random.NextNumber(4000))) / speed);
+        });
         cutter.start(0);
     }
     QStringList say(int n, const QString &what)
     {
         QStringList said;
-        for (int i = 0; i < n; ++i, link.SendMessage(said.last().section(u':', 1)))
-            said << u"%1:Chat;%2%3"_s.arg(name, what).arg(i);
+        for (int i = 0; i < n; ++i, link.SendMessage(said.last().section(u':', 1))) said << u"%1:Chat;%2%3"_s.arg(name, what).arg(i);
         return said;
     }
     // The numbers called in the last round as this player's game has them, sorted.
@@ -63,8 +67,7 @@ struct Player
         for (const QString &line : heard) {
             const auto record = CommandRecord::Read(line.section(u"Comm;"_s, 1));
             const bool mine = record && record->kind == DeliveryKind::CatchUp && record->name == name;
-            if (record && record->kind == DeliveryKind::NewGame)
-                numbers.clear();
+            if (record && record->kind == DeliveryKind::NewGame) numbers.clear();
             for (const QString &n : mine ? record->items : record && record->kind == DeliveryKind::NumberCalled ? QStringList{record->text} : QStringList{})
                 numbers << QList<int>{n.toInt()}.mid(mine && numbers.contains(n.toInt()));
         }
@@ -85,6 +88,7 @@ struct Player
 TEST(Resume, AfterACutAnywhereInTheStreamTheLinkHoldsEveryRecordOnceInOrder)
 {
     // A cut once `down` more bytes went to Ann or `up` more came from her: down 0 is between frames.
+    // clang-format off
     const struct { const char *what; qint64 down, up; int bobSays, annSays; bool tls = false; } table[] = {
         {"between frames", 0, -1, 5, 0},
         {"in the middle of a frame", 9, -1, 5, 0},
@@ -92,6 +96,7 @@ TEST(Resume, AfterACutAnywhereInTheStreamTheLinkHoldsEveryRecordOnceInOrder)
         {"while the window is sending", -1, 300, 0, 40},
         {"over TLS, in the middle of a record", 100, -1, 5, 0, true},
     };
+    // clang-format on
     QTemporaryDir folder;
     QString error;
     const std::unique_ptr<TlsContext> tls = TlsContext::LoadOrCreate(folder.path(), &error);
@@ -123,17 +128,16 @@ TEST(Chaos, EveryPlayerEndsWithTheHostsNumbersAndEveryWinOnceAfterCutsAndAHubRes
     const quint16 port = StartServe(hub);
     ASSERT_NE(port, 0);
     std::vector<std::unique_ptr<Player>> players;
-    for (int i = 1; i <= 10; ++i)
-        players.push_back(std::make_unique<Player>(port, ComputerPlayer::NameFor(i), speed));
+    for (int i = 1; i <= 10; ++i) players.push_back(std::make_unique<Player>(port, ComputerPlayer::NameFor(i), speed));
     WaitFor([] { return false; }, seconds * 500);
     hub.kill();
     hub.waitForFinished();
     ASSERT_EQ(StartServe(hub, port), port);
     WaitFor([] { return false; }, seconds * 500);
-    for (auto &p : players)
-        p->cutter.stop();
+    for (auto &p : players) p->cutter.stop();
     // Once all is quiet for a moment every player has the host's numbers, each once, and every win, each once.
-    const auto wins = [](const Player &p) { return p.heard.filter(QRegularExpression(u":Comm;3\\|"_s)).replaceInStrings(QRegularExpression(u"^[^:]*:"_s), {}); };
+    const auto wins
+        = [](const Player &p) { return p.heard.filter(QRegularExpression(u":Comm;3\\|"_s)).replaceInStrings(QRegularExpression(u"^[^:]*:"_s), {}); };
     const auto caughtUp = [&](const std::unique_ptr<Player> &p) { return p->called() == players[0]->called() && wins(*p) == wins(*players[0]); };
     EXPECT_TRUE(WaitFor([&] { return std::all_of(players.begin(), players.end(), caughtUp); }, 20000));
     for (auto &p : players) {
@@ -142,8 +146,7 @@ TEST(Chaos, EveryPlayerEndsWithTheHostsNumbersAndEveryWinOnceAfterCutsAndAHubRes
     }
     // A win counted twice, or lost, shows as a winner's totals not counting up by one.
     QMap<QString, int> totals;
-    for (const QString &win : wins(*players[0]))
-        EXPECT_EQ(win.section(u'|', 2).toInt(), ++totals[win.section(u'|', 1, 1)]) << win.toStdString();
+    for (const QString &win : wins(*players[0])) EXPECT_EQ(win.section(u'|', 2).toInt(), ++totals[win.section(u'|', 1, 1)]) << win.toStdString();
     hub.kill();
     hub.waitForFinished();
 }
@@ -164,8 +167,9 @@ TEST(Away, AStalledLinkIsReportedByItsWindowAndToTheOthersWithinFiveSeconds)
     CutProxy proxy(port);
     for (auto [window, name, through] : {std::tuple(&ann, u"Ann"_s, port), std::tuple(&bob, u"Bob"_s, proxy.Port())}) {
         window->setProcessChannelMode(QProcess::MergedChannels);
-        window->setEnvironment(QProcess::systemEnvironment() + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"KALUMO_LINK_HOST=127.0.0.1"_s,
-                                                                           u"KALUMO_CHAT_TRANSCRIPT="_s + folder.filePath(name)});
+        window->setEnvironment(
+            QProcess::systemEnvironment()
+            + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"KALUMO_LINK_HOST=127.0.0.1"_s, u"KALUMO_CHAT_TRANSCRIPT="_s + folder.filePath(name)});
         window->start(QStringLiteral(KALUMO_BINGO_PATH), {u"x %1 K %2 Hal"_s.arg(through).arg(name)});
     }
     ASSERT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob has joined"_s) && proxy.recorded.contains("G\xc3\xbfK\xc3\xbfP"); }, 15000));
@@ -174,8 +178,11 @@ TEST(Away, AStalledLinkIsReportedByItsWindowAndToTheOthersWithinFiveSeconds)
     since.start();
     // The bound is the feature's own: each side notices the silence that began before the hold.
     EXPECT_TRUE(WaitFor([&] { return log(u"Bob"_s).contains(u"The link to the game was lost"_s); }, 5000 - int(since.elapsed())));
-    EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is away: reconnecting"_s) && presence.contains(QVariantList({u"Bob"_s, true})); },
-                        5000 - int(since.elapsed())));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return log(u"Ann"_s).contains(u"Bob is away: reconnecting"_s) && presence.contains(QVariantList({u"Bob"_s, true}));
+        },
+        5000 - int(since.elapsed())));
     // Bob's window comes back through a connection that passes.
     EXPECT_TRUE(WaitFor([&] { return log(u"Ann"_s).contains(u"Bob is back"_s) && log(u"Bob"_s).contains(u"Back in the game"_s); }, 15000));
 }

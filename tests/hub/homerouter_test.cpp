@@ -17,15 +17,13 @@ namespace {
 
 TEST(HomeRouter, PlayersOutsideAndAtHomeJoinWithTheInvitationAsPrintedAndTheForwardingEndsWithTheHost)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "network namespaces need root";
+    if (::geteuid() != 0) GTEST_SKIP() << "network namespaces need root";
     const QString script = QStringLiteral(KALUMO_TESTS_DIR "/hub/homerouter.sh");
     QTemporaryDir dir;
     const QString prefix = u"kb%1"_s.arg(::getpid() % 100000);
     const int made = QProcess::execute(script, {u"up"_s, prefix, dir.path()});
     const auto removed = qScopeGuard([&] { QProcess::execute(script, {u"down"_s, prefix, dir.path()}); });
-    if (made == 77)
-        GTEST_SKIP() << "ip, nft or miniupnpd is missing (scripts/bootstrap.sh installs them)";
+    if (made == 77) GTEST_SKIP() << "ip, nft or miniupnpd is missing (scripts/bootstrap.sh installs them)";
     ASSERT_EQ(made, 0) << "cannot make the namespaces or start the router";
     const auto forwardings = [&] { // the router's firewall rules
         QProcess nft;
@@ -42,18 +40,17 @@ TEST(HomeRouter, PlayersOutsideAndAtHomeJoinWithTheInvitationAsPrintedAndTheForw
                       QStringList{u"netns"_s, u"exec"_s, prefix + where, QStringLiteral(KALUMO_HUB_PATH)} + arguments
                           + QStringList{u"--program"_s, QStringLiteral(KALUMO_BINGO_PATH), name});
     };
+    // clang-format off
     const auto ended = qScopeGuard([&] {
         for (QProcess *process : {&host, &bob, &lena})
             process->kill(), process->waitForFinished(5000);
     });
+    // clang-format on
 
     play(host, u"h"_s, {u"host"_s}, u"Ann"_s);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return host.canReadLine(); }, 10000))
-        << host.readAllStandardError().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.canReadLine(); }, 10000)) << host.readAllStandardError().toStdString();
     const QString invitation = QString::fromUtf8(host.readLine()).trimmed();
-    EXPECT_TRUE(invitation.startsWith(u"kalumo://11.22.33.1:47474/"_s)
-                && invitation.contains(u"&via=192.168.77.5:47474"_s))
-        << invitation.toStdString();
+    EXPECT_TRUE(invitation.startsWith(u"kalumo://11.22.33.1:47474/"_s) && invitation.contains(u"&via=192.168.77.5:47474"_s)) << invitation.toStdString();
     EXPECT_FALSE(invitation.contains(QHostInfo::localHostName())) << "the machine's name reaches nobody";
     EXPECT_TRUE(forwardings().contains(u"dnat ip to 192.168.77.5:47474"_s)) << forwardings().toStdString();
 

@@ -41,10 +41,8 @@ struct Folder
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.setEnvironment(QProcess::systemEnvironment()
-                               + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + Path(u"config"_s),
-                                             u"XDG_STATE_HOME="_s + Path(u"state"_s),
-                                             u"KALUMO_REGISTRY="_s + Path(u"registry"_s),
-                                             u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)});
+                               + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + Path(u"config"_s), u"XDG_STATE_HOME="_s + Path(u"state"_s),
+                                             u"KALUMO_REGISTRY="_s + Path(u"registry"_s), u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)});
         process.start(QStringLiteral(KALUMO_HUB_PATH), arguments + QStringList{name});
     }
     // kalumo-hub host's invitation, and what it said before it in `said`.
@@ -63,6 +61,7 @@ qint64 windowOf(qint64 parent)
 {
     QString children;
     (void)QTest::qWaitFor(
+        // clang-format off
         [&] {
             QFile file(u"/proc/%1/task/%1/children"_s.arg(parent));
             return file.open(QIODevice::ReadOnly)
@@ -116,6 +115,7 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     const auto calls = [&](const QString &log) { return log.count(u" Has Been Called."_s); };
     const auto both = [&](const std::function<bool(const QString &)> &holds) {
         return QTest::qWaitFor([&] { return holds(f.Contents(u"Bob"_s)) && holds(ChatLines(cy).join(u'\n')); }, 15000);
+        // clang-format on
     };
     ASSERT_TRUE(both([&](const QString &log) { return calls(log) >= 10; })) << f.Contents(u"Bob"_s).toStdString();
     const auto cards = [&] { return cy.findChild<ctlCard *>(u"Card0"_s)->Model().AllNumbers(); };
@@ -138,23 +138,19 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     cy.Options().Action(WindowOptions::AutoMark)->setChecked(true);
     auto *bingo = cy.findChild<QPushButton *>(u"cmdBingo"_s);
     ASSERT_TRUE(both([&](const QString &log) {
-        if (bingo->isEnabled())
-            bingo->click();
+        if (bingo->isEnabled()) bingo->click();
         return log.contains(u"** Cy Has Won The Game! 1 Total Win(s)! **"_s); // tallies beside the copy of the game
     })) << ChatLines(cy).join(u'\n').toStdString();
     // The same round all along: no number called twice, nobody dealt anew.
     const QString bobs = f.Contents(u"Bob"_s);
     QSet<QString> numbers;
-    for (const QRegularExpressionMatch &m :
-         QRegularExpression(u"The Number \\((\\d+)\\) Has Been Called"_s).globalMatch(bobs))
-        numbers << m.captured(1);
+    for (const QRegularExpressionMatch &m : QRegularExpression(u"The Number \\((\\d+)\\) Has Been Called"_s).globalMatch(bobs)) numbers << m.captured(1);
     EXPECT_EQ(numbers.size(), calls(bobs));
     EXPECT_TRUE(bobs.count(u"You joined a round in progress"_s) == 1 && cards() == dealt);
 
     again.terminate(); // ended on purpose: said in one line, and forgotten
     EXPECT_TRUE(again.waitForFinished(10000) && again.exitCode() == 0);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return f.Contents(u"Bob"_s).contains(u"** Ann ended the game: you may close the window."_s); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Contents(u"Bob"_s).contains(u"** Ann ended the game: you may close the window."_s); }, 10000));
     EXPECT_TRUE(QDir(f.State()).entryList(QDir::Files).isEmpty());
     bob.terminate();
     EXPECT_TRUE(bob.waitForFinished(10000));
@@ -172,8 +168,7 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     QFile broken(QDir(f.State()).entryInfoList(QDir::Files).value(0).filePath()); // the one file kept: the host's
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("{\"key\": 7") > 0 && broken.flush());
     QString said;
-    EXPECT_TRUE(hostOnce({}, &said).startsWith(u"kalumo://"_s) && said.contains(u"is damaged): hosting a new one"_s))
-        << said.toStdString();
+    EXPECT_TRUE(hostOnce({}, &said).startsWith(u"kalumo://"_s) && said.contains(u"is damaged): hosting a new one"_s)) << said.toStdString();
     EXPECT_EQ(QFileInfo(f.State()).permissions() & 0x0077, 0) << "the state folder is its user's alone";
 }
 

@@ -56,7 +56,8 @@ TEST(Hub, RefusesANameTheGameCannotCarryAndLogsItAsOneCleanLine)
     EXPECT_EQ(h.hub.Players(u"K"_s), QStringList{u"Ann"_s});
     ASSERT_EQ(log.size(), 9);
     for (const QList<QVariant> &line : log)
-        EXPECT_TRUE(line[0].toString().size() < 200 && !line[0].toString().contains(QRegularExpression(u"[\\p{Cc}\\p{Cf}]"_s))) << line[0].toString().toStdString();
+        EXPECT_TRUE(line[0].toString().size() < 200 && !line[0].toString().contains(QRegularExpression(u"[\\p{Cc}\\p{Cf}]"_s)))
+            << line[0].toString().toStdString();
     EXPECT_TRUE(log[4][0].toString().contains(u"Ann\\u{a}\\u{1b}[31mBob"_s)) << log[4][0].toString().toStdString();
 }
 
@@ -64,9 +65,11 @@ TEST(Hub, HoldingOneGameLetsInOnlyItsKeyAndTheHostsNameOnlyWithTheHostsSecret)
 {
     FakeHub h;
     h.hub.HoldOneGame(u"K"_s, u"Ann"_s, u"s3cret"_s);
+    // clang-format off
     const struct { QString name, key, secret; bool joins; } table[] = {
         {u"Ann"_s, u"K"_s, {}, false}, {u"ＡＮＮ"_s, u"K"_s, u"s3cre"_s, false}, {u"Ann"_s, u"K"_s, u"s3cretX"_s, false},
         {u"Bob"_s, u"K2"_s, {}, false}, {u"Bob"_s, u"K"_s, {}, true}, {u"Ann"_s, u"K"_s, u"s3cret"_s, true}, {u"ann"_s, u"K"_s, {}, false}};
+    // clang-format on
     for (int round = 0; round < 2; ++round) { // the second time, after the host has left
         QList<quint64> joined;
         for (const auto &row : table) {
@@ -77,18 +80,19 @@ TEST(Hub, HoldingOneGameLetsInOnlyItsKeyAndTheHostsNameOnlyWithTheHostsSecret)
             joined << id;
         }
         EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Bob"_s, u"Ann"_s}));
-        for (quint64 id : joined)
-            h.net.PeerCloses(id);
+        for (quint64 id : joined) h.net.PeerCloses(id);
     }
 }
 
 TEST(Hub, ClosesOnlyAConnectionThatSendsBadInput)
 {
+    // clang-format off
     const struct { const char *what; QByteArray bytes; } table[] = {
         {"a frame over the size limit", QByteArray("\0\1\0\1", 4) + QByteArray(100, 'x')},
         {"a record of no known form", Frame::Encode(u"hello"_s)},
         {"a message of no known form", Frame::Encode(u"GÿK"_s)},
     };
+    // clang-format on
     FakeHub h;
     const quint64 ann = h.Join(u"Ann"_s);
     for (const auto &row : table) {
@@ -106,6 +110,7 @@ TEST(Hub, ClosesOnlyAConnectionThatSendsBadInput)
 
 TEST(Hub, ClosesAConnectionThatSendsAboveItsRecordOrByteRateAndKeepsOneWithinIt)
 {
+    // clang-format off
     const struct { const char *what; int records, bytes, stepMs; bool staysOpen; } table[] = {
         {"the whole record burst at once", 99, 10, 0, true},
         {"one record over the burst", 100, 10, 0, false},
@@ -116,12 +121,12 @@ TEST(Hub, ClosesAConnectionThatSendsAboveItsRecordOrByteRateAndKeepsOneWithinIt)
         {"the sustained byte rate for a minute", 300, 13000, 200, true},
         {"half again the byte rate", 300, 19600, 200, false},
     };
+    // clang-format on
     for (const auto &row : table) {
         qint64 nowMs = 0;
         FakeHub h({.clockMs = [&nowMs] { return nowMs; }});
         const quint64 ann = h.Join(u"Ann"_s);
-        for (int i = 0; i < row.records && h.IsOpen(ann); ++i, nowMs += row.stepMs)
-            h.Say(ann, u"Chat;"_s + QString(row.bytes, u'x'));
+        for (int i = 0; i < row.records && h.IsOpen(ann); ++i, nowMs += row.stepMs) h.Say(ann, u"Chat;"_s + QString(row.bytes, u'x'));
         EXPECT_EQ(h.IsOpen(ann), row.staysOpen) << row.what;
         EXPECT_EQ(h.net.Take(ann).last().startsWith(Refused), !row.staysOpen) << row.what;
     }
@@ -132,11 +137,9 @@ TEST(Hub, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
     // A stopped reader holds its seat, its two joins and three of these before it is cut off.
     const QString big = u"Chat;"_s + QString(1000, u'x');
     FakeHub h({.maxQueuedBytes = Frame::Encode(u"[Hub]ÿSeatÿ"_s + QString(32, u'0')).size() + Frame::Encode(u"[Hub]ÿHeartbeatÿ3000"_s).size()
-                                 + Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size()
-                                 + 3 * Frame::Encode(u"Talkerÿ"_s + big).size()});
+                   + Frame::Encode(u"[Enter]ÿTalker"_s).size() + Frame::Encode(u"[Enter]ÿSleeper"_s).size() + 3 * Frame::Encode(u"Talkerÿ"_s + big).size()});
     const quint64 talker = h.Join(u"Talker"_s), sleeper = h.Join(u"Sleeper"_s);
-    for (int i = 0; i < 3; ++i)
-        h.Say(talker, big);
+    for (int i = 0; i < 3; ++i) h.Say(talker, big);
     EXPECT_TRUE(h.IsOpen(sleeper));
     h.net.Take(talker);
     h.Say(talker, big);
@@ -162,8 +165,7 @@ TEST(Hub, CutsTheConnectionsWithTheMostWaitingFirstWhenAllQueuesTogetherPassTheB
     for (int i = 0; i < 30; ++i) {
         h.Say(talker, u"Chat;"_s + QString(1000, u'x'));
         h.net.Take(talker);
-        if (i % 2)
-            h.net.Take(behind); // never more than two records behind
+        if (i % 2) h.net.Take(behind); // never more than two records behind
     }
     EXPECT_FALSE(h.IsOpen(sleeper));
     EXPECT_EQ(h.hub.Players(u"K"_s), QStringList({u"Talker"_s, u"Behind"_s}));
@@ -172,17 +174,19 @@ TEST(Hub, CutsTheConnectionsWithTheMostWaitingFirstWhenAllQueuesTogetherPassTheB
 // Ann and Bob; Ann, unless told, is a window that resumes and has acknowledged the joins.
 struct Table : FakeHub
 {
-    explicit Table(const Hub::Limits &limits = {}, bool acks = true) : FakeHub(limits), ann(Join(u"Ann"_s)), bob(Join(u"Bob"_s)), held(net.Take(ann).size())
+    explicit Table(const Hub::Limits &limits = {}, bool acks = true)
+        : FakeHub(limits)
+        , ann(Join(u"Ann"_s))
+        , bob(Join(u"Bob"_s))
+        , held(net.Take(ann).size())
     {
-        if (acks)
-            Ack(ann, held);
+        if (acks) Ack(ann, held);
         net.Take(bob);
     }
     QStringList say(int n)
     {
         QStringList said;
-        for (int i = 0; i < n; ++i, Say(bob, said.last().mid(4)))
-            said << u"BobÿChat;%1"_s.arg(i);
+        for (int i = 0; i < n; ++i, Say(bob, said.last().mid(4))) said << u"BobÿChat;%1"_s.arg(i);
         return said;
     }
     quint64 ann, bob, held;
@@ -192,6 +196,7 @@ const QStringList NoSeat{u"[Hub]ÿNoSeatÿthis game holds no seat for this windo
 TEST(HubResume, ASeatIsTakenBackOnlyWithItsSecretFromACountItReachedAndGetsWhatItMissedOnceInOrder)
 {
     // secret: 'A' Ann's, 'B' Bob's, '0' made up; count: what Ann holds, plus this. Ann's window that cannot resume leaves.
+    // clang-format off
     const struct { const char *what; bool hubNoticed; QString name; char secret; int count; bool takes, leaves; } table[] = {
         {"after a close the hub saw", true, u"Ann"_s, 'A', 0, true, false},
         {"while the old connection looks open to the hub", false, u"Ann"_s, 'A', 0, true, false},
@@ -202,13 +207,17 @@ TEST(HubResume, ASeatIsTakenBackOnlyWithItsSecretFromACountItReachedAndGetsWhatI
         {"from a count the seat never reached", true, u"Ann"_s, 'A', 9, false, false},
         {"from a count acknowledged and let go, the old connection still open", false, u"Ann"_s, 'A', -1, false, false},
     };
+    // clang-format on
     for (const auto &row : table) {
         Table t;
-        if (row.hubNoticed)
-            t.net.PeerCloses(t.ann);
+        if (row.hubNoticed) t.net.PeerCloses(t.ann);
         const QStringList said = t.say(3), back = said.mid(row.takes ? row.count : 0) + QStringList{u"[Hub]ÿResumed"_s};
         const QString annsSecret = t.net.secrets.at(t.ann);
-        const quint64 id = t.Resume(row.name, row.secret == 'A' ? annsSecret : row.secret == 'B' ? t.net.secrets.at(t.bob) : QString(32, u'0'), t.held + row.count);
+        const quint64 id = t.Resume(row.name,
+                                    row.secret == 'A'       ? annsSecret
+                                        : row.secret == 'B' ? t.net.secrets.at(t.bob)
+                                                            : QString(32, u'0'),
+                                    t.held + row.count);
         EXPECT_TRUE(t.net.Take(id) == (row.takes ? back : NoSeat) && t.IsOpen(id) == row.takes) << row.what;
         // Nothing changed for the seat's owner, unless it was the owner.
         EXPECT_EQ(row.takes ? back : t.net.Take(t.Resume(u"Ann"_s, annsSecret, t.held)), row.leaves ? NoSeat : back) << row.what;
@@ -219,6 +228,7 @@ TEST(HubResume, ASeatIsTakenBackOnlyWithItsSecretFromACountItReachedAndGetsWhatI
 
 TEST(HubResume, ASeatIsGivenUpAsIfItsWindowHadLeftOnceItCannotBeKeptForIt)
 {
+    // clang-format off
     const struct { const char *what; Hub::Limits limits; bool acks; QString last; int missed; } table[] = {
         {"the grace period ran out", {.graceMs = 1}, true, {}, 1},
         {"more deliveries than it keeps", {.keptRecords = 4}, true, {}, 5},
@@ -228,13 +238,13 @@ TEST(HubResume, ASeatIsGivenUpAsIfItsWindowHadLeftOnceItCannotBeKeptForIt)
         {"a window of an earlier release", {}, false, {}, 0},
         {"one that answers a Ping without acknowledging", {}, false, u"GÿKÿP"_s, 0},
     };
+    // clang-format on
     for (const auto &row : table) {
         Table t(row.limits, row.acks);
         t.net.Feed(t.ann, row.last.isEmpty() ? QByteArray() : Frame::Encode(row.last));
         t.net.PeerCloses(t.ann);
         const QStringList said = t.say(row.missed);
-        if (QTimer *grace = t.hub.findChild<QTimer *>(u"grace"_s); grace && row.limits.graceMs == 1)
-            grace->setInterval(0); // fired now
+        if (QTimer *grace = t.hub.findChild<QTimer *>(u"grace"_s); grace && row.limits.graceMs == 1) grace->setInterval(0); // fired now
         QCoreApplication::processEvents();
         EXPECT_EQ(t.net.Take(t.bob), said + QStringList{u"[Exit]ÿAnn"_s}) << row.what;
         EXPECT_EQ(t.net.Take(t.Resume(u"Ann"_s, t.net.secrets.at(t.ann), t.held)), NoSeat) << row.what;
@@ -245,9 +255,15 @@ TEST(HubResume, ASeatIsGivenUpAsIfItsWindowHadLeftOnceItCannotBeKeptForIt)
 // Players of game K on a hub whose clock the test moves, a heartbeat tick at a time.
 struct Clocked : FakeHub
 {
-    Clocked(const Hub::Limits &limits = {}) : FakeHub(withClock(limits)) {}
-    Hub::Limits withClock(Hub::Limits limits) { return limits.clockMs = [this] { return now; }, limits; }
-    void tick(int ticks, const std::function<void()> &each = [] {})
+    Clocked(const Hub::Limits &limits = {})
+        : FakeHub(withClock(limits))
+    {}
+    Hub::Limits withClock(Hub::Limits limits)
+    {
+        return limits.clockMs = [this] { return now; }, limits;
+    }
+    void tick(
+        int ticks, const std::function<void()> &each = [] {})
     {
         for (int i = 0; i < ticks; ++i, each())
             now += Hub::Limits{}.heartbeatMs / 8, QMetaObject::invokeMethod(hub.findChild<QTimer *>(u"pinger"_s), "timeout");
@@ -260,8 +276,7 @@ TEST(HubHeartbeat, PingsEachConnectionQuietEitherWayOnceAHeartbeatAFewATick)
 {
     Clocked h;
     QList<quint64> ids; // the first is heard and written to all the time, the second only written to
-    for (int i = 0; i < 30; ++i)
-        h.net.Take(ids.emplace_back(h.Join(u"P%1"_s.arg(i))));
+    for (int i = 0; i < 30; ++i) h.net.Take(ids.emplace_back(h.Join(u"P%1"_s.arg(i))));
     std::map<quint64, qsizetype> pings;
     h.tick(24, [&] { // each connection looked at three times; the first count is left out
         h.Say(ids[0], u"Chat;hi"_s);
@@ -278,6 +293,7 @@ TEST(HubHeartbeat, PingsEachConnectionQuietEitherWayOnceAHeartbeatAFewATick)
 TEST(HubHeartbeat, TellsTheGameWhoFellSilentOrLostItsConnectionAndWhoCameBackAndClosesTheLongSilent)
 {
     // Ann answers a Ping, then: `silent` ticks without a word, her connection closed or not, then heard or resumed.
+    // clang-format off
     const struct { const char *what; int silent; bool closes, answers, acks; QStringList bobHears; bool open = true; } table[] = {
         {"silent past the away time, then heard", 19, false, true, true, {u"Away Ann"_s, u"Back Ann"_s}},
         {"silent only up to the away time", 17, false, true, true, {}},
@@ -286,11 +302,11 @@ TEST(HubHeartbeat, TellsTheGameWhoFellSilentOrLostItsConnectionAndWhoCameBackAnd
         {"a closed connection that resumes", 0, true, true, true, {u"Away Ann"_s, u"Back Ann"_s}},
         {"a closed connection of a window that keeps no seat", 0, true, true, false, {}},
     };
+    // clang-format on
     for (const auto &row : table) {
         Clocked h;
         const quint64 ann = h.Join(u"Ann"_s), bob = h.Join(u"Bob"_s), held = h.net.Take(ann).size();
-        if (row.acks)
-            h.Ack(ann, held);
+        if (row.acks) h.Ack(ann, held);
         h.answer(ann, row.answers ? u"K"_s : u"K2"_s); // under another game's key, no answer
         h.tick(row.silent, [&] { h.answer(bob); });
         EXPECT_EQ(h.IsOpen(ann), row.open) << row.what;
@@ -306,7 +322,12 @@ TEST(HubResume, SeatsAwayKeepWithinTheHubsBudgetAndThePerAddressOneGivingUpTheLa
 {
     // Game i: a seat that acknowledged and dropped, and a flooder under the rate limit sending
     // 20 records of 1 KB a second for (i + 1) seconds; seats 0-2 connected from one address, 3-4 from another.
-    const struct { const char *what; qint64 total, perAddress; QList<int> givenUp; } table[] = {
+    const struct
+    {
+        const char *what;
+        qint64 total, perAddress;
+        QList<int> givenUp;
+    } table[] = {
         {"within both budgets", 1 << 20, 1 << 20, {}},
         {"past the hub's budget", 200'000, 1 << 20, {3, 4}},
         {"past one address's budget", 1 << 20, 150'000, {3}},
@@ -344,8 +365,10 @@ namespace {
 
 TEST(HubHostedGame, AGameEndedByItsHostTellsEveryWindowWhoEndedItAndTakesNoMoreJoins)
 {
+    // clang-format off
     const struct { const char *what; bool byHost, byHub, ends; } table[] = {
         {"the host's window ends it", true, false, true}, {"kalumo-hub host is stopped", false, true, true}, {"a player cannot end it", false, false, false}};
+    // clang-format on
     for (const auto &row : table) {
         FakeHub h; // Ann hosts, with her secret
         h.hub.HoldOneGame(u"K"_s, u"Ann"_s, u"s3cret"_s);

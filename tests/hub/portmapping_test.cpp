@@ -54,16 +54,13 @@ struct Mapped
 TEST(PortMapping, UsesTheFirstRouterThatForwardsSaysSoAndRemovesOnlyThatMappingAtTheEnd)
 {
     for (const int used : {0, 1}) { // UPnP forwards 47474; or it cannot, and NAT-PMP forwards 50000
-        Mapped mapped(used ? std::nullopt : std::optional(Router::Mapping{Outside, 47474, 0}),
-                      Router::Mapping{Outside, 50000, 0});
+        Mapped mapped(used ? std::nullopt : std::optional(Router::Mapping{Outside, 47474, 0}), Router::Mapping{Outside, 50000, 0});
         const quint16 port = used ? 50000 : 47474;
         EXPECT_EQ(mapped.forwarded, std::optional(Invitation::Endpoint{Outside.toString(), port}));
-        EXPECT_TRUE(mapped.mapping->Line().contains(u"forwards TCP port %1 of 11.22.33.1"_s.arg(port)))
-            << mapped.mapping->Line().toStdString();
+        EXPECT_TRUE(mapped.mapping->Line().contains(u"forwards TCP port %1 of 11.22.33.1"_s.arg(port))) << mapped.mapping->Line().toStdString();
         EXPECT_EQ(mapped.routers[1]->asked.size(), used) << "a later router is asked only when an earlier one fails";
         mapped.mapping.reset();
-        EXPECT_TRUE(mapped.routers[used]->removed == 1 && mapped.routers[1 - used]->removed == 0)
-            << "only the mapping made";
+        EXPECT_TRUE(mapped.routers[used]->removed == 1 && mapped.routers[1 - used]->removed == 0) << "only the mapping made";
     }
 }
 
@@ -82,14 +79,13 @@ TEST(PortMapping, WithoutARouterSaysWhichPortToForwardToWhichAddressByHandAndRen
 
 TEST(HostAddresses, AreRoutableOnesElseLinkLocalOnesElseLoopbackAndNeverCarryThisMachinesScope)
 {
-    const QList<QHostAddress> lo{QHostAddress(u"127.0.0.1"_s)}, linkLocal{QHostAddress(u"fe80::1%eth0"_s)},
-        lan{QHostAddress(u"192.168.1.5"_s)}, lanMapped{QHostAddress(u"::ffff:192.168.1.5"_s)};
+    const QList<QHostAddress> lo{QHostAddress(u"127.0.0.1"_s)}, linkLocal{QHostAddress(u"fe80::1%eth0"_s)}, lan{QHostAddress(u"192.168.1.5"_s)},
+        lanMapped{QHostAddress(u"::ffff:192.168.1.5"_s)};
     EXPECT_EQ(HostAddresses::Reachable(lo + linkLocal + lan + lanMapped), lan);
     EXPECT_EQ(HostAddresses::Reachable(lo + linkLocal), linkLocal);
     EXPECT_EQ(HostAddresses::Reachable(lo), lo);
-    EXPECT_EQ(
-        HostAddresses::ForInvitation({u"ann.example"_s}, Invitation::Endpoint{u"11.22.33.1"_s, 5}, linkLocal, 47474),
-        (QList<Invitation::Endpoint>{{u"ann.example"_s, 47474}, {u"11.22.33.1"_s, 5}, {u"fe80::1"_s, 47474}}));
+    EXPECT_EQ(HostAddresses::ForInvitation({u"ann.example"_s}, Invitation::Endpoint{u"11.22.33.1"_s, 5}, linkLocal, 47474),
+              (QList<Invitation::Endpoint>{{u"ann.example"_s, 47474}, {u"11.22.33.1"_s, 5}, {u"fe80::1"_s, 47474}}));
 }
 
 } // namespace

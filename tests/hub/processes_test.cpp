@@ -51,6 +51,7 @@ TEST(RealProcesses, AnInstalledCopyRunsAsAPlayerRunsIt)
         return process.waitForFinished(60000) && process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()) : u"failed"_s;
     };
     ASSERT_NE(run(QStringLiteral(KALUMO_CMAKE), {u"--install"_s, QStringLiteral(KALUMO_BUILD_DIR), u"--prefix"_s, prefix.path()}), u"failed");
+    // clang-format off
     const struct { QString program; QStringList arguments; QString output; } answers[] = {
         {u"desktop-file-validate"_s, {prefix.filePath(u"share/applications/org.kalumo.Bingo.desktop"_s)}, {}},
         {u"appstreamcli"_s, {u"validate"_s, u"--no-net"_s, prefix.filePath(u"share/metainfo/org.kalumo.Bingo.metainfo.xml"_s)}, {}},
@@ -61,8 +62,8 @@ TEST(RealProcesses, AnInstalledCopyRunsAsAPlayerRunsIt)
         {bin + u"kalumo-bingo"_s, {u"--help"_s}, u"Usage: kalumo-bingo ANY PORT KEY NAME HOSTNAME\n"_s},
         {bin + u"kalumo-hub"_s, {u"--help"_s}, u"Usage: kalumo-hub serve"_s},
     };
-    for (const auto &c : answers)
-        EXPECT_TRUE(run(c.program, c.arguments).startsWith(c.output)) << c.program.toStdString();
+    // clang-format on
+    for (const auto &c : answers) EXPECT_TRUE(run(c.program, c.arguments).startsWith(c.output)) << c.program.toStdString();
 
     // play starts the installed window, and the registration names it.
     QProcess play, registration, hub, ann;
@@ -85,8 +86,7 @@ TEST(RealProcesses, AnInstalledCopyRunsAsAPlayerRunsIt)
     start(ann, bin + u"kalumo-bingo"_s, {u"x %1 K Ann Hal"_s.arg(port)}, environment);
     // Ann's window is in the game once its own announcement reaches Hal; records sent before would miss it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::ranges::any_of(halHears, [](const QList<QVariant> &heard) { return heard.value(1) == u"Ann"_s; }); }, 10000));
-    for (const QString &record : {u"2|ResetMe|5"_s, u"1|7"_s, u"3|Ann|1"_s})
-        hal.SendMessage(u"Comm;"_s + record);
+    for (const QString &record : {u"2|ResetMe|5"_s, u"1|7"_s, u"3|Ann|1"_s}) hal.SendMessage(u"Comm;"_s + record);
     EXPECT_TRUE(QTest::qWaitFor([&] { return contents(log).contains(u"** Ann Has Won The Game! 1 Total Win(s)! **"_s); }, 10000));
     EXPECT_TRUE(contents(log).contains(u"** The Number (7) Has Been Called."_s));
 
@@ -145,17 +145,18 @@ TEST_F(HubProcess, GamesAndPlayTakeTheRegisteredProgramElseTheOneBesideTheHub)
     EXPECT_EQ(run({u"games"_s}), u"kalumo-hub: no games are registered in "_s + path(u"registry"_s) + u'\n');
     enroll(path(u"registered"_s));
     EXPECT_EQ(run({u"games"_s}), u"Kalumo Bingo: "_s + path(u"registered"_s) + u'\n');
+    // clang-format off
     const struct { const char *situation; QString registered; QStringList option; QString started, note; } table[] = {
         {"registered", path(u"registered"_s), {}, u"registered"_s, {}},
         {"none registered", {}, {}, u"bin/kalumo-bingo"_s, u"no program is registered as Kalumo Bingo; starting "_s},
         {"registered file gone", path(u"moved away"_s), {}, u"bin/kalumo-bingo"_s, u"is gone or cannot be run; starting "_s},
         {"--program given", path(u"registered"_s), {u"--program"_s, path(u"bin/kalumo-bingo"_s)}, u"bin/kalumo-bingo"_s, {}},
     };
+    // clang-format on
     for (const auto &c : table) {
         QFile::remove(path(u"record"_s));
         QDir(path(u"registry"_s)).removeRecursively();
-        if (!c.registered.isEmpty())
-            enroll(c.registered);
+        if (!c.registered.isEmpty()) enroll(c.registered);
         const QString output = run(QStringList{u"play"_s} + c.option + QStringList{u"Ann"_s, u"Bob"_s});
 
         QStringList lines = contents(path(u"record"_s)).split(u'\n', Qt::SkipEmptyParts);
@@ -171,8 +172,7 @@ TEST_F(HubProcess, CtrlCEndsPlayItsWindowsAndItsComputerPlayersTheNormalWay)
 {
     QProcess hub;
     hub.setChildProcessModifier([] { ::setpgid(0, 0); }); // the terminal's foreground group
-    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"--computer"_s, u"1"_s, u"Ann"_s, u"Bob"_s},
-           {u"STANDIN_WAITS=1"_s});
+    launch(hub, {u"play"_s, u"--program"_s, path(u"registered"_s), u"--computer"_s, u"1"_s, u"Ann"_s, u"Bob"_s}, {u"STANDIN_WAITS=1"_s});
     ASSERT_TRUE(QTest::qWaitFor([&] { return contents(path(u"record"_s)).count(u'\n') == 2; }, 10000));
     const QString key = contents(path(u"record"_s)).section(u' ', 3, 3); // the windows' game
     const QByteArray joined = u"join: game %1: Computer 1"_s.arg(key).toUtf8();

@@ -72,12 +72,10 @@ TEST(TcpTransport, BytesGoBothWaysWholeAndAReaderThatPausesGetsEveryOneThenTheCl
         peer.setReadBufferSize(4096); // it stops taking bytes from the kernel
         // Far more than the kernel buffers hold: the hub has to wait for room. Over TLS, many records.
         QByteArray sent;
-        for (int i = 0; sent.size() < 4 << 20; ++i)
-            sent += QByteArray::number(i) + ' ';
+        for (int i = 0; sent.size() < 4 << 20; ++i) sent += QByteArray::number(i) + ' ';
         peer.write(sent.left(1 << 20));
         EXPECT_TRUE(WaitFor([&] { return t.heard.received.size() >= 1 << 20; }));
-        EXPECT_TRUE(t.heard.received == sent.left(1 << 20))
-            << t.heard.received.size() << " bytes came, TLS " << bool(tls);
+        EXPECT_TRUE(t.heard.received == sent.left(1 << 20)) << t.heard.received.size() << " bytes came, TLS " << bool(tls);
         const quint64 id = t.heard.opened.value(0);
         EXPECT_EQ(t.transport.Send(id, sent), sent.size());
         t.transport.Close(id);
@@ -85,10 +83,12 @@ TEST(TcpTransport, BytesGoBothWaysWholeAndAReaderThatPausesGetsEveryOneThenTheCl
         EXPECT_GT(t.transport.Queued(id), 0) << "the hub never had to wait";
         peer.setReadBufferSize(0);
         QByteArray got;
+        // clang-format off
         EXPECT_TRUE(WaitFor([&] {
             got += peer.readAll();
             return peer.state() == QAbstractSocket::UnconnectedState;
         }));
+        // clang-format on
         EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes, TLS " << bool(tls);
         EXPECT_TRUE(t.heard.closed.isEmpty());
     }
@@ -132,8 +132,7 @@ TEST(TcpTransport, ListeningOnAnyAddressTakesIpv4TooAndNamesItsPeersAsIpv4)
     Heard heard;
     TcpTransport transport;
     transport.SetHandler(heard);
-    if (!transport.Listen(QHostAddress::Any, 0))
-        GTEST_SKIP() << "no IPv6 here: " << transport.ErrorString().toStdString();
+    if (!transport.Listen(QHostAddress::Any, 0)) GTEST_SKIP() << "no IPv6 here: " << transport.ErrorString().toStdString();
     QTcpSocket peer;
     peer.connectToHost(QHostAddress::LocalHost, transport.Port());
     ASSERT_TRUE(WaitFor([&] { return !heard.opened.isEmpty(); }, 5000));
@@ -149,8 +148,7 @@ TEST(TcpTransport, PausesAcceptingWhileNoDescriptorIsLeftAndSaysSoOnce)
     rlimit saved = {};
     ::getrlimit(RLIMIT_NOFILE, &saved);
     // Every descriptor below the lowest free one is in use: the next cannot be had.
-    UniqueFd clients[] = {UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)),
-                          UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))};
+    UniqueFd clients[] = {UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))};
     const int lowestFree = UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC)).Get();
     rlimit lowered = {rlim_t(lowestFree), saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
@@ -180,8 +178,7 @@ TEST(TcpTransport, LosesAndLogsAConnectionItsEpollSetCannotWatch)
     // In place of the hub's end of the connection (whose peer is this one), a socket the
     // epoll set does not know: what the hub sends fills it, and watching it for room fails.
     int server = 0;
-    while (server < 1024 && peerPortOf(server) != peer.localPort())
-        ++server;
+    while (server < 1024 && peerPortOf(server) != peer.localPort()) ++server;
     ASSERT_LT(server, 1024);
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair), 0);
@@ -190,13 +187,13 @@ TEST(TcpTransport, LosesAndLogsAConnectionItsEpollSetCannotWatch)
     ::close(pair[0]);
     t.transport.Send(t.heard.opened[0], QByteArray(4 << 20, 'x'));
     EXPECT_TRUE(WaitFor([&] { return t.heard.closed == t.heard.opened; }));
-    EXPECT_TRUE(!log.isEmpty()
-                && log.last().value(0).toString().startsWith(u"cannot watch the connection from 127.0.0.1"_s));
+    EXPECT_TRUE(!log.isEmpty() && log.last().value(0).toString().startsWith(u"cannot watch the connection from 127.0.0.1"_s));
 }
 
 TEST(StreamWaits, AReadOrAWriteThatWaitsGoesOnWhenTheSocketBecomesWhatItWaitsFor)
 {
     using Step = StreamStep;
+    // clang-format off
     const struct
     {
         const char *what;
@@ -209,6 +206,7 @@ TEST(StreamWaits, AReadOrAWriteThatWaitsGoesOnWhenTheSocketBecomesWhatItWaitsFor
         {"bytes for a TLS write that must read first", Step::Readable, Step::Readable, true, false, false, true, true},
         {"room for a TLS read that must write first", Step::Writable, Step::None, false, true, true, true, true},
     };
+    // clang-format on
     for (const auto &row : table) {
         StreamWaits waits;
         waits.Read(row.read);

@@ -55,6 +55,7 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
 {
     QTemporaryDir other;
     ASSERT_TRUE(TlsContext::LoadOrCreate(other.path(), nullptr));
+    // clang-format off
     const struct { const char *what, *file; std::function<void(const QString &)> spoil; } table[] = {
         {"a key cut short", "key.pem", [](const QString &f) { PutFile(f + u"/key.pem"_s, FileBytes(f + u"/key.pem"_s).left(100)); }},
         {"a certificate of noise", "cert.pem", [](const QString &f) { PutFile(f + u"/cert.pem"_s, "-----BEGIN CERTIFICATE-----\nnoise"); }},
@@ -62,6 +63,7 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
         {"a certificate without its key", "cert.pem", [](const QString &f) { QFile::remove(f + u"/key.pem"_s); }},
         {"another hub's key", "key.pem", [&](const QString &f) { PutFile(f + u"/key.pem"_s, FileBytes(other.filePath(u"key.pem"_s))); }},
     };
+    // clang-format on
     for (const auto &row : table) {
         QTemporaryDir dir;
         ASSERT_TRUE(TlsContext::LoadOrCreate(dir.path(), nullptr));
@@ -77,6 +79,7 @@ TEST(TlsContext, RefusesBrokenOrMismatchedFilesWithTheirNameAndNeverReplacesTheK
 TEST(TlsContext, RefusesAtOnceAKeyOthersMayReadAndAnythingButAFileWithTheFix)
 {
     const auto pipe = [](const QString &f) { ASSERT_EQ(::mkfifo(QFile::encodeName(f).constData(), 0600), 0); };
+    // clang-format off
     const struct { const char *what, *file, *says; std::function<void(const QString &)> spoil; } table[] = {
         {"a key its group may read", "key.pem", "chmod 600", [](const QString &f) { ::chmod(QFile::encodeName(f).constData(), 0640); }},
         {"a key everyone may read", "key.pem", "chmod 600", [](const QString &f) { ::chmod(QFile::encodeName(f).constData(), 0604); }},
@@ -84,6 +87,7 @@ TEST(TlsContext, RefusesAtOnceAKeyOthersMayReadAndAnythingButAFileWithTheFix)
         {"a certificate that is a named pipe", "cert.pem", "named pipe", [&](const QString &f) { QFile::remove(f), pipe(f); }},
         {"a certificate that is a folder", "cert.pem", "folder", [](const QString &f) { QFile::remove(f), QDir().mkdir(f); }},
     };
+    // clang-format on
     for (const auto &row : table) {
         QTemporaryDir dir;
         ASSERT_TRUE(TlsContext::LoadOrCreate(dir.path(), nullptr));
@@ -96,10 +100,7 @@ TEST(TlsContext, RefusesAtOnceAKeyOthersMayReadAndAnythingButAFileWithTheFix)
     }
 }
 
-int openDescriptors()
-{
-    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-}
+int openDescriptors() { return int(QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size()); }
 
 // A peer that connects, says nothing and never closes, as a crowd's do.
 struct SilentPeer
@@ -115,8 +116,7 @@ struct SilentPeer
     {
         char buffer[4096];
         ssize_t got = 0;
-        while ((got = ::recv(fd.Get(), buffer, sizeof buffer, 0)) > 0)
-            received.append(buffer, got);
+        while ((got = ::recv(fd.Get(), buffer, sizeof buffer, 0)) > 0) received.append(buffer, got);
         return got == 0 || (errno != EAGAIN && errno != EINPROGRESS && errno != ENOTCONN);
     }
     UniqueFd fd;
@@ -159,12 +159,14 @@ TEST(HubOverTls, ClosesAGarbageHandshakeAtOnceAndAStalledOneAtTheJoinTimeout)
     QTemporaryDir dir;
     const auto tls = TlsContext::LoadOrCreate(dir.path(), nullptr);
     LoopbackHub h({.joinTimeoutMs = JoinTimeoutMs}, tls.get());
+    // clang-format off
     const struct { const char *what; QByteArray bytes; bool atOnce; } table[] = {
         {"a plain window's first record", Frame::Encode(LinkRecord::Announce(u"K"_s, u"Kalumo Bingo"_s, u"Old"_s)), true},
         {"text that is no TLS at all", "GET / HTTP/1.1\r\n\r\n", true},
         {"a handshake that stops after its first bytes", QByteArray("\x16\x03\x01\x02\x00\x01", 6), false},
         {"a connection that says nothing", {}, false},
     };
+    // clang-format on
     std::vector<std::unique_ptr<QTcpSocket>> peers;
     std::vector<qint64> closedAfter(std::size(table), -1);
     QElapsedTimer clock;

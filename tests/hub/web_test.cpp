@@ -26,8 +26,7 @@ QByteArray answer(quint16 port, const QByteArray &request)
     QObject::connect(&socket, &QTcpSocket::readyRead, [&] { heard += socket.readAll(); });
     socket.connectToHost(QHostAddress::LocalHost, port);
     socket.write(request);
-    EXPECT_TRUE(WaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }))
-        << request.left(40).data();
+    EXPECT_TRUE(WaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; })) << request.left(40).data();
     return heard + socket.readAll();
 }
 
@@ -46,8 +45,7 @@ struct Browser
     void Join(const QString &name)
     {
         socket.sendTextMessage(u"G"_s + Sep + u"K"_s + Sep + u"I"_s);
-        socket.sendTextMessage(u"G"_s + Sep + u"K"_s + Sep + u"A"_s + Sep + u" Kalumo Bingo"_s + Sep + name
-                               + u" Kalumo Bingo"_s);
+        socket.sendTextMessage(u"G"_s + Sep + u"K"_s + Sep + u"A"_s + Sep + u" Kalumo Bingo"_s + Sep + name + u" Kalumo Bingo"_s);
     }
     void Say(const QString &text) { socket.sendTextMessage(u"G"_s + Sep + u"K"_s + Sep + u"C"_s + Sep + text); }
     bool Heard(const QString &text)
@@ -65,6 +63,7 @@ TEST(WebPage, ServesItsFilesAndAnswersAnyOtherRequestWithAStatusOrNothingThenClo
     LoopbackHub h({.joinTimeoutMs = 300});
     const QByteArray upgrade = "GET /ws HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n";
     const QByteArray key = "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+    // clang-format off
     const struct
     {
         const char *what;
@@ -92,8 +91,8 @@ TEST(WebPage, ServesItsFilesAndAnswersAnyOtherRequestWithAStatusOrNothingThenClo
         {"an upgrade from the hub's own page",
          upgrade + key + "Sec-WebSocket-Version: 13\r\nHost: hub:1\r\nOrigin: http://HUB:1\r\n\r\n", "HTTP/1.1 101"},
     };
-    for (const auto &row : table)
-        EXPECT_TRUE(answer(h.Port(), row.request).startsWith(row.starts)) << row.what;
+    // clang-format on
+    for (const auto &row : table) EXPECT_TRUE(answer(h.Port(), row.request).startsWith(row.starts)) << row.what;
     // The upgrade a browser sends, answered as RFC 6455 shows it.
     EXPECT_TRUE(WebPage::UpgradeResponse("dGhlIHNhbXBsZSBub25jZQ==").contains("s3pPLMBiTxaQ9kYGzzhZRbK+xOo="));
     EXPECT_TRUE(WaitFor([&] { return h.hub.ConnectionCount() == 0; }));
@@ -115,8 +114,7 @@ TEST(BrowserPlayer, PlaysWithAWindowOverPlainHttpOrInsideTlsOnTheWindowsPort)
         TcpGameLink window(u"127.0.0.1"_s);
         window.SetFingerprint(QString::fromLatin1(tls->Fingerprint().toHex()));
         QStringList windowHeard;
-        QObject::connect(&window, &GameLink::TextReceived,
-                         [&](const QString &from, const QString &data) { windowHeard << from + u'|' + data; });
+        QObject::connect(&window, &GameLink::TextReceived, [&](const QString &from, const QString &data) { windowHeard << from + u'|' + data; });
         ASSERT_TRUE(window.Connect(h.Port())) << window.ErrorString().toStdString();
         ASSERT_FALSE(window.Join({u"K"_s, u"Win"_s}, 5000));
 
@@ -137,6 +135,7 @@ TEST(BrowserPlayer, PlaysWithAWindowOverPlainHttpOrInsideTlsOnTheWindowsPort)
 TEST(BrowserPlayer, IsHeldToTheLimitsOfAWindow)
 {
     const QString refused = u"[Hub]"_s + Sep + u"Refused"_s + Sep;
+    // clang-format off
     const struct
     {
         const char *what;
@@ -167,6 +166,7 @@ TEST(BrowserPlayer, IsHeldToTheLimitsOfAWindow)
         {"a name taken", {}, [](Browser &b) { b.Join(u"web"_s); }, refused, QWebSocketProtocol::CloseCodeNormal},
         {"no join in time", {.joinTimeoutMs = 300}, [](Browser &) {}, {}, {}},
     };
+    // clang-format on
     for (const auto &row : table) {
         LoopbackHub h(row.limits);
         Browser first(u"ws://127.0.0.1:%1/ws"_s.arg(h.Port()));
@@ -175,12 +175,8 @@ TEST(BrowserPlayer, IsHeldToTheLimitsOfAWindow)
         Browser b(u"ws://127.0.0.1:%1/ws"_s.arg(h.Port()));
         row.act(b);
         EXPECT_TRUE(WaitFor([&] { return b.closed; })) << row.what;
-        if (!row.hears.isEmpty()) {
-            EXPECT_TRUE(b.heard.last().startsWith(row.hears)) << row.what;
-        }
-        if (row.code) {
-            EXPECT_EQ(b.socket.closeCode(), *row.code) << row.what;
-        }
+        if (!row.hears.isEmpty()) { EXPECT_TRUE(b.heard.last().startsWith(row.hears)) << row.what; }
+        if (row.code) { EXPECT_EQ(b.socket.closeCode(), *row.code) << row.what; }
     }
 }
 

@@ -35,15 +35,17 @@ const QString Invitation = u"kalumo://example.org:47474/0123456789abcdef01234567
 class LauncherTest : public ::testing::Test
 {
 protected:
-    LauncherTest() { QObject::connect(&launcher, &Launcher::Message, [this](const QString &text) { messages << text; }); }
+    LauncherTest()
+    {
+        QObject::connect(&launcher, &Launcher::Message, [this](const QString &text) { messages << text; });
+    }
     HubRun &Run() { return *runner.started.last().run; }
 
     QTemporaryDir folder;
     QSettings settings{folder.filePath(u"launcher.conf"_s), QSettings::IniFormat};
     FakeProcessRunner runner;
     QSet<qint64> alive; // the processes that run, as the note's reader sees them
-    RunningGameFile noted{folder.filePath(u"run/kalumo/launcher-game.json"_s),
-                          [this](qint64 id, const QString &) { return alive.contains(id); }};
+    RunningGameFile noted{folder.filePath(u"run/kalumo/launcher-game.json"_s), [this](qint64 id, const QString &) { return alive.contains(id); }};
     Launcher launcher{runner, settings, u"/opt/kalumo/kalumo-hub"_s, noted};
     QStringList messages;
 };
@@ -53,6 +55,7 @@ TEST_F(LauncherTest, RunsTheHubWithThePlayersChoiceAndRemembersTheNameOrSaysWhyN
     const QString v6 = QString(Invitation).replace(u"example.org"_s, u"[::1]"_s);
     // The choice, the name typed, the computers, host's address and port or the pasted text; what runs after
     // the subcommand, or the message instead.
+    // clang-format off
     const struct { char choice; QString name, input; quint16 port; QString arguments, message; } cases[] = {
         {'p', u" Ann "_s, u"0"_s, 0, u"play -- Ann"_s, {}},
         {'p', u"-x"_s, u"3"_s, 0, u"play --computer 3 -- -x"_s, {}},
@@ -65,12 +68,13 @@ TEST_F(LauncherTest, RunsTheHubWithThePlayersChoiceAndRemembersTheNameOrSaysWhyN
         {'p', u"[Exit]"_s, u"0"_s, 0, {}, u"This name cannot be used: a name cannot start with \"[\""_s},
         {'h', {}, {}, 0, {}, u"This name cannot be used: "_s},
     };
+    // clang-format on
     for (const auto &c : cases) {
         runner.started.clear();
         messages.clear();
         const bool started = c.choice == 'p' ? launcher.Play(c.name, c.input.toInt())
-                             : c.choice == 'h' ? launcher.Host(c.name, {c.input, c.port})
-                                               : launcher.Join(c.input, c.name);
+            : c.choice == 'h'                ? launcher.Host(c.name, {c.input, c.port})
+                                             : launcher.Join(c.input, c.name);
         ASSERT_EQ(runner.started.size(), started ? 1 : 0) << c.choice << c.input.toStdString();
         if (started) {
             EXPECT_EQ(runner.started[0].program + u' ' + runner.started[0].arguments.join(u' '), u"/opt/kalumo/kalumo-hub "_s + c.arguments);
@@ -86,6 +90,7 @@ TEST_F(LauncherTest, RunsTheHubWithThePlayersChoiceAndRemembersTheNameOrSaysWhyN
 
 TEST(PlayerWords, TheEndOfARunIsToldByItsStatusWithTheReasonOfAFailureAndNeverTheLog)
 {
+    // clang-format off
     const struct { int status; QString lastLine, words; } table[] = {
         {0, u"kalumo-hub: Leave: game 32661657E870C179: Computer 1"_s, u"The game has ended."_s},
         {2, u"kalumo-hub: cannot listen on 0.0.0.0:47475: Address already in use"_s,
@@ -101,8 +106,8 @@ TEST(PlayerWords, TheEndOfARunIsToldByItsStatusWithTheReasonOfAFailureAndNeverTh
          u"A game window ended with an error; it said why in a box of its own."_s},
         {9, {}, u"The game stopped with an error (status 9)."_s},
     };
-    for (const auto &row : table)
-        EXPECT_EQ(PlayerWords::ForEnd(row.status, row.lastLine), row.words) << row.lastLine.toStdString();
+    // clang-format on
+    for (const auto &row : table) EXPECT_EQ(PlayerWords::ForEnd(row.status, row.lastLine), row.words) << row.lastLine.toStdString();
 }
 
 TEST_F(LauncherTest, AGameIsNotedWhileItRunsAndALauncherOpenedMeanwhileShowsItUntilItEnds)
@@ -116,8 +121,7 @@ TEST_F(LauncherTest, AGameIsNotedWhileItRunsAndALauncherOpenedMeanwhileShowsItUn
     EXPECT_FALSE(QFile(noted.Path()).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
 
     Launcher reopened{runner, settings, u"/opt/kalumo/kalumo-hub"_s, noted}, other{runner, settings, u"x"_s, noted};
-    QSignalSpy invitation(&reopened, &Launcher::InvitationReady), running(&reopened, &Launcher::RunningChanged),
-        offered(&other, &Launcher::OtherGameRunning);
+    QSignalSpy invitation(&reopened, &Launcher::InvitationReady), running(&reopened, &Launcher::RunningChanged), offered(&other, &Launcher::OtherGameRunning);
     EXPECT_TRUE(reopened.ShowRunningGame() && invitation.value(0).value(0) == Invitation);
     EXPECT_FALSE(reopened.Host(u"Ann"_s) || other.Host(u"Ann"_s)) << "a second host would find the port taken";
     reopened.CheckShownGame();
@@ -191,7 +195,8 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
         << "Advanced opens when it holds a choice";
     emit Run().ErrorLine(u"kalumo-hub: cannot listen on 0.0.0.0:47475: Address already in use"_s);
     emit Run().Ended(2, {});
-    EXPECT_TRUE(static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().endsWith(u"port 47475. Close it first, or choose another port under Advanced."_s));
+    EXPECT_TRUE(
+        static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().endsWith(u"port 47475. Close it first, or choose another port under Advanced."_s));
 }
 
 } // namespace

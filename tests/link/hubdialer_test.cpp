@@ -28,10 +28,8 @@ struct Places
         configuration.setPrivateKey(QSslKey(bytes, QSsl::Ec));
         tls.setSslConfiguration(configuration);
         QTcpServer unused;
-        EXPECT_TRUE(tls.listen(QHostAddress::LocalHost, 0) && silent.listen(QHostAddress::LocalHost, 0)
-                    && unused.listen(QHostAddress::LocalHost, 0));
-        hub = {u"127.0.0.1"_s, tls.serverPort()}, quiet = {u"127.0.0.1"_s, silent.serverPort()},
-        nobody = {u"127.0.0.1"_s, unused.serverPort()};
+        EXPECT_TRUE(tls.listen(QHostAddress::LocalHost, 0) && silent.listen(QHostAddress::LocalHost, 0) && unused.listen(QHostAddress::LocalHost, 0));
+        hub = {u"127.0.0.1"_s, tls.serverPort()}, quiet = {u"127.0.0.1"_s, silent.serverPort()}, nobody = {u"127.0.0.1"_s, unused.serverPort()};
         fingerprint = QSslCertificate(bytes).digest(QCryptographicHash::Sha256);
     }
     QSslServer tls;
@@ -46,8 +44,7 @@ TEST(HubDialer, TakesThePlaceThatProvesToBeTheHubThoughOthersComeFirstElseSaysWh
     HubDialer dialer({places.nobody, places.quiet, places.hub}, places.fingerprint, {50, 5000});
     EXPECT_EQ(dialer.Dial(), std::optional(places.hub));
     QTcpSocket *held = places.silent.nextPendingConnection();
-    EXPECT_TRUE(held && WaitFor([&] { return held->state() == QAbstractSocket::UnconnectedState; }))
-        << "the silent place was tried, then closed";
+    EXPECT_TRUE(held && WaitFor([&] { return held->state() == QAbstractSocket::UnconnectedState; })) << "the silent place was tried, then closed";
 
     // Else it gives up in time, naming each place tried, the likely cause and the fix.
     // clang-format off
@@ -64,8 +61,7 @@ TEST(HubDialer, TakesThePlaceThatProvesToBeTheHubThoughOthersComeFirstElseSaysWh
         HubDialer dialer(c.to, c.fingerprint, {50, 1500});
         EXPECT_FALSE(dialer.Dial());
         const QString problem = dialer.Problem();
-        EXPECT_TRUE(problem.contains(Invitation::EndpointText(c.to.first())) && problem.contains(c.tried)
-                    && problem.contains(c.cause))
+        EXPECT_TRUE(problem.contains(Invitation::EndpointText(c.to.first())) && problem.contains(c.tried) && problem.contains(c.cause))
             << problem.toStdString();
     }
 }

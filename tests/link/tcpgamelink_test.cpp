@@ -33,19 +33,16 @@ struct Connected
     {
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         port = server.serverPort();
-        if (!listening)
-            server.close();
+        if (!listening) server.close();
         EXPECT_EQ(link.Connect(port), listening);
         hub = server.waitForNewConnection(5000) ? server.nextPendingConnection() : nullptr;
     }
     // The hub sends `texts` as frames, then `bytes`, and closes if told; the link waits for its join.
     std::optional<QString> join(const QStringList &texts, const QByteArray &bytes, bool hubCloses, int timeoutMs)
     {
-        for (const QString &text : texts)
-            hub->write(Frame::Encode(text));
+        for (const QString &text : texts) hub->write(Frame::Encode(text));
         hub->write(bytes);
-        if (hubCloses)
-            hub->disconnectFromHost();
+        if (hubCloses) hub->disconnectFromHost();
         return link.Join({u"K7"_s, u"Ann"_s}, timeoutMs);
     }
     QTcpServer server;
@@ -60,6 +57,7 @@ struct Connected
 TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
 {
     // No frames sent: nobody listens, and the outcome is why the join failed, the port shown as "P".
+    // clang-format off
     const struct { QStringList hubSends; bool hubCloses; QString outcome; } table[] = {
         {{u"[Enter]ÿBob"_s, u"[Enter]ÿAnn"_s}, false, {}},
         {{u"[Hub]ÿRefusedÿthe name \"Ann\" is already taken."_s}, true,
@@ -69,6 +67,7 @@ TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
         {{}, false,
          u"the game hub at 127.0.0.1 port P could not be reached: the connection was refused (is the hub running?)."_s},
     };
+    // clang-format on
     for (const auto &c : table) {
         Connected j(45000, !c.hubSends.isEmpty());
         std::optional<QString> outcome = j.hub ? j.join(c.hubSends, {}, c.hubCloses, 200) : j.link.ErrorString();
@@ -79,6 +78,7 @@ TEST(LinkJoin, EndsWithTheConfirmationOrTheReasonAndLeavesReportingToStartUp)
 
 TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalCloseOrABrokenFrame)
 {
+    // clang-format off
     const struct { QByteArray bytes; bool hubCloses, refusal; QString reason; } table[] = {
         {Frame::Encode(u"[Hub]ÿPing"_s), false, false, u"the game stopped answering"_s}, // then nothing more
         {Frame::Encode(u"[Hub]ÿRefusedÿtoo many records."_s), false, true, u"too many records."_s},
@@ -86,6 +86,7 @@ TEST(LinkAfterTheJoin, DeliversFramesAnswersPingsAndEndsOnceOnSilenceRefusalClos
         {Frame::Encode(u"no separator"_s), false, false, u"protocol error: delivery without a sender"_s},
         {QByteArray("\x00\x00\x00\x02\xc3\x28", 6), false, false, u"protocol error: "_s}, // not UTF-8
     };
+    // clang-format on
     for (const auto &c : table) {
         Connected j(150);
         ASSERT_EQ(j.join({u"[Enter]ÿAnn"_s, u"[Hub]ÿLaterÿx"_s, u"AnnÿChat;aÿb"_s}, c.bytes, c.hubCloses, 5000), std::nullopt);
@@ -110,7 +111,8 @@ TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverG
     EXPECT_TRUE(j.link.SendMessage(u"Chat;meanwhile"_s)) << "kept until the link is back";
     ASSERT_TRUE(WaitFor([&] { return j.server.hasPendingConnections(); }, 5000));
     QTcpSocket *again = j.server.nextPendingConnection();
-    const QByteArray joinRecords = Frame::Encode(LinkRecord::Identify(u"K7"_s, 0)) + Frame::Encode(LinkRecord::Announce(u"K7"_s, LinkRecord::Caption, u"Ann"_s));
+    const QByteArray joinRecords
+        = Frame::Encode(LinkRecord::Identify(u"K7"_s, 0)) + Frame::Encode(LinkRecord::Announce(u"K7"_s, LinkRecord::Caption, u"Ann"_s));
     QByteArray heard;
     ASSERT_TRUE(WaitFor([&] { return (heard += again->readAll()).size() >= joinRecords.size(); }, 5000));
     again->write(Frame::Encode(u"[Enter]ÿAnn"_s));
@@ -125,10 +127,12 @@ TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverG
 
 TEST(LinkAfterTheJoin, TakesSilenceForHalfAgainTheHubsHeartbeatAsALostLinkAndReportsWhoIsAway)
 {
+    // clang-format off
     const struct { const char *what; QString heartbeat; bool lost; } table[] = {
         {"a hub that writes at least every 100 ms", u"[Hub]ÿHeartbeatÿ100"_s, true},
         {"a hub of an earlier release, which pings seldom", {}, false},
     };
+    // clang-format on
     for (const auto &row : table) {
         Connected j(45000);
         QSignalSpy presence(&j.link, &GameLink::PresenceChanged);
@@ -169,9 +173,11 @@ TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
     ASSERT_TRUE(hub.listen(QHostAddress::LocalHost, 0));
     const QByteArray right = certificate.digest(QCryptographicHash::Sha256);
     const auto changed = [&](int byte) { return QByteArray(right).replace(byte, 1, QByteArray(1, char(right[byte] ^ 1))); };
+    // clang-format off
     const struct { const char *what; QByteArray fingerprint; bool connects; } cases[] = {
         {"its own", right, true}, {"another in its last byte", changed(31), false},
         {"another in its first byte", changed(0), false}, {"half of its own", right.left(16), false}};
+    // clang-format on
     for (const auto &c : cases) {
         TcpGameLink link(u"127.0.0.1"_s);
         link.SetFingerprint(QString::fromLatin1(c.fingerprint.toHex()));
@@ -182,7 +188,8 @@ TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
     TcpGameLink link(u"127.0.0.1"_s, {300, 1000, 1, 1, 0});
     link.SetFingerprint(QString::fromLatin1(right.toHex()));
     EXPECT_TRUE(silent.listen(QHostAddress::LocalHost, 0) && !link.Connect(silent.serverPort())
-                && link.ErrorString().contains(u"did not set up an encrypted link")) << link.ErrorString().toStdString();
+                && link.ErrorString().contains(u"did not set up an encrypted link"))
+        << link.ErrorString().toStdString();
 }
 
 } // namespace

@@ -15,10 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray header(quint32 length)
-{
-    return QByteArray(1, char(length >> 24)) + char(length >> 16) + char(length >> 8) + char(length);
-}
+QByteArray header(quint32 length) { return QByteArray(1, char(length >> 24)) + char(length >> 16) + char(length >> 8) + char(length); }
 
 TEST(Frame, IsTheLengthBigEndianThenTheUtf8BytesUpToTheLimitAndAReaderFailsForGoodOnABrokenStream)
 {
@@ -43,9 +40,9 @@ TEST(LinkRecord, ReadsTheFormsItBuildsEvenWithEmptyFieldsAndRefusesAnyOther)
     const auto announce = LinkRecord::Parse(LinkRecord::Announce(QStringLiteral("K7"), caption, QString()));
     EXPECT_TRUE(announce && announce->kind == u'A' && announce->key == u"K7" && announce->name.isEmpty());
     EXPECT_EQ(LinkRecord::Parse("G" + Y + "K" + Y + "C" + Y).value().messageText, QString());
-    for (const QString &record : {QString(), "G" + Y + "K", "X" + Y + "K" + Y + "C" + Y + "x", "G" + Y + "K" + Y + "C",
-                                  "G" + Y + "K" + Y + "A" + Y + " " + caption, "G" + Y + "K" + Y + "CC" + Y + "x",
-                                  "G" + Y + "K" + Y + "A" + Y + " " + caption + Y + "Ann Other Game"})
+    for (const QString &record :
+         {QString(), "G" + Y + "K", "X" + Y + "K" + Y + "C" + Y + "x", "G" + Y + "K" + Y + "C", "G" + Y + "K" + Y + "A" + Y + " " + caption,
+          "G" + Y + "K" + Y + "CC" + Y + "x", "G" + Y + "K" + Y + "A" + Y + " " + caption + Y + "Ann Other Game"})
         EXPECT_FALSE(LinkRecord::Parse(record)) << record.toStdString();
     EXPECT_TRUE(LinkRecord::CanJoinWith(QString(65000, u'K'), caption, QStringLiteral("Ann")));
     EXPECT_FALSE(LinkRecord::CanJoinWith(QString(70000, u'K'), caption, QStringLiteral("Ann")));
@@ -57,8 +54,8 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
     const Invitation sent{u"::1"_s, 1, key, u"Éva a&b=c?#%"_s, QByteArray(32, '\xee')};
     const auto read = Invitation::Parse(u"  "_s + sent.Text() + u"\n"_s, nullptr);
     ASSERT_TRUE(read && sent.Text().startsWith(u"kalumo://[::1]:1/"_s)) << sent.Text().toStdString();
-    EXPECT_TRUE(read->address == sent.address && read->port == 1 && read->key == key && read->hostName == sent.hostName
-                && read->fingerprint == sent.fingerprint && read->Text() == sent.Text());
+    EXPECT_TRUE(read->address == sent.address && read->port == 1 && read->key == key && read->hostName == sent.hostName && read->fingerprint == sent.fingerprint
+                && read->Text() == sent.Text());
     // More places: each once, in order, IPv6 in brackets; an invitation with one place is as it always was.
     Invitation several = sent;
     several.SetEndpoints({{u"ann.example"_s, 7}, {u"11.22.33.1"_s, 47474}, {u"2001:db8::5"_s, 7}, {u"ann.example"_s, 7}});
@@ -68,10 +65,11 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
     // The browser link of the same game: the key and the name after '#', the name's '&', '=' and '#' kept inside it.
     const QUrl link(sent.BrowserLink(u"::1"_s, false));
     const QUrlQuery fragment(link.fragment(QUrl::FullyEncoded));
-    EXPECT_TRUE(link.scheme() == u"http"_s && link.host() == u"::1"_s && link.port() == 1 && link.path() == u"/"_s
-                && fragment.queryItemValue(u"key"_s) == key
-                && fragment.queryItemValue(u"host"_s, QUrl::FullyDecoded) == sent.hostName) << link.toString().toStdString();
+    EXPECT_TRUE(link.scheme() == u"http"_s && link.host() == u"::1"_s && link.port() == 1 && link.path() == u"/"_s && fragment.queryItemValue(u"key"_s) == key
+                && fragment.queryItemValue(u"host"_s, QUrl::FullyDecoded) == sent.hostName)
+        << link.toString().toStdString();
     EXPECT_TRUE(sent.BrowserLink(u"hub"_s, true).startsWith(u"https://hub:1/#key="_s));
+    // clang-format off
     const struct { QString text, why; } table[] = {
         {u" "_s, u"The invitation is empty."_s},
         {u"https://hub:5/"_s + key + tail, u"This is not an invitation: it does not start with kalumo://."_s},
@@ -90,6 +88,7 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
         {at + key + u"?host=%5BHub%5D&fp="_s + fp, u"The invitation's host name cannot be used: a name cannot start with \"[\" or \"*\"."_s},
         {at + key + tail.chopped(1), u"The invitation's fingerprint is not 64 lowercase hexadecimal digits."_s},
     };
+    // clang-format on
     for (const auto &row : table) {
         QString why;
         EXPECT_FALSE(Invitation::Parse(row.text, &why)) << row.text.toStdString();
@@ -101,12 +100,16 @@ TEST(Invitation, ReadsBackWhatItWritesAndRefusesEachMalformedPartWithItsOwnSente
 TEST(Invitation, IsPickedOutOfPastedTextWithoutTheSentenceOrWrappingAroundIt)
 {
     const QString line = Invitation{u"::1"_s, 47474, Invitation::NewKey(), u"Ann"_s, QByteArray(32, '\xee')}.Text();
-    const QString texts[] = {line, u"Join here: "_s + line + u"."_s, u"\t"_s + line + u"\n"_s, u"(see <"_s + line + u">), then"_s,
-                             u"\"KALUMO://"_s + line.mid(9) + u"\"!?"_s, u"«"_s + line + u"»;"_s,
-                             u"Two: "_s + line + u"' and kalumo://other"_s, line + u"),.;:!?'"_s};
+    const QString texts[] = {line,
+                             u"Join here: "_s + line + u"."_s,
+                             u"\t"_s + line + u"\n"_s,
+                             u"(see <"_s + line + u">), then"_s,
+                             u"\"KALUMO://"_s + line.mid(9) + u"\"!?"_s,
+                             u"«"_s + line + u"»;"_s,
+                             u"Two: "_s + line + u"' and kalumo://other"_s,
+                             line + u"),.;:!?'"_s};
     for (const QString &text : texts)
-        EXPECT_TRUE(Invitation::Find(text).toLower() == line.toLower() && Invitation::Parse(Invitation::Find(text), nullptr))
-            << text.toStdString();
+        EXPECT_TRUE(Invitation::Find(text).toLower() == line.toLower() && Invitation::Parse(Invitation::Find(text), nullptr)) << text.toStdString();
     EXPECT_EQ(Invitation::Find(u"https://example.org/kalumo: nothing here."_s), QString());
 }
 

@@ -16,8 +16,7 @@ inline int ExitStatusAsNobody(const std::function<int()> &body)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-            std::_Exit(99);
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(99);
         std::_Exit(body());
     }
     int status = 0;

@@ -24,11 +24,9 @@ public:
     QString HostName() const override { return hostName; }
     bool SendMessage(const QString &messageText) override
     {
-        if (ended)
-            return false;
+        if (ended) return false;
         sent.append(messageText);
-        if (onSend)
-            onSend(messageText);
+        if (onSend) onSend(messageText);
         return true;
     }
     void Leave() override { ended = true; }
@@ -37,11 +35,11 @@ public:
 
     bool connectAnswer = true;
     std::optional<QString> joinRefusal; // why the join was not confirmed
-    bool ended = false;                 // the link takes no more messages
-    QString hostName;                   // the host, as a hub that says so spells it
-    bool endedGame = false;             // the host ended the game for everyone
+    bool ended = false; // the link takes no more messages
+    QString hostName; // the host, as a hub that says so spells it
+    bool endedGame = false; // the host ended the game for everyone
     QList<qint32> connects;
     QList<JoinRequest> joins;
-    QStringList sent;                            // the message texts
+    QStringList sent; // the message texts
     std::function<void(const QString &)> onSend; // told of each as it is sent
 };

@@ -7,7 +7,12 @@
 
 struct FakeProcessRunner : ProcessRunner
 {
-    struct Started { QString program; QStringList arguments; HubRun *run; };
+    struct Started
+    {
+        QString program;
+        QStringList arguments;
+        HubRun *run;
+    };
     HubRun *Start(const QString &program, const QStringList &arguments, QObject *parent) override
     {
         started.append({program, arguments, new HubRun(parent)});

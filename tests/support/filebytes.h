@@ -6,10 +6,7 @@
 #include <QFile>
 
 // A byte literal that may hold NUL and bytes above 0x7F: "Ann@1\xFE"_b.
-inline QByteArray operator""_b(const char *text, std::size_t size)
-{
-    return QByteArray(text, qsizetype(size));
-}
+inline QByteArray operator""_b(const char *text, std::size_t size) { return QByteArray(text, qsizetype(size)); }
 
 // The whole file, or "<no file>" when it cannot be read.
 inline QByteArray FileBytes(const QString &path)

@@ -23,12 +23,14 @@ TEST(ParseKeyPath, SplitsTheRootKeyFromTheSubkeyOrShowsTheFormatError)
 {
     // No subkey: the path is refused, shown as "Incorrect Format:" and left as it was.
     constexpr quint32 Untouched = 12345;
+    // clang-format off
     const struct { const char *path; quint32 root; const char *subKey; } table[] = {
         {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games", RootKey::LocalMachine, "SOFTWARE\\Kalumo\\Games"},
         {"HKEY_CURRENT_USER", RootKey::CurrentUser, ""}, {"HKEY_DYN_DATA\\a", RootKey::DynData, "a"}, {"HKEY_", 0, ""},
         {"HKEY_local_machine\\SOFTWARE", 0, "SOFTWARE"}, {"HKEY_LOCAL_MACHINE \\SOFTWARE", 0, "SOFTWARE"},
         {"HKEY_USERS\\", Untouched, nullptr}, {"hkey_local_machine\\SOFTWARE", Untouched, nullptr},
         {"HKEY", Untouched, nullptr}, {"", Untouched, nullptr}, {" HKEY_USERS", Untouched, nullptr}};
+    // clang-format on
     for (const auto &c : table) {
         RecordingMessageBoxes boxes;
         QString path = QString::fromUtf8(c.path);
@@ -37,8 +39,10 @@ TEST(ParseKeyPath, SplitsTheRootKeyFromTheSubkeyOrShowsTheFormatError)
         EXPECT_EQ(path, QString::fromUtf8(c.subKey ? c.subKey : c.path)) << c.path;
         EXPECT_EQ(root, c.root) << c.path;
         const QString shown = QStringLiteral("Incorrect Format:\n\n") + QString::fromUtf8(c.path);
-        EXPECT_TRUE(c.subKey ? boxes.shown.isEmpty() : boxes.shown.size() == 1 && boxes.shown[0].kind == ShownBox::Plain
-                                                    && boxes.shown[0].title == Title && boxes.shown[0].text == shown) << c.path;
+        EXPECT_TRUE(c.subKey
+                        ? boxes.shown.isEmpty()
+                        : boxes.shown.size() == 1 && boxes.shown[0].kind == ShownBox::Plain && boxes.shown[0].title == Title && boxes.shown[0].text == shown)
+            << c.path;
     }
 }
 
@@ -87,8 +91,7 @@ TEST_F(RegistryTest, WritesEveryByteOfTheDataAndReplacesTheValueWhole)
     // nothing else is left in the key, such as a half-written file.
     EXPECT_TRUE(SetString(GamesPath, QStringLiteral("C:\\G\\Bingo.exe;KB")).Ok());
     EXPECT_EQ(Value(), QByteArray("C:\\G\\Bingo.exe;KB"));
-    EXPECT_EQ(QDir(GamesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{QStringLiteral("Kalumo Bingo")});
+    EXPECT_EQ(QDir(GamesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{QStringLiteral("Kalumo Bingo")});
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -104,8 +107,8 @@ TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAny
 
     // A missing key, a way up, a slash, an empty part, a dot, a linked key and a NUL.
     const QString nul = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b");
-    for (const QString &key : QStringList{"SOFTWARE\\Kalumo\\Games\\Nope", "SOFTWARE\\..\\..\\outside", "../../outside",
-                                          "SOFTWARE\\\\Kalumo\\Games", ".", "SOFTWARE\\Kalumo\\Games\\Out", nul})
+    for (const QString &key : QStringList{"SOFTWARE\\Kalumo\\Games\\Nope", "SOFTWARE\\..\\..\\outside", "../../outside", "SOFTWARE\\\\Kalumo\\Games", ".",
+                                          "SOFTWARE\\Kalumo\\Games\\Out", nul})
         EXPECT_EQ(Write(key, QStringLiteral("v"), "x").status, RegistryStatus::KeyMissing) << key.toStdString();
     RegistryKey key;
     EXPECT_EQ(registry.OpenKey(0x12345678, Games, key).status, RegistryStatus::KeyMissing);
@@ -115,10 +118,12 @@ TEST_F(RegistryTest, NeitherCreatesAMissingKeyNorFindsAWayOutAndWritesNothingAny
     EXPECT_EQ(Write(Games, QStringLiteral("Out"), "x").status, RegistryStatus::WriteFailed);
 
     // Through the key path as text, only a path of the wrong form is shown.
+    // clang-format off
     const struct { const char *keyPath; RegistryStatus status; int boxes; } table[] = {
         {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalumo\\Games\\", RegistryStatus::InvalidKeyPath, 1},
         {"HKEY_FOO\\SOFTWARE\\Kalumo\\Games", RegistryStatus::InvalidKeyPath, 0},
         {"HKEY_CURRENT_USER\\SOFTWARE\\Kalumo\\Games", RegistryStatus::KeyMissing, 0}};
+    // clang-format on
     for (const auto &c : table) {
         boxes.shown.clear();
         EXPECT_EQ(SetString(QString::fromUtf8(c.keyPath), QStringLiteral("data")).status, c.status) << c.keyPath;
@@ -134,8 +139,9 @@ TEST_F(RegistryTest, ARegistrationRunThatCannotWriteSaysWhyEndsWithStatusOneAndK
     ASSERT_TRUE(QFile::setPermissions(top.path(), open | QFileDevice::WriteOwner));
     ASSERT_TRUE(QFile::setPermissions(GamesFolder(), open));
     // A missing key, and one that may not be written, as a user who may not write anywhere regardless of its rights.
-    for (const auto &[folder, reason] : {std::pair{top.filePath(u"nowhere"_s), "the key does not exist"},
-                                         {registry.Folder(), "writing to the key is not allowed"}}) {
+    for (const auto &[folder, reason] :
+         {std::pair{top.filePath(u"nowhere"_s), "the key does not exist"}, {registry.Folder(), "writing to the key is not allowed"}}) {
+        // clang-format off
         EXPECT_EQ(ExitStatusAsNobody([&] {
             const int status = Registration::Register(folder, u"/usr/games/kalumo-bingo"_s, Title, boxes);
             const QString box = boxes.Lines().value(0);
@@ -143,6 +149,7 @@ TEST_F(RegistryTest, ARegistrationRunThatCannotWriteSaysWhyEndsWithStatusOneAndK
                     && box.contains(GamesPath) && box.contains(QString::fromUtf8(reason)) && box.contains(folder)
                 ? 0 : 1;
         }), 0) << reason;
+        // clang-format on
     }
     QFile::setPermissions(GamesFolder(), open | QFileDevice::WriteOwner);
     EXPECT_EQ(Value(), QByteArray("old"));

@@ -11,8 +11,7 @@
 inline QMap<QString, QByteArray> FolderSnapshot(const QString &top, bool linksOnly = false)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(top, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(top, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         QFile file(info.filePath());

@@ -33,6 +33,7 @@ TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.dat")});
 
     // The child runs as nobody, so that a shut folder holds for root too.
+    // clang-format off
     const struct { const char *what; bool folderShut; int (*setUp)(); int status; } cases[] = {
         {"a folder that may not be written", true, [] { return 0; }, 0},
         // Files may grow to 4 bytes: the new file cannot be completed.
@@ -42,11 +43,13 @@ TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
              return ::setrlimit(RLIMIT_FSIZE, &limit);
          }, 0},
         {"a writer dying between writing and replacing", false, [] { return 0; }, 42}};
+    // clang-format on
     const auto open = QFileDevice::ReadOwner | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeOther;
     const auto write = QFileDevice::WriteOwner | QFileDevice::WriteOther;
     ASSERT_TRUE(QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::ReadOther | write));
     for (const auto &c : cases) {
         ASSERT_TRUE(QFile::setPermissions(dir.path(), c.folderShut ? open : open | write));
+        // clang-format off
         const int status = ExitStatusAsNobody([&] {
             if (c.setUp() != 0)
                 return 98;
@@ -57,6 +60,7 @@ TEST_F(ListFiles, SaveReplacesTheWholeFileOnlyOnceTheNewOneIsComplete)
             }
             return 2;
         });
+        // clang-format on
         QFile::setPermissions(dir.path(), open | write);
         EXPECT_EQ(status, c.status) << c.what;
         EXPECT_EQ(Bytes(), old) << c.what;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/randomgenerator.h"
 
-#include <gtest/gtest.h>
 #include <array>
+#include <gtest/gtest.h>
 #include <set>
 
 namespace {
@@ -46,8 +46,7 @@ TEST(RandomGenerator, EveryNumberFromOneToAHundredComesUpAlike)
             ++counts[n];
         }
         double chiSquare = 0;
-        for (int n = 1; n <= 100; ++n)
-            chiSquare += double(counts[n] - Expected) * (counts[n] - Expected) / Expected;
+        for (int n = 1; n <= 100; ++n) chiSquare += double(counts[n] - Expected) * (counts[n] - Expected) / Expected;
         // 99 degrees of freedom: the mean is 99 and 200 lies far beyond chance,
         // while one number that never comes, or comes twice as often, adds 2000.
         EXPECT_LT(chiSquare, 200.0) << "step " << step;

@@ -28,8 +28,7 @@ public:
     QStringList Lines(bool cut = false) const
     {
         QStringList lines;
-        for (const ShownBox &box : shown)
-            lines << QStringLiteral("%1 %2: %3").arg(box.kind).arg(box.title, box.text.section(u'\r', 0, cut ? 0 : -1));
+        for (const ShownBox &box : shown) lines << QStringLiteral("%1 %2: %3").arg(box.kind).arg(box.title, box.text.section(u'\r', 0, cut ? 0 : -1));
         return lines;
     }
 

@@ -15,12 +15,10 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Tests and the programs they start never touch the user's registry.
     QTemporaryDir registry;
-    if (qEnvironmentVariableIsEmpty("KALUMO_REGISTRY"))
-        qputenv("KALUMO_REGISTRY", registry.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("KALUMO_REGISTRY")) qputenv("KALUMO_REGISTRY", registry.path().toLocal8Bit());
     TestApplication app(argc, argv);
     // Nor the user's own settings: a window without a settings file of its own reads ~/.qttest.
     QStandardPaths::setTestModeEnabled(true);

@@ -14,6 +14,7 @@ namespace {
 
 TEST(CommandLine, CutsAtSingleSpacesIntoAtMostFivePiecesWhetherGivenWholeOrInPieces)
 {
+    // clang-format off
     const struct { const char *line; QStringList pieces; } cases[] = {
         {"x 77 K7 Ann Ann", {"x", "77", "K7", "Ann", "Ann"}}, {"x 77  Ann Ann", {"x", "77", "", "Ann", "Ann"}},
         {"x 77 K7 Ann Bob Smith", {"x", "77", "K7", "Ann", "Bob Smith"}}, {"x 77 K7", {"x", "77", "K7"}},
@@ -37,6 +38,8 @@ TEST(CommandLine, CutsAtSingleSpacesIntoAtMostFivePiecesWhetherGivenWholeOrInPie
 TEST(TextToNumber, ReadsDecimalTextRoundingHalvesToEvenWithinTheTargetsRange)
 {
     const std::optional<qint16> no;
+    // clang-format on
+    // clang-format off
     const struct { const char *text; std::optional<qint16> int16; } cases[] = {
         {"7", 7}, {"07", 7}, {" 12 ", 12}, {"\t7\n", 7}, {"+3", 3}, {"-5", -5}, {"0000000000000000000000000007", 7},
         {"7.5", 8}, {"6.5", 6}, {"2.5", 2}, {"-2.5", -2}, {".6", 1}, {"7.", 7}, {"1.4999999", 1},
@@ -45,6 +48,7 @@ TEST(TextToNumber, ReadsDecimalTextRoundingHalvesToEvenWithinTheTargetsRange)
         {"32768", no}, {"-32769", no}, {"32767.5", no},
         {"", no}, {" ", no}, {"x", no}, {"7x", no}, {"1 2", no}, {".", no}, {"--1", no}, {"1e3", no},
         {"0x10", no}, {"inf", no}, {"nan", no}, {"99999999999999999999999999999", no}};
+    // clang-format on
     for (const auto &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         EXPECT_EQ(TextNum::ToInt16(text), c.int16) << '"' << c.text << '"';
@@ -59,6 +63,7 @@ TEST(TextToNumber, ReadsDecimalTextRoundingHalvesToEvenWithinTheTargetsRange)
 TEST(PlayerNames, AreRefusedWhenTheyCouldPassForTheGameOrBreakARecordAndCompareFolded)
 {
     const QString smiles32 = u"\U0001F600"_s.repeated(32); // 64 UTF-16 units, 32 characters
+    // clang-format off
     const struct { QString name; bool allowed; } cases[] = {
         {u"Ann"_s, true}, {u"O'Brien-Smith 2"_s, true}, {u"Zoë"_s, true}, {u"Þóra"_s, true}, {u"Анна"_s, true},
         {u"田中さくら"_s, true}, {u"김민준"_s, true}, {QString(32, u'a'), true}, {smiles32, true}, {u"Ann\u0967"_s, true}, // a digit of another script is no letter
@@ -70,12 +75,14 @@ TEST(PlayerNames, AreRefusedWhenTheyCouldPassForTheGameOrBreakARecordAndCompareF
         {u"\u0410nn"_s, false}, {u"Ann\u03B1"_s, false}}; // Cyrillic A and Latin nn, Latin and Greek
     for (const auto &c : cases)
         EXPECT_EQ(PlayerName::Refusal(c.name).isEmpty(), c.allowed) << c.name.toStdString();
+    // clang-format on
 
+    // clang-format off
     const struct { QString a, b; bool same; } pairs[] = {
         {u"Ann"_s, u"ANN"_s, true}, {u"Ann"_s, u"ａｎｎ"_s, true}, {u"Straße"_s, u"STRASSE"_s, true},
         {u"Zoe\u0308"_s, u"Zoë"_s, true}, {u"ǰ"_s, u"J\u030C"_s, true}, {u"Ann"_s, u"\u0410nn"_s, false}};
-    for (const auto &c : pairs)
-        EXPECT_EQ(PlayerName::SameNameKey(c.a) == PlayerName::SameNameKey(c.b), c.same) << c.a.toStdString();
+    // clang-format on
+    for (const auto &c : pairs) EXPECT_EQ(PlayerName::SameNameKey(c.a) == PlayerName::SameNameKey(c.b), c.same) << c.a.toStdString();
 }
 
 } // namespace

@@ -7,15 +7,14 @@
 #include <QDeadlineTimer>
 #include <QTimer>
 
-template <typename Condition>
+template<typename Condition>
 bool WaitFor(Condition condition, int timeoutMs = 10000)
 {
     QDeadlineTimer deadline(timeoutMs);
     QTimer ticker; // wakes a blocked pass to look at the clock
     ticker.start(10);
     while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
+        if (deadline.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

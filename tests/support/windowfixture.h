@@ -6,9 +6,9 @@
 
 #include "support/fakegamelink.h"
 #include "support/qtprinters.h"
+#include "support/randomgenerator.h"
 #include "support/recordingmessageboxes.h"
 #include "support/recordingspeaker.h"
-#include "support/randomgenerator.h"
 #include "window/frmmain.h"
 
 #include <QTemporaryDir>
@@ -19,10 +19,14 @@ class WindowFixture
 public:
     // An empty program folder is a fresh temporary one; an empty registry folder
     // is one inside the program folder, holding no key: never the user's own.
-    explicit WindowFixture(const QString &commandLine, const QString &programDir = {}, const QString &registryDir = {},
-                           const QString &hostSecret = {}, const QString &invitation = {}, const QString &browserLink = {});
+    explicit WindowFixture(const QString &commandLine, const QString &programDir = {}, const QString &registryDir = {}, const QString &hostSecret = {},
+                           const QString &invitation = {}, const QString &browserLink = {});
 
-    template <typename T = QWidget> T *Control(const QString &name) const { return window->findChild<T *>(name); }
+    template<typename T = QWidget>
+    T *Control(const QString &name) const
+    {
+        return window->findChild<T *>(name);
+    }
     // Shows the window and makes it the active one.
     void Show() const;
 

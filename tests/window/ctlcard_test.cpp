@@ -34,16 +34,14 @@ QList<int> shownMarks(const ctlCard &card)
     QList<int> cells;
     for (int i = 0; i < 25; ++i) {
         EXPECT_EQ(number(card, i)->text(), QString::number(card.Model().Number(i))) << i;
-        if (!card.findChild<QWidget *>(QStringLiteral("shpMarker%1").arg(i))->isHidden())
-            cells << i;
+        if (!card.findChild<QWidget *>(QStringLiteral("shpMarker%1").arg(i))->isHidden()) cells << i;
     }
     return cells;
 }
 
 void click(const QWidget &card, std::initializer_list<int> cells)
 {
-    for (int cell : cells)
-        QTest::mouseClick(number(card, cell), Qt::LeftButton);
+    for (int cell : cells) QTest::mouseClick(number(card, cell), Qt::LeftButton);
 }
 
 class Card : public ::testing::Test
@@ -59,11 +57,13 @@ TEST_F(Card, OnlyALeftClickOnTheNumberItselfTogglesIt)
     card.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&card));
     // Points in the card; cell 6's number spans x 48-88, y 88-112.
+    // clang-format off
     const struct { const char *what; QPoint press, release; Qt::MouseButton button; bool toggles; } presses[] = {
         {"on the number", {60, 95}, {60, 95}, Qt::LeftButton, true}, {"on the disc", {68, 84}, {68, 84}, Qt::LeftButton, false},
         {"on the grid line", {68, 80}, {68, 80}, Qt::LeftButton, false}, {"on the heading", {68, 25}, {68, 25}, Qt::LeftButton, false},
         {"released off the number", {68, 100}, {68, 130}, Qt::LeftButton, false},
         {"with the right button", {68, 100}, {68, 100}, Qt::RightButton, false}};
+    // clang-format on
     for (const auto &p : presses) {
         // Marked first, so that the disc is there to be clicked beside the number.
         card.ResetMarks();

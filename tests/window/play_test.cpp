@@ -83,10 +83,8 @@ TEST_F(HostWindow, DealsBothCardsAfreshForARoundAndStopsEverythingAtItsWin)
     QTest::mouseClick(card(1).findChild<QLabel *>(u"lblMyNum0"_s), Qt::LeftButton);
     const CardModel before[] = {card(0).Model(), card(1).Model()};
     ASSERT_TRUE(Board(*f.window) == u"9" && before[1].Marks() != 0);
-    for (const char *record : {"2|ResetMe|ab", "1|1", "1|2", "1|3", "1|4", "1|5"})
-        deliver(QString::fromUtf8(record));
-    for (int i : {0, 1})
-        EXPECT_TRUE(card(i).Model().AllNumbers() != before[i].AllNumbers() && card(i).Model().Marks() == 0 && checking(i)) << i;
+    for (const char *record : {"2|ResetMe|ab", "1|1", "1|2", "1|3", "1|4", "1|5"}) deliver(QString::fromUtf8(record));
+    for (int i : {0, 1}) EXPECT_TRUE(card(i).Model().AllNumbers() != before[i].AllNumbers() && card(i).Model().Marks() == 0 && checking(i)) << i;
     EXPECT_TRUE(Board(*f.window) == u"1 2 3 4 5" && seconds->text() == u"ab");
     EXPECT_TRUE(!bingo->isEnabled() && f.window->ClaimAllowed());
 
@@ -107,16 +105,17 @@ TEST_F(HostWindow, DealsBothCardsAfreshForARoundAndStopsEverythingAtItsWin)
 TEST(HostsWindow, ClosingDuringARoundAsksFirstAndEndsTheGameForEveryoneOnlyWhenTold)
 {
     const QString question = u"3 Kalumo Bingo: You host this game: closing ends it for everyone. Close anyway?"_s;
+    // clang-format off
     const struct { const char *what; bool round, answer, bySignal, closes, ends; } table[] = {
         {"no round in progress", false, false, false, true, true}, {"a round, answered No", true, false, false, false, false},
         {"a round, answered Yes", true, true, false, true, true}, {"a round, and a signal", true, false, true, true, false},
     };
+    // clang-format on
     for (const auto &row : table) {
         WindowFixture f(u"x 7001 K1 Hal Hal"_s);
         ASSERT_FALSE(f.window->Startup());
         f.Show();
-        if (row.round)
-            f.link.Deliver(u"Hal"_s, u"Comm;2|ResetMe|10"_s);
+        if (row.round) f.link.Deliver(u"Hal"_s, u"Comm;2|ResetMe|10"_s);
         f.boxes.answers = {row.answer};
         f.boxes.shown.clear();
         row.bySignal ? f.window->CloseKeepingGame() : void(f.window->close());

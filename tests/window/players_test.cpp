@@ -3,9 +3,9 @@
 // accessible names, the options and what they remember, the win banner, the
 // caller's display, the player list's marks, contrast and scaling.
 
+#include "support/windowfixture.h"
 #include "window/browserlinkview.h"
 #include "window/ctlcard.h"
-#include "support/windowfixture.h"
 #include "window/numberboard.h"
 #include "window/windowoptions.h"
 
@@ -13,10 +13,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QMenu>
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -27,15 +27,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString accessibleName(QWidget *widget)
-{
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
-}
+QString accessibleName(QWidget *widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); }
 
-QLabel *cell(const WindowFixture &f, int card, int index)
-{
-    return f.Control<ctlCard>(u"Card%1"_s.arg(card))->findChild<QLabel *>(u"lblMyNum%1"_s.arg(index));
-}
+QLabel *cell(const WindowFixture &f, int card, int index) { return f.Control<ctlCard>(u"Card%1"_s.arg(card))->findChild<QLabel *>(u"lblMyNum%1"_s.arg(index)); }
 
 // Ann's window in Hal's game, started, shown and active, a round begun.
 class AnnsWindow : public ::testing::Test
@@ -61,8 +55,8 @@ TEST(Keyboard, TabGoesThroughTheWindowInOrderAndPassesAPlayersDarkNewGameBy)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget()->objectName();
         }
-        EXPECT_EQ(order.join(u' ').toStdString(), qstrcmp(me, "Hal") == 0 ? "cmdNewGame Card0 Card1 txtSec lstUsers rtbChatIn"
-                                                                           : "Card0 Card1 txtSec lstUsers rtbChatIn txtChatOut");
+        EXPECT_EQ(order.join(u' ').toStdString(),
+                  qstrcmp(me, "Hal") == 0 ? "cmdNewGame Card0 Card1 txtSec lstUsers rtbChatIn" : "Card0 Card1 txtSec lstUsers rtbChatIn txtChatOut");
     }
 }
 
@@ -74,23 +68,20 @@ TEST_F(AnnsWindow, ArrowKeysMoveARingOnTheCardAndSpaceMarksTheCellInIt)
     card->setFocus();
     EXPECT_TRUE(ringShows());
     // From the top left corner: off the edge stays, then to row 2, column 3.
-    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space})
-        QTest::keyClick(card, key);
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space}) QTest::keyClick(card, key);
     const QString n = cell(f, 1, 7)->text();
     EXPECT_EQ(accessibleName(cell(f, 1, 7)), "Card 2, row 2, column 3: " + n + ", marked");
     EXPECT_EQ(accessibleName(card), accessibleName(cell(f, 1, 7))) << "the card reads as the cell in its ring";
     QTest::keyClick(card, Qt::Key_Space);
     EXPECT_EQ(accessibleName(cell(f, 1, 7)), "Card 2, row 2, column 3: " + n);
-    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space})
-        QTest::keyClick(card, key);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}) QTest::keyClick(card, key);
     EXPECT_EQ(card->Model().Marks(), CardCells::Cell(24)) << "off the bottom right edge stays";
 }
 
 TEST_F(AnnsWindow, CtrlBClaimsOnlyWhileBingoIsLit)
 {
     auto *card = f.Control<ctlCard>(u"Card1"_s);
-    for (int i = 5; i < 10; ++i)
-        QTest::mouseClick(cell(f, 1, i), Qt::LeftButton);
+    for (int i = 5; i < 10; ++i) QTest::mouseClick(cell(f, 1, i), Qt::LeftButton);
     auto *bingo = f.Control<QPushButton>(u"cmdBingo"_s);
     EXPECT_EQ(accessibleName(bingo), "BINGO!, not available");
     QTest::keyClick(card, Qt::Key_B, Qt::ControlModifier);
@@ -104,13 +95,11 @@ TEST_F(AnnsWindow, CtrlBClaimsOnlyWhileBingoIsLit)
 
 TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayer)
 {
-    for (const char *name : {"Hal", "Ann", "Bob"})
-        f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
+    for (const char *name : {"Hal", "Ann", "Bob"}) f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
     QStringList players;
     const auto *list = f.Control<QListWidget>(u"lstUsers"_s);
     for (int row = 0; row < list->count(); ++row)
-        players << list->item(row)->text() + u'/' + list->item(row)->data(Qt::AccessibleTextRole).toString()
-                       + (list->item(row)->font().bold() ? "/bold" : "");
+        players << list->item(row)->text() + u'/' + list->item(row)->data(Qt::AccessibleTextRole).toString() + (list->item(row)->font().bold() ? "/bold" : "");
     EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob"}));
 }
 
@@ -134,8 +123,7 @@ TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsIt
         ASSERT_EQ(copy != nullptr, !given.isEmpty());
         EXPECT_TRUE(!copy || f.window->Options().Menu()->actions().value(0) == copy);
         QGuiApplication::clipboard()->clear();
-        if (copy)
-            copy->trigger();
+        if (copy) copy->trigger();
         EXPECT_EQ(QGuiApplication::clipboard()->text(), given);
     }
 }
@@ -155,8 +143,7 @@ TEST_F(AnnsWindow, AWinShowsAsPlainTextInABannerForAWhileAndIsSpoken)
     f.window->Options().Action(WindowOptions::Speak)->trigger();
     f.link.Deliver(u"Hal"_s, u"Comm;3|Bob|<b>4</b>"_s);
     auto *banner = f.Control<QLabel>(u"lblWinBanner"_s);
-    EXPECT_TRUE(!banner->isHidden() && banner->text() == u"BINGO!\nBob wins, with <b>4</b> wins"
-                && banner->textFormat() == Qt::PlainText);
+    EXPECT_TRUE(!banner->isHidden() && banner->text() == u"BINGO!\nBob wins, with <b>4</b> wins" && banner->textFormat() == Qt::PlainText);
     EXPECT_EQ(f.speaker.said, QStringList("Bob wins, with <b>4</b> wins"));
     QMetaObject::invokeMethod(f.Control<QTimer>(u"tmrBanner"_s), "timeout");
     EXPECT_TRUE(banner->isHidden());
@@ -184,13 +171,14 @@ TEST(HighContrast, PutsEveryNumberAtAContrastOfAtLeastFourAndAHalfToOne)
     };
     const ctlCard::Colours card = ctlCard::ColoursOf(true);
     const NumberBoard::Look called = NumberBoard::LookOf(true, true), uncalled = NumberBoard::LookOf(false, true);
+    // clang-format off
     const struct { const char *what; QColor text, background; } pairs[] = {
         {"a marked number on its disc", card.markedNumber, card.marker},
         {"an unmarked number on the card", card.number, card.background},
         {"a called number on the board", called.text, called.background},
         {"an uncalled number on the board", uncalled.text, uncalled.background}};
-    for (const auto &pair : pairs)
-        EXPECT_GE(ratio(pair.text, pair.background), 4.5) << pair.what;
+    // clang-format on
+    for (const auto &pair : pairs) EXPECT_GE(ratio(pair.text, pair.background), 4.5) << pair.what;
     EXPECT_LT(ratio(ctlCard::ColoursOf(false).markedNumber, ctlCard::ColoursOf(false).marker), 1.5) << "what it mends";
 }
 
@@ -203,15 +191,16 @@ TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
     QTest::keyClick(f.window.get(), Qt::Key_F2);
     auto *display = f.Control(QStringLiteral("CallerDisplay"));
     ASSERT_TRUE(display && display->isVisible());
+    // clang-format off
     const auto shown = [display] {
         QStringList texts;
         for (const char *name : {"lblWinner", "lblLast", "lblBefore", "lblCount"})
             texts << display->findChild<QLabel *>(QString::fromLatin1(name))->text();
         return texts.join(u'|');
     };
+    // clang-format on
     EXPECT_EQ(shown(), "|9|3  7|3 numbers called");
-    for (const char *record : {"Comm;1|50", "Comm;3|Ann|2"})
-        f.link.Deliver(QStringLiteral("Hal"), QString::fromUtf8(record));
+    for (const char *record : {"Comm;1|50", "Comm;3|Ann|2"}) f.link.Deliver(QStringLiteral("Hal"), QString::fromUtf8(record));
     EXPECT_EQ(shown(), "Ann wins, with 2 wins|50|9  3  7|4 numbers called");
     auto *last = display->findChild<QLabel *>(QStringLiteral("lblLast"));
     const int small = last->font().pixelSize();
@@ -248,14 +237,12 @@ TEST(BrowserLink, OnlyAWindowGivenOneOffersItAsACodeWithTheLinkAndWhatItLeavesOp
         ASSERT_EQ(f.window->Startup(), std::nullopt);
         auto *invite = f.window->findChild<QAction *>(u"mnuInvite"_s);
         ASSERT_EQ(invite != nullptr, !given.isEmpty());
-        if (!invite)
-            continue;
+        if (!invite) continue;
         invite->trigger();
         auto *dialog = f.Control<QDialog>(u"dlgInvite"_s);
         ASSERT_TRUE(dialog && dialog->isVisible());
         QStringList texts;
-        for (const QLabel *label : dialog->findChildren<QLabel *>())
-            texts << label->text();
+        for (const QLabel *label : dialog->findChildren<QLabel *>()) texts << label->text();
         EXPECT_TRUE(texts.contains(link));
         EXPECT_TRUE(texts.join(u' ').contains(u"Not encrypted"_s));
         f.window->ShowCallerDisplay();

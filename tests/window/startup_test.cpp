@@ -25,6 +25,7 @@ TEST(Startup, JoinsAndGreetsOrShowsEveryErrorInOrderAndEnds)
     const QString missing = u"1 Kalumo Bingo: 9"_s, notANumber = u"1 Kalumo Bingo: 13"_s;
     const QString failed = u"0 ERROR!: Error, Please Restart The Game!"_s;
     const QString refused = u"2 Kalumo Bingo: This "_s;
+    // clang-format off
     const struct {
         const char *line;
         const char *joinFailure; // none, "" for a connection refused, or why the hub did not confirm
@@ -51,6 +52,7 @@ TEST(Startup, JoinsAndGreetsOrShowsEveryErrorInOrderAndEnds)
         // No command line: the chat host's registration run, here into a registry without the games key.
         {"", nullptr, 1, {u"2 Kalumo Bingo: The game could not be registered with Kalumo Chat."_s}},
     };
+    // clang-format on
     for (const auto &c : cases) {
         WindowFixture f(QString::fromUtf8(c.line), {}, {}, c.hostSecret);
         f.link.connectAnswer = !c.joinFailure || *c.joinFailure;
@@ -62,9 +64,9 @@ TEST(Startup, JoinsAndGreetsOrShowsEveryErrorInOrderAndEnds)
         const QString error = QString::fromStdString(testing::internal::GetCapturedStderr());
         EXPECT_EQ(error.contains(u"kalumo-bingo: cannot join the game: the game did not"), c.joinFailure && *c.joinFailure) << c.line;
         const QStringList boxes = f.boxes.Lines(true);
-        EXPECT_TRUE(boxes.size() == c.boxes.size() && std::equal(c.boxes.begin(), c.boxes.end(), boxes.begin(), [](auto &expected, auto &shown) {
-            return shown.startsWith(expected);
-        })) << c.line << boxes.join(u'|').toStdString();
+        EXPECT_TRUE(boxes.size() == c.boxes.size()
+                    && std::equal(c.boxes.begin(), c.boxes.end(), boxes.begin(), [](auto &expected, auto &shown) { return shown.startsWith(expected); }))
+            << c.line << boxes.join(u'|').toStdString();
         EXPECT_EQ(shutDown.count(), c.status ? 1 : 0) << c.line;
         if (c.status) {
             EXPECT_EQ(f.link.joins.isEmpty() && ChatLines(*f.window).isEmpty(), !c.joinFailure || !*c.joinFailure) << c.line;
@@ -87,16 +89,16 @@ TEST(ChatLog, ShowsEachLineAsPlainTextOnOneLineInTheColourOfItsKind)
 {
     WindowFixture f(u"x 77 K7 Ann Ann"_s);
     ASSERT_EQ(f.window->Startup(), std::nullopt);
-    for (const auto &[sender, data] : {std::pair{"[Enter]", "Bob"}, {"[Enter]", "Bob"}, {"[Exit]", "Bob"},
-                                       {"Bob", "Chat;<b>two\nlines</b>"}, {"Bob", "Chat;\\waves"}})
+    for (const auto &[sender, data] :
+         {std::pair{"[Enter]", "Bob"}, {"[Enter]", "Bob"}, {"[Exit]", "Bob"}, {"Bob", "Chat;<b>two\nlines</b>"}, {"Bob", "Chat;\\waves"}})
         f.link.Deliver(QString::fromUtf8(sender), QString::fromUtf8(data));
     emit f.link.Refused(u"the name \"Ann\" is already taken."_s);
     f.window->AddText(LogKind::Announcement, QString());
     const auto *users = f.Control<QListWidget>(u"lstUsers"_s);
     EXPECT_TRUE(users->count() == 1 && users->item(0)->text() == u"Bob") << "one of two Bobs left";
-    EXPECT_EQ(ChatLines(*f.window), QStringList({Greeting, "1:Bob has joined the game.", "1:Bob has joined the game.",
-                                                 "2:Bob has left the game.", "3:Bob:           <b>two lines</b>", "5:*Bob waves",
-                                                 "2:** The game refused this window: the name \"Ann\" is already taken."}));
+    EXPECT_EQ(ChatLines(*f.window),
+              QStringList({Greeting, "1:Bob has joined the game.", "1:Bob has joined the game.", "2:Bob has left the game.",
+                           "3:Bob:           <b>two lines</b>", "5:*Bob waves", "2:** The game refused this window: the name \"Ann\" is already taken."}));
     EXPECT_TRUE(f.Control<ChatLog>(u"rtbChatIn"_s)->toPlainText().endsWith(u"taken.\n\n")) << "an empty line is a line too";
 }
 
@@ -104,8 +106,7 @@ TEST(ChatLog, KeepsTheNewestLinesAndCopiesTheSelectionOnALeftRelease)
 {
     WindowFixture f(u"x 77 K7 Ann Ann"_s);
     ASSERT_EQ(f.window->Startup(), std::nullopt);
-    for (int n = 1; n <= ChatLog::MaxLines; ++n)
-        f.window->AddText(LogKind::Chat, QString::number(n));
+    for (int n = 1; n <= ChatLog::MaxLines; ++n) f.window->AddText(LogKind::Chat, QString::number(n));
     const QStringList lines = ChatLines(*f.window);
     EXPECT_TRUE(lines.size() == ChatLog::MaxLines && lines.first() == u"3:1");
 
@@ -122,8 +123,7 @@ TEST(JoinedWindow, WaitsWhileItsLinkIsAwayAndComesBackAsItWas)
 {
     WindowFixture f(u"x 77 K7 Hal Hal"_s);
     ASSERT_EQ(f.window->Startup(), std::nullopt);
-    for (const char *name : {"Hal", "Ann", "Bob"})
-        f.link.Deliver(u"[Enter]"_s, QString::fromLatin1(name));
+    for (const char *name : {"Hal", "Ann", "Bob"}) f.link.Deliver(u"[Enter]"_s, QString::fromLatin1(name));
     f.Control<QPushButton>(u"cmdNewGame"_s)->click();
     f.link.Deliver(u"Hal"_s, f.link.sent.last());
     auto *calling = f.Control<QTimer>(u"tmrHost"_s);

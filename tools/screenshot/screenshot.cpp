@@ -6,12 +6,12 @@
 //
 //   kalumo-screenshot FILE.png        (run it under QT_QPA_PLATFORM=offscreen)
 
-#include "window/ctlcard.h"
 #include "link/tcpgamelink.h"
 #include "server/hub.h"
 #include "server/tcptransport.h"
 #include "support/messageboxes.h"
 #include "support/randomgenerator.h"
+#include "window/ctlcard.h"
 #include "window/frmmain.h"
 
 #include <QApplication>
@@ -44,12 +44,16 @@ struct Seat
     Seat(quint16 port, const QString &name, quint64 seed)
         : random(seed, [] { return quint64(1000); })
         , window(WindowContext{boxes, link, random, folder.path(), QStringLiteral("x %1 K %2 Hal").arg(port).arg(name)})
+    {}
+    template<typename T = QWidget>
+    T *Control(const QString &name)
     {
+        return window.findChild<T *>(name);
     }
-    template <typename T = QWidget> T *Control(const QString &name) { return window.findChild<T *>(name); }
     QLabel *Cell(int card, int i)
     {
-        return Control<ctlCard>(QStringLiteral("Card%1").arg(card))->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i));
+        return Control<ctlCard>(QStringLiteral("Card%1").arg(card))
+            ->findChild<QLabel *>(QStringLiteral("lblMyNum%1").arg(i));
     }
 
     QTemporaryDir folder;
@@ -120,7 +124,8 @@ int main(int argc, char **argv)
         return true;
     };
     for (int tick = 0; tick < 100 && !rowCalled(); ++tick) {
-        const auto lines = [&] { return bob.window.findChild<QTextEdit *>(QStringLiteral("rtbChatIn"))->document()->blockCount(); };
+        const auto lines
+            = [&] { return bob.window.findChild<QTextEdit *>(QStringLiteral("rtbChatIn"))->document()->blockCount(); };
         const int before = lines();
         QMetaObject::invokeMethod(calling, "timeout");
         settle([&] { return lines() > before; });
@@ -129,9 +134,11 @@ int main(int argc, char **argv)
     for (Seat *seat : {&ann, &bob})
         for (int card = 0; card < 2; ++card)
             for (int i = 0; i < 25; ++i)
-                if (QLabel *cell = seat->Cell(card, i); called(*seat, cell->text()) && (seat == &bob || card == 1 || i < 5))
+                if (QLabel *cell = seat->Cell(card, i);
+                    called(*seat, cell->text()) && (seat == &bob || card == 1 || i < 5))
                     QTest::mouseClick(cell, Qt::LeftButton);
-    QMetaObject::invokeMethod(ann.Control<ctlCard>(QStringLiteral("Card0"))->findChild<QTimer *>(QStringLiteral("tmrWinner")), "timeout");
+    QMetaObject::invokeMethod(
+        ann.Control<ctlCard>(QStringLiteral("Card0"))->findChild<QTimer *>(QStringLiteral("tmrWinner")), "timeout");
     ann.Control<QPushButton>(QStringLiteral("cmdBingo"))->click();
     if (!settle([&] { return logShows(bob, QStringLiteral("Ann Has Won The Game!")); }))
         return 1;

@@ -18,6 +18,7 @@ public:
     explicit CutProxy(quint16 hubPort)
     {
         m_server.listen(QHostAddress::LocalHost, 0);
+        // clang-format off
         QObject::connect(&m_server, &QTcpServer::newConnection, [this, hubPort] {
             while (QTcpSocket *player = m_server.nextPendingConnection()) {
                 auto *hub = new QTcpSocket(player);
@@ -35,6 +36,7 @@ public:
                 QObject::connect(hub, &QTcpSocket::disconnected, player, &QTcpSocket::disconnectFromHost);
             }
         });
+        // clang-format on
     }
     quint16 Port() const { return m_server.serverPort(); }
     // Cuts once `down` more bytes went to the player or `up` more to the hub; -1 is no limit.
@@ -54,8 +56,7 @@ public:
     void Hold()
     {
         for (auto [player, hub] : std::exchange(m_pairs, {})) {
-            for (QTcpSocket *end : {player, hub})
-                QObject::disconnect(end, &QTcpSocket::readyRead, nullptr, nullptr);
+            for (QTcpSocket *end : {player, hub}) QObject::disconnect(end, &QTcpSocket::readyRead, nullptr, nullptr);
         }
     }
     int cuts = 0;
@@ -67,8 +68,7 @@ private:
         const QByteArray bytes = from->readAll(), passed = budget < 0 ? bytes : bytes.left(budget);
         recorded += passed;
         to->write(passed);
-        if (budget >= 0 && (budget -= bytes.size()) <= 0)
-            Cut();
+        if (budget >= 0 && (budget -= bytes.size()) <= 0) Cut();
     }
 
     QTcpServer m_server;

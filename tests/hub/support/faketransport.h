@@ -15,12 +15,32 @@
 class FakeTransport : public Transport
 {
 public:
-    struct Peer { QByteArray written; qsizetype taken = 0; bool open = true; };
+    struct Peer
+    {
+        QByteArray written;
+        qsizetype taken = 0;
+        bool open = true;
+    };
 
-    quint64 Open() { peers[++m_lastId]; m_handler->Opened(m_lastId); return m_lastId; }
-    quint64 Open(const QHostAddress &from) { addresses[m_lastId + 1] = from; return Open(); }
-    void Feed(quint64 id, const QByteArray &bytes) { if (peers.at(id).open) m_handler->Received(id, bytes.constData(), bytes.size()); }
-    void PeerCloses(quint64 id) { if (std::exchange(peers.at(id).open, false)) m_handler->Closed(id); }
+    quint64 Open()
+    {
+        peers[++m_lastId];
+        m_handler->Opened(m_lastId);
+        return m_lastId;
+    }
+    quint64 Open(const QHostAddress &from)
+    {
+        addresses[m_lastId + 1] = from;
+        return Open();
+    }
+    void Feed(quint64 id, const QByteArray &bytes)
+    {
+        if (peers.at(id).open) m_handler->Received(id, bytes.constData(), bytes.size());
+    }
+    void PeerCloses(quint64 id)
+    {
+        if (std::exchange(peers.at(id).open, false)) m_handler->Closed(id);
+    }
     // The whole frames written since the last Take, less the heartbeat's, the seat's secret (to `secrets`)
     // and who is away or back (to `presence`, as "Away Ann"); a frame not yet whole stays.
     QStringList Take(quint64 id)
@@ -46,7 +66,11 @@ public:
         peers.at(id).written += peers.at(id).open ? bytes : QByteArray();
         return Queued(id);
     }
-    qint64 Queued(quint64 id) const override { const Peer &peer = peers.at(id); return peer.open ? peer.written.size() - peer.taken : 0; }
+    qint64 Queued(quint64 id) const override
+    {
+        const Peer &peer = peers.at(id);
+        return peer.open ? peer.written.size() - peer.taken : 0;
+    }
     qint64 QueuedTotal() const override
     {
         return std::accumulate(peers.begin(), peers.end(), qint64(0), [this](qint64 sum, const auto &peer) { return sum + Queued(peer.first); });
@@ -67,7 +91,9 @@ private:
 // A hub on a FakeTransport, with players who join and chat in one step.
 struct FakeHub
 {
-    explicit FakeHub(const Hub::Limits &limits = {}) : hub(net, limits) {}
+    explicit FakeHub(const Hub::Limits &limits = {})
+        : hub(net, limits)
+    {}
     // Joins `key` as `name` on connection `id`, or on a new one.
     quint64 Join(const QString &name, const QString &key = QStringLiteral("K"), quint64 id = 0)
     {

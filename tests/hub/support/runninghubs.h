@@ -30,8 +30,7 @@ struct LoopbackHub
 // program is given) with extra "NAME=value" entries in its environment, its
 // output and errors merged; the port it listens on once it says so, 0 if it
 // does not within ten seconds.
-inline quint16 StartServe(QProcess &hub, quint16 port = 0, const QStringList &environment = {},
-                          const QString &program = QStringLiteral(KALUMO_HUB_PATH))
+inline quint16 StartServe(QProcess &hub, quint16 port = 0, const QStringList &environment = {}, const QString &program = QStringLiteral(KALUMO_HUB_PATH))
 {
     hub.setProcessChannelMode(QProcess::MergedChannels);
     hub.setEnvironment(QProcess::systemEnvironment() + environment);
