@@ -2,7 +2,7 @@
 // The browser player as people use it: headless chromium against a real hub
 // (KALUMO_HUB), with a host played over the windows' link by this script, and
 // against a host's real window (KALUMO_BINGO) started by `kalumo-hub host`.
-import { test } from 'node:test';
+import { after, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createHash, randomBytes } from 'node:crypto';
@@ -16,6 +16,9 @@ const CHROMIUM = process.env.CHROMIUM ?? '/usr/bin/chromium';
 const puppeteer = await import('puppeteer-core').catch(() => null);
 const missing = !existsSync(CHROMIUM) ? `no chromium at ${CHROMIUM}` : !puppeteer ? 'no node_modules (run npm ci)' : '';
 if (missing) console.log(`SKIPPED: the browser test needs ${missing}; scripts/bootstrap.sh installs both.`);
+// One browser for every test: starting chromium is the slowest step here.
+const browser = missing ? null : await puppeteer.default.launch({ executablePath: CHROMIUM, args: ['--no-sandbox'], headless: true });
+after(() => browser?.close());
 
 const Y = '\u00FF', KEY = '0123456789abcdef0123456789abcdef';
 const frame = (text) => { const body = Buffer.from(text); const head = Buffer.alloc(4); head.writeUInt32BE(body.length); return Buffer.concat([head, body]); };
@@ -82,7 +85,6 @@ async function joinAs(browser, link, name, viewport) {
 
 test('a browser player joins, follows the calls, resumes after a cut and wins', { skip: missing || false, timeout: 60000 }, async () => {
   const { hub, port } = await startHub();
-  const browser = await puppeteer.default.launch({ executablePath: CHROMIUM, args: ['--no-sandbox'], headless: true });
   const cutter = await proxy(port);
   try {
     const hal = await host(port);
@@ -129,7 +131,7 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     await until(copy, () => document.querySelector('#hostLine').textContent !== '');
     assert.ok(await copy.$eval('#play', (play) => play.hidden), 'a copied tab asks for a name instead of taking the seat');
   } finally {
-    await browser.close();
+    await Promise.all((await browser.pages()).map((page) => page.close()));
     cutter.server.close();
     hub.kill();
   }
@@ -165,7 +167,6 @@ async function hostWindow(folder) {
 test('a browser player joins a round a real host window calls, marks a line and wins', { skip: missing || false, timeout: 60000 }, async () => {
   const folder = mkdtempSync(join(tmpdir(), 'kalumo-web-'));
   const { hub, link } = await hostWindow(folder);
-  const browser = await puppeteer.default.launch({ executablePath: CHROMIUM, args: ['--no-sandbox'], headless: true });
   try {
     const ann = await joinAs(browser, link, 'Ann', { width: 360, height: 640, isMobile: true });
     const called = (atLeast) => until(ann, (n) => parseInt(document.querySelector('#count').textContent, 10) >= n, atLeast);
@@ -186,7 +187,7 @@ test('a browser player joins a round a real host window calls, marks a line and 
     await ann.click('#bingo');
     await until(ann, () => document.querySelector('#banner').textContent === 'BINGO!\nAnn wins, with 1 win');
   } finally {
-    await browser.close();
+    await Promise.all((await browser.pages()).map((page) => page.close()));
     hub.kill();
     await new Promise((resolve) => (hub.exitCode === null ? hub.on('exit', resolve) : resolve()));
     rmSync(folder, { recursive: true, force: true });
