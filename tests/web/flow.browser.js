@@ -1,16 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The browser player as people use it: headless chromium against a real hub
-// (KALUMO_HUB), with a host played over the windows' link by this script.
-import { test } from 'node:test';
+// (KALUMO_HUB), with a host played over the windows' link by this script, and
+// against a host's real window (KALUMO_BINGO) started by `kalumo-hub host`.
+import { after, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
-import { existsSync } from 'node:fs';
+import { createHash, randomBytes } from 'node:crypto';
+import { copyFileSync, existsSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import net from 'node:net';
+import { LINES } from '../../web/js/card.js';
 
 const CHROMIUM = process.env.CHROMIUM ?? '/usr/bin/chromium';
 const puppeteer = await import('puppeteer-core').catch(() => null);
 const missing = !existsSync(CHROMIUM) ? `no chromium at ${CHROMIUM}` : !puppeteer ? 'no node_modules (run npm ci)' : '';
 if (missing) console.log(`SKIPPED: the browser test needs ${missing}; scripts/bootstrap.sh installs both.`);
+// One browser for every test: starting chromium is the slowest step here.
+const browser = missing ? null : await puppeteer.default.launch({ executablePath: CHROMIUM, args: ['--no-sandbox'], headless: true });
+after(() => browser?.close());
 
 const Y = '\u00FF', KEY = '0123456789abcdef0123456789abcdef';
 const frame = (text) => { const body = Buffer.from(text); const head = Buffer.alloc(4); head.writeUInt32BE(body.length); return Buffer.concat([head, body]); };
@@ -62,11 +70,13 @@ async function proxy(port) {
 const until = (page, test, ...args) => page.waitForFunction(test, { timeout: 10000, polling: 100 }, ...args);
 const logHas = (page, line) => until(page, (l) => [...document.querySelectorAll('#log p')].some((p) => p.textContent === l), line);
 
-async function joinAs(browser, port, name, viewport) {
+const linkTo = (port) => `http://127.0.0.1:${port}/#key=${KEY}&host=Hal`;
+
+async function joinAs(browser, link, name, viewport) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   page.on('pageerror', (error) => assert.fail(`${name}'s page: ${error.message}`));
-  await page.goto(`http://127.0.0.1:${port}/#key=${KEY}&host=Hal`);
+  await page.goto(link);
   await page.type('#name', name);
   await page.click('#joinButton');
   await until(page, () => [...document.querySelectorAll('#players li')].some((li) => li.textContent === 'Hal (host)'));
@@ -75,11 +85,10 @@ async function joinAs(browser, port, name, viewport) {
 
 test('a browser player joins, follows the calls, resumes after a cut and wins', { skip: missing || false, timeout: 60000 }, async () => {
   const { hub, port } = await startHub();
-  const browser = await puppeteer.default.launch({ executablePath: CHROMIUM, args: ['--no-sandbox'], headless: true });
   const cutter = await proxy(port);
   try {
     const hal = await host(port);
-    const ann = await joinAs(browser, cutter.port, 'Ann', { width: 1280, height: 800 });
+    const ann = await joinAs(browser, linkTo(cutter.port), 'Ann', { width: 1280, height: 800 });
     hal.send('Comm;2|ResetMe|10');
     await logHas(ann, '** A New Game Has Been Started.');
     const row = await ann.$$eval('#card0 button', (cells) => cells.slice(0, 5).map((c) => Number(c.textContent)));
@@ -88,7 +97,7 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     await until(ann, (n) => document.querySelector('#last').textContent === String(n), row[3]);
     assert.equal(await ann.$eval('#before', (e) => e.textContent), [row[2], row[1], row[0], other].join('  '));
 
-    const bob = await joinAs(browser, port, 'Bob', { width: 360, height: 640, isMobile: true });
+    const bob = await joinAs(browser, linkTo(port), 'Bob', { width: 360, height: 640, isMobile: true });
     await logHas(bob, '** You joined a round in progress: 5 number(s) had been called before you came.');
     assert.equal(await bob.$$eval('#board li.called', (cells) => cells.length), 5);
     assert.ok(await bob.evaluate(() => document.documentElement.scrollWidth <= 360), 'no horizontal scrolling on a phone');
@@ -122,8 +131,65 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     await until(copy, () => document.querySelector('#hostLine').textContent !== '');
     assert.ok(await copy.$eval('#play', (play) => play.hidden), 'a copied tab asks for a name instead of taking the seat');
   } finally {
-    await browser.close();
+    await Promise.all((await browser.pages()).map((page) => page.close()));
     cutter.server.close();
     hub.kill();
+  }
+});
+
+// `kalumo-hub host Hal` in a folder of its own, its window (a copy there, so
+// the tallies it keeps beside itself start afresh) carrying on a kept round
+// (KEPT numbers called, one more a second); the browser link it prints.
+const KEPT = 75;
+async function hostWindow(folder) {
+  const state = join(folder, 'state', 'kalumo'), key = randomBytes(16).toString('hex');
+  const file = (prefix, text) => join(state, `${prefix}-${createHash('sha256').update(text).digest('hex').slice(0, 32)}.json`);
+  const free = net.createServer();
+  await new Promise((resolve) => free.listen(0, '127.0.0.1', resolve));
+  const port = free.address().port;
+  await new Promise((resolve) => free.close(resolve));
+  mkdirSync(state, { recursive: true, mode: 0o700 });
+  writeFileSync(file('host', 'hal'), JSON.stringify({ key, port, secret: randomBytes(16).toString('hex') }));
+  writeFileSync(file('round', key), JSON.stringify({ seconds: '1', inProgress: true, called: [...Array(KEPT).keys()].map((n) => n + 1) }));
+  copyFileSync(process.env.KALUMO_BINGO, join(folder, 'kalumo-bingo'));
+  const env = { ...process.env, QT_QPA_PLATFORM: 'offscreen', KALUMO_REGISTRY: join(folder, 'registry') };
+  for (const kind of ['CONFIG', 'DATA', 'STATE']) env[`XDG_${kind}_HOME`] = join(folder, kind.toLowerCase());
+  const hub = spawn(process.env.KALUMO_HUB, ['host', '--listen', '127.0.0.1', '--port', '0', '--program', join(folder, 'kalumo-bingo'), 'Hal'], { env, stdio: ['ignore', 'pipe', 'pipe'] });
+  let said = '';
+  hub.stderr.on('data', (text) => (said += text));
+  return { hub, link: await new Promise((resolve, reject) => {
+    let out = '';
+    hub.stdout.on('data', (text) => { const lines = (out += text).split('\n'); if (lines.length > 2) resolve(lines[1]); });
+    hub.on('exit', (code) => reject(new Error(`kalumo-hub host ended with ${code}: ${said}`)));
+  }) };
+}
+
+test('a browser player joins a round a real host window calls, marks a line and wins', { skip: missing || false, timeout: 60000 }, async () => {
+  const folder = mkdtempSync(join(tmpdir(), 'kalumo-web-'));
+  const { hub, link } = await hostWindow(folder);
+  try {
+    const ann = await joinAs(browser, link, 'Ann', { width: 360, height: 640, isMobile: true });
+    const called = (atLeast) => until(ann, (n) => parseInt(document.querySelector('#count').textContent, 10) >= n, atLeast);
+    await called(KEPT);
+    await called((await ann.$eval('#count', (e) => parseInt(e.textContent, 10))) + 1); // calls go on after the catch-up
+    // A line of either card whose numbers have all been called.
+    const [card, cells] = await (await until(ann, (lines) => {
+      const called = [...document.querySelectorAll('#board li')].map((li) => li.classList.contains('called'));
+      for (const c of [0, 1]) {
+        const numbers = [...document.querySelectorAll(`#card${c} button`)].map((b) => Number(b.textContent));
+        const line = lines.find((mask) => numbers.every((n, i) => !(mask & (1 << i)) || called[n - 1]));
+        if (line) return [c, [...numbers.keys()].filter((i) => line & (1 << i))];
+      }
+      return null;
+    }, LINES)).jsonValue();
+    for (const cell of cells) await ann.click(`#card${card} button:nth-child(${cell + 1})`);
+    await until(ann, () => !document.querySelector('#bingo').disabled);
+    await ann.click('#bingo');
+    await until(ann, () => document.querySelector('#banner').textContent === 'BINGO!\nAnn wins, with 1 win');
+  } finally {
+    await Promise.all((await browser.pages()).map((page) => page.close()));
+    hub.kill();
+    await new Promise((resolve) => (hub.exitCode === null ? hub.on('exit', resolve) : resolve()));
+    rmSync(folder, { recursive: true, force: true });
   }
 });
