@@ -159,6 +159,15 @@ TEST(DeadPeers, AreWatchedWithShortKeepaliveProbesAndAUserTimeout)
     EXPECT_FALSE(HubControl::WatchForDeadPeer(fd)) << "a closed socket takes no option";
 }
 
+TEST(LinkConnect, TakesEveryPortFromOneTo65535AndNoOther)
+{
+    for (const auto &[number, port] : {std::pair{0, false}, {-1, false}, {65536, false}, {1, true}, {65535, true}}) {
+        TcpGameLink link(u"127.0.0.1"_s); // nobody listens on either port: refused, but tried
+        link.Connect(number);
+        EXPECT_EQ(!link.ErrorString().contains(u"is not a port"_s), port) << number;
+    }
+}
+
 TEST(LinkPinning, ConnectsOnlyToTheHubWhoseCertificateHasTheGivenFingerprint)
 {
     QFile pem(QStringLiteral(KALUMO_TEST_HUB_PEM));
