@@ -35,7 +35,11 @@ TEST(HomeRouter, PlayersOutsideAndAtHomeJoinWithTheInvitationAsPrintedAndTheForw
         process.setEnvironment(QProcess::systemEnvironment()
                                + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + dir.filePath(name),
                                              u"KALUMO_REGISTRY="_s + dir.filePath(name + u"/registry"_s),
-                                             u"KALUMO_CHAT_TRANSCRIPT="_s + dir.filePath(name + u".log"_s)});
+                                             u"KALUMO_CHAT_TRANSCRIPT="_s + dir.filePath(name + u".log"_s),
+                                             // libminiupnpc hands strtol an HTTP buffer without a final NUL
+                                             // (strtol stops at the first non-digit); an address sanitizer's
+                                             // strict string checks would stop the hub for it
+                                             u"ASAN_OPTIONS="_s + qEnvironmentVariable("ASAN_OPTIONS").replace(u"strict_string_checks=1"_s, u"strict_string_checks=0"_s)});
         process.start(u"ip"_s,
                       QStringList{u"netns"_s, u"exec"_s, prefix + where, QStringLiteral(KALUMO_HUB_PATH)} + arguments
                           + QStringList{u"--program"_s, QStringLiteral(KALUMO_BINGO_PATH), name});
