@@ -34,7 +34,7 @@ struct FakeRouter : Router
 // A port mapping started with a UPnP and a NAT-PMP router that answer as told.
 struct Mapped
 {
-    Mapped(std::optional<Router::Mapping> upnp, std::optional<Router::Mapping> natpmp)
+    Mapped(const std::optional<Router::Mapping> &upnp, const std::optional<Router::Mapping> &natpmp)
     {
         std::vector<std::unique_ptr<Router>> owned;
         for (auto [protocol, answer] : {std::pair{u"UPnP"_s, upnp}, std::pair{u"NAT-PMP"_s, natpmp}}) {
