@@ -19,78 +19,15 @@
 // and in the others, stayed within twice (or 1 ms of) that of the first half.
 // Stops by itself: any phase that overruns its deadline fails the run.
 
+#include "load.h"
 #include "hubwire.h"
-#include "latency.h"
-#include "netloop.h"
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <random>
-#include <string>
-#include <vector>
 
-namespace {
-
-enum class Role { Host, Reader, Rejoiner, Stopper, Garbage, Flooder };
-constexpr int FloodGame = 0;
-
-struct Options
-{
-    uint16_t port = 0;
-    int games = 200, players = 10, intervalMs = 10, bytes = 200;
-    double seconds = 60, deadline = 110;
-};
-
-struct Load;
-
-class Player : public Bench::Connection
-{
-public:
-    Player(Load &load, int game, int index, Role role);
-    void Join();
-    Role role;
-    int game;
-    std::string name;
-    bool joined = false, cutOff = false;
-    int64_t nextEvent = 0; // the next misbehaviour or rejoin, in NowNs
-    uint64_t expected = 0; // the next sequence number due in this session
-    bool inSession = false; // a record arrived since the last (re)join
-    uint64_t received = 0, faults = 0, sessions = 0, garbageSent = 0, closedByHub = 0, floodSent = 0;
-
-protected:
-    size_t OnData(const char *data, size_t size) override;
-    void OnClosed(int error) override;
-
-private:
-    void record(std::string_view sender, std::string_view text);
-    Load &m_load;
-};
-
-struct Load
-{
-    Options o;
-    Bench::Loop loop;
-    std::vector<std::unique_ptr<Player>> players;
-    std::vector<uint64_t> sent; // per game
-    std::vector<int64_t> nextSend; // per game
-    LatencyHistogram latency;
-    // Well-behaved players' latencies by half of the run (without the
-    // flooder, with it) and by game (the others, the flooder's).
-    LatencyHistogram halves[2][2];
-    std::string flooder;
-    int64_t floodFrom = 0;
-    std::mt19937 random{7};
-    int64_t start = 0, end = 0;
-
-    int64_t After(double fromSeconds, double toSeconds)
-    {
-        std::uniform_real_distribution<double> d(fromSeconds, toSeconds);
-        return Bench::NowNs() + int64_t(d(random) * 1e9);
-    }
-    Player &HostOf(int game) { return *players[size_t(game * o.players)]; }
-};
+namespace LoadBench {
 
 Player::Player(Load &load, int g, int index, Role r)
     : role(r)
@@ -180,6 +117,12 @@ void Player::OnClosed(int)
     }
 }
 
+} // namespace LoadBench
+
+using namespace LoadBench;
+
+namespace {
+
 std::string garbage(int kind)
 {
     switch (kind % 4) {
@@ -243,12 +186,9 @@ bool runUntil(Load &load, int64_t deadline, auto &&done)
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The command line into o; false, with a word on standard error, when it is wrong.
+bool parseOptions(int argc, char **argv, Options &o)
 {
-    Load load;
-    Options &o = load.o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const double value = Bench::Number("load", argv[i + 1]);
@@ -268,17 +208,22 @@ int main(int argc, char **argv)
             o.deadline = value;
         else {
             fprintf(stderr, "load: unknown option %s\n", option.c_str());
-            return 2;
+            return false;
         }
     }
     if (argc % 2 == 0 || !o.port || o.games < 1 || o.players < 1 || o.intervalMs < 1) {
         fprintf(stderr,
                 "usage: kalumo-load --port N [--games G] [--players P] [--interval-ms I] [--bytes B] "
                 "[--seconds S] [--deadline S]\n");
-        return 2;
+        return false;
     }
-    const int64_t hardDeadline = Bench::NowNs() + int64_t(o.deadline * 1e9);
+    return true;
+}
 
+// Every game's players and who of them misbehaves how (see the top of this file).
+void cast(Load &load)
+{
+    const Options &o = load.o;
     for (int g = 0; g < o.games; ++g) {
         for (int i = 0; i < o.players; ++i) {
             Role role = i == 0 ? Role::Host : Role::Reader;
@@ -295,6 +240,47 @@ int main(int argc, char **argv)
                 load.flooder = load.players.back()->name;
         }
     }
+}
+
+// Each host sends its records on time until the end of the run while the
+// others misbehave; false when the deadline passes first.
+bool play(Load &load, int64_t hardDeadline)
+{
+    const Options &o = load.o;
+    const int64_t interval = int64_t(o.intervalMs) * 1000000;
+    std::string text;
+    for (int64_t now = Bench::NowNs(); now < load.end; now = Bench::NowNs()) {
+        if (now > hardDeadline) {
+            fprintf(stderr, "load: deadline passed while sending\n");
+            return false;
+        }
+        for (int g = 0; g < o.games; ++g) {
+            while (load.nextSend[size_t(g)] <= now && load.nextSend[size_t(g)] < load.end) {
+                text = Bench::Cat("L ", std::to_string(g), " ", std::to_string(load.sent[size_t(g)]++), " ",
+                                  std::to_string(Bench::NowNs()), " ");
+                if (int(text.size()) < o.bytes)
+                    text.append(size_t(o.bytes) - text.size(), '.');
+                load.HostOf(g).Send(HubWire::Message(Bench::Cat("G", std::to_string(g)), text));
+                load.nextSend[size_t(g)] += interval;
+            }
+        }
+        for (auto &p : load.players)
+            misbehave(load, *p, now);
+        load.loop.Poll(1);
+    }
+    return true;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Load load;
+    Options &o = load.o;
+    if (!parseOptions(argc, argv, o))
+        return 2;
+    const int64_t hardDeadline = Bench::NowNs() + int64_t(o.deadline * 1e9);
+
+    cast(load);
     for (auto &p : load.players) {
         p->Join();
         load.loop.Poll(0);
@@ -328,27 +314,8 @@ int main(int argc, char **argv)
         if (p->role == Role::Flooder)
             p->nextEvent = load.floodFrom;
     }
-    std::string text;
-    for (int64_t now = Bench::NowNs(); now < load.end; now = Bench::NowNs()) {
-        if (now > hardDeadline) {
-            fprintf(stderr, "load: deadline passed while sending\n");
-            return 1;
-        }
-        for (int g = 0; g < o.games; ++g) {
-            while (load.nextSend[size_t(g)] <= now && load.nextSend[size_t(g)] < load.end) {
-                text = Bench::Cat("L ", std::to_string(g), " ", std::to_string(load.sent[size_t(g)]++), " ",
-                                  std::to_string(Bench::NowNs()), " ");
-                if (int(text.size()) < o.bytes)
-                    text.append(size_t(o.bytes) - text.size(), '.');
-                load.HostOf(g).Send(HubWire::Message(Bench::Cat("G", std::to_string(g)), text));
-                load.nextSend[size_t(g)] += interval;
-            }
-        }
-        for (auto &p : load.players)
-            misbehave(load, *p, now);
-        load.loop.Poll(1);
-    }
-
+    if (!play(load, hardDeadline))
+        return 1;
     // Every well-behaved player must now get the rest of its game's records.
     auto behaves = [](const Player &p) { return p.role == Role::Host || p.role == Role::Reader; };
     // clang-format off
@@ -370,64 +337,5 @@ int main(int argc, char **argv)
     };
     // clang-format on
     runUntil(load, std::min(hardDeadline, Bench::NowNs() + 10'000'000'000), stoppersGone);
-
-    uint64_t sent = 0, delivered = 0, faults = 0, wellBehaved = 0, incomplete = 0, stoppers = 0, cut = 0;
-    uint64_t garbageSent = 0, garbageClosed = 0, rejoins = 0, floodSent = 0, floodCut = 0;
-    for (uint64_t s : load.sent)
-        sent += s;
-    for (auto &p : load.players) {
-        delivered += p->received;
-        faults += p->faults;
-        if (behaves(*p)) {
-            ++wellBehaved;
-            if (p->received != load.sent[size_t(p->game)])
-                ++incomplete;
-        }
-        if (p->role == Role::Stopper) {
-            ++stoppers;
-            cut += p->cutOff;
-        }
-        if (p->role == Role::Garbage) {
-            garbageSent += p->garbageSent;
-            garbageClosed += p->closedByHub;
-        }
-        if (p->role == Role::Rejoiner)
-            rejoins += p->sessions - 1;
-        if (p->role == Role::Flooder) {
-            floodSent += p->floodSent;
-            floodCut += p->closedByHub;
-        }
-    }
-    const bool garbageOk = garbageClosed >= garbageSent && garbageSent > 0;
-    printf("load: %llu records sent, %llu deliveries; latency to well-behaved players p50 %lld us, p99 %lld us, max "
-           "%lld us\n",
-           static_cast<unsigned long long>(sent), static_cast<unsigned long long>(delivered),
-           static_cast<long long>(load.latency.Percentile(0.5)), static_cast<long long>(load.latency.Percentile(0.99)),
-           static_cast<long long>(load.latency.Max()));
-    printf("load: well-behaved players: %llu, of which %llu missed records; faults (duplicates, gaps, order, other "
-           "games): %llu\n",
-           static_cast<unsigned long long>(wellBehaved), static_cast<unsigned long long>(incomplete),
-           static_cast<unsigned long long>(faults));
-    printf("load: rejoins: %llu; readers that stopped: %llu, cut off by the hub: %llu; garbage sent: %llu, connections "
-           "closed for it: %llu\n",
-           static_cast<unsigned long long>(rejoins), static_cast<unsigned long long>(stoppers),
-           static_cast<unsigned long long>(cut), static_cast<unsigned long long>(garbageSent),
-           static_cast<unsigned long long>(garbageClosed));
-    // The flooder's cost to the others: p99 of the half with it against the half without.
-    bool floodOk = load.flooder.empty() || floodCut > 0;
-    for (int inFloodGame : {1, 0}) {
-        const int64_t before = load.halves[0][inFloodGame].Percentile(0.99),
-                      during = load.halves[1][inFloodGame].Percentile(0.99);
-        const bool kept = during <= std::max<int64_t>(2 * before, 1000);
-        floodOk = floodOk && (load.flooder.empty() || kept);
-        printf("load: p99 latency in %s without the flooder %lld us, with it %lld us%s\n",
-               inFloodGame ? "the flooder's game" : "the other games", static_cast<long long>(before),
-               static_cast<long long>(during), kept ? "" : " (more than twice)");
-    }
-    if (!load.flooder.empty())
-        printf("load: the flooder sent %llu records and was cut off %llu times\n",
-               static_cast<unsigned long long>(floodSent), static_cast<unsigned long long>(floodCut));
-    const bool pass = drained && incomplete == 0 && faults == 0 && cut == stoppers && garbageOk && floodOk;
-    printf("load: %s\n", pass ? "PASS" : "FAIL");
-    return pass ? 0 : 1;
+    return Report(load, drained) ? 0 : 1;
 }
