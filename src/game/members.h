@@ -54,6 +54,14 @@ public:
     // The wins counted since the table was loaded, one name per win, in the
     // order they were counted (a win on a count at MaxWins is not among them).
     const QStringList &WinsThisRun() const { return m_winsThisRun; }
+    // The table's wins are in the file now: the next save counts only the
+    // wins after this one, so a run that saves after each win and again at
+    // its close counts each win once.
+    void MarkSaved()
+    {
+        m_changed = false;
+        m_winsThisRun.clear();
+    }
 
     // Replaces the table with the tally entries, in their order; an empty
     // list leaves the table as it is.

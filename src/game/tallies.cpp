@@ -20,10 +20,11 @@ std::optional<RunTimeError> Tallies::Load()
     return failure;
 }
 
-std::optional<RunTimeError> Tallies::Save()
+std::optional<RunTimeError> Tallies::Save(int lockWaitMs)
 {
     try {
-        m_file.Save(m_paths.write, m_members, m_entries);
+        if (m_file.Save(m_paths.write, m_members, m_entries, lockWaitMs))
+            m_members.MarkSaved();
     } catch (const RunTimeError &error) {
         return error;
     }

@@ -26,9 +26,12 @@ public:
     // blank entry. The error when the file is there but cannot be read; the
     // table then starts empty, and the file is never written over.
     std::optional<RunTimeError> Load();
-    // The close: saves this run's wins. The error when wins could not be
+    // Saves the wins counted since the last save: at the close, and in the
+    // host's window after each win, so that a window that is killed loses
+    // none (that save waits less for another window's, and what it could
+    // not save is saved with the next). The error when wins could not be
     // saved; the file then keeps what it held.
-    std::optional<RunTimeError> Save();
+    std::optional<RunTimeError> Save(int lockWaitMs = TallyFile::LockWaitMs);
 
 private:
     QString m_programFolder, m_dataFolder;

@@ -41,7 +41,7 @@ void TallyFile::Load(const QString &path, QList<QByteArray> &lstMem)
     }
 }
 
-bool TallyFile::Save(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const
+bool TallyFile::Save(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem, int lockWaitMs) const
 {
     if (m_unreadable) {
         if (!members.ChangedThisRun())
@@ -55,7 +55,7 @@ bool TallyFile::Save(const QString &path, const MemberTable &members, QList<QByt
     if (!members.ChangedThisRun() && QFileInfo::exists(path))
         return false;
     try {
-        saveLocked(path, members, lstMem);
+        saveLocked(path, members, lstMem, lockWaitMs);
         return true;
     } catch (const RunTimeError &) {
         // Without a win there is only the blank entry to lose: a folder that
@@ -66,13 +66,14 @@ bool TallyFile::Save(const QString &path, const MemberTable &members, QList<QByt
     }
 }
 
-void TallyFile::saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const
+void TallyFile::saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem,
+                           int lockWaitMs) const
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw RunTimeError::FileAccess(path, QStringLiteral("its folder could not be made"));
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(StaleLockMs);
-    if (!lock.tryLock(LockWaitMs)) {
+    if (!lock.tryLock(lockWaitMs)) {
         const QString reason = lock.error() == QLockFile::LockFailedError
             ? QStringLiteral("another window kept the file locked")
             : QStringLiteral("the lock file beside it could not be made");

@@ -51,8 +51,10 @@ public:
     // RunTimeError::FileAccess when the table's wins could not be saved: the
     // folder, the lock or the write failed (the old file is left whole) or
     // the file was unreadable at start-up and the table has changed since. A table with
-    // nothing new to save fails in silence.
-    bool Save(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const;
+    // nothing new to save fails in silence. Waits at most lockWaitMs for
+    // another window's save.
+    bool Save(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem,
+              int lockWaitMs = LockWaitMs) const;
 
     // How long a window waits for another's save, and the age at which a
     // lock is taken to be left over from a window that hung.
@@ -60,7 +62,7 @@ public:
     static constexpr int StaleLockMs = 10000;
 
 private:
-    void saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem) const;
+    void saveLocked(const QString &path, const MemberTable &members, QList<QByteArray> &lstMem, int lockWaitMs) const;
 
     bool m_unreadable = false;
 };

@@ -62,6 +62,8 @@ public:
     static constexpr int JoinAnswerMs = 10000;
     // How long the banner over the board shows a win.
     static constexpr int BannerMs = 6000;
+    // How long the host's save after a win waits for another window's save.
+    static constexpr int WinSaveWaitMs = 200;
 
     explicit frmMain(const WindowContext &context, QWidget *parent = nullptr);
     ~frmMain() override;

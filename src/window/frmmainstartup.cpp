@@ -27,6 +27,14 @@ std::optional<int> frmMain::Startup()
     // without its counts (and never writes over it).
     if (const std::optional<RunTimeError> error = m_tallies.Load())
         m_boxes.Plain(Caption, error->BoxText());
+    // The host's window counts the wins, and saves each as it comes, so a
+    // window that is killed loses none. It waits only a moment for another
+    // window's save: what it cannot save now is saved with the next win or
+    // at the close, which says so when it fails.
+    connect(m_game, &BingoGame::Won, this, [this] {
+        if (m_game->IsHost())
+            m_tallies.Save(WinSaveWaitMs);
+    });
     m_board->Build();
     m_board->SetToolTip(QStringLiteral("Right-click for the options; F2 opens the caller's display."));
 

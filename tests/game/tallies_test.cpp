@@ -56,10 +56,12 @@ struct Session
     {
         loaded = tallies.Load();
     }
-    // Counts a win for each name; names are separated by blanks.
+    // Counts a win for each name; names are separated by blanks, and "|" saves there, as the host's window
+    // does after a win.
     Session &Wins(const char *names)
     {
-        for (const QString &name : QString::fromUtf8(names).split(u' ', Qt::SkipEmptyParts)) tallies.Members().RecordWin(name);
+        for (const QString &name : QString::fromUtf8(names).split(u' ', Qt::SkipEmptyParts))
+            name == QLatin1String("|") ? void(tallies.Save(0)) : void(tallies.Members().RecordWin(name));
         return *this;
     }
     std::optional<RunTimeError> Close() { return tallies.Save(); }
@@ -95,7 +97,9 @@ TEST_F(TallyFileTest, EachRunAddsItsWinsAtItsCloseKeepingEveryOtherByteAndAnothe
         {"first win, the player closes first", nullptr, "Ann", "", true, "@0\xFE" "Ann@1\xFE"_b},
         {"later run, the host closes first", "@0\xFE" "Bob@2\xFE", "Ann", "", false, "@0\xFE" "Bob@2\xFE" "Ann@1\xFE"_b},
         {"two hosts", "@0\xFE" "Ann@1\xFE", "Ann", "Cy Ann", false, "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b},
-        {"two hosts, the other first", "@0\xFE" "Ann@1\xFE", "Ann", "Cy Ann", true, "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b}};
+        {"two hosts, the other first", "@0\xFE" "Ann@1\xFE", "Ann", "Cy Ann", true, "@0\xFE" "Ann@3\xFE" "Cy@1\xFE"_b},
+        {"saved after each win, each counted once", "@0\xFE", "Ann | Ann | Bob |", nullptr, false, "@0\xFE" "Ann@2\xFE" "Bob@1\xFE"_b},
+        {"two hosts saving after each win", "@0\xFE", "Ann | Ann", "Cy | Ann |", false, "@0\xFE" "Cy@1\xFE" "Ann@3\xFE"_b}};
     // clang-format on
     for (const auto &c : cases) {
         QFile::remove(Path());
