@@ -3,6 +3,7 @@
 // returns, and what this player sends.
 #include "game/bingogame.h"
 
+#include "card/seededdeal.h"
 #include "game/commandrecord.h"
 #include "game/messagetext.h"
 #include "link/gamelink.h"
@@ -17,6 +18,10 @@ void BingoGame::playerEntered(const QString &name)
     if (!m_listedBefore.removeOne(name))
         emit Log(LogKind::Welcome, name + QStringLiteral(" has joined the game."));
     emit PlayerJoined(name);
+    // Said at every join of this player's own: a fresh join after a lost
+    // seat is a new player to the host.
+    if (name == m_myName && !m_isHost)
+        sendCommand(CommandRecord::DealsFromSeed(m_myName));
     if (name == m_myName && !m_joined) {
         // Our own arrival ends the list of those who were here before us.
         m_joined = true;
@@ -37,7 +42,7 @@ void BingoGame::playerEntered(const QString &name)
                 tellHostBack(player);
         }
     } else if (m_isHost && m_inProgress && name != m_myName) {
-        sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order()));
+        sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order(), seedFor(name)));
         if (m_joined)
             tellHostBack(name);
     }
@@ -50,6 +55,7 @@ void BingoGame::playerExited(const QString &name)
     if (!m_players.removeOne(name))
         return;
     m_away.removeOne(name);
+    forgetSeat(name);
     emit PlayerLeft(name);
     emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
     keepRound();
@@ -172,7 +178,12 @@ void BingoGame::SendChatLine(const QString &typed)
         send(message, MessageText::ChatLogLine(m_myName, message.mid(5)));
 }
 
-void BingoGame::StartNewGame(const QString &seconds) { sendCommand(CommandRecord::StartGame(seconds)); }
+void BingoGame::StartNewGame(const QString &seconds)
+{
+    sayUncheckedPlayers();
+    sendCommand(CommandRecord::RoundSeed(SeededDeal::NewSeed()));
+    sendCommand(CommandRecord::StartGame(seconds));
+}
 
 void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastReported)
 {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonObject>
 
 namespace {
 
@@ -35,6 +36,14 @@ std::optional<QList<int>> numbersFrom(const QJsonValue &value, int lowest)
     return numbers;
 }
 
+QJsonObject seedsObject(const QHash<QString, QString> &seeds)
+{
+    QJsonObject object;
+    for (auto seed = seeds.begin(); seed != seeds.end(); ++seed)
+        object.insert(seed.key(), seed.value());
+    return object;
+}
+
 } // namespace
 
 RoundStore::RoundStore(const QString &folder, const QString &gameKey)
@@ -55,7 +64,10 @@ QString RoundStore::Save(const RoundState &state) const
                              {QStringLiteral("total"), state.winnerTotal},
                              {QStringLiteral("forced"), state.forcedNumber},
                              {QStringLiteral("players"), QJsonArray::fromStringList(state.players)},
-                             {QStringLiteral("cards"), cards}});
+                             {QStringLiteral("cards"), cards},
+                             {QStringLiteral("seed"), state.seed},
+                             {QStringLiteral("seeds"), seedsObject(state.seeds)},
+                             {QStringLiteral("declared"), QJsonArray::fromStringList(state.declared)}});
 }
 
 RoundStore::Loaded RoundStore::Load() const
@@ -88,6 +100,14 @@ RoundStore::Loaded RoundStore::Load() const
     state.winnerTotal = object.value(QStringLiteral("total")).toString();
     for (const QJsonValue &player : object.value(QStringLiteral("players")).toArray())
         state.players << player.toString();
+    // A round kept by an earlier release has no seeds: its claims are judged
+    // as unchecked cards' are.
+    state.seed = object.value(QStringLiteral("seed")).toString();
+    const QJsonObject seeds = object.value(QStringLiteral("seeds")).toObject();
+    for (auto seed = seeds.begin(); seed != seeds.end(); ++seed)
+        state.seeds.insert(seed.key(), seed.value().toString());
+    for (const QJsonValue &key : object.value(QStringLiteral("declared")).toArray())
+        state.declared << key.toString();
     return {state, {}};
 }
 
