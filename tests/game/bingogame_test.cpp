@@ -2,6 +2,7 @@
 // What one player's game says, sends and shows as deliveries arrive, players
 // come and go, claims are judged and latecomers catch up. Hal hosts.
 
+#include "card/seededdeal.h"
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "game/members.h"
@@ -357,6 +358,99 @@ TEST(BingoGame, TheHostsWindowStartedAgainTakesUpItsKeptRoundWithoutANewDealAndS
     EXPECT_EQ(again.events,
               QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.", "** Hal is back: the round goes on.",
                            "send 7|Bob", "1:Cy has joined the game.", "send 5|Cy|1|" + calls, "send 1|42"}));
+}
+
+// The numbers of `cells` on card `index` of `name` dealt from `seed`, as a claim lists them.
+QString onCard(const QString &seed, const char *name, int index, CardCells::Set cells)
+{
+    QStringList numbers;
+    const CardModel::Numbers card = SeededDeal::Card(seed, QString::fromUtf8(name), index);
+    for (int cell = 0; cell < CardCells::Count; ++cell)
+        if (CardCells::Holds(cells, cell)) numbers << QString::number(card[cell]);
+    return numbers.join(u'@');
+}
+
+TEST(BingoGame, TheHostWinsOnlyAClaimThatIsALineOnTheClaimantsOwnSeededCard)
+{
+    const QString seed = u"5eed"_s, row = onCard(seed, "Ann", 0, CardCells::Row(0));
+    QStringList onNeither; // called, since every number is, and on neither of Ann's cards
+    const auto annsCards = SeededDeal::PlayerCards(seed, u"Ann"_s);
+    for (int n = 1; onNeither.size() < 5; ++n)
+        if (std::ranges::count(annsCards[0], n) + std::ranges::count(annsCards[1], n) == 0) onNeither << QString::number(n);
+    // clang-format off
+    const struct { const char *what, *claimant; QString claim; bool onlyChecked; QString answer; } cases[] = {
+        {"a row of the first card", "Ann", row, true, u"3|Ann|1"_s},
+        {"a diagonal of the second card", "Ann", onCard(seed, "Ann", 1, CardCells::DiagonalFromTopRight), true, u"3|Ann|1"_s},
+        {"called numbers on neither card", "Ann", onNeither.join(u'@'), true, u"6|Ann|notoncard|"_s + onNeither.join(u'@')},
+        {"another player's line", "Ann", onCard(seed, "Bob", 0, CardCells::Row(0)), true, u"6|Ann|notoncard|"_s},
+        {"four of a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) ^ CardCells::Cell(4) ^ CardCells::Cell(5)), true, u"6|Ann|noline|"_s},
+        {"a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) | CardCells::Cell(5)), true, u"6|Ann|noline|"_s},
+        {"half a line on each card", "Ann", row.section(u'@', 0, 2) + u'@' + onCard(seed, "Ann", 1, CardCells::Cell(3) | CardCells::Cell(4)), true, u"6|Ann|notoncard|"_s},
+        {"an old window while only checked cards win", "Cy", onNeither.join(u'@'), true, u"6|Cy|unchecked|"_s},
+        {"an old window judged on its calls", "Cy", onNeither.join(u'@'), false, u"3|Cy|1|unchecked"_s},
+        {"a latecomer's pick from the round's seed", "Dan", onCard(seed, "Dan", 0, CardCells::Row(0)), true, u"6|Dan|notoncard|"_s},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Game g;
+        g.game.SetOnlyCheckedCardsWin(c.onlyChecked);
+        g.Run({"+Hal", "+Ann", "+Bob", "+Cy", "Ann>Comm;9|Ann", "Bob>Comm;9|Bob", "8|5eed", "2|ResetMe|10", "*", "+Dan", "Dan>Comm;9|Dan"});
+        g.events.clear();
+        g.link.Deliver(QString::fromUtf8(c.claimant), u"Comm;4|%1|%2"_s.arg(QString::fromUtf8(c.claimant), c.claim));
+        ASSERT_EQ(g.events.size(), 1) << c.what;
+        EXPECT_TRUE(g.events[0].startsWith(u"send "_s + c.answer)) << c.what << ": " << g.events[0].toStdString();
+    }
+}
+
+TEST(BingoGame, TheHostDealsEachLatecomerAFreshSeedKeptUntilTheyLeaveAndEvenAfterItsOwnFreshJoin)
+{
+    Game g;
+    g.Run({"+Hal", "+Ann", "8|5eed", "2|ResetMe|10", "1|7", "+Dan", "Dan>Comm;9|Dan"});
+    const QString dans = g.events.filter(u"send 5|Dan|10|7|"_s).value(0).section(u'|', 4);
+    ASSERT_TRUE(SeededDeal::IsSeed(dans) && dans != u"5eed") << g.events.join(u'|').toStdString();
+    g.events.clear();
+    g.Run({"rejoin", "+Ann", "+Dan", "-Ann", "+Ann"});
+    const QString annsAgain = g.events.filter(u"send 5|Ann|"_s).value(1).section(u'|', 4);
+    EXPECT_EQ(g.events.filter(u"send 5|"_s).mid(0, 2), QStringList({"send 5|Ann|10|7|5eed", "send 5|Dan|10|7|" + dans}));
+    EXPECT_TRUE(SeededDeal::IsSeed(annsAgain) && annsAgain != u"5eed" && annsAgain != dans) << "a seat given up is dealt anew";
+    const QString dansRow = onCard(dans, "Dan", 0, CardCells::Row(0));
+    for (const QString &n : dansRow.split(u'@')) g.link.Deliver(u"Hal"_s, u"Comm;1|"_s + n);
+    g.events.clear();
+    g.link.Deliver(u"Dan"_s, u"Comm;4|Dan|"_s + dansRow);
+    EXPECT_EQ(g.events.filter(u"send "_s), QStringList{u"send 3|Dan|1"_s}) << "Dan wins with his own card";
+}
+
+TEST(BingoGame, APlayersWindowDealsFromTheSeedOfItsRoundOrOfItsCatchUpAndSaysSoAtEachJoin)
+{
+    const auto cards = [](const char *seed) { return SeededDeal::PlayerCards(QString::fromUtf8(seed), u"Ann"_s); };
+    // clang-format off
+    const struct { const char *what; std::vector<const char *> steps; QList<QList<CardModel::Numbers>> dealt; } cases[] = {
+        {"the round's seed", {"8|5eed", "2|ResetMe|10"}, {cards("5eed")}},
+        {"a seed serves one round", {"8|5eed", "2|ResetMe|10", "3|Bob|1", "2|ResetMe|10"}, {cards("5eed")}},
+        {"a host of an earlier release", {"2|ResetMe|10", "5|Ann|10|7"}, {}},
+        {"a latecomer's own seed", {"5|Ann|10|7|abc"}, {cards("abc")}},
+        {"a fresh seed after a lost seat", {"8|5eed", "2|ResetMe|10", "5|Ann|10||5eed", "5|Ann|10||abc"}, {cards("5eed"), cards("abc")}},
+        {"not a seed", {"8|5EED", "2|ResetMe|10", "5|Ann|10|7|x"}, {}},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Game g("Ann");
+        g.showDeals = true;
+        QList<QList<CardModel::Numbers>> dealt;
+        QObject::connect(&g.game, &BingoGame::CardsDealt, [&](const QList<CardModel::Numbers> &d) { dealt << d; });
+        g.Run({"+Ann", "rejoin", "+Ann"});
+        EXPECT_EQ(g.events.filter(u"send 9|Ann"_s).size(), 2) << c.what;
+        g.Run(c.steps);
+        EXPECT_TRUE(dealt == c.dealt) << c.what;
+    }
+}
+
+TEST(BingoGame, TheHostSaysOnceThatAnOldWindowsClaimsCannotBeChecked)
+{
+    Game g;
+    g.Run({"+Hal", "+Cy", "+Ann", "Ann>Comm;9|Ann", "tick", "tick", "tick", "tick"});
+    EXPECT_EQ(g.events.filter(u"cannot check"_s).size(), 1);
+    EXPECT_TRUE(g.events.filter(u"cannot check"_s).value(0).startsWith(u"** Cy "_s));
 }
 
 TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
