@@ -93,6 +93,9 @@ public:
     bool OnlyCheckedCardsWin() const { return m_onlyChecked; }
     // The seed this player's cards come from; empty when the host sent none.
     QString DealSeed() const { return m_dealSeed; }
+    // The seed paper cards are printed from: the round's while one is in
+    // progress, else the next round's, drawn now and sent at New Game.
+    QString PaperSeed();
     // The host's paper card `number`: a line of it in called numbers (its
     // numbers in cell order), or nothing; always nothing without a seed.
     std::optional<QList<int>> PaperCardLine(int number) const;
@@ -213,6 +216,7 @@ private:
     bool m_keepFailedSaid = false;
     bool m_onlyChecked = true;
     QString m_nextSeed; // announced for the next New Game
+    QString m_preparedSeed; // host: drawn for paper cards before the round it serves
     QString m_dealSeed; // this player's cards come from it; the host's: the round's
     QHash<QString, QString> m_seedOf; // host: each player's seed this round, by name key
     QSet<QString> m_declared; // host: the players who deal from the seed, by name key

@@ -128,6 +128,15 @@ void BingoGame::sayUncheckedPlayers()
     }
 }
 
+QString BingoGame::PaperSeed()
+{
+    if (m_inProgress)
+        return m_dealSeed;
+    if (m_preparedSeed.isEmpty())
+        m_preparedSeed = SeededDeal::NewSeed();
+    return m_preparedSeed;
+}
+
 std::optional<QList<int>> BingoGame::PaperCardLine(int number) const
 {
     if (m_dealSeed.isEmpty() || number < 1)

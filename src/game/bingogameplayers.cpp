@@ -181,7 +181,8 @@ void BingoGame::SendChatLine(const QString &typed)
 void BingoGame::StartNewGame(const QString &seconds)
 {
     sayUncheckedPlayers();
-    sendCommand(CommandRecord::RoundSeed(SeededDeal::NewSeed()));
+    const QString prepared = std::exchange(m_preparedSeed, {});
+    sendCommand(CommandRecord::RoundSeed(prepared.isEmpty() ? SeededDeal::NewSeed() : prepared));
     sendCommand(CommandRecord::StartGame(seconds));
 }
 
