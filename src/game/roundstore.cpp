@@ -27,7 +27,7 @@ std::optional<QList<int>> numbersFrom(const QJsonValue &value, int lowest)
     if (!value.isArray())
         return std::nullopt;
     QList<int> numbers;
-    for (const QJsonValue &item : value.toArray()) {
+    for (const auto &item : value.toArray()) {
         const int n = item.toInt(-1);
         if (!item.isDouble() || n < lowest || n > NumberCaller::Highest || item.toDouble() != n)
             return std::nullopt;
@@ -83,7 +83,7 @@ RoundStore::Loaded RoundStore::Load() const
     if (!called || QSet<int>(called->begin(), called->end()).size() != called->size())
         return {std::nullopt, broken};
     state.called = *called;
-    for (const QJsonValue &card : object.value(QStringLiteral("cards")).toArray()) {
+    for (const auto &card : object.value(QStringLiteral("cards")).toArray()) {
         const std::optional<QList<int>> numbers = numbersFrom(card, 0);
         if (!numbers || numbers->size() != CardCells::Count)
             return {std::nullopt, broken};
@@ -98,7 +98,7 @@ RoundStore::Loaded RoundStore::Load() const
     state.claimAccepted = object.value(QStringLiteral("claimAccepted")).toBool();
     state.winnerName = object.value(QStringLiteral("winner")).toString();
     state.winnerTotal = object.value(QStringLiteral("total")).toString();
-    for (const QJsonValue &player : object.value(QStringLiteral("players")).toArray())
+    for (const auto &player : object.value(QStringLiteral("players")).toArray())
         state.players << player.toString();
     // A round kept by an earlier release has no seeds: its claims are judged
     // as unchecked cards' are.
@@ -106,7 +106,7 @@ RoundStore::Loaded RoundStore::Load() const
     const QJsonObject seeds = object.value(QStringLiteral("seeds")).toObject();
     for (auto seed = seeds.begin(); seed != seeds.end(); ++seed)
         state.seeds.insert(seed.key(), seed.value().toString());
-    for (const QJsonValue &key : object.value(QStringLiteral("declared")).toArray())
+    for (const auto &key : object.value(QStringLiteral("declared")).toArray())
         state.declared << key.toString();
     return {state, {}};
 }

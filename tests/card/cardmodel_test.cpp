@@ -48,7 +48,7 @@ TEST(CardModel, FindsEachLineButNeverFourOfItsCellsAndOfSeveralTheFirstInOrder)
         EXPECT_EQ(card(line).CompleteLines(), QList<QList<int>>{numbersOf(line)}) << line[0] << "-" << line[4];
         for (std::size_t leftOut = 0; leftOut < line.size(); ++leftOut) {
             std::vector<int> four = line;
-            four.erase(four.begin() + leftOut);
+            four.erase(four.begin() + std::ptrdiff_t(leftOut));
             EXPECT_TRUE(card(four).CompleteLines().isEmpty()) << line[0] << "-" << line[4] << " without " << line[leftOut];
         }
     }
@@ -113,7 +113,7 @@ TEST(SeededDeal, DealsTheCardsOfTheTableSharedWithTheBrowserPlayer)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QJsonArray rows = QJsonDocument::fromJson(file.readAll()).array();
     ASSERT_FALSE(rows.isEmpty());
-    for (const QJsonValue &row : rows) {
+    for (const auto &row : rows) {
         const CardModel::Numbers card = SeededDeal::Card(row[u"seed"].toString(), row[u"name"].toString(), row[u"index"].toInt());
         QJsonArray numbers;
         for (int n : card) numbers.append(n);

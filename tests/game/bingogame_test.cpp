@@ -347,17 +347,19 @@ TEST(BingoGame, TheHostsWindowStartedAgainTakesUpItsKeptRoundWithoutANewDealAndS
     const RoundStore store(dir.path(), u"key"_s);
     Game first, again; // the first dies after two calls and a forced third, its round kept
     first.game.KeepRoundIn(&store);
-    first.Run({"+Bob", "+Hal", "+Cy", "2|ResetMe|1", "tick", "tick", "Hal>Chat;/call 42", "-Cy"});
+    first.Run({"+Bob", "+Hal", "+Cy", "8|5eed", "2|ResetMe|1", "tick", "tick", "Hal>Chat;/call 42", "-Cy"});
     const QList<int> called = first.game.Caller().Order();
     again.game.KeepRoundIn(&store);
     ASSERT_TRUE(again.game.ResumeRound());
     EXPECT_TRUE(again.game.Caller().Order() == called && again.game.InProgress());
-    // Bob, listed before Hal's own arrival, is caught up, then told the round goes on; Cy, who had left, is not.
+    // Bob, listed before Hal's own arrival, is caught up with his seed, then told the round goes on; Cy, who had
+    // left, is not, and is dealt anew.
     again.Run({"+Bob", "+Hal", "+Cy", "tick"});
     const QString calls = u"%1@%2"_s.arg(called[0]).arg(called[1]);
     EXPECT_EQ(again.events,
-              QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.", "** Hal is back: the round goes on.",
-                           "send 7|Bob", "1:Cy has joined the game.", "send 5|Cy|1|" + calls, "send 1|42"}));
+              QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls + "|5eed", "1:Hal has joined the game.", "** Hal is back: the round goes on.",
+                           "send 7|Bob", "1:Cy has joined the game.", "send 5|Cy|1|" + calls + "|" + again.events.value(6).section(u'|', 4), "send 1|42"}));
+    EXPECT_NE(again.events.value(6).section(u'|', 4), u"5eed"_s);
 }
 
 // The numbers of `cells` on card `index` of `name` dealt from `seed`, as a claim lists them.

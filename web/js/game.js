@@ -21,7 +21,7 @@ import { claimLine } from './claim.js';
 import { Kind, makeClaim, makeDealsFromSeed, wholeNumber } from './commandrecord.js';
 import { ChatCommand, ChatLine, Emote, Entered, Exited, counts, readDelivery } from './delivery.js';
 import { randomDraw } from './deal.js';
-import { playerCards } from './seededdeal.js';
+import { canDealFromSeed, playerCards } from './seededdeal.js';
 import { Emitter } from './emitter.js';
 import { chatLogLine, chatMessage, commandMessage, emoteLogLine } from './messagetext.js';
 import * as CallerText from './callertext.js';
@@ -119,10 +119,10 @@ export class PlayerGame extends Emitter {
   }
 
   #takeSeed(seed) {
-    this.dealSeed = seed;
+    this.dealSeed = canDealFromSeed() ? seed : '';
     const deal = ++this.deals;
-    if (!seed) return;
-    this.dealt = playerCards(seed, this.myName).then((dealt) => {
+    if (!this.dealSeed) return;
+    this.dealt = playerCards(this.dealSeed, this.myName).then((dealt) => {
       if (deal !== this.deals) return;
       dealt.forEach((numbers, index) => Object.assign(this.cards[index], { numbers, marks: 0 }));
       this.emit('cards');
@@ -199,7 +199,7 @@ export class PlayerGame extends Emitter {
     else this.emit('log', 'welcome', `${name} has joined the game.`);
     this.emit('players', this.players);
     // Said at every join of our own: a fresh join after a lost seat is a new player to the host.
-    if (name === this.myName) this.#send(commandMessage(makeDealsFromSeed(this.myName)));
+    if (name === this.myName && canDealFromSeed()) this.#send(commandMessage(makeDealsFromSeed(this.myName)));
     if (name !== this.myName || this.joined) return;
     // Our own arrival ends the list of those who were here before us.
     this.joined = true;

@@ -13,6 +13,11 @@ const SEED = /^[0-9a-f]{1,64}$/;
 
 export const isSeed = (text) => SEED.test(text);
 
+// A browser gives a page SHA-256 only in a secure context (https, or the
+// host's own machine): elsewhere the page deals its own cards, as a window of
+// an earlier release does, and never says it deals from the seed.
+export const canDealFromSeed = () => Boolean(globalThis.crypto?.subtle);
+
 async function digest(text) {
   return new DataView(await crypto.subtle.digest('SHA-256', new TextEncoder().encode(text)));
 }
