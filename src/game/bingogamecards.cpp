@@ -91,7 +91,9 @@ std::optional<std::pair<QString, QStringList>> BingoGame::refuseOnCard(const QSt
                                                                        const QStringList &items) const
 {
     if (!cardChecked(claimant)) {
-        if (m_onlyChecked)
+        // A round begun without a seed (kept by an earlier release) can check
+        // nobody's card: it is judged as it always was.
+        if (m_onlyChecked && !m_dealSeed.isEmpty())
             return std::pair{u"unchecked"_s, QStringList()};
         return std::nullopt;
     }

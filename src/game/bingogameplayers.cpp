@@ -18,9 +18,10 @@ void BingoGame::playerEntered(const QString &name)
     if (!m_listedBefore.removeOne(name))
         emit Log(LogKind::Welcome, name + QStringLiteral(" has joined the game."));
     emit PlayerJoined(name);
-    // Said at every join of this player's own: a fresh join after a lost
-    // seat is a new player to the host.
-    if (name == m_myName && !m_isHost)
+    // Told the host at every join of this player's own (a fresh join after a
+    // lost seat is a new player to the host), or when the host comes later.
+    const bool hostHere = name == m_myName ? m_players.contains(m_hostName) : name == m_hostName;
+    if (!m_isHost && hostHere && m_players.contains(m_myName))
         sendCommand(CommandRecord::DealsFromSeed(m_myName));
     if (name == m_myName && !m_joined) {
         // Our own arrival ends the list of those who were here before us.

@@ -137,7 +137,7 @@ TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTot
     // clang-format on
     for (const auto &c : cases) {
         Game g(c.me, c.members);
-        g.game.SetOnlyCheckedCardsWin(false); // what the calls alone decide; the cards' check has its own test
+        // A round without a seed checks no card, whatever the host's option: the calls alone decide.
         g.Run({"2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
         g.events.clear();
         g.Run(c.claims);
@@ -440,7 +440,7 @@ TEST(BingoGame, APlayersWindowDealsFromTheSeedOfItsRoundOrOfItsCatchUpAndSaysSoA
         g.showDeals = true;
         QList<QList<CardModel::Numbers>> dealt;
         QObject::connect(&g.game, &BingoGame::CardsDealt, [&](const QList<CardModel::Numbers> &d) { dealt << d; });
-        g.Run({"+Ann", "rejoin", "+Ann"});
+        g.Run({"+Ann", "+Hal", "rejoin", "+Hal", "+Ann"}); // told when the host comes, and at a fresh join
         EXPECT_EQ(g.events.filter(u"send 9|Ann"_s).size(), 2) << c.what;
         g.Run(c.steps);
         EXPECT_TRUE(dealt == c.dealt) << c.what;

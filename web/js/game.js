@@ -198,8 +198,11 @@ export class PlayerGame extends Emitter {
     if (before >= 0) this.listedBefore.splice(before, 1);
     else this.emit('log', 'welcome', `${name} has joined the game.`);
     this.emit('players', this.players);
-    // Said at every join of our own: a fresh join after a lost seat is a new player to the host.
-    if (name === this.myName && canDealFromSeed()) this.#send(commandMessage(makeDealsFromSeed(this.myName)));
+    // Told the host at every join of our own (a fresh join after a lost seat
+    // is a new player to the host), or when the host comes later.
+    const hostHere = name === this.myName ? this.players.includes(this.hostName) : name === this.hostName;
+    if (hostHere && this.players.includes(this.myName) && canDealFromSeed())
+      this.#send(commandMessage(makeDealsFromSeed(this.myName)));
     if (name !== this.myName || this.joined) return;
     // Our own arrival ends the list of those who were here before us.
     this.joined = true;
