@@ -451,8 +451,8 @@ TEST(BingoGame, TheHostSaysOnceThatAnOldWindowsClaimsCannotBeChecked)
 {
     Game g;
     g.Run({"+Hal", "+Cy", "+Ann", "Ann>Comm;9|Ann", "tick", "tick", "tick", "tick"});
-    EXPECT_EQ(g.events.filter(u"cannot check"_s).size(), 1);
-    EXPECT_TRUE(g.events.filter(u"cannot check"_s).value(0).startsWith(u"** Cy "_s));
+    const QStringList said = g.events.filter(u"cannot check"_s);
+    EXPECT_TRUE(said.size() == 1 && said[0].startsWith(u"** Cy "_s)) << "once, and not of Ann, who deals from the seed";
 }
 
 TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)

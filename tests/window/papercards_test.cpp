@@ -47,11 +47,9 @@ TEST(PaperCards, ThePrintedCardIsTheOneTheHostChecksAndAConfirmedLineOfItWins)
     cards.CheckPaperCard(3); // a column short of its last number
     link.Deliver(u"Hal"_s, u"Comm;1|%1"_s.arg(printed[22]));
     boxes.answers = {false, true};
-    cards.CheckPaperCard(3);
-    cards.CheckPaperCard(3);
-    cards.CheckPaperCard(4);
-    EXPECT_EQ(boxes.shown.size(), 4);
-    EXPECT_TRUE(boxes.shown.value(0).text.contains(u"no line"_s) && boxes.shown.value(3).text.startsWith(u"Paper card 4 holds no"_s));
+    for (int number : {3, 3, 4}) cards.CheckPaperCard(number); // declined, confirmed, another card
+    EXPECT_TRUE(boxes.shown.size() == 4 && boxes.shown.value(0).text.contains(u"no line"_s)
+                && boxes.shown.value(3).text.startsWith(u"Paper card 4 holds no"_s));
     EXPECT_TRUE(boxes.shown.value(1).text.contains(u"%1, %2"_s.arg(printed[2]).arg(printed[7])));
     EXPECT_EQ(link.sent, QStringList{u"Comm;3|Paper card 3|1"_s}) << "announced once, when the host confirms";
 }
