@@ -277,6 +277,8 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
         reason = listed(detail) + QStringLiteral(" %1 not on your cards.").arg(detail.size() == 1 ? u"is"_s : u"are"_s);
     else if (why == u"noline")
         reason = QStringLiteral("its numbers do not make a line on your card.");
+    else if (why == u"early")
+        reason = QStringLiteral("its line was complete before you joined: it wins only with a number called since.");
     else if (why == u"unchecked")
         reason = QStringLiteral("the host can check only cards dealt from its seed, and this window's were not.");
     else

@@ -220,5 +220,6 @@ private:
     QString m_dealSeed; // this player's cards come from it; the host's: the round's
     QHash<QString, QString> m_seedOf; // host: each player's seed this round, by name key
     QSet<QString> m_declared; // host: the players who deal from the seed, by name key
+    QHash<QString, int> m_seededAt; // host: the count of calls when a latecomer got its seed, by name key
     QHash<QString, int> m_uncheckedSeen; // host: undeclared players, by name key: 1 seen, 2 told
 };

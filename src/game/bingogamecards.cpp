@@ -6,13 +6,17 @@
 // from the round's seed; whoever joins during it gets a seed of the host's
 // own choosing, which the host keeps for that name until the player leaves.
 // A seat the hub resumes never left, so it keeps its cards; a player who
-// left and comes back, under any name, is dealt anew.
+// left and comes back, under any name, is dealt anew. Since a latecomer could
+// come again and again until a card holds a line of the calls already made,
+// a latecomer's line wins only with a number called after its seed was given.
 #include "game/bingogame.h"
 
 #include "card/seededdeal.h"
 #include "game/claimcheck.h"
 #include "game/commandrecord.h"
 #include "support/playername.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +50,7 @@ void BingoGame::takeSeed(const QString &seed)
 void BingoGame::seedRound()
 {
     m_seedOf.clear();
+    m_seededAt.clear();
     if (m_dealSeed.isEmpty())
         return; // no card of this round can be checked
     for (const QString &player : std::as_const(m_players))
@@ -58,8 +63,10 @@ QString BingoGame::seedFor(const QString &latecomer)
     if (m_dealSeed.isEmpty())
         return {};
     const QString key = PlayerName::SameNameKey(latecomer);
-    if (!m_seedOf.contains(key))
+    if (!m_seedOf.contains(key)) {
         m_seedOf.insert(key, SeededDeal::NewSeed());
+        m_seededAt.insert(key, int(m_caller.CallCount()));
+    }
     return m_seedOf.value(key);
 }
 
@@ -77,6 +84,7 @@ void BingoGame::forgetSeat(const QString &name)
         return;
     const QString key = PlayerName::SameNameKey(name);
     m_seedOf.remove(key);
+    m_seededAt.remove(key);
     m_declared.remove(key);
     m_uncheckedSeen.remove(key);
 }
@@ -97,11 +105,18 @@ std::optional<std::pair<QString, QStringList>> BingoGame::refuseOnCard(const QSt
             return std::pair{u"unchecked"_s, QStringList()};
         return std::nullopt;
     }
-    const QList<CardModel::Numbers> cards
-        = SeededDeal::PlayerCards(m_seedOf.value(PlayerName::SameNameKey(claimant)), claimant);
-    const std::optional<CardRefusal> refusal = CheckOnCards(cards, claimedNumbers(items), CardCells::Lines);
-    if (!refusal)
-        return std::nullopt;
+    const QString key = PlayerName::SameNameKey(claimant);
+    const QList<int> claimed = claimedNumbers(items);
+    const std::optional<CardRefusal> refusal
+        = CheckOnCards(SeededDeal::PlayerCards(m_seedOf.value(key), claimant), claimed, CardCells::Lines);
+    if (!refusal) {
+        const qsizetype seededAt = m_seededAt.value(key, 0);
+        const bool calledSince = std::any_of(claimed.begin(), claimed.end(),
+                                             [&](int n) { return m_caller.Order().indexOf(n) >= seededAt; });
+        if (calledSince)
+            return std::nullopt;
+        return std::pair{u"early"_s, QStringList()};
+    }
     if (refusal->why == CardRefusal::NotOnCard)
         return std::pair{u"notoncard"_s, refusal->detail};
     return std::pair{u"noline"_s, QStringList()};

@@ -391,14 +391,17 @@ TEST(BingoGame, TheHostWinsOnlyAClaimThatIsALineOnTheClaimantsOwnSeededCard)
         {"an old window while only checked cards win", "Cy", onNeither.join(u'@'), true, u"6|Cy|unchecked|"_s},
         {"an old window judged on its calls", "Cy", onNeither.join(u'@'), false, u"3|Cy|1|unchecked"_s},
         {"a latecomer's pick from the round's seed", "Dan", onCard(seed, "Dan", 0, CardCells::Row(0)), true, u"6|Dan|notoncard|"_s},
+        {"a latecomer's own line called before it came", "Dan", u"?"_s, true, u"6|Dan|early|"_s},
     };
     // clang-format on
     for (const auto &c : cases) {
         Game g;
         g.game.SetOnlyCheckedCardsWin(c.onlyChecked);
         g.Run({"+Hal", "+Ann", "+Bob", "+Cy", "Ann>Comm;9|Ann", "Bob>Comm;9|Bob", "8|5eed", "2|ResetMe|10", "*", "+Dan", "Dan>Comm;9|Dan"});
+        const QString dans = g.events.filter(u"send 5|Dan|"_s).value(0).section(u'|', 4); // Dan's own seed
+        const QString claim = c.claim == u"?" ? onCard(dans, "Dan", 1, CardCells::Column(2)) : c.claim;
         g.events.clear();
-        g.link.Deliver(QString::fromUtf8(c.claimant), u"Comm;4|%1|%2"_s.arg(QString::fromUtf8(c.claimant), c.claim));
+        g.link.Deliver(QString::fromUtf8(c.claimant), u"Comm;4|%1|%2"_s.arg(QString::fromUtf8(c.claimant), claim));
         ASSERT_EQ(g.events.size(), 1) << c.what;
         EXPECT_TRUE(g.events[0].startsWith(u"send "_s + c.answer)) << c.what << ": " << g.events[0].toStdString();
     }

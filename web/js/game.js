@@ -185,6 +185,7 @@ export class PlayerGame extends Emitter {
     else if (why === 'uncalled' && detail.length > 1) reason = `${listed(detail)} have not been called.`;
     else if (why === 'notoncard') reason = `${listed(detail)} ${detail.length === 1 ? 'is' : 'are'} not on your cards.`;
     else if (why === 'noline') reason = 'its numbers do not make a line on your card.';
+    else if (why === 'early') reason = 'its line was complete before you joined: it wins only with a number called since.';
     else if (why === 'unchecked')
       reason = "the host can check only cards dealt from its seed, and this window's were not.";
     this.emit('log', 'announcement', `** Your claim did not win: ${reason}`);
