@@ -34,6 +34,13 @@ ComputerPlayer::ComputerPlayer(GameLink &link, RandomGenerator &random, QObject 
     m_schedule = [this](int ms, std::function<void()> action) { QTimer::singleShot(ms, this, std::move(action)); };
     connect(m_game.get(), &BingoGame::Joined, this, &ComputerPlayer::onJoined);
     connect(m_game.get(), &BingoGame::GameStarted, this, &ComputerPlayer::onGameStarted);
+    connect(m_game.get(), &BingoGame::CardsDealt, this, [this](const QList<CardModel::Numbers> &cards) {
+        // Dealt from the host's seed over the cards drawn at the start.
+        for (int c = 0; c < 2; ++c) {
+            m_cards[c].SetNumbers(cards.value(c));
+            m_cards[c].ClearMarks();
+        }
+    });
     connect(m_game.get(), &BingoGame::NumberCalled, this, &ComputerPlayer::onNumberCalled);
     connect(m_game.get(), &BingoGame::Won, this, &ComputerPlayer::onWon);
     connect(m_game.get(), &BingoGame::RoundOver, this, &ComputerPlayer::roundEnded);

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The words a refused claim travels with.
@@ -99,6 +101,8 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
     case DeliveryKind::CatchUp:
     case DeliveryKind::ClaimRefused:
     case DeliveryKind::HostBack:
+    case DeliveryKind::RoundSeed:
+    case DeliveryKind::DealsFromSeed:
         carryOut(delivery->record);
         break;
     }
@@ -122,19 +126,25 @@ void BingoGame::carryOut(const CommandRecord &record)
             emit Log(LogKind::Announcement, Interval::Describe(record.text));
         break;
     case DeliveryKind::WinConfirmed:
-        won(record.name, record.text);
+        won(record.name, record.text, record.cardUnchecked);
         break;
     case DeliveryKind::Claim:
         judgeClaim(record.name, record.items);
         break;
     case DeliveryKind::CatchUp:
-        catchUp(record.text, record.items);
+        catchUp(record.text, record.items, record.seed);
         break;
     case DeliveryKind::ClaimRefused:
         sayClaimRefused(record.text, record.items);
         break;
     case DeliveryKind::HostBack:
         emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
+        break;
+    case DeliveryKind::RoundSeed:
+        m_nextSeed = record.seed;
+        break;
+    case DeliveryKind::DealsFromSeed:
+        declared(record.name);
         break;
     case DeliveryKind::PlayerEntered:
     case DeliveryKind::PlayerExited:
@@ -156,6 +166,7 @@ void BingoGame::startRound(const QString &seconds)
     m_winnerTotal.clear();
     m_toTellBack.clear();
     emit GameStarted(seconds);
+    takeSeed(std::exchange(m_nextSeed, {}));
     emit ViewChanged();
     keepRound();
 }
@@ -175,11 +186,11 @@ void BingoGame::markCalled(int n)
     }
 }
 
-void BingoGame::won(const QString &name, const QString &total)
+void BingoGame::won(const QString &name, const QString &total, bool cardUnchecked)
 {
     emit Log(LogKind::Announcement,
              QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
-                 + QStringLiteral(" Total Win(s)! **"));
+                 + QStringLiteral(" Total Win(s)! **") + (cardUnchecked ? u" (card not checked)"_s : QString()));
     if (m_isHost)
         emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
     m_inProgress = false;
@@ -192,7 +203,7 @@ void BingoGame::won(const QString &name, const QString &total)
     emit ViewChanged();
 }
 
-void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
+void BingoGame::catchUp(const QString &seconds, const QStringList &numbers, const QString &seed)
 {
     // A game already in the round keeps its cards and only adds the calls
     // it missed, so an answer to a game that is up to date changes nothing.
@@ -202,8 +213,12 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
     const bool joining = !m_inProgress || std::any_of(m_caller.Order().begin(), m_caller.Order().end(), [&](int n) {
         return !numbers.contains(QString::number(n));
     });
-    if (joining)
+    if (joining) {
+        m_nextSeed = seed;
         startRound(seconds);
+    } else if (!seed.isEmpty() && seed != m_dealSeed) {
+        takeSeed(seed); // a fresh join: the host deals this player anew
+    }
     for (const QString &item : numbers) {
         const std::optional<int> n = WholeNumber(item);
         if (!n || *n < 1 || *n > NumberCaller::Highest || m_caller.Called(*n))
@@ -238,10 +253,12 @@ void BingoGame::judgeClaim(const QString &claimant, const QStringList &items)
         sendCommand(CommandRecord::RefuseClaim(claimant, Over));
     else if (!m_caller.ClaimHolds(items))
         sendCommand(CommandRecord::RefuseClaim(claimant, Uncalled, m_caller.Uncalled(items)));
+    else if (const auto refusal = refuseOnCard(claimant, items))
+        sendCommand(CommandRecord::RefuseClaim(claimant, refusal->first, refusal->second));
     else {
         m_claimAccepted = true;
         keepRound();
-        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant)));
+        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant), !cardChecked(claimant)));
     }
 }
 
@@ -256,6 +273,14 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
         reason = detail.first() + QStringLiteral(" has not been called.");
     else if (why == Uncalled && !detail.isEmpty())
         reason = listed(detail) + QStringLiteral(" have not been called.");
+    else if (why == u"notoncard")
+        reason = listed(detail) + QStringLiteral(" %1 not on your cards.").arg(detail.size() == 1 ? u"is"_s : u"are"_s);
+    else if (why == u"noline")
+        reason = QStringLiteral("its numbers do not make a line on your card.");
+    else if (why == u"early")
+        reason = QStringLiteral("its line was complete before you joined: it wins only with a number called since.");
+    else if (why == u"unchecked")
+        reason = QStringLiteral("the host can check only cards dealt from its seed, and this window's were not.");
     else
         reason = QStringLiteral("its line does not hold five called numbers.");
     emit Log(LogKind::Announcement, QStringLiteral("** Your claim did not win: ") + reason);
@@ -263,6 +288,7 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
 
 void BingoGame::CallNext()
 {
+    sayUncheckedPlayers();
     const std::optional<int> n = m_caller.Draw(m_random);
     // Kept before it goes out: a window that dies in between still knows
     // the number, and its catch-ups bring it to every player.

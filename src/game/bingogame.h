@@ -17,12 +17,15 @@
 // A message the link does not take (it has ended) is told in the log, so no
 // typed line or claim vanishes without a word.
 
+#include "card/cardmodel.h"
 #include "game/callertext.h"
 #include "game/logkind.h"
 #include "game/numbercaller.h"
 #include "game/roundstore.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <optional>
 
@@ -80,6 +83,25 @@ public:
     // One tick of the host's calling: draws and sends one new number.
     void CallNext();
 
+    // Cards the host can check (bingogamecards.cpp). The host's game sends
+    // a new seed before each New Game and judges a claim on the claimant's
+    // cards as dealt from it; a latecomer gets a seed of its own in the
+    // catch-up. While only checked cards win (the default), the claim of a
+    // player whose window never said it deals from the seed is refused;
+    // otherwise it is judged on its calls alone and its win says so.
+    void SetOnlyCheckedCardsWin(bool on) { m_onlyChecked = on; }
+    bool OnlyCheckedCardsWin() const { return m_onlyChecked; }
+    // The seed this player's cards come from; empty when the host sent none.
+    QString DealSeed() const { return m_dealSeed; }
+    // The seed paper cards are printed from: the round's while one is in
+    // progress, else the next round's, drawn now and sent at New Game.
+    QString PaperSeed();
+    // The host's paper card `number`: a line of it in called numbers (its
+    // numbers in cell order), or nothing; always nothing without a seed.
+    std::optional<QList<int>> PaperCardLine(int number) const;
+    // The host confirms paper card `number`'s win: judged as a claim of it.
+    void ConfirmPaperWin(int number);
+
 signals:
     void Log(LogKind kind, const QString &line);
     // The player list: a player came, the first listed of that name went,
@@ -122,14 +144,29 @@ signals:
     void PendingChanged(const QStringList &lines);
     // The host ended the game: nothing more will come.
     void GameEnded();
+    // This player's cards as dealt from the seed, right after GameStarted or
+    // when a catch-up brings a seed of its own: show them, with no marks.
+    void CardsDealt(const QList<CardModel::Numbers> &cards);
 
 private:
     void carryOut(const CommandRecord &record);
     void startRound(const QString &seconds);
     void markCalled(int n);
-    void won(const QString &name, const QString &total);
-    void catchUp(const QString &seconds, const QStringList &numbers);
+    void won(const QString &name, const QString &total, bool cardUnchecked);
+    void catchUp(const QString &seconds, const QStringList &numbers, const QString &seed);
     void judgeClaim(const QString &claimant, const QStringList &items);
+    // The refusal of a claim that the card check fails, as the refusal
+    // record's WHY and DETAIL; nothing when it passes.
+    std::optional<std::pair<QString, QStringList>> refuseOnCard(const QString &claimant,
+                                                                const QStringList &items) const;
+    bool cardChecked(const QString &claimant) const;
+    void takeSeed(const QString &seed);
+    void dealFromSeed(const QString &seed);
+    void seedRound();
+    QString seedFor(const QString &latecomer);
+    void declared(const QString &name);
+    void forgetSeat(const QString &name);
+    void sayUncheckedPlayers();
     void sayClaimRefused(const QString &why, const QStringList &detail);
     void playerEntered(const QString &name);
     void playerExited(const QString &name);
@@ -177,4 +214,12 @@ private:
     QList<QList<int>> m_cards; // the host's own, kept with the round
     QStringList m_toTellBack; // players of a resumed round not yet told the host is back
     bool m_keepFailedSaid = false;
+    bool m_onlyChecked = true;
+    QString m_nextSeed; // announced for the next New Game
+    QString m_preparedSeed; // host: drawn for paper cards before the round it serves
+    QString m_dealSeed; // this player's cards come from it; the host's: the round's
+    QHash<QString, QString> m_seedOf; // host: each player's seed this round, by name key
+    QSet<QString> m_declared; // host: the players who deal from the seed, by name key
+    QHash<QString, int> m_seededAt; // host: the count of calls when a latecomer got its seed, by name key
+    QHash<QString, int> m_uncheckedSeen; // host: undeclared players, by name key: 1 seen, 2 told
 };

@@ -3,6 +3,7 @@
 // returns, and what this player sends.
 #include "game/bingogame.h"
 
+#include "card/seededdeal.h"
 #include "game/commandrecord.h"
 #include "game/messagetext.h"
 #include "link/gamelink.h"
@@ -17,6 +18,11 @@ void BingoGame::playerEntered(const QString &name)
     if (!m_listedBefore.removeOne(name))
         emit Log(LogKind::Welcome, name + QStringLiteral(" has joined the game."));
     emit PlayerJoined(name);
+    // Told the host at every join of this player's own (a fresh join after a
+    // lost seat is a new player to the host), or when the host comes later.
+    const bool hostHere = name == m_myName ? m_players.contains(m_hostName) : name == m_hostName;
+    if (!m_isHost && hostHere && m_players.contains(m_myName))
+        sendCommand(CommandRecord::DealsFromSeed(m_myName));
     if (name == m_myName && !m_joined) {
         // Our own arrival ends the list of those who were here before us.
         m_joined = true;
@@ -37,7 +43,7 @@ void BingoGame::playerEntered(const QString &name)
                 tellHostBack(player);
         }
     } else if (m_isHost && m_inProgress && name != m_myName) {
-        sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order()));
+        sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order(), seedFor(name)));
         if (m_joined)
             tellHostBack(name);
     }
@@ -50,6 +56,7 @@ void BingoGame::playerExited(const QString &name)
     if (!m_players.removeOne(name))
         return;
     m_away.removeOne(name);
+    forgetSeat(name);
     emit PlayerLeft(name);
     emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
     keepRound();
@@ -172,7 +179,13 @@ void BingoGame::SendChatLine(const QString &typed)
         send(message, MessageText::ChatLogLine(m_myName, message.mid(5)));
 }
 
-void BingoGame::StartNewGame(const QString &seconds) { sendCommand(CommandRecord::StartGame(seconds)); }
+void BingoGame::StartNewGame(const QString &seconds)
+{
+    sayUncheckedPlayers();
+    const QString prepared = std::exchange(m_preparedSeed, {});
+    sendCommand(CommandRecord::RoundSeed(prepared.isEmpty() ? SeededDeal::NewSeed() : prepared));
+    sendCommand(CommandRecord::StartGame(seconds));
+}
 
 void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastReported)
 {

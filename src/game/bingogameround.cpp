@@ -31,6 +31,9 @@ std::optional<RoundState> BingoGame::ResumeRound()
     m_winnerName = state.winnerName;
     m_winnerTotal = state.winnerTotal;
     m_cards = state.cards;
+    m_dealSeed = state.seed;
+    m_seedOf = state.seeds;
+    m_declared = QSet<QString>(state.declared.begin(), state.declared.end());
     m_toTellBack.clear();
     if (m_inProgress) {
         m_toTellBack = state.players;
@@ -66,7 +69,8 @@ void BingoGame::keepRound()
     if (!m_store || !m_isHost)
         return;
     const QString problem = m_store->Save({m_seconds, m_caller.Order(), m_inProgress, m_claimAccepted, m_winnerName,
-                                           m_winnerTotal, m_caller.ForcedNumber(), m_players, m_cards});
+                                           m_winnerTotal, m_caller.ForcedNumber(), m_players, m_cards, m_dealSeed,
+                                           m_seedOf, QStringList(m_declared.begin(), m_declared.end())});
     // Said once: the game goes on, only a restart would lose the round.
     if (!problem.isEmpty() && !m_keepFailedSaid) {
         m_keepFailedSaid = true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/commandrecord.h"
 
+#include "card/seededdeal.h"
 #include "support/textnum.h"
 
 #include <limits>
@@ -58,6 +59,7 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
             return std::nullopt;
         read.name = fields.at(1);
         read.text = fields.at(2);
+        read.cardUnchecked = fields.size() > 3 && fields.at(3) == u"unchecked";
         return read;
     case DeliveryKind::Claim:
         if (fields.size() < 3)
@@ -72,11 +74,21 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
         read.name = fields.at(1);
         read.text = fields.at(2);
         read.items = fields.at(3).split(QLatin1Char('@'), Qt::SkipEmptyParts);
+        // A catch-up's seed that is not one is no seed: the cards are the
+        // window's own, as with a host of an earlier release.
+        if (*kind == DeliveryKind::CatchUp && fields.size() > 4 && SeededDeal::IsSeed(fields.at(4)))
+            read.seed = fields.at(4);
         return read;
     case DeliveryKind::HostBack:
+    case DeliveryKind::DealsFromSeed:
         if (fields.size() < 2)
             return std::nullopt;
         read.name = fields.at(1);
+        return read;
+    case DeliveryKind::RoundSeed:
+        if (fields.size() < 2 || !SeededDeal::IsSeed(fields.at(1)))
+            return std::nullopt;
+        read.seed = fields.at(1);
         return read;
     case DeliveryKind::PlayerEntered:
     case DeliveryKind::PlayerExited:
@@ -92,9 +104,10 @@ QString CommandRecord::Called(int number) { return QStringLiteral("1|") + QStrin
 
 QString CommandRecord::StartGame(const QString &seconds) { return QStringLiteral("2|ResetMe|") + seconds; }
 
-QString CommandRecord::Won(const QString &name, int total)
+QString CommandRecord::Won(const QString &name, int total, bool cardUnchecked)
 {
-    return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total);
+    return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total)
+         + (cardUnchecked ? QStringLiteral("|unchecked") : QString());
 }
 
 QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers)
@@ -102,9 +115,11 @@ QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers)
     return QStringLiteral("4|") + name + QLatin1Char('|') + joined(numbers);
 }
 
-QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called)
+QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called,
+                                   const QString &seed)
 {
-    return QStringLiteral("5|") + name + QLatin1Char('|') + seconds + QLatin1Char('|') + joined(called);
+    return QStringLiteral("5|") + name + QLatin1Char('|') + seconds + QLatin1Char('|') + joined(called)
+         + (seed.isEmpty() ? QString() : QLatin1Char('|') + seed);
 }
 
 QString CommandRecord::RefuseClaim(const QString &name, const QString &why, const QStringList &detail)
@@ -113,3 +128,7 @@ QString CommandRecord::RefuseClaim(const QString &name, const QString &why, cons
 }
 
 QString CommandRecord::HostBack(const QString &name) { return QStringLiteral("7|") + name; }
+
+QString CommandRecord::RoundSeed(const QString &seed) { return QStringLiteral("8|") + seed; }
+
+QString CommandRecord::DealsFromSeed(const QString &name) { return QStringLiteral("9|") + name; }

@@ -5,7 +5,7 @@
 // (docs/protocol.md). Read is the one place a record is
 // parsed: a record the program never sends (an unknown kind, a kind or called
 // number that is not a whole number, a called number outside 1 to 100, a
-// missing field) reads as nothing, and is then ignored without a message.
+// seed that is not one, a missing field) reads as nothing, and is then ignored without a message.
 
 #include "game/deliverykind.h"
 
@@ -23,6 +23,8 @@ struct CommandRecord
         // ClaimRefused: why
     QString name; // WinConfirmed: the winner; Claim: the claimant; CatchUp,
         // ClaimRefused, HostBack: the player it is meant for
+    QString seed; // RoundSeed; CatchUp: the seed the latecomer deals from, if any
+    bool cardUnchecked = false; // WinConfirmed: the host could not check the winner's card
     QStringList items; // Claim: the claimed numbers; CatchUp: the called numbers;
         // ClaimRefused: the detail. As received, split at "@";
         // an empty field gives no items but in a claim
@@ -31,11 +33,15 @@ struct CommandRecord
 
     static QString Called(int number);
     static QString StartGame(const QString &seconds);
-    static QString Won(const QString &name, int total);
+    static QString Won(const QString &name, int total, bool cardUnchecked = false);
     static QString MakeClaim(const QString &name, const QList<int> &numbers);
-    static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called);
+    // A seed, when given, goes in a fifth field, which earlier releases ignore.
+    static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called,
+                               const QString &seed = {});
     static QString RefuseClaim(const QString &name, const QString &why, const QStringList &detail = {});
     static QString HostBack(const QString &name);
+    static QString RoundSeed(const QString &seed);
+    static QString DealsFromSeed(const QString &name);
 };
 
 // The whole number that a text holds, or nothing: decimal text that needs no

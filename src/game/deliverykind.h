@@ -24,6 +24,8 @@ enum class DeliveryKind {
     CatchUp, // "Comm;5|NAME|SECONDS|N@N@..."
     ClaimRefused, // "Comm;6|NAME|WHY|DETAIL"
     HostBack, // "Comm;7|NAME": the host's window came back to the round NAME plays
+    RoundSeed, // "Comm;8|SEED": the next round's cards are dealt from SEED
+    DealsFromSeed, // "Comm;9|NAME": NAME's window deals its cards from the seed
 };
 
 // Who may send a delivery of a kind.
@@ -74,6 +76,10 @@ constexpr DeliveryRule RuleOf(DeliveryKind kind)
         return {Sender::Host, Audience::NamedPlayer, 6};
     case DeliveryKind::HostBack:
         return {Sender::Host, Audience::NamedPlayer, 7};
+    case DeliveryKind::RoundSeed:
+        return {Sender::Host, Audience::Everyone, 8};
+    case DeliveryKind::DealsFromSeed:
+        return {Sender::NamedPlayer, Audience::Host, 9};
     }
     return {Sender::Nobody, Audience::Everyone, 0};
 }

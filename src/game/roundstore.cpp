@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonObject>
 
 namespace {
 
@@ -26,13 +27,21 @@ std::optional<QList<int>> numbersFrom(const QJsonValue &value, int lowest)
     if (!value.isArray())
         return std::nullopt;
     QList<int> numbers;
-    for (const QJsonValue &item : value.toArray()) {
+    for (const auto &item : value.toArray()) {
         const int n = item.toInt(-1);
         if (!item.isDouble() || n < lowest || n > NumberCaller::Highest || item.toDouble() != n)
             return std::nullopt;
         numbers << n;
     }
     return numbers;
+}
+
+QJsonObject seedsObject(const QHash<QString, QString> &seeds)
+{
+    QJsonObject object;
+    for (auto seed = seeds.begin(); seed != seeds.end(); ++seed)
+        object.insert(seed.key(), seed.value());
+    return object;
 }
 
 } // namespace
@@ -55,7 +64,10 @@ QString RoundStore::Save(const RoundState &state) const
                              {QStringLiteral("total"), state.winnerTotal},
                              {QStringLiteral("forced"), state.forcedNumber},
                              {QStringLiteral("players"), QJsonArray::fromStringList(state.players)},
-                             {QStringLiteral("cards"), cards}});
+                             {QStringLiteral("cards"), cards},
+                             {QStringLiteral("seed"), state.seed},
+                             {QStringLiteral("seeds"), seedsObject(state.seeds)},
+                             {QStringLiteral("declared"), QJsonArray::fromStringList(state.declared)}});
 }
 
 RoundStore::Loaded RoundStore::Load() const
@@ -71,7 +83,7 @@ RoundStore::Loaded RoundStore::Load() const
     if (!called || QSet<int>(called->begin(), called->end()).size() != called->size())
         return {std::nullopt, broken};
     state.called = *called;
-    for (const QJsonValue &card : object.value(QStringLiteral("cards")).toArray()) {
+    for (const auto &card : object.value(QStringLiteral("cards")).toArray()) {
         const std::optional<QList<int>> numbers = numbersFrom(card, 0);
         if (!numbers || numbers->size() != CardCells::Count)
             return {std::nullopt, broken};
@@ -86,8 +98,16 @@ RoundStore::Loaded RoundStore::Load() const
     state.claimAccepted = object.value(QStringLiteral("claimAccepted")).toBool();
     state.winnerName = object.value(QStringLiteral("winner")).toString();
     state.winnerTotal = object.value(QStringLiteral("total")).toString();
-    for (const QJsonValue &player : object.value(QStringLiteral("players")).toArray())
+    for (const auto &player : object.value(QStringLiteral("players")).toArray())
         state.players << player.toString();
+    // A round kept by an earlier release has no seeds: its claims are judged
+    // as unchecked cards' are.
+    state.seed = object.value(QStringLiteral("seed")).toString();
+    const QJsonObject seeds = object.value(QStringLiteral("seeds")).toObject();
+    for (auto seed = seeds.begin(); seed != seeds.end(); ++seed)
+        state.seeds.insert(seed.key(), seed.value().toString());
+    for (const auto &key : object.value(QStringLiteral("declared")).toArray())
+        state.declared << key.toString();
     return {state, {}};
 }
 

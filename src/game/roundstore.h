@@ -4,8 +4,10 @@
 // per game key) after every change, so a window started again for the same
 // game carries on the same round: the numbers called in order, the
 // interval, whether a claim has won it and who, the number a chat command
-// forces, the players who were in it and the host's own cards.
+// forces, the players who were in it, the host's own cards and the seeds
+// the players' cards are dealt from.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,9 @@ struct RoundState
     qint16 forcedNumber = 0;
     QStringList players;
     QList<QList<int>> cards; // each card's numbers in cell order; empty: none kept
+    QString seed; // the round's seed; empty: its cards cannot be checked
+    QHash<QString, QString> seeds; // each player's seed, by name key
+    QStringList declared; // the players dealing from the seed, by name key
 
     bool operator==(const RoundState &) const = default;
 };

@@ -127,6 +127,13 @@ void frmMain::followGame()
     connect(m_game, &BingoGame::PlayersCleared, m_playerList, &QListWidget::clear);
     connect(m_game, &BingoGame::NumberCalled, this, [this](int n) { m_board->SetCalled(n, true); });
     connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
+    connect(m_game, &BingoGame::CardsDealt, this, [this](const QList<CardModel::Numbers> &cards) {
+        for (int c = 0; c < int(m_cards.size()); ++c) {
+            m_cards[c]->ResetMarks();
+            m_cards[c]->ShowNumbers(QList<int>(cards.value(c).begin(), cards.value(c).end()));
+        }
+        keepCards();
+    });
     connect(m_game, &BingoGame::RoundOver, this, &frmMain::onRoundOver);
     connect(m_game, &BingoGame::CallingDone, this, [this] {
         m_callTimer->stop();

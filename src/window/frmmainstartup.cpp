@@ -14,7 +14,9 @@
 #include "support/runtimeerror.h"
 #include "support/textnum.h"
 #include "window/ctlcard.h"
+#include "window/hostcards.h"
 #include "window/numberboard.h"
+#include "window/windowoptions.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -51,6 +53,8 @@ std::optional<int> frmMain::Startup()
     m_hostName = piece(line, 4);
     m_game->SetNames(m_myName, m_hostName);
     m_newGameButton->setEnabled(m_game->IsHost());
+    if (m_game->IsHost())
+        new HostCards(*m_game, m_boxes, m_options->Settings(), *m_options->Menu(), *this);
     resumeRound();
     const std::optional<int> status = join(line);
     if (!status && m_resumeCalling)

@@ -3,6 +3,12 @@
 
 #include "card/cardmodel.h"
 #include "card/deal.h"
+#include "card/seededdeal.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 #include <set>
@@ -42,7 +48,7 @@ TEST(CardModel, FindsEachLineButNeverFourOfItsCellsAndOfSeveralTheFirstInOrder)
         EXPECT_EQ(card(line).CompleteLines(), QList<QList<int>>{numbersOf(line)}) << line[0] << "-" << line[4];
         for (std::size_t leftOut = 0; leftOut < line.size(); ++leftOut) {
             std::vector<int> four = line;
-            four.erase(four.begin() + leftOut);
+            four.erase(four.begin() + std::ptrdiff_t(leftOut));
             EXPECT_TRUE(card(four).CompleteLines().isEmpty()) << line[0] << "-" << line[4] << " without " << line[leftOut];
         }
     }
@@ -97,6 +103,21 @@ TEST(CardDeal, PlacesEachDrawOnTheNextFreeNumberAndKeepsTheCardWhole)
         const std::set<int> distinct(numbers.begin(), numbers.end());
         EXPECT_EQ(distinct.size(), 25u) << c.what;
         EXPECT_TRUE(*distinct.begin() >= 1 && *distinct.rbegin() <= 100) << c.what;
+    }
+}
+
+// The browser player deals from the same table (tests/web/rules.test.js).
+TEST(SeededDeal, DealsTheCardsOfTheTableSharedWithTheBrowserPlayer)
+{
+    QFile file(QStringLiteral(KALUMO_SEEDED_CARDS));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonArray rows = QJsonDocument::fromJson(file.readAll()).array();
+    ASSERT_FALSE(rows.isEmpty());
+    for (const auto &row : rows) {
+        const CardModel::Numbers card = SeededDeal::Card(row[u"seed"].toString(), row[u"name"].toString(), row[u"index"].toInt());
+        QJsonArray numbers;
+        for (int n : card) numbers.append(n);
+        EXPECT_EQ(numbers, row[u"numbers"].toArray()) << row[u"name"].toString().toStdString();
     }
 }
 

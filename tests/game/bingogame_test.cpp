@@ -2,6 +2,7 @@
 // What one player's game says, sends and shows as deliveries arrive, players
 // come and go, claims are judged and latecomers catch up. Hal hosts.
 
+#include "card/seededdeal.h"
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "game/members.h"
@@ -39,7 +40,10 @@ struct Game
         QObject::connect(&game, &BingoGame::LinkBack, [this] { events << QStringLiteral("back"); });
         QObject::connect(&game, &BingoGame::PlayerAway,
                          [this](const QString &name, bool away) { events << (away ? u"list away "_s : u"list here "_s) + name; });
-        link.onSend = [this](const QString &sent) { events << u"send "_s + (sent.startsWith(u"Comm;") ? sent.mid(5) : sent); };
+        // A player's word that it deals from the seed follows each own join; its test looks for it.
+        link.onSend = [this](const QString &sent) {
+            if (showDeals || !sent.startsWith(u"Comm;9|")) events << u"send "_s + (sent.startsWith(u"Comm;") ? sent.mid(5) : sent);
+        };
     }
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
     // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
@@ -88,6 +92,7 @@ struct Game
     RandomGenerator random{3, [] { return quint64(1000); }};
     BingoGame game{link, table, random};
     QStringList events;
+    bool showDeals = false;
 };
 
 struct Case
@@ -118,20 +123,21 @@ TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTot
     const char *annsLine = "4|Ann|12@3@77@40@9";
     // clang-format off
     const struct { const char *what, *me; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
-        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
-        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2"}},
-        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767"}},
-        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1"}},
+        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1|unchecked"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
+        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2|unchecked"}},
+        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767|unchecked"}},
+        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1|unchecked"}},
         {"numbers not called", "Hal", {}, {"4|Ann|12@3@17@42@9"}, {"send 6|Ann|uncalled|17@42"}},
         {"four numbers", "Hal", {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|uncalled|"}},
         {"a number that is not whole", "Hal", {}, {"4|Ann|12@3@77@40@9.2"}, {"send 6|Ann|uncalled|9.2"}},
-        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1", "send 6|Ann|taken|"}},
-        {"a rival's line after the accepted one", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1", "send 6|Bob|taken|"}},
+        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1|unchecked", "send 6|Ann|taken|"}},
+        {"a rival's line after the accepted one", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1|unchecked", "send 6|Bob|taken|"}},
         {"a claim in another's name", "Hal", {}, {"Bob>Comm;4|Ann|12@3@77@40@9"}, {}},
         {"a claim between rounds", "Hal", {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}}};
     // clang-format on
     for (const auto &c : cases) {
         Game g(c.me, c.members);
+        // A round without a seed checks no card, whatever the host's option: the calls alone decide.
         g.Run({"2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
         g.events.clear();
         g.Run(c.claims);
@@ -341,24 +347,123 @@ TEST(BingoGame, TheHostsWindowStartedAgainTakesUpItsKeptRoundWithoutANewDealAndS
     const RoundStore store(dir.path(), u"key"_s);
     Game first, again; // the first dies after two calls and a forced third, its round kept
     first.game.KeepRoundIn(&store);
-    first.Run({"+Bob", "+Hal", "+Cy", "2|ResetMe|1", "tick", "tick", "Hal>Chat;/call 42", "-Cy"});
+    first.Run({"+Bob", "+Hal", "+Cy", "8|5eed", "2|ResetMe|1", "tick", "tick", "Hal>Chat;/call 42", "-Cy"});
     const QList<int> called = first.game.Caller().Order();
     again.game.KeepRoundIn(&store);
     ASSERT_TRUE(again.game.ResumeRound());
     EXPECT_TRUE(again.game.Caller().Order() == called && again.game.InProgress());
-    // Bob, listed before Hal's own arrival, is caught up, then told the round goes on; Cy, who had left, is not.
+    // Bob, listed before Hal's own arrival, is caught up with his seed, then told the round goes on; Cy, who had
+    // left, is not, and is dealt anew.
     again.Run({"+Bob", "+Hal", "+Cy", "tick"});
     const QString calls = u"%1@%2"_s.arg(called[0]).arg(called[1]);
     EXPECT_EQ(again.events,
-              QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls, "1:Hal has joined the game.", "** Hal is back: the round goes on.",
-                           "send 7|Bob", "1:Cy has joined the game.", "send 5|Cy|1|" + calls, "send 1|42"}));
+              QStringList({"1:Bob has joined the game.", "send 5|Bob|1|" + calls + "|5eed", "1:Hal has joined the game.", "** Hal is back: the round goes on.",
+                           "send 7|Bob", "1:Cy has joined the game.", "send 5|Cy|1|" + calls + "|" + again.events.value(6).section(u'|', 4), "send 1|42"}));
+    EXPECT_NE(again.events.value(6).section(u'|', 4), u"5eed"_s);
+}
+
+// The numbers of `cells` on card `index` of `name` dealt from `seed`, as a claim lists them.
+QString onCard(const QString &seed, const char *name, int index, CardCells::Set cells)
+{
+    QStringList numbers;
+    const CardModel::Numbers card = SeededDeal::Card(seed, QString::fromUtf8(name), index);
+    for (int cell = 0; cell < CardCells::Count; ++cell)
+        if (CardCells::Holds(cells, cell)) numbers << QString::number(card[cell]);
+    return numbers.join(u'@');
+}
+
+TEST(BingoGame, TheHostWinsOnlyAClaimThatIsALineOnTheClaimantsOwnSeededCard)
+{
+    const QString seed = u"5eed"_s, row = onCard(seed, "Ann", 0, CardCells::Row(0));
+    QStringList onNeither; // called, since every number is, and on neither of Ann's cards
+    const auto annsCards = SeededDeal::PlayerCards(seed, u"Ann"_s);
+    for (int n = 1; onNeither.size() < 5; ++n)
+        if (std::ranges::count(annsCards[0], n) + std::ranges::count(annsCards[1], n) == 0) onNeither << QString::number(n);
+    // clang-format off
+    const struct { const char *what, *claimant; QString claim; bool onlyChecked; QString answer; } cases[] = {
+        {"a row of the first card", "Ann", row, true, u"3|Ann|1"_s},
+        {"a diagonal of the second card", "Ann", onCard(seed, "Ann", 1, CardCells::DiagonalFromTopRight), true, u"3|Ann|1"_s},
+        {"called numbers on neither card", "Ann", onNeither.join(u'@'), true, u"6|Ann|notoncard|"_s + onNeither.join(u'@')},
+        {"another player's line", "Ann", onCard(seed, "Bob", 0, CardCells::Row(0)), true, u"6|Ann|notoncard|"_s},
+        {"four of a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) ^ CardCells::Cell(4) ^ CardCells::Cell(5)), true, u"6|Ann|noline|"_s},
+        {"a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) | CardCells::Cell(5)), true, u"6|Ann|noline|"_s},
+        {"half a line on each card", "Ann", row.section(u'@', 0, 2) + u'@' + onCard(seed, "Ann", 1, CardCells::Cell(3) | CardCells::Cell(4)), true, u"6|Ann|notoncard|"_s},
+        {"an old window while only checked cards win", "Cy", onNeither.join(u'@'), true, u"6|Cy|unchecked|"_s},
+        {"an old window judged on its calls", "Cy", onNeither.join(u'@'), false, u"3|Cy|1|unchecked"_s},
+        {"a latecomer's pick from the round's seed", "Dan", onCard(seed, "Dan", 0, CardCells::Row(0)), true, u"6|Dan|notoncard|"_s},
+        {"a latecomer's own line called before it came", "Dan", u"?"_s, true, u"6|Dan|early|"_s},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Game g;
+        g.game.SetOnlyCheckedCardsWin(c.onlyChecked);
+        g.Run({"+Hal", "+Ann", "+Bob", "+Cy", "Ann>Comm;9|Ann", "Bob>Comm;9|Bob", "8|5eed", "2|ResetMe|10", "*", "+Dan", "Dan>Comm;9|Dan"});
+        const QString dans = g.events.filter(u"send 5|Dan|"_s).value(0).section(u'|', 4); // Dan's own seed
+        const QString claim = c.claim == u"?" ? onCard(dans, "Dan", 1, CardCells::Column(2)) : c.claim;
+        g.events.clear();
+        g.link.Deliver(QString::fromUtf8(c.claimant), u"Comm;4|%1|%2"_s.arg(QString::fromUtf8(c.claimant), claim));
+        ASSERT_EQ(g.events.size(), 1) << c.what;
+        EXPECT_TRUE(g.events[0].startsWith(u"send "_s + c.answer)) << c.what << ": " << g.events[0].toStdString();
+    }
+}
+
+TEST(BingoGame, TheHostDealsEachLatecomerAFreshSeedKeptUntilTheyLeaveAndEvenAfterItsOwnFreshJoin)
+{
+    Game g;
+    g.Run({"+Hal", "+Ann", "8|5eed", "2|ResetMe|10", "1|7", "+Dan", "Dan>Comm;9|Dan"});
+    const QString dans = g.events.filter(u"send 5|Dan|10|7|"_s).value(0).section(u'|', 4);
+    ASSERT_TRUE(SeededDeal::IsSeed(dans) && dans != u"5eed") << g.events.join(u'|').toStdString();
+    g.events.clear();
+    g.Run({"rejoin", "+Ann", "+Dan", "-Ann", "+Ann"});
+    const QString annsAgain = g.events.filter(u"send 5|Ann|"_s).value(1).section(u'|', 4);
+    EXPECT_EQ(g.events.filter(u"send 5|"_s).mid(0, 2), QStringList({"send 5|Ann|10|7|5eed", "send 5|Dan|10|7|" + dans}));
+    EXPECT_TRUE(SeededDeal::IsSeed(annsAgain) && annsAgain != u"5eed" && annsAgain != dans) << "a seat given up is dealt anew";
+    const QString dansRow = onCard(dans, "Dan", 0, CardCells::Row(0));
+    for (const QString &n : dansRow.split(u'@')) g.link.Deliver(u"Hal"_s, u"Comm;1|"_s + n);
+    g.events.clear();
+    g.link.Deliver(u"Dan"_s, u"Comm;4|Dan|"_s + dansRow);
+    EXPECT_EQ(g.events.filter(u"send "_s), QStringList{u"send 3|Dan|1"_s}) << "Dan wins with his own card";
+}
+
+TEST(BingoGame, APlayersWindowDealsFromTheSeedOfItsRoundOrOfItsCatchUpAndSaysSoAtEachJoin)
+{
+    const auto cards = [](const char *seed) { return SeededDeal::PlayerCards(QString::fromUtf8(seed), u"Ann"_s); };
+    // clang-format off
+    const struct { const char *what; std::vector<const char *> steps; QList<QList<CardModel::Numbers>> dealt; } cases[] = {
+        {"the round's seed", {"8|5eed", "2|ResetMe|10"}, {cards("5eed")}},
+        {"a seed serves one round", {"8|5eed", "2|ResetMe|10", "3|Bob|1", "2|ResetMe|10"}, {cards("5eed")}},
+        {"a host of an earlier release", {"2|ResetMe|10", "5|Ann|10|7"}, {}},
+        {"a latecomer's own seed", {"5|Ann|10|7|abc"}, {cards("abc")}},
+        {"a fresh seed after a lost seat", {"8|5eed", "2|ResetMe|10", "5|Ann|10||5eed", "5|Ann|10||abc"}, {cards("5eed"), cards("abc")}},
+        {"not a seed", {"8|5EED", "2|ResetMe|10", "5|Ann|10|7|x"}, {}},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Game g("Ann");
+        g.showDeals = true;
+        QList<QList<CardModel::Numbers>> dealt;
+        QObject::connect(&g.game, &BingoGame::CardsDealt, [&](const QList<CardModel::Numbers> &d) { dealt << d; });
+        g.Run({"+Ann", "+Hal", "rejoin", "+Hal", "+Ann"}); // told when the host comes, and at a fresh join
+        EXPECT_EQ(g.events.filter(u"send 9|Ann"_s).size(), 2) << c.what;
+        g.Run(c.steps);
+        EXPECT_TRUE(dealt == c.dealt) << c.what;
+    }
+}
+
+TEST(BingoGame, TheHostSaysOnceThatAnOldWindowsClaimsCannotBeChecked)
+{
+    Game g;
+    g.Run({"+Hal", "+Cy", "+Ann", "Ann>Comm;9|Ann", "tick", "tick", "tick", "tick"});
+    const QStringList said = g.events.filter(u"cannot check"_s);
+    EXPECT_TRUE(said.size() == 1 && said[0].startsWith(u"** Cy "_s)) << "once, and not of Ann, who deals from the seed";
 }
 
 TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
 {
     QTemporaryDir dir;
     const RoundStore store(dir.path() + u"/state"_s, u"key/../x"_s);
-    const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)}};
+    const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)},
+                           u"5eed"_s, {{u"bob"_s, u"5eed"_s}, {u"cy"_s, u"c0ffee"_s}}, {u"bob"_s}};
     ASSERT_EQ(store.Save(round), QString());
     EXPECT_EQ(store.Load().state, round);
     const QFileInfoList files = QDir(dir.path() + u"/state"_s).entryInfoList(QDir::Files);

@@ -23,7 +23,7 @@ TEST(ReadDelivery, TakesTheFirstRuleThatHolds)
         {"Ann", "Chat;", K::ChatLine, u""_s}, {"Ann", "Chat;/call 7", K::ChatCommand, u"/call 7"_s},
         {"Ann", "Chat;\\waves", K::Emote, u"\\waves"_s}, {"Ann", "Comm;1|7Chat;x", K::ChatLine, u"1|7Chat;x"_s},
         {"Ann", "xx;Chat;hi", K::ChatLine, u"Chat;hi"_s}, {"Ann", "Comm;4|Ann|1@2", K::Claim, u"Ann"_s},
-        {"Ann", "Comm;4|Ann", {}, {}}, {"Ann", "Comm;9|x", {}, {}}, {"Ann", "hello", {}, {}}, {"Ann", "chat;hello", {}, {}},
+        {"Ann", "Comm;4|Ann", {}, {}}, {"Ann", "Comm;10|x", {}, {}}, {"Ann", "hello", {}, {}}, {"Ann", "chat;hello", {}, {}},
         {"[Hub]", "Ping", {}, {}}};
     // clang-format on
     for (const auto &c : cases) {

@@ -5,6 +5,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { PlayerGame } from '../../web/js/game.js';
 import { WebLink } from '../../web/js/link.js';
+import { playerCards } from '../../web/js/seededdeal.js';
 
 const Y = '\u00FF';
 
@@ -175,4 +176,14 @@ test('a forgotten seat joins afresh, a refusal ends the join, and a hub gone for
   // 0.5 + 1 + 2 + 4 + 8 s and then every 10 s, up to two minutes of waits.
   assert.equal(gone.sockets.length, 1 + 5 + 11);
   assert.deepEqual(gone.events.at(-1), ['lost', 'the game host closed the connection']);
+});
+
+test('the browser player says it deals from the seed and deals from the round\'s seed or its catch-up\'s', async () => {
+  const { game, sent, from } = bobsGame();
+  assert.deepEqual(sent, ['Comm;9|Bob']);
+  for (const [records, seed] of [[['8|5eed', '2|ResetMe|10'], '5eed'], [['5|Bob|10||abc'], 'abc'], [['5|Bob|10||x'], 'abc']]) {
+    from('Hal', ...records.map((r) => `Comm;${r}`));
+    await game.dealt;
+    assert.deepEqual(game.cards.map((card) => card.numbers), await playerCards(seed, 'Bob'), records.join(' '));
+  }
 });

@@ -11,6 +11,13 @@ import { readRecord, wholeNumber } from '../../web/js/commandrecord.js';
 import { chatMessage, cutChatLine, emoteLogLine, chatLogLine } from '../../web/js/messagetext.js';
 import { counts, readDelivery } from '../../web/js/delivery.js';
 import { words } from '../../web/js/callertext.js';
+import { seededCard } from '../../web/js/seededdeal.js';
+import { readFileSync } from 'node:fs';
+
+test('cards dealt from a seed are the ones the windows deal (tests/card/seededcards.json)', async () => {
+  const table = JSON.parse(readFileSync(new URL('../card/seededcards.json', import.meta.url)));
+  for (const { seed, name, index, numbers } of table) assert.deepEqual(await seededCard(seed, name, index), numbers, name);
+});
 
 const takenOf = (...numbers) => Object.assign(new Array(101).fill(false), ...numbers.map((n) => ({ [n]: true })));
 
@@ -71,10 +78,12 @@ test('names the game cannot carry are refused with the reason', () => {
 test('command records read as the windows write them, and nothing else reads', () => {
   for (const [record, read] of [
     ['1|42', { kind: 1, number: 42, text: '42' }], ['1| 07 ', { kind: 1, number: 7 }], ['1|100.', { kind: 1, number: 100 }],
-    ['1|0', null], ['1|101', null], ['1|4.5', null], ['1', null], ['9|x|y', null], ['x|1', null], ['2|ResetMe', null],
+    ['1|0', null], ['1|101', null], ['1|4.5', null], ['1', null], ['10|x|y', null], ['x|1', null], ['2|ResetMe', null],
     ['2|ResetMe|10', { kind: 2, text: '10' }], ['3|Ann|2', { kind: 3, name: 'Ann', text: '2' }],
     ['5|Bob|10|', { kind: 5, name: 'Bob', items: [] }], ['5|Bob|10|3@17', { kind: 5, items: ['3', '17'] }],
     ['6|Bob|uncalled|9@12', { kind: 6, text: 'uncalled', items: ['9', '12'] }], ['6|Bob|over', null],
+    ['8|5eed', { kind: 8, seed: '5eed' }], ['8|5EED', null], ['3|Ann|2|unchecked', { cardUnchecked: true }],
+    ['5|Bob|10|3|abc', { seed: 'abc' }], ['5|Bob|10|3|x', { seed: '' }], ['9|Bob', { kind: 9, name: 'Bob' }],
   ]) {
     const got = readRecord(record);
     if (read === null) assert.equal(got, null, record);

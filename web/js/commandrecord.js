@@ -3,7 +3,7 @@
 // written as src/game/commandrecord.cpp does: fields joined by "|", the first
 // a whole number, the kind. A record the program never sends (an unknown
 // kind, a kind or called number that is not a whole number, a called number
-// outside 1 to 100, a missing field) reads as null, and is then ignored.
+// outside 1 to 100, a seed that is not one, a missing field) reads as null, and is then ignored.
 
 export const Kind = Object.freeze({
   NumberCalled: 1,
@@ -12,7 +12,11 @@ export const Kind = Object.freeze({
   Claim: 4,
   CatchUp: 5,
   ClaimRefused: 6,
+  RoundSeed: 8,
+  DealsFromSeed: 9,
 });
+
+import { isSeed } from './seededdeal.js';
 
 const DECIMAL = /^\s*[+-]?(\d+\.?\d*|\.\d+)\s*$/;
 const INT_MIN = -2147483648;
@@ -29,12 +33,12 @@ export function wholeNumber(text) {
 
 const items = (field, skipEmpty) => field.split('@').filter((item) => !skipEmpty || item !== '');
 
-// { kind, number, text, name, items } or null; see the constructors below
+// { kind, number, text, name, items, seed, cardUnchecked } or null; see the constructors below
 // for what each field holds in each kind.
 export function readRecord(record) {
   const fields = record.split('|');
   const kind = wholeNumber(fields[0]);
-  const read = { kind, number: 0, text: '', name: '', items: [] };
+  const read = { kind, number: 0, text: '', name: '', items: [], seed: '', cardUnchecked: false };
   switch (kind) {
     case Kind.NumberCalled: {
       const called = fields.length < 2 ? null : wholeNumber(fields[1]);
@@ -44,16 +48,25 @@ export function readRecord(record) {
     case Kind.NewGame:
       return fields.length < 3 ? null : { ...read, text: fields[2] };
     case Kind.WinConfirmed:
-      return fields.length < 3 ? null : { ...read, name: fields[1], text: fields[2] };
+      if (fields.length < 3) return null;
+      return { ...read, name: fields[1], text: fields[2], cardUnchecked: fields[3] === 'unchecked' };
     case Kind.Claim:
       return fields.length < 3 ? null : { ...read, name: fields[1], items: items(fields[2], false) };
     case Kind.CatchUp:
     case Kind.ClaimRefused:
       if (fields.length < 4) return null;
-      return { ...read, name: fields[1], text: fields[2], items: items(fields[3], true) };
+      return {
+        ...read, name: fields[1], text: fields[2], items: items(fields[3], true),
+        seed: kind === Kind.CatchUp && isSeed(fields[4] ?? '') ? fields[4] : '',
+      };
+    case Kind.RoundSeed:
+      return fields.length < 2 || !isSeed(fields[1]) ? null : { ...read, seed: fields[1] };
+    case Kind.DealsFromSeed:
+      return fields.length < 2 ? null : { ...read, name: fields[1] };
     default:
       return null;
   }
 }
 
+export const makeDealsFromSeed = (name) => `9|${name}`;
 export const makeClaim = (name, numbers) => `4|${name}|${numbers.join('@')}`;

@@ -29,6 +29,8 @@ const RULES = {
   [Kind.Claim]: ['namedPlayer', 'host'],
   [Kind.CatchUp]: ['host', 'namedPlayer'],
   [Kind.ClaimRefused]: ['host', 'namedPlayer'],
+  [Kind.RoundSeed]: ['host', 'everyone'],
+  [Kind.DealsFromSeed]: ['namedPlayer', 'host'],
 };
 
 // { kind, sender, text, record } or null.

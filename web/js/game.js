@@ -10,12 +10,18 @@
 // Events: log(kind, line) with kind welcome, alert, chat, announcement or
 // emote; players(list); cards(); view(); bingo(lit); won(name, total);
 // speak(words); started(seconds); linkDown(); linkBack(); joined().
+//
+// Cards dealt from the host's seed (bingogamecards.cpp) arrive a moment after
+// the round starts, since the browser's digest answers asynchronously: until
+// then the cards are the tab's own draw. `dealt` is the promise of the last
+// such deal.
 
 import { CardModel } from './card.js';
 import { claimLine } from './claim.js';
-import { Kind, makeClaim, wholeNumber } from './commandrecord.js';
+import { Kind, makeClaim, makeDealsFromSeed, wholeNumber } from './commandrecord.js';
 import { ChatCommand, ChatLine, Emote, Entered, Exited, counts, readDelivery } from './delivery.js';
 import { randomDraw } from './deal.js';
+import { canDealFromSeed, playerCards } from './seededdeal.js';
 import { Emitter } from './emitter.js';
 import { chatLogLine, chatMessage, commandMessage, emoteLogLine } from './messagetext.js';
 import * as CallerText from './callertext.js';
@@ -45,6 +51,10 @@ export class PlayerGame extends Emitter {
     this.players = [];
     this.listedBefore = [];
     this.joined = false;
+    this.nextSeed = ''; // announced for the next new game
+    this.dealSeed = ''; // the cards come from it; empty: the tab's own draw
+    this.deals = 0; // counts the deals, so a late answer for an earlier one is dropped
+    this.dealt = Promise.resolve();
   }
 
   isCalled(n) {
@@ -76,10 +86,13 @@ export class PlayerGame extends Emitter {
         this.emit('log', 'chat', '** A New Game Has Been Started.');
         break;
       case Kind.WinConfirmed:
-        this.#won(record.name, record.text);
+        this.#won(record.name, record.text, record.cardUnchecked);
+        break;
+      case Kind.RoundSeed:
+        this.nextSeed = record.seed;
         break;
       case Kind.CatchUp:
-        this.#catchUp(record.text, record.items);
+        this.#catchUp(record.text, record.items, record.seed);
         break;
       case Kind.ClaimRefused:
         this.#sayClaimRefused(record.text, record.items);
@@ -101,6 +114,20 @@ export class PlayerGame extends Emitter {
     this.emit('started', seconds);
     this.emit('cards');
     this.emit('view');
+    this.#takeSeed(this.nextSeed);
+    this.nextSeed = '';
+  }
+
+  #takeSeed(seed) {
+    this.dealSeed = canDealFromSeed() ? seed : '';
+    const deal = ++this.deals;
+    if (!this.dealSeed) return;
+    this.dealt = playerCards(this.dealSeed, this.myName).then((dealt) => {
+      if (deal !== this.deals) return;
+      dealt.forEach((numbers, index) => Object.assign(this.cards[index], { numbers, marks: 0 }));
+      this.emit('cards');
+      if (this.autoMark) for (const n of this.order) this.#markOnCards(n);
+    });
   }
 
   #markCalled(n) {
@@ -113,8 +140,9 @@ export class PlayerGame extends Emitter {
     }
   }
 
-  #won(name, total) {
-    this.emit('log', 'announcement', `** ${name} Has Won The Game! ${total} Total Win(s)! **`);
+  #won(name, total, cardUnchecked) {
+    const unchecked = cardUnchecked ? ' (card not checked)' : '';
+    this.emit('log', 'announcement', `** ${name} Has Won The Game! ${total} Total Win(s)! **${unchecked}`);
     this.inProgress = false;
     this.winner = { name, total };
     this.#roundOver();
@@ -129,13 +157,16 @@ export class PlayerGame extends Emitter {
     this.#lightBingo(false);
   }
 
-  #catchUp(seconds, numbers) {
+  #catchUp(seconds, numbers, seed) {
     // A game already in the round keeps its cards and only adds the calls it
     // missed. One holding a number the host's round never called is still in
     // an earlier round (it was away while that one ended), and joins this one
     // as a newcomer does.
     const joining = !this.inProgress || this.order.some((n) => !numbers.includes(String(n)));
-    if (joining) this.#startRound(seconds);
+    if (joining) {
+      this.nextSeed = seed;
+      this.#startRound(seconds);
+    } else if (seed && seed !== this.dealSeed) this.#takeSeed(seed); // a fresh join: dealt anew
     for (const item of numbers) {
       const n = wholeNumber(item);
       if (n !== null && n >= 1 && n <= HIGHEST) this.#markCalled(n);
@@ -152,6 +183,11 @@ export class PlayerGame extends Emitter {
     else if (why === 'taken') reason = 'this round has already been won.';
     else if (why === 'uncalled' && detail.length === 1) reason = `${detail[0]} has not been called.`;
     else if (why === 'uncalled' && detail.length > 1) reason = `${listed(detail)} have not been called.`;
+    else if (why === 'notoncard') reason = `${listed(detail)} ${detail.length === 1 ? 'is' : 'are'} not on your cards.`;
+    else if (why === 'noline') reason = 'its numbers do not make a line on your card.';
+    else if (why === 'early') reason = 'its line was complete before you joined: it wins only with a number called since.';
+    else if (why === 'unchecked')
+      reason = "the host can check only cards dealt from its seed, and this window's were not.";
     this.emit('log', 'announcement', `** Your claim did not win: ${reason}`);
   }
 
@@ -163,6 +199,11 @@ export class PlayerGame extends Emitter {
     if (before >= 0) this.listedBefore.splice(before, 1);
     else this.emit('log', 'welcome', `${name} has joined the game.`);
     this.emit('players', this.players);
+    // Told the host at every join of our own (a fresh join after a lost seat
+    // is a new player to the host), or when the host comes later.
+    const hostHere = name === this.myName ? this.players.includes(this.hostName) : name === this.hostName;
+    if (hostHere && this.players.includes(this.myName) && canDealFromSeed())
+      this.#send(commandMessage(makeDealsFromSeed(this.myName)));
     if (name !== this.myName || this.joined) return;
     // Our own arrival ends the list of those who were here before us.
     this.joined = true;
@@ -274,9 +315,9 @@ export class PlayerGame extends Emitter {
 
   // What a reloaded tab needs to go on where it was.
   snapshot() {
-    const { order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid } = this;
+    const { order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid, dealSeed } = this;
     const cards = this.cards.map(({ numbers, marks }) => ({ numbers, marks }));
-    return { cards, order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid };
+    return { cards, order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid, dealSeed };
   }
 
   restore(saved) {
