@@ -8,7 +8,9 @@
 #include "game/messagetext.h"
 #include "link/gamelink.h"
 
+#include <QSet>
 #include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -16,14 +18,8 @@ namespace {
 const QString Uncalled = QStringLiteral("uncalled");
 const QString Over = QStringLiteral("over");
 const QString Taken = QStringLiteral("taken");
-
-// "17", "17 and 42", "17, 42 and 63".
-QString listed(const QStringList &items)
-{
-    if (items.size() < 2)
-        return items.join(QString());
-    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.last();
-}
+const QString NotPlayed = QStringLiteral("stage");
+const QString NotPattern = QStringLiteral("pattern");
 
 } // namespace
 
@@ -99,6 +95,7 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
     case DeliveryKind::CatchUp:
     case DeliveryKind::ClaimRefused:
     case DeliveryKind::HostBack:
+    case DeliveryKind::StagePlan:
         carryOut(delivery->record);
         break;
     }
@@ -118,14 +115,19 @@ void BingoGame::carryOut(const CommandRecord &record)
     case DeliveryKind::NewGame:
         startRound(record.text);
         emit Log(LogKind::Chat, QStringLiteral("** A New Game Has Been Started."));
-        if (m_isHost)
+        if (m_isHost) {
             emit Log(LogKind::Announcement, Interval::Describe(record.text));
+            announcePlan();
+        }
         break;
     case DeliveryKind::WinConfirmed:
-        won(record.name, record.text);
+        won(record.name, record.text, record.stage);
         break;
     case DeliveryKind::Claim:
-        judgeClaim(record.name, record.items);
+        judgeClaim(record.name, record.items, record.stage);
+        break;
+    case DeliveryKind::StagePlan:
+        takePlan(record.stage, record.items);
         break;
     case DeliveryKind::CatchUp:
         catchUp(record.text, record.items);
@@ -150,12 +152,19 @@ void BingoGame::startRound(const QString &seconds)
     m_caller.Reset();
     m_seconds = seconds;
     m_inProgress = true;
-    m_claimAccepted = false;
     m_allCalledSaid = false;
     m_winnerName.clear();
     m_winnerTotal.clear();
     m_toTellBack.clear();
+    // Until the host's plan record comes, the round is the plain game.
+    m_plan = m_isHost ? m_nextPlan : Plan();
+    m_stage = 1;
+    m_wonStage = 0;
+    m_stageWinners.clear();
+    if (m_isHost)
+        m_judge.Start(m_nextPlan);
     emit GameStarted(seconds);
+    emit StageChanged();
     emit ViewChanged();
     keepRound();
 }
@@ -175,21 +184,64 @@ void BingoGame::markCalled(int n)
     }
 }
 
-void BingoGame::won(const QString &name, const QString &total)
+void BingoGame::won(const QString &name, const QString &total, int stage)
 {
-    emit Log(LogKind::Announcement,
-             QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
-                 + QStringLiteral(" Total Win(s)! **"));
+    // A second winner of the stage just won shares it: the host accepts
+    // such a claim only until its next call.
+    if (stage > 0 && stage == m_wonStage) {
+        if (m_stageWinners.contains(name))
+            return;
+        m_stageWinners << name;
+        const QString shared = CallerText::Shared(m_stageWinners, m_plan.Count() > 1 ? Plan::StageName(stage) : QString());
+        emit Log(LogKind::Announcement,
+                 QStringLiteral("** %1! %2: %3 Total Win(s)! **").arg(shared, name, total));
+        emit Won(name, total);
+        emit Speak(shared);
+        emit ViewChanged();
+        return;
+    }
+    stageWon(name, total, stage);
+    keepRound();
+    emit Won(m_winnerName, m_winnerTotal);
+    emit Speak(CallerText::Win(m_winnerName, m_winnerTotal, winningStage()));
+    emit ViewChanged();
+}
+
+void BingoGame::stageWon(const QString &name, const QString &total, int stage)
+{
+    m_wonStage = stage;
+    m_stageWinners = QStringList{name};
+    m_winnerName = name;
+    m_winnerTotal = total;
+    // A host that names no stage plays the plain game: its win ends the round.
+    const bool last = stage == 0 || stage >= m_plan.Count();
+    if (winningStage().isEmpty())
+        emit Log(LogKind::Announcement,
+                 QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
+                     + QStringLiteral(" Total Win(s)! **"));
+    else
+        emit Log(LogKind::Announcement,
+                 QStringLiteral("** %1 Has Won %2 (%3)! %4 Total Win(s)! **")
+                     .arg(name, winningStage(), m_plan.Stage(stage).Name(), total));
+    if (!last) {
+        m_stage = stage + 1;
+        emit Log(LogKind::Announcement, QStringLiteral("** Now playing %1.").arg(m_plan.Describe(m_stage)));
+        emit StageChanged();
+        return;
+    }
+    m_stage = m_plan.Count() + 1;
     if (m_isHost)
         emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
     m_inProgress = false;
-    m_winnerName = name;
-    m_winnerTotal = total;
-    keepRound();
     emit RoundOver();
-    emit Won(m_winnerName, m_winnerTotal);
-    emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
-    emit ViewChanged();
+    emit StageChanged();
+}
+
+QString BingoGame::winningStage() const
+{
+    if (m_wonStage < 1 || m_wonStage > m_plan.Count() || m_plan.Count() < 2)
+        return {};
+    return Plan::StageName(m_wonStage);
 }
 
 void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
@@ -218,7 +270,18 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
                      .arg(m_caller.CallCount()));
 }
 
-CallerText::View BingoGame::View() const { return CallerText::ViewOf(m_caller.Order(), m_winnerName, m_winnerTotal); }
+CallerText::View BingoGame::View() const
+{
+    QString winner;
+    if (m_stageWinners.size() > 1)
+        winner = CallerText::Shared(m_stageWinners, winningStage());
+    else if (!m_winnerName.isEmpty())
+        winner = CallerText::Win(m_winnerName, m_winnerTotal, winningStage());
+    CallerText::View view = CallerText::ViewOf(m_caller.Order(), winner);
+    if (m_plan.Count() > 1 && m_inProgress)
+        view.stage = QStringLiteral("Now playing ") + m_plan.Describe(m_stage);
+    return view;
+}
 
 void BingoGame::SetAutoMark(bool on)
 {
@@ -230,19 +293,40 @@ void BingoGame::SetAutoMark(bool on)
         emit MarkOnCards(n);
 }
 
-void BingoGame::judgeClaim(const QString &claimant, const QStringList &items)
+void BingoGame::judgeClaim(const QString &claimant, const QStringList &items, int stage)
 {
-    if (m_claimAccepted)
+    const StageJudge::Verdict verdict = m_judge.Judge(claimant, stage, m_caller.CallCount());
+    if (verdict == StageJudge::Verdict::Taken)
         sendCommand(CommandRecord::RefuseClaim(claimant, Taken));
-    else if (!m_inProgress)
+    else if (!m_inProgress && verdict != StageJudge::Verdict::Ties)
         sendCommand(CommandRecord::RefuseClaim(claimant, Over));
-    else if (!m_caller.ClaimHolds(items))
-        sendCommand(CommandRecord::RefuseClaim(claimant, Uncalled, m_caller.Uncalled(items)));
+    else if (verdict == StageJudge::Verdict::NotPlayed)
+        sendCommand(CommandRecord::RefuseClaim(claimant, NotPlayed));
+    else if (const std::optional<QStringList> refusal = refuseNumbers(items, stage))
+        sendCommand(CommandRecord::RefuseClaim(claimant, refusal->first(), refusal->mid(1)));
     else {
-        m_claimAccepted = true;
+        m_judge.Won(claimant, stage, m_caller.CallCount());
         keepRound();
-        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant)));
+        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant), stage));
     }
+}
+
+std::optional<QStringList> BingoGame::refuseNumbers(const QStringList &items, int stage) const
+{
+    if (const QStringList uncalled = m_caller.Uncalled(items); !uncalled.isEmpty())
+        return QStringList{Uncalled} + uncalled;
+    // Every number called: the claim wins when it names as many different
+    // numbers as one of the stage's sets has cells (a number named twice
+    // counts once, as it always has).
+    QSet<int> numbers;
+    for (const QString &item : items)
+        numbers.insert(WholeNumber(item).value_or(0));
+    const std::span<const CardCells::Set> shapes = m_judge.Shapes(stage);
+    const bool fits = std::any_of(shapes.begin(), shapes.end(),
+                                  [&](CardCells::Set cells) { return std::popcount(cells) == numbers.size(); });
+    if (!fits)
+        return QStringList{NotPattern};
+    return std::nullopt;
 }
 
 void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
@@ -252,10 +336,14 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
         reason = QStringLiteral("the round is over.");
     else if (why == Taken)
         reason = QStringLiteral("this round has already been won.");
+    else if (why == NotPlayed)
+        reason = QStringLiteral("that stage is not being played.");
+    else if (why == NotPattern)
+        reason = QStringLiteral("its numbers do not make the pattern of the stage.");
     else if (why == Uncalled && detail.size() == 1)
         reason = detail.first() + QStringLiteral(" has not been called.");
     else if (why == Uncalled && !detail.isEmpty())
-        reason = listed(detail) + QStringLiteral(" have not been called.");
+        reason = CallerText::Listed(detail) + QStringLiteral(" have not been called.");
     else
         reason = QStringLiteral("its line does not hold five called numbers.");
     emit Log(LogKind::Announcement, QStringLiteral("** Your claim did not win: ") + reason);

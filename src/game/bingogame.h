@@ -14,12 +14,18 @@
 // accepts one claim per round and answers every other claim with a refusal
 // meant for the claimant alone.
 //
+// A round is played in the stages of its plan (Plan), which the host's
+// game announces; a win of a stage that is not the last leaves the round in
+// progress, with the next stage played. A game whose host announces no plan
+// plays one stage, any line.
+//
 // A message the link does not take (it has ended) is told in the log, so no
 // typed line or claim vanishes without a word.
 
 #include "game/callertext.h"
 #include "game/logkind.h"
 #include "game/numbercaller.h"
+#include "game/plan.h"
 #include "game/roundstore.h"
 
 #include <QObject>
@@ -59,6 +65,19 @@ public:
     // be read is said in the log, and play starts afresh.
     void KeepRoundIn(const RoundStore *store) { m_store = store; }
     std::optional<RoundState> ResumeRound();
+    // The plan the host's next round is played by.
+    void SetPlan(const Plan &plan) { m_nextPlan = plan; }
+    // The plan of this round, and the stage played (1 to its count; one
+    // more once the last is won).
+    const Plan &RoundPlan() const { return m_plan; }
+    int Stage() const { return m_stage; }
+    // The sets a card must hold to win the stage played: none once every
+    // stage is won.
+    std::span<const CardCells::Set> StageShapes() const;
+    // The host's game hears that a player's window is of an earlier
+    // release, which plays the first stage only: said once per game, when
+    // the plan has more.
+    void EarlierReleasePresent(const QString &name);
     // The host's own cards as dealt, kept with the round.
     void SetCards(const QList<QList<int>> &cards);
     // The host closes the game for good: everyone is told, nothing is kept.
@@ -97,6 +116,8 @@ signals:
     // The round is over (won, or its host left): stop calling, disable
     // BINGO!, stop the cards' checks.
     void RoundOver();
+    // The plan or the stage played changed: the cards check for its pattern.
+    void StageChanged();
     // Every number has been called: the host's calling stops.
     void CallingDone();
     // A win record came: the winner and their total, as received.
@@ -127,9 +148,17 @@ private:
     void carryOut(const CommandRecord &record);
     void startRound(const QString &seconds);
     void markCalled(int n);
-    void won(const QString &name, const QString &total);
+    void won(const QString &name, const QString &total, int stage);
+    void stageWon(const QString &name, const QString &total, int stage);
+    void takePlan(int stage, const QStringList &tokens);
+    // "the first stage" while a plan of several stages has a winner; else empty.
+    QString winningStage() const;
+    void announcePlan();
     void catchUp(const QString &seconds, const QStringList &numbers);
-    void judgeClaim(const QString &claimant, const QStringList &items);
+    void judgeClaim(const QString &claimant, const QStringList &items, int stage);
+    // Why a claim's numbers do not win `stage`, as a refusal's words and
+    // detail; nothing when they do.
+    std::optional<QStringList> refuseNumbers(const QStringList &items, int stage) const;
     void sayClaimRefused(const QString &why, const QStringList &detail);
     void playerEntered(const QString &name);
     void playerExited(const QString &name);
@@ -157,6 +186,13 @@ private:
     QString m_hostName;
     QString m_seconds; // the interval text of the round, as the host typed it
     QString m_winnerName, m_winnerTotal;
+    Plan m_plan; // this round's, as announced
+    Plan m_nextPlan; // host: the plan of its next round
+    int m_stage = 1; // the stage played, as announced
+    int m_wonStage = 0; // the stage of the last win record; 0: none this round
+    QStringList m_stageWinners; // who won it, each once
+    StageJudge m_judge; // host: the claims' stages
+    bool m_earlierSaid = false;
     QStringList m_players;
     QStringList m_listedBefore; // after a fresh join: those listed before it, not yet listed again
     QStringList m_away; // listed players whose link is away
@@ -169,7 +205,6 @@ private:
     bool m_joined = false;
     bool m_isHost = false;
     bool m_inProgress = false;
-    bool m_claimAccepted = false;
     bool m_allCalledSaid = false;
     bool m_autoMark = false;
     bool m_linkAway = false; // between a break of this player's link and its return

@@ -26,6 +26,17 @@ QString joined(const QList<int> &numbers)
     return texts.join(QLatin1Char('@'));
 }
 
+// The stage a claim or win names in its fourth field (docs/protocol.md,
+// "Stages"); `unnamed` when it has none, as an earlier release sends it. A
+// field that is no stage number names stage 0, which no plan has.
+int stageIn(const QStringList &fields, int unnamed)
+{
+    if (fields.size() < 4)
+        return unnamed;
+    const std::optional<int> stage = WholeNumber(fields.at(3));
+    return stage && *stage > 0 ? *stage : 0;
+}
+
 } // namespace
 
 std::optional<CommandRecord> CommandRecord::Read(const QString &record)
@@ -58,13 +69,23 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
             return std::nullopt;
         read.name = fields.at(1);
         read.text = fields.at(2);
+        read.stage = stageIn(fields, 0);
         return read;
     case DeliveryKind::Claim:
         if (fields.size() < 3)
             return std::nullopt;
         read.name = fields.at(1);
         read.items = fields.at(2).split(QLatin1Char('@'));
+        read.stage = stageIn(fields, 1);
         return read;
+    case DeliveryKind::StagePlan: {
+        const std::optional<int> stage = fields.size() < 3 ? std::nullopt : WholeNumber(fields.at(1));
+        if (!stage)
+            return std::nullopt;
+        read.stage = *stage;
+        read.items = fields.at(2).split(QLatin1Char('@'));
+        return read;
+    }
     case DeliveryKind::CatchUp:
     case DeliveryKind::ClaimRefused:
         if (fields.size() < 4)
@@ -92,14 +113,15 @@ QString CommandRecord::Called(int number) { return QStringLiteral("1|") + QStrin
 
 QString CommandRecord::StartGame(const QString &seconds) { return QStringLiteral("2|ResetMe|") + seconds; }
 
-QString CommandRecord::Won(const QString &name, int total)
+QString CommandRecord::Won(const QString &name, int total, int stage)
 {
-    return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total);
+    return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total) + QLatin1Char('|')
+        + QString::number(stage);
 }
 
-QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers)
+QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers, int stage)
 {
-    return QStringLiteral("4|") + name + QLatin1Char('|') + joined(numbers);
+    return QStringLiteral("4|") + name + QLatin1Char('|') + joined(numbers) + QLatin1Char('|') + QString::number(stage);
 }
 
 QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called)
@@ -113,3 +135,8 @@ QString CommandRecord::RefuseClaim(const QString &name, const QString &why, cons
 }
 
 QString CommandRecord::HostBack(const QString &name) { return QStringLiteral("7|") + name; }
+
+QString CommandRecord::AnnouncePlan(int stage, const QString &planText)
+{
+    return QStringLiteral("8|") + QString::number(stage) + QLatin1Char('|') + planText;
+}

@@ -23,7 +23,10 @@ struct CommandRecord
         // ClaimRefused: why
     QString name; // WinConfirmed: the winner; Claim: the claimant; CatchUp,
         // ClaimRefused, HostBack: the player it is meant for
-    QStringList items; // Claim: the claimed numbers; CatchUp: the called numbers;
+    int stage = 0; // Claim: the stage claimed, 1 when the record names none;
+        // WinConfirmed: the stage won, 0 when the record names none;
+        // StagePlan: the stage played
+    QStringList items; // StagePlan: the plan's pattern tokens; Claim: the claimed numbers; CatchUp: the called numbers;
         // ClaimRefused: the detail. As received, split at "@";
         // an empty field gives no items but in a claim
 
@@ -31,11 +34,12 @@ struct CommandRecord
 
     static QString Called(int number);
     static QString StartGame(const QString &seconds);
-    static QString Won(const QString &name, int total);
-    static QString MakeClaim(const QString &name, const QList<int> &numbers);
+    static QString Won(const QString &name, int total, int stage);
+    static QString MakeClaim(const QString &name, const QList<int> &numbers, int stage);
     static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called);
     static QString RefuseClaim(const QString &name, const QString &why, const QStringList &detail = {});
     static QString HostBack(const QString &name);
+    static QString AnnouncePlan(int stage, const QString &planText);
 };
 
 // The whole number that a text holds, or nothing: decimal text that needs no

@@ -19,11 +19,12 @@ enum class DeliveryKind {
     ChatCommand, // "Chat;/COMMAND"
     NumberCalled, // "Comm;1|N"
     NewGame, // "Comm;2|ResetMe|SECONDS"
-    WinConfirmed, // "Comm;3|NAME|TOTAL"
-    Claim, // "Comm;4|NAME|A@B@C@D@E"
+    WinConfirmed, // "Comm;3|NAME|TOTAL|STAGE"
+    Claim, // "Comm;4|NAME|A@B@C@D@E|STAGE"
     CatchUp, // "Comm;5|NAME|SECONDS|N@N@..."
     ClaimRefused, // "Comm;6|NAME|WHY|DETAIL"
     HostBack, // "Comm;7|NAME": the host's window came back to the round NAME plays
+    StagePlan, // "Comm;8|STAGE|PLAN": the round's plan and the stage played
 };
 
 // Who may send a delivery of a kind.
@@ -74,6 +75,8 @@ constexpr DeliveryRule RuleOf(DeliveryKind kind)
         return {Sender::Host, Audience::NamedPlayer, 6};
     case DeliveryKind::HostBack:
         return {Sender::Host, Audience::NamedPlayer, 7};
+    case DeliveryKind::StagePlan:
+        return {Sender::Host, Audience::Everyone, 8};
     }
     return {Sender::Nobody, Audience::Everyone, 0};
 }

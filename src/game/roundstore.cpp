@@ -55,7 +55,9 @@ QString RoundStore::Save(const RoundState &state) const
                              {QStringLiteral("total"), state.winnerTotal},
                              {QStringLiteral("forced"), state.forcedNumber},
                              {QStringLiteral("players"), QJsonArray::fromStringList(state.players)},
-                             {QStringLiteral("cards"), cards}});
+                             {QStringLiteral("cards"), cards},
+                             {QStringLiteral("plan"), state.plan},
+                             {QStringLiteral("stage"), state.stage}});
 }
 
 RoundStore::Loaded RoundStore::Load() const
@@ -86,6 +88,9 @@ RoundStore::Loaded RoundStore::Load() const
     state.claimAccepted = object.value(QStringLiteral("claimAccepted")).toBool();
     state.winnerName = object.value(QStringLiteral("winner")).toString();
     state.winnerTotal = object.value(QStringLiteral("total")).toString();
+    state.plan = object.value(QStringLiteral("plan")).toString();
+    // A round kept by an earlier release played one stage, won or not.
+    state.stage = object.value(QStringLiteral("stage")).toInt(state.claimAccepted ? 2 : 1);
     for (const QJsonValue &player : object.value(QStringLiteral("players")).toArray())
         state.players << player.toString();
     return {state, {}};

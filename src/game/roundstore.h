@@ -21,6 +21,8 @@ struct RoundState
     qint16 forcedNumber = 0;
     QStringList players;
     QList<QList<int>> cards; // each card's numbers in cell order; empty: none kept
+    QString plan; // the round's plan as text (Plan::Text); empty: the plain game
+    int stage = 1; // the stage played; the plan's count + 1 once all are won
 
     bool operator==(const RoundState &) const = default;
 };

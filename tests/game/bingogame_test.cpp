@@ -118,15 +118,17 @@ TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTot
     const char *annsLine = "4|Ann|12@3@77@40@9";
     // clang-format off
     const struct { const char *what, *me; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
-        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
-        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2"}},
-        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767"}},
-        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1"}},
+        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1|1"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
+        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2|1"}},
+        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767|1"}},
+        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1|1"}},
         {"numbers not called", "Hal", {}, {"4|Ann|12@3@17@42@9"}, {"send 6|Ann|uncalled|17@42"}},
-        {"four numbers", "Hal", {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|uncalled|"}},
+        {"four numbers", "Hal", {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|pattern|"}},
         {"a number that is not whole", "Hal", {}, {"4|Ann|12@3@77@40@9.2"}, {"send 6|Ann|uncalled|9.2"}},
-        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1", "send 6|Ann|taken|"}},
-        {"a rival's line after the accepted one", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1", "send 6|Bob|taken|"}},
+        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1|1", "send 6|Ann|taken|"}},
+        {"a rival's line before the next call ties", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1|1", "send 3|Bob|1|1"}},
+        {"a rival's line after the next call", "Hal", {}, {annsLine, "1|50", "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1|1", "call 50", "send 6|Bob|taken|"}},
+        {"a stage the plan has not got", "Hal", {}, {"4|Ann|12@3@77@40@9|2"}, {"send 6|Ann|stage|"}},
         {"a claim in another's name", "Hal", {}, {"Bob>Comm;4|Ann|12@3@77@40@9"}, {}},
         {"a claim between rounds", "Hal", {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}}};
     // clang-format on
@@ -245,7 +247,7 @@ TEST(BingoGame, HoldsEachSentChatLineAndClaimAsPendingUntilItComesBackAndSaysWhi
     const QString hi = u"Ann:           hi"_s, claim = u"BINGO! (your claim)"_s;
     g.Run({"+Hal", "+Ann", "say hi", "say \\waves"});
     g.game.Claim({}, {1, 2, 3, 4, 5});
-    g.Run({"Bob>Chat;hi", "Ann>Chat;hi", "Ann>Comm;4|Ann|1@2@3@4@5", "say again", "gone"});
+    g.Run({"Bob>Chat;hi", "Ann>Chat;hi", "Ann>Comm;4|Ann|1@2@3@4@5|1", "say again", "gone"});
     EXPECT_EQ(pending,
               QList<QStringList>({{hi}, {hi, u"*Ann waves"_s}, {hi, u"*Ann waves"_s, claim}, {u"*Ann waves"_s, claim}, {}, {u"Ann:           again"_s}, {}}));
     EXPECT_EQ(g.events.filter(u"Not sent"_s), QStringList{u"2:** Not sent: Ann:           again"_s});
@@ -320,10 +322,10 @@ TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
     // The complete lines of the cards, the line reported last, and the claim sent.
     // clang-format off
     const struct { QList<QList<int>> complete; QList<int> last; const char *claim; } cases[] = {
-        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}, {6, 7, 8, 9, 10}, "send 4|Hal|6@7@8@9@10"},
-        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|1@2@3@4@5"},
-        {{{6, 7, 8, 9, 11}, {1, 2, 3, 4, 5}}, {1, 2, 3, 9, 10}, "send 4|Hal|1@2@3@4@5"},
-        {{{6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|6@7@8@9@11"},
+        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}, {6, 7, 8, 9, 10}, "send 4|Hal|6@7@8@9@10|1"},
+        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|1@2@3@4@5|1"},
+        {{{6, 7, 8, 9, 11}, {1, 2, 3, 4, 5}}, {1, 2, 3, 9, 10}, "send 4|Hal|1@2@3@4@5|1"},
+        {{{6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|6@7@8@9@11|1"},
     };
     // clang-format on
     for (const auto &c : cases) {
@@ -358,7 +360,7 @@ TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
 {
     QTemporaryDir dir;
     const RoundStore store(dir.path() + u"/state"_s, u"key/../x"_s);
-    const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)}};
+    const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)}, u"line@full"_s, 2};
     ASSERT_EQ(store.Save(round), QString());
     EXPECT_EQ(store.Load().state, round);
     const QFileInfoList files = QDir(dir.path() + u"/state"_s).entryInfoList(QDir::Files);
