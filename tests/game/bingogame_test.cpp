@@ -5,6 +5,7 @@
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "game/members.h"
+#include "game/plan.h"
 #include "support/fakegamelink.h"
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
@@ -315,6 +316,46 @@ TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAu
         EXPECT_EQ(marks, c.marks) << "case " << &c - cases;
         EXPECT_EQ(QStringList({view.last, view.before, view.count, view.winner}).join(QStringLiteral(" | ")), c.view) << "case " << &c - cases;
     }
+}
+
+TEST(BingoGame, JudgesEachClaimAgainstTheStageItNamesAndLetsClaimsForTheStageJustWonTieUntilTheNextCall)
+{
+    Game g;
+    g.game.SetPlan(*Plan::FromText(u"line@corners@full"_s));
+    g.Run({"+Hal", "2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
+    g.Run({"4|Ann|12@3@77@40@9|1", "4|Bob|5@9@40@77@3|1", "4|Bob|5@9@40@77@3|1", "4|Cy|12@3@77@40|3", "1|50", "4|Cy|5@9@40@77@3|1",
+           "4|Cy|12@3@77@40@9|2", "4|Cy|12@3@77@40|2", "4|Cy|12@3@77@40@9@5@50|3", "4|Dee|40@77@3@12|2", "1|60", "4|Eve|40@77@3@12|2"});
+    EXPECT_EQ(g.events.filter(u"send"_s),
+              QStringList({"send 8|1|line@corners@full", "send 3|Ann|1|1", "send 3|Bob|1|1", "send 6|Bob|taken|", "send 6|Cy|stage|",
+                           "send 6|Cy|taken|", "send 6|Cy|pattern|", "send 3|Cy|1|2", "send 6|Cy|pattern|", "send 3|Dee|1|2",
+                           "send 6|Eve|taken|"}));
+}
+
+TEST(BingoGame, PlaysTheAnnouncedPlanStageByStageAndSaysWhoWonOrSharedEach)
+{
+    const char *const firstWon = "** Ann Has Won the first stage (Any line)! 1 Total Win(s)! **";
+    // clang-format off
+    expectEvents({
+        {"Zed", {"2|ResetMe|10", "8|1|line@bogus", "8|4|line@corners@full", "8|1|line@corners@full", "8|1|line@corners@full", "3|Ann|1|1",
+                 "3|Bob|2|1", "3|Bob|2|1", "3|Cy|1|2", "3|Dee|1|3", "3|Eve|1|3"},
+         {"start 10", NewGame, "** Now playing stage 1 of 3, Any line.", firstWon, "** Now playing stage 2 of 3, Four corners.",
+          "** Ann and Bob share the first stage! Bob: 2 Total Win(s)! **", "** Cy Has Won the second stage (Four corners)! 1 Total Win(s)! **",
+          "** Now playing stage 3 of 3, The full card.", "** Dee Has Won the third stage (The full card)! 1 Total Win(s)! **", "over",
+          "** Dee and Eve share the third stage! Eve: 1 Total Win(s)! **"}},
+        // A host of an earlier release names no stage: its win ends the round.
+        {"Zed", {"2|ResetMe|10", "8|1|line@corners", "3|Ann|1"}, {"start 10", NewGame, "** Now playing stage 1 of 2, Any line.",
+                                                                  "** Ann Has Won The Game! 1 Total Win(s)! **", "over"}},
+        {"Zed", {"2|ResetMe|10", "8|1|line@corners", "3|Ann|1|1", "2|ResetMe|10", "3|Bob|1|1"}, {"start 10", NewGame,
+         "** Now playing stage 1 of 2, Any line.", "** Ann Has Won the first stage (Any line)! 1 Total Win(s)! **",
+         "** Now playing stage 2 of 2, Four corners.", "start 10", NewGame, "** Bob Has Won The Game! 1 Total Win(s)! **", "over"}},
+    });
+    // clang-format on
+    Game g("Zed");
+    std::vector<qsizetype> shapes;
+    QObject::connect(&g.game, &BingoGame::StageChanged, [&] { shapes.push_back(g.game.StageShapes().size()); });
+    g.Run({"2|ResetMe|10", "8|1|2lines@x", "3|Ann|1|1", "3|Bob|1|1"});
+    EXPECT_EQ(shapes, (std::vector<qsizetype>{12, 66, 1})) << "the cards look for the stage played";
+    EXPECT_EQ(g.game.View().winner, u"Ann and Bob share the first stage"_s);
 }
 
 TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
