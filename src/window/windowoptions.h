@@ -31,6 +31,8 @@ public:
     QAction *Action(Option option) const;
     bool IsOn(Option option) const;
     QMenu *Menu() const { return m_menu; }
+    // Where the window's other choices are remembered too.
+    QSettings &Settings() const { return *m_settings; }
 
     // Says words when speaking is on and the speaker can talk; returns at once.
     void Say(const QString &words);
