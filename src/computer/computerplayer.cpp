@@ -3,6 +3,7 @@
 
 #include "card/deal.h"
 #include "game/bingogame.h"
+#include "game/plan.h"
 #include "game/interval.h"
 #include "game/members.h"
 #include "link/gamelink.h"
