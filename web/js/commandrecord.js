@@ -12,6 +12,7 @@ export const Kind = Object.freeze({
   Claim: 4,
   CatchUp: 5,
   ClaimRefused: 6,
+  StagePlan: 8,
 });
 
 const DECIMAL = /^\s*[+-]?(\d+\.?\d*|\.\d+)\s*$/;
@@ -29,12 +30,13 @@ export function wholeNumber(text) {
 
 const items = (field, skipEmpty) => field.split('@').filter((item) => !skipEmpty || item !== '');
 
-// { kind, number, text, name, items } or null; see the constructors below
-// for what each field holds in each kind.
+// { kind, number, text, name, items, stage } or null; see the constructors
+// below for what each field holds in each kind. A win's stage is 0 when the
+// record names none (a host of an earlier release).
 export function readRecord(record) {
   const fields = record.split('|');
   const kind = wholeNumber(fields[0]);
-  const read = { kind, number: 0, text: '', name: '', items: [] };
+  const read = { kind, number: 0, text: '', name: '', items: [], stage: 0 };
   switch (kind) {
     case Kind.NumberCalled: {
       const called = fields.length < 2 ? null : wholeNumber(fields[1]);
@@ -44,7 +46,12 @@ export function readRecord(record) {
     case Kind.NewGame:
       return fields.length < 3 ? null : { ...read, text: fields[2] };
     case Kind.WinConfirmed:
-      return fields.length < 3 ? null : { ...read, name: fields[1], text: fields[2] };
+      if (fields.length < 3) return null;
+      return { ...read, name: fields[1], text: fields[2], stage: fields.length < 4 ? 0 : Math.max(wholeNumber(fields[3]) ?? 0, 0) };
+    case Kind.StagePlan: {
+      const stage = fields.length < 3 ? null : wholeNumber(fields[1]);
+      return stage === null ? null : { ...read, stage, items: items(fields[2], false) };
+    }
     case Kind.Claim:
       return fields.length < 3 ? null : { ...read, name: fields[1], items: items(fields[2], false) };
     case Kind.CatchUp:
@@ -56,4 +63,4 @@ export function readRecord(record) {
   }
 }
 
-export const makeClaim = (name, numbers) => `4|${name}|${numbers.join('@')}`;
+export const makeClaim = (name, numbers, stage) => `4|${name}|${numbers.join('@')}|${stage}`;

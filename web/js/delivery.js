@@ -29,6 +29,7 @@ const RULES = {
   [Kind.Claim]: ['namedPlayer', 'host'],
   [Kind.CatchUp]: ['host', 'namedPlayer'],
   [Kind.ClaimRefused]: ['host', 'namedPlayer'],
+  [Kind.StagePlan]: ['host', 'everyone'],
 };
 
 // { kind, sender, text, record } or null.
