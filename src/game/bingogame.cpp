@@ -295,6 +295,11 @@ void BingoGame::SetAutoMark(bool on)
 
 void BingoGame::judgeClaim(const QString &claimant, const QStringList &items, int stage)
 {
+    // Only a window of an earlier release claims without naming a stage.
+    if (stage == 0) {
+        EarlierReleasePresent(claimant);
+        stage = 1;
+    }
     const StageJudge::Verdict verdict = m_judge.Judge(claimant, stage, m_caller.CallCount());
     if (verdict == StageJudge::Verdict::Taken)
         sendCommand(CommandRecord::RefuseClaim(claimant, Taken));

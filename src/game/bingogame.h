@@ -76,7 +76,7 @@ public:
     std::span<const CardCells::Set> StageShapes() const;
     // The host's game hears that a player's window is of an earlier
     // release, which plays the first stage only: said once per game, when
-    // the plan has more.
+    // the plan has more. A claim that names no stage tells it too.
     void EarlierReleasePresent(const QString &name);
     // The host's own cards as dealt, kept with the round.
     void SetCards(const QList<QList<int>> &cards);

@@ -3,6 +3,7 @@
 
 #include "support/textnum.h"
 
+#include <algorithm>
 #include <limits>
 
 std::optional<int> WholeNumber(const QString &text)
@@ -27,14 +28,14 @@ QString joined(const QList<int> &numbers)
 }
 
 // The stage a claim or win names in its fourth field (docs/protocol.md,
-// "Stages"); `unnamed` when it has none, as an earlier release sends it. A
-// field that is no stage number names stage 0, which no plan has.
-int stageIn(const QStringList &fields, int unnamed)
+// "Stages"): 0 when it has none, as an earlier release sends it; -1 for a
+// field that is no stage number, which no plan has.
+int stageIn(const QStringList &fields)
 {
     if (fields.size() < 4)
-        return unnamed;
+        return 0;
     const std::optional<int> stage = WholeNumber(fields.at(3));
-    return stage && *stage > 0 ? *stage : 0;
+    return stage && *stage > 0 ? *stage : -1;
 }
 
 } // namespace
@@ -69,14 +70,14 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
             return std::nullopt;
         read.name = fields.at(1);
         read.text = fields.at(2);
-        read.stage = stageIn(fields, 0);
+        read.stage = std::max(stageIn(fields), 0);
         return read;
     case DeliveryKind::Claim:
         if (fields.size() < 3)
             return std::nullopt;
         read.name = fields.at(1);
         read.items = fields.at(2).split(QLatin1Char('@'));
-        read.stage = stageIn(fields, 1);
+        read.stage = stageIn(fields);
         return read;
     case DeliveryKind::StagePlan: {
         const std::optional<int> stage = fields.size() < 3 ? std::nullopt : WholeNumber(fields.at(1));

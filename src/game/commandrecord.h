@@ -23,7 +23,8 @@ struct CommandRecord
         // ClaimRefused: why
     QString name; // WinConfirmed: the winner; Claim: the claimant; CatchUp,
         // ClaimRefused, HostBack: the player it is meant for
-    int stage = 0; // Claim: the stage claimed, 1 when the record names none;
+    int stage = 0; // Claim: the stage claimed, 0 when the record names none
+        // (it claims the first), -1 when it names no stage number;
         // WinConfirmed: the stage won, 0 when the record names none;
         // StagePlan: the stage played
     QStringList items; // StagePlan: the plan's pattern tokens; Claim: the claimed numbers; CatchUp: the called numbers;

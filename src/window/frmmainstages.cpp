@@ -42,14 +42,12 @@ void frmMain::ChoosePlan()
     PlanDialog::Remember(m_options->Settings(), plan);
     m_game->SetPlan(plan);
     AddText(LogKind::Announcement,
-            QStringLiteral("** The next round is played in %1 stage(s): %2.")
-                .arg(plan.Count())
-                .arg([&] {
-                    QStringList names;
-                    for (const Pattern &pattern : plan.Stages())
-                        names << pattern.Name();
-                    return names.join(QStringLiteral(", "));
-                }()));
+            QStringLiteral("** The next round is played in %1 stage(s): %2.").arg(plan.Count()).arg([&] {
+                QStringList names;
+                for (const Pattern &pattern : plan.Stages())
+                    names << pattern.Name();
+                return names.join(QStringLiteral(", "));
+            }()));
 }
 
 void frmMain::showStage()

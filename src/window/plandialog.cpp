@@ -16,8 +16,8 @@ namespace {
 const QString PlanKey = QStringLiteral("plan");
 
 using Kind = Pattern::Kind;
-const Kind Offered[] = {Kind::AnyLine, Kind::TwoLines, Kind::FourCorners, Kind::X,
-                        Kind::OuterFrame, Kind::FullCard, Kind::Drawn};
+const Kind Offered[]
+    = {Kind::AnyLine, Kind::TwoLines, Kind::FourCorners, Kind::X, Kind::OuterFrame, Kind::FullCard, Kind::Drawn};
 
 } // namespace
 

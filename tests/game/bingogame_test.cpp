@@ -324,11 +324,13 @@ TEST(BingoGame, JudgesEachClaimAgainstTheStageItNamesAndLetsClaimsForTheStageJus
     g.game.SetPlan(*Plan::FromText(u"line@corners@full"_s));
     g.Run({"+Hal", "2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
     g.Run({"4|Ann|12@3@77@40@9|1", "4|Bob|5@9@40@77@3|1", "4|Bob|5@9@40@77@3|1", "4|Cy|12@3@77@40|3", "1|50", "4|Cy|5@9@40@77@3|1",
-           "4|Cy|12@3@77@40@9|2", "4|Cy|12@3@77@40|2", "4|Cy|12@3@77@40@9@5@50|3", "4|Dee|40@77@3@12|2", "1|60", "4|Eve|40@77@3@12|2"});
+           "4|Cy|12@3@77@40@9|2", "4|Cy|12@3@77@40|2", "4|Cy|12@3@77@40@9@5@50|3", "4|Dee|40@77@3@12|2", "1|60", "4|Eve|40@77@3@12|2",
+           "4|Old|12@3@77@40@9", "4|Old|12@3@77@40@9", "4|Eve|12@3@77@40@9|x"});
     EXPECT_EQ(g.events.filter(u"send"_s),
               QStringList({"send 8|1|line@corners@full", "send 3|Ann|1|1", "send 3|Bob|1|1", "send 6|Bob|taken|", "send 6|Cy|stage|",
                            "send 6|Cy|taken|", "send 6|Cy|pattern|", "send 3|Cy|1|2", "send 6|Cy|pattern|", "send 3|Dee|1|2",
-                           "send 6|Eve|taken|"}));
+                           "send 6|Eve|taken|", "send 6|Old|taken|", "send 6|Old|taken|", "send 6|Eve|stage|"}));
+    EXPECT_EQ(g.events.filter(u"earlier release"_s).size(), 1) << "said once, at the first claim naming no stage";
 }
 
 TEST(BingoGame, PlaysTheAnnouncedPlanStageByStageAndSaysWhoWonOrSharedEach)

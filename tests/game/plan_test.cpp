@@ -51,8 +51,8 @@ TEST(Plan, EveryPlanReadsBackFromItsTextAndAnyOtherTextIsNoPlan)
     EXPECT_EQ(Plan::FromText(drawn.Text()), drawn);
     EXPECT_EQ(Plan().Text(), u"line"_s) << "what a host that sends no plan plays";
     // Empty, an empty stage, a token unknown, a drawn set empty, beyond the card, not seven digits, upper-case, signed; eleven stages.
-    for (const QString &text : {u""_s, u"line@@full"_s, u"line@lines"_s, u"d0000000"_s, u"d2000000"_s, u"d100001"_s, u"d100000A"_s,
-                                u"d+100000"_s, u"line@line@line@line@line@line@line@line@line@line@line"_s})
+    for (const QString &text : {u""_s, u"line@@full"_s, u"line@lines"_s, u"d0000000"_s, u"d2000000"_s, u"d100001"_s, u"d100000A"_s, u"d+100000"_s,
+                                u"line@line@line@line@line@line@line@line@line@line@line"_s})
         EXPECT_FALSE(Plan::FromText(text)) << text.toStdString();
 }
 
