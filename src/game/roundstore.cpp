@@ -26,7 +26,7 @@ std::optional<QList<int>> numbersFrom(const QJsonValue &value, int lowest)
     if (!value.isArray())
         return std::nullopt;
     QList<int> numbers;
-    for (const QJsonValue &item : value.toArray()) {
+    for (const auto &item : value.toArray()) {
         const int n = item.toInt(-1);
         if (!item.isDouble() || n < lowest || n > NumberCaller::Highest || item.toDouble() != n)
             return std::nullopt;
@@ -73,7 +73,7 @@ RoundStore::Loaded RoundStore::Load() const
     if (!called || QSet<int>(called->begin(), called->end()).size() != called->size())
         return {std::nullopt, broken};
     state.called = *called;
-    for (const QJsonValue &card : object.value(QStringLiteral("cards")).toArray()) {
+    for (const auto &card : object.value(QStringLiteral("cards")).toArray()) {
         const std::optional<QList<int>> numbers = numbersFrom(card, 0);
         if (!numbers || numbers->size() != CardCells::Count)
             return {std::nullopt, broken};
@@ -91,7 +91,7 @@ RoundStore::Loaded RoundStore::Load() const
     state.plan = object.value(QStringLiteral("plan")).toString();
     // A round kept by an earlier release played one stage, won or not.
     state.stage = object.value(QStringLiteral("stage")).toInt(state.claimAccepted ? 2 : 1);
-    for (const QJsonValue &player : object.value(QStringLiteral("players")).toArray())
+    for (const auto &player : object.value(QStringLiteral("players")).toArray())
         state.players << player.toString();
     return {state, {}};
 }

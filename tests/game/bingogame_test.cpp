@@ -353,10 +353,10 @@ TEST(BingoGame, PlaysTheAnnouncedPlanStageByStageAndSaysWhoWonOrSharedEach)
     });
     // clang-format on
     Game g("Zed");
-    std::vector<qsizetype> shapes;
+    std::vector<std::size_t> shapes;
     QObject::connect(&g.game, &BingoGame::StageChanged, [&] { shapes.push_back(g.game.StageShapes().size()); });
     g.Run({"2|ResetMe|10", "8|1|2lines@x", "3|Ann|1|1", "3|Bob|1|1"});
-    EXPECT_EQ(shapes, (std::vector<qsizetype>{12, 66, 1})) << "the cards look for the stage played";
+    EXPECT_EQ(shapes, (std::vector<std::size_t>{12, 66, 1})) << "the cards look for the stage played";
     EXPECT_EQ(g.game.View().winner, u"Ann and Bob share the first stage"_s);
 }
 
