@@ -184,66 +184,6 @@ void BingoGame::markCalled(int n)
     }
 }
 
-void BingoGame::won(const QString &name, const QString &total, int stage)
-{
-    // A second winner of the stage just won shares it: the host accepts
-    // such a claim only until its next call.
-    if (stage > 0 && stage == m_wonStage) {
-        if (m_stageWinners.contains(name))
-            return;
-        m_stageWinners << name;
-        const QString shared = CallerText::Shared(m_stageWinners, m_plan.Count() > 1 ? Plan::StageName(stage) : QString());
-        emit Log(LogKind::Announcement,
-                 QStringLiteral("** %1! %2: %3 Total Win(s)! **").arg(shared, name, total));
-        emit Won(name, total);
-        emit Speak(shared);
-        emit ViewChanged();
-        return;
-    }
-    stageWon(name, total, stage);
-    keepRound();
-    emit Won(m_winnerName, m_winnerTotal);
-    emit Speak(CallerText::Win(m_winnerName, m_winnerTotal, winningStage()));
-    emit ViewChanged();
-}
-
-void BingoGame::stageWon(const QString &name, const QString &total, int stage)
-{
-    m_wonStage = stage;
-    m_stageWinners = QStringList{name};
-    m_winnerName = name;
-    m_winnerTotal = total;
-    // A host that names no stage plays the plain game: its win ends the round.
-    const bool last = stage == 0 || stage >= m_plan.Count();
-    if (winningStage().isEmpty())
-        emit Log(LogKind::Announcement,
-                 QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
-                     + QStringLiteral(" Total Win(s)! **"));
-    else
-        emit Log(LogKind::Announcement,
-                 QStringLiteral("** %1 Has Won %2 (%3)! %4 Total Win(s)! **")
-                     .arg(name, winningStage(), m_plan.Stage(stage).Name(), total));
-    if (!last) {
-        m_stage = stage + 1;
-        emit Log(LogKind::Announcement, QStringLiteral("** Now playing %1.").arg(m_plan.Describe(m_stage)));
-        emit StageChanged();
-        return;
-    }
-    m_stage = m_plan.Count() + 1;
-    if (m_isHost)
-        emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
-    m_inProgress = false;
-    emit RoundOver();
-    emit StageChanged();
-}
-
-QString BingoGame::winningStage() const
-{
-    if (m_wonStage < 1 || m_wonStage > m_plan.Count() || m_plan.Count() < 2)
-        return {};
-    return Plan::StageName(m_wonStage);
-}
-
 void BingoGame::catchUp(const QString &seconds, const QStringList &numbers)
 {
     // A game already in the round keeps its cards and only adds the calls
