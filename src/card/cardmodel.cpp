@@ -57,10 +57,10 @@ QList<int> CardModel::NumbersIn(CardCells::Set cells) const
     return numbers;
 }
 
-QList<QList<int>> CardModel::CompleteLines() const
+QList<QList<int>> CardModel::CompleteLines(std::span<const CardCells::Set> patterns) const
 {
     QList<QList<int>> lines;
-    for (const CardCells::Set cells : Complete())
+    for (const CardCells::Set cells : Complete(patterns))
         lines << NumbersIn(cells);
     return lines;
 }

@@ -90,8 +90,9 @@ public:
     QList<CardCells::Set> Complete(std::span<const CardCells::Set> patterns = CardCells::Lines) const;
     // The numbers on the cells of a set, in cell order.
     QList<int> NumbersIn(CardCells::Set cells) const;
-    // The numbers of every complete line, in the lines' order.
-    QList<QList<int>> CompleteLines() const;
+    // The numbers of every complete set among `patterns` (the lines unless
+    // told), in their order.
+    QList<QList<int>> CompleteLines(std::span<const CardCells::Set> patterns = CardCells::Lines) const;
 
 private:
     Numbers m_numbers{};

@@ -3,6 +3,7 @@
 
 #include "card/deal.h"
 #include "game/bingogame.h"
+#include "game/plan.h"
 #include "game/interval.h"
 #include "game/members.h"
 #include "link/gamelink.h"
@@ -43,6 +44,7 @@ ComputerPlayer::ComputerPlayer(GameLink &link, RandomGenerator &random, QObject 
     });
     connect(m_game.get(), &BingoGame::NumberCalled, this, &ComputerPlayer::onNumberCalled);
     connect(m_game.get(), &BingoGame::Won, this, &ComputerPlayer::onWon);
+    connect(m_game.get(), &BingoGame::StageChanged, this, &ComputerPlayer::onStageChanged);
     connect(m_game.get(), &BingoGame::RoundOver, this, &ComputerPlayer::roundEnded);
     connect(m_game.get(), &BingoGame::CallingDone, this, &ComputerPlayer::roundEnded);
     connect(&m_link, &GameLink::LinkLost, this, &ComputerPlayer::Gone);
@@ -58,6 +60,10 @@ void ComputerPlayer::SetNames(const QString &key, const QString &name, const QSt
     m_seconds = seconds;
     m_game->SetNames(name, hostName);
 }
+
+void ComputerPlayer::SetPlan(const Plan &plan) { m_game->SetPlan(plan); }
+
+void ComputerPlayer::SetOnlyCheckedCardsWin(bool on) { m_game->SetOnlyCheckedCardsWin(on); }
 
 std::optional<QString> ComputerPlayer::Join(quint16 port, int timeoutMs)
 {
@@ -123,9 +129,21 @@ void ComputerPlayer::onNumberCalled(int n)
     }
 }
 
+void ComputerPlayer::onStageChanged()
+{
+    // A stage won, the next played with the same cards: they may hold its
+    // pattern already.
+    if (!m_game->InProgress())
+        return;
+    m_claimed = false;
+    m_congratulated = false;
+    checkLines();
+}
+
 QList<QList<int>> ComputerPlayer::completeLines() const
 {
-    return m_cards[0].CompleteLines() + m_cards[1].CompleteLines();
+    const std::span<const CardCells::Set> shapes = m_game->StageShapes();
+    return m_cards[0].CompleteLines(shapes) + m_cards[1].CompleteLines(shapes);
 }
 
 void ComputerPlayer::checkLines()
@@ -139,6 +157,10 @@ void ComputerPlayer::checkLines()
         if (round != m_round || !m_game->InProgress())
             return;
         const QList<QList<int>> lines = completeLines();
+        if (lines.isEmpty()) {
+            m_claimed = false; // the stage changed meanwhile, to one these cards do not hold
+            return;
+        }
         m_game->Claim(lines, lines.first());
         emit Claimed();
     });

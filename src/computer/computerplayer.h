@@ -3,8 +3,8 @@
 // A computer player: joins a game over the link as a window does and plays
 // it without a window. It holds two cards dealt as a window deals them,
 // marks each called number on them after a short, human-like pause, presses
-// BINGO! (sends the window's claim) once a card holds a line of called
-// numbers, and says a few words: a greeting once it has joined, and
+// BINGO! (sends the window's claim) once a card holds the pattern of the
+// stage played in called numbers, once a stage, and says a few words: a greeting once it has joined, and
 // congratulations to each winner. As the host of its game it also starts the
 // rounds, calls the numbers and judges the claims, as a host's window does.
 //
@@ -21,6 +21,7 @@
 class BingoGame;
 class GameLink;
 class MemberTable;
+class Plan;
 class RandomGenerator;
 
 class ComputerPlayer : public QObject
@@ -58,6 +59,11 @@ public:
     // game has confirmed the join, else why not, as a sentence.
     std::optional<QString> Join(quint16 port, int timeoutMs = 10000);
 
+    // As host: the plan of the rounds it starts.
+    void SetPlan(const Plan &plan);
+    // A hosting computer player's "Only checked cards can win" (on at first).
+    void SetOnlyCheckedCardsWin(bool on);
+
     const QString &Name() const { return m_name; }
     // Card 0 or 1.
     const CardModel &Card(int card) const { return m_cards[card]; }
@@ -75,6 +81,7 @@ private:
     void onWon(const QString &winner);
     void onGameStarted();
     void onNumberCalled(int n);
+    void onStageChanged();
     void checkLines();
     void callNext(int round);
     void roundEnded();
@@ -91,7 +98,7 @@ private:
     QString m_key, m_name, m_seconds;
     std::array<CardModel, 2> m_cards{};
     int m_round = 0; // counts the rounds begun here; a pause of an earlier round does nothing
-    bool m_claimed = false; // this round
+    bool m_claimed = false; // this stage
     bool m_congratulated = false;
     bool m_calling = false; // host: numbers are being called this round
     bool m_nextRoundDue = false; // host: the next round is scheduled

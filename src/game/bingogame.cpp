@@ -8,7 +8,9 @@
 #include "game/messagetext.h"
 #include "link/gamelink.h"
 
+#include <QSet>
 #include <algorithm>
+#include <bit>
 
 using namespace Qt::StringLiterals;
 
@@ -18,14 +20,8 @@ namespace {
 const QString Uncalled = QStringLiteral("uncalled");
 const QString Over = QStringLiteral("over");
 const QString Taken = QStringLiteral("taken");
-
-// "17", "17 and 42", "17, 42 and 63".
-QString listed(const QStringList &items)
-{
-    if (items.size() < 2)
-        return items.join(QString());
-    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.last();
-}
+const QString NotPlayed = QStringLiteral("stage");
+const QString NotPattern = QStringLiteral("pattern");
 
 } // namespace
 
@@ -103,6 +99,7 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
     case DeliveryKind::HostBack:
     case DeliveryKind::RoundSeed:
     case DeliveryKind::DealsFromSeed:
+    case DeliveryKind::StagePlan:
         carryOut(delivery->record);
         break;
     }
@@ -122,14 +119,19 @@ void BingoGame::carryOut(const CommandRecord &record)
     case DeliveryKind::NewGame:
         startRound(record.text);
         emit Log(LogKind::Chat, QStringLiteral("** A New Game Has Been Started."));
-        if (m_isHost)
+        if (m_isHost) {
             emit Log(LogKind::Announcement, Interval::Describe(record.text));
+            announcePlan();
+        }
         break;
     case DeliveryKind::WinConfirmed:
-        won(record.name, record.text, record.cardUnchecked);
+        won(record.name, record.text, record.stage, record.cardUnchecked);
         break;
     case DeliveryKind::Claim:
-        judgeClaim(record.name, record.items);
+        judgeClaim(record.name, record.items, record.stage);
+        break;
+    case DeliveryKind::StagePlan:
+        takePlan(record.stage, record.items);
         break;
     case DeliveryKind::CatchUp:
         catchUp(record.text, record.items, record.seed);
@@ -160,13 +162,20 @@ void BingoGame::startRound(const QString &seconds)
     m_caller.Reset();
     m_seconds = seconds;
     m_inProgress = true;
-    m_claimAccepted = false;
     m_allCalledSaid = false;
     m_winnerName.clear();
     m_winnerTotal.clear();
     m_toTellBack.clear();
+    // Until the host's plan record comes, the round is the plain game.
+    m_plan = m_isHost ? m_nextPlan : Plan();
+    m_stage = 1;
+    m_wonStage = 0;
+    m_stageWinners.clear();
+    if (m_isHost)
+        m_judge.Start(m_nextPlan);
     emit GameStarted(seconds);
     takeSeed(std::exchange(m_nextSeed, {}));
+    emit StageChanged();
     emit ViewChanged();
     keepRound();
 }
@@ -184,23 +193,6 @@ void BingoGame::markCalled(int n)
         m_allCalledSaid = true;
         emit Log(LogKind::Announcement, QStringLiteral("** All 100 numbers have been called and nobody has won yet."));
     }
-}
-
-void BingoGame::won(const QString &name, const QString &total, bool cardUnchecked)
-{
-    emit Log(LogKind::Announcement,
-             QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
-                 + QStringLiteral(" Total Win(s)! **") + (cardUnchecked ? u" (card not checked)"_s : QString()));
-    if (m_isHost)
-        emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));
-    m_inProgress = false;
-    m_winnerName = name;
-    m_winnerTotal = total;
-    keepRound();
-    emit RoundOver();
-    emit Won(m_winnerName, m_winnerTotal);
-    emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
-    emit ViewChanged();
 }
 
 void BingoGame::catchUp(const QString &seconds, const QStringList &numbers, const QString &seed)
@@ -233,7 +225,18 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers, cons
                      .arg(m_caller.CallCount()));
 }
 
-CallerText::View BingoGame::View() const { return CallerText::ViewOf(m_caller.Order(), m_winnerName, m_winnerTotal); }
+CallerText::View BingoGame::View() const
+{
+    QString winner;
+    if (m_stageWinners.size() > 1)
+        winner = CallerText::Shared(m_stageWinners, winningStage());
+    else if (!m_winnerName.isEmpty())
+        winner = CallerText::Win(m_winnerName, m_winnerTotal, winningStage());
+    CallerText::View view = CallerText::ViewOf(m_caller.Order(), winner);
+    if (m_plan.Count() > 1 && m_inProgress)
+        view.stage = QStringLiteral("Now playing ") + m_plan.Describe(m_stage);
+    return view;
+}
 
 void BingoGame::SetAutoMark(bool on)
 {
@@ -245,21 +248,47 @@ void BingoGame::SetAutoMark(bool on)
         emit MarkOnCards(n);
 }
 
-void BingoGame::judgeClaim(const QString &claimant, const QStringList &items)
+void BingoGame::judgeClaim(const QString &claimant, const QStringList &items, int stage)
 {
-    if (m_claimAccepted)
+    // Only a window of an earlier release claims without naming a stage.
+    if (stage == 0) {
+        EarlierReleasePresent(claimant);
+        stage = 1;
+    }
+    const StageJudge::Verdict verdict = m_judge.Judge(claimant, stage, m_caller.CallCount());
+    if (verdict == StageJudge::Verdict::Taken)
         sendCommand(CommandRecord::RefuseClaim(claimant, Taken));
-    else if (!m_inProgress)
+    else if (!m_inProgress && verdict != StageJudge::Verdict::Ties)
         sendCommand(CommandRecord::RefuseClaim(claimant, Over));
-    else if (!m_caller.ClaimHolds(items))
-        sendCommand(CommandRecord::RefuseClaim(claimant, Uncalled, m_caller.Uncalled(items)));
-    else if (const auto refusal = refuseOnCard(claimant, items))
+    else if (verdict == StageJudge::Verdict::NotPlayed)
+        sendCommand(CommandRecord::RefuseClaim(claimant, NotPlayed));
+    else if (const std::optional<QStringList> refusal = refuseNumbers(items, stage))
+        sendCommand(CommandRecord::RefuseClaim(claimant, refusal->first(), refusal->mid(1)));
+    else if (const auto refusal = refuseOnCard(claimant, items, stage))
         sendCommand(CommandRecord::RefuseClaim(claimant, refusal->first, refusal->second));
     else {
-        m_claimAccepted = true;
+        m_judge.Won(claimant, stage, m_caller.CallCount());
         keepRound();
-        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant), !cardChecked(claimant)));
+        sendCommand(CommandRecord::Won(claimant, m_members.RecordWin(claimant), stage, !cardChecked(claimant)));
     }
+}
+
+std::optional<QStringList> BingoGame::refuseNumbers(const QStringList &items, int stage) const
+{
+    if (const QStringList uncalled = m_caller.Uncalled(items); !uncalled.isEmpty())
+        return QStringList{Uncalled} + uncalled;
+    // Every number called: the claim wins when it names as many different
+    // numbers as one of the stage's sets has cells (a number named twice
+    // counts once, as it always has).
+    QSet<int> numbers;
+    for (const QString &item : items)
+        numbers.insert(WholeNumber(item).value_or(0));
+    const std::span<const CardCells::Set> shapes = m_judge.Shapes(stage);
+    const bool fits = std::any_of(shapes.begin(), shapes.end(),
+                                  [&](CardCells::Set cells) { return std::popcount(cells) == numbers.size(); });
+    if (!fits)
+        return QStringList{NotPattern};
+    return std::nullopt;
 }
 
 void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
@@ -269,14 +298,18 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
         reason = QStringLiteral("the round is over.");
     else if (why == Taken)
         reason = QStringLiteral("this round has already been won.");
+    else if (why == NotPlayed)
+        reason = QStringLiteral("that stage is not being played.");
+    else if (why == NotPattern)
+        reason = QStringLiteral("its numbers do not make the pattern of the stage.");
     else if (why == Uncalled && detail.size() == 1)
         reason = detail.first() + QStringLiteral(" has not been called.");
     else if (why == Uncalled && !detail.isEmpty())
-        reason = listed(detail) + QStringLiteral(" have not been called.");
+        reason = CallerText::Listed(detail) + QStringLiteral(" have not been called.");
     else if (why == u"notoncard")
-        reason = listed(detail) + QStringLiteral(" %1 not on your cards.").arg(detail.size() == 1 ? u"is"_s : u"are"_s);
+        reason = CallerText::Listed(detail) + QStringLiteral(" %1 not on your cards.").arg(detail.size() == 1 ? u"is"_s : u"are"_s);
     else if (why == u"noline")
-        reason = QStringLiteral("its numbers do not make a line on your card.");
+        reason = QStringLiteral("its numbers do not make the pattern on your card.");
     else if (why == u"early")
         reason = QStringLiteral("its line was complete before you joined: it wins only with a number called since.");
     else if (why == u"unchecked")

@@ -14,6 +14,11 @@
 // accepts one claim per round and answers every other claim with a refusal
 // meant for the claimant alone.
 //
+// A round is played in the stages of its plan (Plan), which the host's
+// game announces; a win of a stage that is not the last leaves the round in
+// progress, with the next stage played. A game whose host announces no plan
+// plays one stage, any line.
+//
 // A message the link does not take (it has ended) is told in the log, so no
 // typed line or claim vanishes without a word.
 
@@ -21,6 +26,7 @@
 #include "game/callertext.h"
 #include "game/logkind.h"
 #include "game/numbercaller.h"
+#include "game/plan.h"
 #include "game/roundstore.h"
 
 #include <QHash>
@@ -62,6 +68,19 @@ public:
     // be read is said in the log, and play starts afresh.
     void KeepRoundIn(const RoundStore *store) { m_store = store; }
     std::optional<RoundState> ResumeRound();
+    // The plan the host's next round is played by.
+    void SetPlan(const Plan &plan) { m_nextPlan = plan; }
+    // The plan of this round, and the stage played (1 to its count; one
+    // more once the last is won).
+    const Plan &RoundPlan() const { return m_plan; }
+    int Stage() const { return m_stage; }
+    // The sets a card must hold to win the stage played: none once every
+    // stage is won.
+    std::span<const CardCells::Set> StageShapes() const;
+    // The host's game hears that a player's window is of an earlier
+    // release, which plays the first stage only: said once per game, when
+    // the plan has more. A claim that names no stage tells it too.
+    void EarlierReleasePresent(const QString &name);
     // The host's own cards as dealt, kept with the round.
     void SetCards(const QList<QList<int>> &cards);
     // The host closes the game for good: everyone is told, nothing is kept.
@@ -96,8 +115,9 @@ public:
     // The seed paper cards are printed from: the round's while one is in
     // progress, else the next round's, drawn now and sent at New Game.
     QString PaperSeed();
-    // The host's paper card `number`: a line of it in called numbers (its
-    // numbers in cell order), or nothing; always nothing without a seed.
+    // The host's paper card `number`: the first set of the stage played that
+    // it holds in called numbers (its numbers in cell order), or nothing;
+    // always nothing without a seed.
     std::optional<QList<int>> PaperCardLine(int number) const;
     // The host confirms paper card `number`'s win: judged as a claim of it.
     void ConfirmPaperWin(int number);
@@ -119,6 +139,8 @@ signals:
     // The round is over (won, or its host left): stop calling, disable
     // BINGO!, stop the cards' checks.
     void RoundOver();
+    // The plan or the stage played changed: the cards check for its pattern.
+    void StageChanged();
     // Every number has been called: the host's calling stops.
     void CallingDone();
     // A win record came: the winner and their total, as received.
@@ -152,13 +174,11 @@ private:
     void carryOut(const CommandRecord &record);
     void startRound(const QString &seconds);
     void markCalled(int n);
-    void won(const QString &name, const QString &total, bool cardUnchecked);
-    void catchUp(const QString &seconds, const QStringList &numbers, const QString &seed);
-    void judgeClaim(const QString &claimant, const QStringList &items);
-    // The refusal of a claim that the card check fails, as the refusal
+        void catchUp(const QString &seconds, const QStringList &numbers, const QString &seed);
+        // The refusal of a claim that the card check fails, as the refusal
     // record's WHY and DETAIL; nothing when it passes.
-    std::optional<std::pair<QString, QStringList>> refuseOnCard(const QString &claimant,
-                                                                const QStringList &items) const;
+    std::optional<std::pair<QString, QStringList>> refuseOnCard(const QString &claimant, const QStringList &items,
+                                                                int stage) const;
     bool cardChecked(const QString &claimant) const;
     void takeSeed(const QString &seed);
     void dealFromSeed(const QString &seed);
@@ -167,6 +187,16 @@ private:
     void declared(const QString &name);
     void forgetSeat(const QString &name);
     void sayUncheckedPlayers();
+    void won(const QString &name, const QString &total, int stage, bool cardUnchecked);
+    void stageWon(const QString &name, const QString &total, int stage, const QString &unchecked);
+    void takePlan(int stage, const QStringList &tokens);
+    // "the first stage" while a plan of several stages has a winner; else empty.
+    QString winningStage() const;
+    void announcePlan();
+    void judgeClaim(const QString &claimant, const QStringList &items, int stage);
+    // Why a claim's numbers do not win `stage`, as a refusal's words and
+    // detail; nothing when they do.
+    std::optional<QStringList> refuseNumbers(const QStringList &items, int stage) const;
     void sayClaimRefused(const QString &why, const QStringList &detail);
     void playerEntered(const QString &name);
     void playerExited(const QString &name);
@@ -194,6 +224,13 @@ private:
     QString m_hostName;
     QString m_seconds; // the interval text of the round, as the host typed it
     QString m_winnerName, m_winnerTotal;
+    Plan m_plan; // this round's, as announced
+    Plan m_nextPlan; // host: the plan of its next round
+    int m_stage = 1; // the stage played, as announced
+    int m_wonStage = 0; // the stage of the last win record; 0: none this round
+    QStringList m_stageWinners; // who won it, each once
+    StageJudge m_judge; // host: the claims' stages
+    bool m_earlierSaid = false;
     QStringList m_players;
     QStringList m_listedBefore; // after a fresh join: those listed before it, not yet listed again
     QStringList m_away; // listed players whose link is away
@@ -206,7 +243,6 @@ private:
     bool m_joined = false;
     bool m_isHost = false;
     bool m_inProgress = false;
-    bool m_claimAccepted = false;
     bool m_allCalledSaid = false;
     bool m_autoMark = false;
     bool m_linkAway = false; // between a break of this player's link and its return

@@ -96,7 +96,7 @@ bool BingoGame::cardChecked(const QString &claimant) const
 }
 
 std::optional<std::pair<QString, QStringList>> BingoGame::refuseOnCard(const QString &claimant,
-                                                                       const QStringList &items) const
+                                                                       const QStringList &items, int stage) const
 {
     if (!cardChecked(claimant)) {
         // A round begun without a seed (kept by an earlier release) can check
@@ -108,7 +108,7 @@ std::optional<std::pair<QString, QStringList>> BingoGame::refuseOnCard(const QSt
     const QString key = PlayerName::SameNameKey(claimant);
     const QList<int> claimed = claimedNumbers(items);
     const std::optional<CardRefusal> refusal
-        = CheckOnCards(SeededDeal::PlayerCards(m_seedOf.value(key), claimant), claimed, CardCells::Lines);
+        = CheckOnCards(SeededDeal::PlayerCards(m_seedOf.value(key), claimant), claimed, m_judge.Shapes(stage));
     if (!refusal) {
         const qsizetype seededAt = m_seededAt.value(key, 0);
         const bool calledSince = std::any_of(claimed.begin(), claimed.end(),
@@ -142,6 +142,7 @@ void BingoGame::sayUncheckedPlayers()
         emit Log(LogKind::Announcement,
                  u"** %1 plays with a window that deals its own cards, which the host cannot check: "_s.arg(player)
                      + allow);
+        EarlierReleasePresent(player);
     }
 }
 
@@ -162,10 +163,10 @@ std::optional<QList<int>> BingoGame::PaperCardLine(int number) const
     card.SetNumbers(SeededDeal::Card(m_dealSeed, SeededDeal::PaperName(number), 0));
     for (int n : m_caller.Order())
         card.MarkNumber(n);
-    const QList<QList<int>> lines = card.CompleteLines();
-    if (lines.isEmpty())
+    const QList<CardCells::Set> held = card.Complete(m_judge.Shapes(m_stage));
+    if (held.isEmpty())
         return std::nullopt;
-    return lines.first();
+    return card.NumbersIn(held.first());
 }
 
 void BingoGame::ConfirmPaperWin(int number)
@@ -181,5 +182,5 @@ void BingoGame::ConfirmPaperWin(int number)
     const QString name = SeededDeal::PaperName(number);
     m_seedOf.insert(PlayerName::SameNameKey(name), m_dealSeed);
     m_declared.insert(PlayerName::SameNameKey(name));
-    judgeClaim(name, items);
+    judgeClaim(name, items, m_stage);
 }

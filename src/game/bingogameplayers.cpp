@@ -44,6 +44,7 @@ void BingoGame::playerEntered(const QString &name)
         }
     } else if (m_isHost && m_inProgress && name != m_myName) {
         sendCommand(CommandRecord::MakeCatchUp(name, m_seconds, m_caller.Order(), seedFor(name)));
+        announcePlan();
         if (m_joined)
             tellHostBack(name);
     }
@@ -198,7 +199,7 @@ void BingoGame::Claim(const QList<QList<int>> &complete, const QList<int> &lastR
         if (called != complete.end())
             line = *called;
     }
-    send(MessageText::CommandMessage(CommandRecord::MakeClaim(m_myName, line)), QStringLiteral("BINGO! (your claim)"));
+    send(MessageText::CommandMessage(CommandRecord::MakeClaim(m_myName, line, m_stage)), QStringLiteral("BINGO! (your claim)"));
 }
 
 void BingoGame::sendCommand(const QString &record) { send(MessageText::CommandMessage(record)); }

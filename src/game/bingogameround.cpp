@@ -26,7 +26,9 @@ std::optional<RoundState> BingoGame::ResumeRound()
     m_caller.RunChatCommand(QStringLiteral("call %1").arg(state.forcedNumber));
     m_seconds = state.seconds;
     m_inProgress = state.inProgress;
-    m_claimAccepted = state.claimAccepted;
+    m_plan = Plan::FromText(state.plan).value_or(Plan());
+    m_judge.Resume(m_plan, state.stage);
+    m_stage = m_judge.Current();
     m_allCalledSaid = m_caller.CallCount() >= NumberCaller::Highest;
     m_winnerName = state.winnerName;
     m_winnerTotal = state.winnerTotal;
@@ -40,6 +42,7 @@ std::optional<RoundState> BingoGame::ResumeRound()
         m_toTellBack.removeAll(m_myName);
         m_toTellBack << m_myName; // never empty: the host's own line waits for its join
     }
+    emit StageChanged();
     emit ViewChanged();
     return state;
 }
@@ -68,9 +71,10 @@ void BingoGame::keepRound()
 {
     if (!m_store || !m_isHost)
         return;
-    const QString problem = m_store->Save({m_seconds, m_caller.Order(), m_inProgress, m_claimAccepted, m_winnerName,
+    const QString problem = m_store->Save({m_seconds, m_caller.Order(), m_inProgress, m_judge.AllWon(), m_winnerName,
                                            m_winnerTotal, m_caller.ForcedNumber(), m_players, m_cards, m_dealSeed,
-                                           m_seedOf, QStringList(m_declared.begin(), m_declared.end())});
+                                           m_seedOf, QStringList(m_declared.begin(), m_declared.end()),
+                                           m_judge.RoundPlan().Text(), m_judge.Current()});
     // Said once: the game goes on, only a restart would lose the round.
     if (!problem.isEmpty() && !m_keepFailedSaid) {
         m_keepFailedSaid = true;

@@ -25,13 +25,26 @@ QString Words(int n)
     return words;
 }
 
-QString Win(const QString &name, const QString &total)
+QString Win(const QString &name, const QString &total, const QString &stage)
 {
-    return QStringLiteral("%1 wins, with %2 %3")
-        .arg(name, total, total == u"1" ? QStringLiteral("win") : QStringLiteral("wins"));
+    const QString wins = stage.isEmpty() ? QStringLiteral("wins") : QStringLiteral("wins ") + stage;
+    return QStringLiteral("%1 %2, with %3 %4")
+        .arg(name, wins, total, total == u"1" ? QStringLiteral("win") : QStringLiteral("wins"));
 }
 
-View ViewOf(const QList<int> &order, const QString &winnerName, const QString &winnerTotal)
+QString Shared(const QStringList &names, const QString &stage)
+{
+    return QStringLiteral("%1 share %2").arg(Listed(names), stage.isEmpty() ? QStringLiteral("the game") : stage);
+}
+
+QString Listed(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.last();
+}
+
+View ViewOf(const QList<int> &order, const QString &winner)
 {
     View view;
     const qsizetype count = order.size();
@@ -44,8 +57,7 @@ View ViewOf(const QList<int> &order, const QString &winnerName, const QString &w
     view.count = count == 0 ? QStringLiteral("No number called yet")
         : count == 1        ? QStringLiteral("1 number called")
                             : QStringLiteral("%1 numbers called").arg(count);
-    if (!winnerName.isEmpty())
-        view.winner = Win(winnerName, winnerTotal);
+    view.winner = winner;
     return view;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace CallerText {
 
@@ -12,8 +13,14 @@ namespace CallerText {
 // "One hundred". Any other number is given in digits.
 QString Words(int n);
 
-// "Ann wins, with 3 wins"; a total of 1 is "with 1 win".
-QString Win(const QString &name, const QString &total);
+// "Ann wins, with 3 wins"; a total of 1 is "with 1 win". With a stage
+// ("the first stage"): "Ann wins the first stage, with 3 wins".
+QString Win(const QString &name, const QString &total, const QString &stage = {});
+// Winners who share a stage: "Ann and Bob share the first stage"; without a
+// stage, "Ann and Bob share the game".
+QString Shared(const QStringList &names, const QString &stage);
+// "17", "17 and 42", "17, 42 and 63".
+QString Listed(const QStringList &items);
 
 // The caller's display of a round.
 struct View
@@ -22,9 +29,10 @@ struct View
     QString before; // the five called before it, newest first, two spaces apart
     QString count; // "No number called yet", "1 number called", "12 numbers called"
     QString winner; // the win sentence while the round's winner stands, else empty
+    QString stage; // "Now playing stage 2 of 3, Two lines" in a plan of several stages
 };
-// The display for the called numbers in call order and the round's winner
-// (empty name: nobody has won).
-View ViewOf(const QList<int> &order, const QString &winnerName, const QString &winnerTotal);
+// The display for the called numbers in call order and the sentence of the
+// round's last win (empty: nobody has won).
+View ViewOf(const QList<int> &order, const QString &winner);
 
 } // namespace CallerText

@@ -4,6 +4,7 @@
 #include "card/seededdeal.h"
 #include "support/textnum.h"
 
+#include <algorithm>
 #include <limits>
 
 std::optional<int> WholeNumber(const QString &text)
@@ -25,6 +26,17 @@ QString joined(const QList<int> &numbers)
     for (int n : numbers)
         texts << QString::number(n);
     return texts.join(QLatin1Char('@'));
+}
+
+// The stage a claim or win names in its fourth field (docs/protocol.md,
+// "Stages"): 0 when it has none, as an earlier release sends it; -1 for a
+// field that is no stage number, which no plan has.
+int stageIn(const QStringList &fields)
+{
+    if (fields.size() < 4)
+        return 0;
+    const std::optional<int> stage = WholeNumber(fields.at(3));
+    return stage && *stage > 0 ? *stage : -1;
 }
 
 } // namespace
@@ -59,14 +71,24 @@ std::optional<CommandRecord> CommandRecord::Read(const QString &record)
             return std::nullopt;
         read.name = fields.at(1);
         read.text = fields.at(2);
-        read.cardUnchecked = fields.size() > 3 && fields.at(3) == u"unchecked";
+        read.stage = std::max(stageIn(fields), 0);
+        read.cardUnchecked = fields.size() > 4 && fields.at(4) == u"unchecked";
         return read;
     case DeliveryKind::Claim:
         if (fields.size() < 3)
             return std::nullopt;
         read.name = fields.at(1);
         read.items = fields.at(2).split(QLatin1Char('@'));
+        read.stage = stageIn(fields);
         return read;
+    case DeliveryKind::StagePlan: {
+        const std::optional<int> stage = fields.size() < 3 ? std::nullopt : WholeNumber(fields.at(1));
+        if (!stage)
+            return std::nullopt;
+        read.stage = *stage;
+        read.items = fields.at(2).split(QLatin1Char('@'));
+        return read;
+    }
     case DeliveryKind::CatchUp:
     case DeliveryKind::ClaimRefused:
         if (fields.size() < 4)
@@ -104,15 +126,15 @@ QString CommandRecord::Called(int number) { return QStringLiteral("1|") + QStrin
 
 QString CommandRecord::StartGame(const QString &seconds) { return QStringLiteral("2|ResetMe|") + seconds; }
 
-QString CommandRecord::Won(const QString &name, int total, bool cardUnchecked)
+QString CommandRecord::Won(const QString &name, int total, int stage, bool cardUnchecked)
 {
-    return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total)
-         + (cardUnchecked ? QStringLiteral("|unchecked") : QString());
+    return QStringLiteral("3|") + name + QLatin1Char('|') + QString::number(total) + QLatin1Char('|')
+         + QString::number(stage) + (cardUnchecked ? QStringLiteral("|unchecked") : QString());
 }
 
-QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers)
+QString CommandRecord::MakeClaim(const QString &name, const QList<int> &numbers, int stage)
 {
-    return QStringLiteral("4|") + name + QLatin1Char('|') + joined(numbers);
+    return QStringLiteral("4|") + name + QLatin1Char('|') + joined(numbers) + QLatin1Char('|') + QString::number(stage);
 }
 
 QString CommandRecord::MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called,
@@ -132,3 +154,8 @@ QString CommandRecord::HostBack(const QString &name) { return QStringLiteral("7|
 QString CommandRecord::RoundSeed(const QString &seed) { return QStringLiteral("8|") + seed; }
 
 QString CommandRecord::DealsFromSeed(const QString &name) { return QStringLiteral("9|") + name; }
+
+QString CommandRecord::AnnouncePlan(int stage, const QString &planText)
+{
+    return QStringLiteral("10|") + QString::number(stage) + QLatin1Char('|') + planText;
+}

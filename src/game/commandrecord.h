@@ -25,7 +25,11 @@ struct CommandRecord
         // ClaimRefused, HostBack: the player it is meant for
     QString seed; // RoundSeed; CatchUp: the seed the latecomer deals from, if any
     bool cardUnchecked = false; // WinConfirmed: the host could not check the winner's card
-    QStringList items; // Claim: the claimed numbers; CatchUp: the called numbers;
+    int stage = 0; // Claim: the stage claimed, 0 when the record names none
+        // (it claims the first), -1 when it names no stage number;
+        // WinConfirmed: the stage won, 0 when the record names none;
+        // StagePlan: the stage played
+    QStringList items; // StagePlan: the plan's pattern tokens; Claim: the claimed numbers; CatchUp: the called numbers;
         // ClaimRefused: the detail. As received, split at "@";
         // an empty field gives no items but in a claim
 
@@ -33,8 +37,8 @@ struct CommandRecord
 
     static QString Called(int number);
     static QString StartGame(const QString &seconds);
-    static QString Won(const QString &name, int total, bool cardUnchecked = false);
-    static QString MakeClaim(const QString &name, const QList<int> &numbers);
+    static QString Won(const QString &name, int total, int stage, bool cardUnchecked = false);
+    static QString MakeClaim(const QString &name, const QList<int> &numbers, int stage);
     // A seed, when given, goes in a fifth field, which earlier releases ignore.
     static QString MakeCatchUp(const QString &name, const QString &seconds, const QList<int> &called,
                                const QString &seed = {});
@@ -42,6 +46,7 @@ struct CommandRecord
     static QString HostBack(const QString &name);
     static QString RoundSeed(const QString &seed);
     static QString DealsFromSeed(const QString &name);
+    static QString AnnouncePlan(int stage, const QString &planText);
 };
 
 // The whole number that a text holds, or nothing: decimal text that needs no

@@ -19,13 +19,14 @@ enum class DeliveryKind {
     ChatCommand, // "Chat;/COMMAND"
     NumberCalled, // "Comm;1|N"
     NewGame, // "Comm;2|ResetMe|SECONDS"
-    WinConfirmed, // "Comm;3|NAME|TOTAL"
-    Claim, // "Comm;4|NAME|A@B@C@D@E"
+    WinConfirmed, // "Comm;3|NAME|TOTAL|STAGE"
+    Claim, // "Comm;4|NAME|A@B@C@D@E|STAGE"
     CatchUp, // "Comm;5|NAME|SECONDS|N@N@..."
     ClaimRefused, // "Comm;6|NAME|WHY|DETAIL"
     HostBack, // "Comm;7|NAME": the host's window came back to the round NAME plays
     RoundSeed, // "Comm;8|SEED": the next round's cards are dealt from SEED
     DealsFromSeed, // "Comm;9|NAME": NAME's window deals its cards from the seed
+    StagePlan, // "Comm;10|STAGE|PLAN": the round's plan and the stage played
 };
 
 // Who may send a delivery of a kind.
@@ -80,6 +81,8 @@ constexpr DeliveryRule RuleOf(DeliveryKind kind)
         return {Sender::Host, Audience::Everyone, 8};
     case DeliveryKind::DealsFromSeed:
         return {Sender::NamedPlayer, Audience::Host, 9};
+    case DeliveryKind::StagePlan:
+        return {Sender::Host, Audience::Everyone, 10};
     }
     return {Sender::Nobody, Audience::Everyone, 0};
 }

@@ -67,7 +67,9 @@ QString RoundStore::Save(const RoundState &state) const
                              {QStringLiteral("cards"), cards},
                              {QStringLiteral("seed"), state.seed},
                              {QStringLiteral("seeds"), seedsObject(state.seeds)},
-                             {QStringLiteral("declared"), QJsonArray::fromStringList(state.declared)}});
+                             {QStringLiteral("declared"), QJsonArray::fromStringList(state.declared)},
+                             {QStringLiteral("plan"), state.plan},
+                             {QStringLiteral("stage"), state.stage}});
 }
 
 RoundStore::Loaded RoundStore::Load() const
@@ -98,6 +100,9 @@ RoundStore::Loaded RoundStore::Load() const
     state.claimAccepted = object.value(QStringLiteral("claimAccepted")).toBool();
     state.winnerName = object.value(QStringLiteral("winner")).toString();
     state.winnerTotal = object.value(QStringLiteral("total")).toString();
+    state.plan = object.value(QStringLiteral("plan")).toString();
+    // A round kept by an earlier release played one stage, won or not.
+    state.stage = object.value(QStringLiteral("stage")).toInt(state.claimAccepted ? 2 : 1);
     for (const auto &player : object.value(QStringLiteral("players")).toArray())
         state.players << player.toString();
     // A round kept by an earlier release has no seeds: its claims are judged

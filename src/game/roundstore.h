@@ -26,6 +26,8 @@ struct RoundState
     QString seed; // the round's seed; empty: its cards cannot be checked
     QHash<QString, QString> seeds; // each player's seed, by name key
     QStringList declared; // the players dealing from the seed, by name key
+    QString plan; // the round's plan as text (Plan::Text); empty: the plain game
+    int stage = 1; // the stage played; the plan's count + 1 once all are won
 
     bool operator==(const RoundState &) const = default;
 };

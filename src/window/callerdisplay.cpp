@@ -4,6 +4,7 @@
 #include "game/bingogame.h"
 #include "window/browserlinkview.h"
 #include "window/numberboard.h"
+#include "window/patternpicture.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,6 +55,19 @@ CallerDisplay::CallerDisplay(const BingoGame &game, const QString &browserLink, 
     m_last = label("lblLast", Qt::white, 6);
     m_before = label("lblBefore", QColor(0, 255, 0), 2);
     m_count = label("lblCount", QColor(192, 192, 192), 1);
+    // The stage played, in words and as a picture of its pattern.
+    auto *stageRow = new QHBoxLayout;
+    m_picture = new PatternPicture(this);
+    m_picture->setFixedSize(64, 64);
+    m_stage = new QLabel(this);
+    m_stage->setObjectName(QStringLiteral("lblStage"));
+    m_stage->setTextFormat(Qt::PlainText);
+    m_stage->setPalette(m_count->palette());
+    stageRow->addStretch();
+    stageRow->addWidget(m_picture);
+    stageRow->addWidget(m_stage);
+    stageRow->addStretch();
+    layout->addLayout(stageRow, 1);
     resize(640, 480);
 
     connect(&game, &BingoGame::ViewChanged, this, &CallerDisplay::refresh);
@@ -67,6 +81,11 @@ void CallerDisplay::refresh()
     m_last->setText(view.last);
     m_before->setText(view.before);
     m_count->setText(view.count);
+    m_stage->setText(view.stage);
+    m_stage->setVisible(!view.stage.isEmpty());
+    m_picture->setVisible(!view.stage.isEmpty());
+    if (!view.stage.isEmpty())
+        m_picture->Show(m_game.RoundPlan().Stage(m_game.Stage()).Example(), view.stage);
 }
 
 void CallerDisplay::resizeEvent(QResizeEvent *event)
@@ -84,6 +103,8 @@ void CallerDisplay::resizeEvent(QResizeEvent *event)
     m_before->setFont(fontOf(std::min(h * 10 / 100, w * 6 / 100)));
     m_winner->setFont(fontOf(std::min(h * 9 / 100, w * 5 / 100)));
     m_count->setFont(fontOf(std::min(h * 6 / 100, w * 4 / 100)));
+    m_stage->setFont(m_count->font());
+    m_picture->setFixedSize(QSize(1, 1) * std::max(24, std::min(h * 8 / 100, w * 6 / 100)));
     if (m_link)
         m_link->SetTextPixels(std::min(h * 3 / 100, w * 2 / 100));
 }

@@ -3,7 +3,8 @@
 // The caller's display: a window of its own, big enough for a room to read
 // (a host may put it full-screen on a television). It shows the last number
 // called very large, the five before it, how many have been called and, from
-// a win to the next round, the winner and their total. It follows the game's
+// a win to the next round, the winner and their total (in a plan of several
+// stages, the stage they won, and the stage played with its pattern). It follows the game's
 // records, as the board does, and its text grows and shrinks with it. F11
 // switches full screen on and off; Escape leaves it.
 
@@ -34,5 +35,7 @@ private:
     QLabel *m_last = nullptr;
     QLabel *m_before = nullptr;
     QLabel *m_count = nullptr;
+    QLabel *m_stage = nullptr;
+    class PatternPicture *m_picture = nullptr;
     BrowserLinkView *m_link = nullptr;
 };

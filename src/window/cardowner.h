@@ -2,7 +2,10 @@
 #pragma once
 // What a bingo card widget needs from the window that holds it.
 
+#include "card/cardmodel.h"
+
 #include <QList>
+#include <span>
 
 class CardOwner
 {
@@ -14,4 +17,6 @@ public:
     // Whether a claim can be made now; when it can, the card enables BINGO!.
     virtual bool ClaimAllowed() const = 0;
     virtual void EnableBingo() = 0;
+    // The sets a card must hold to win now: the stage's pattern.
+    virtual std::span<const CardCells::Set> StageShapes() const { return CardCells::Lines; }
 };

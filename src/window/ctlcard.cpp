@@ -188,7 +188,7 @@ void ctlCard::CheckLines()
 {
     if (!m_checkTimer->isActive())
         return;
-    const QList<CardCells::Set> complete = m_model.Complete();
+    const QList<CardCells::Set> complete = m_model.Complete(m_owner.StageShapes());
     if (complete.isEmpty())
         return; // an incomplete card takes back nothing it reported before
     m_owner.LineComplete(m_model.NumbersIn(complete.first()));

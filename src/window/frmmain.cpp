@@ -44,6 +44,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     followGame();
     buildLinkStatus();
     buildPlayerAids(context);
+    buildStageAids();
 }
 
 frmMain::~frmMain() = default;
@@ -183,7 +184,7 @@ void frmMain::onBingoClicked()
 {
     QList<QList<int>> complete;
     for (const ctlCard *card : m_cards)
-        complete += card->Model().CompleteLines();
+        complete += card->Model().CompleteLines(m_game->StageShapes());
     m_game->Claim(complete, m_lastLine);
     m_chatInput->setFocus();
 }
@@ -226,6 +227,8 @@ void frmMain::onChatEntered()
 void frmMain::LineComplete(const QList<int> &numbers) { m_lastLine = numbers; }
 
 bool frmMain::ClaimAllowed() const { return m_game->InProgress(); }
+
+std::span<const CardCells::Set> frmMain::StageShapes() const { return m_game->StageShapes(); }
 
 void frmMain::EnableBingo()
 {

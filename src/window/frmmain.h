@@ -25,6 +25,7 @@ class GameLink;
 class LayoutScaler;
 class MessageBoxes;
 class NumberBoard;
+class PatternPicture;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -79,6 +80,7 @@ public:
     void LineComplete(const QList<int> &numbers) override;
     bool ClaimAllowed() const override;
     void EnableBingo() override;
+    std::span<const CardCells::Set> StageShapes() const override;
 
     // Closes without a question and without ending the game (a signal, a
     // logout): a host's window started again carries on its round.
@@ -88,6 +90,9 @@ public:
     void ShowCallerDisplay();
     // The browser link as a QR code; only a window that has one offers it.
     void ShowInvitation();
+    // "Plan…": the host chooses, and the window remembers, the plan of the
+    // rounds New Game starts.
+    void ChoosePlan();
     WindowOptions &Options() const { return *m_options; }
 
 signals:
@@ -106,6 +111,9 @@ private:
     void buildControls();
     void followGame();
     void buildPlayerAids(const WindowContext &context);
+    void buildStageAids();
+    // The stage played and its pattern, over the cards, in a plan of several.
+    void showStage();
     void setBingoLit(bool lit);
     void showWin(const QString &name, const QString &total);
     void addPlayer(const QString &name);
@@ -168,6 +176,8 @@ private:
     QTimer *m_callTimer = nullptr;
 
     WindowOptions *m_options = nullptr;
+    PatternPicture *m_stagePicture = nullptr;
+    QLabel *m_stageLabel = nullptr;
     QPointer<CallerDisplay> m_display;
     QLabel *m_winBanner = nullptr;
     QTimer *m_bannerTimer = nullptr;

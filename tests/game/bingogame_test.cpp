@@ -6,6 +6,7 @@
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "game/members.h"
+#include "game/plan.h"
 #include "support/fakegamelink.h"
 #include "support/qtprinters.h"
 #include "support/randomgenerator.h"
@@ -123,15 +124,17 @@ TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTot
     const char *annsLine = "4|Ann|12@3@77@40@9";
     // clang-format off
     const struct { const char *what, *me; QList<Member> members; std::vector<const char *> claims; QStringList events; } cases[] = {
-        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1|unchecked"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
-        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2|unchecked"}},
-        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767|unchecked"}},
-        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1|unchecked"}},
+        {"Ann's first win", "Hal", {}, {annsLine}, {"send 3|Ann|1|1|unchecked"}}, {"in a player's game", "Zed", {}, {annsLine}, {}},
+        {"Ann's second win", "Hal", {{"Ann", 1}}, {annsLine}, {"send 3|Ann|2|1|unchecked"}},
+        {"a total at its top stays there", "Hal", {{"Ann", 32767}}, {annsLine}, {"send 3|Ann|32767|1|unchecked"}},
+        {"five different numbers among six", "Hal", {}, {"4|Ann|12@3@77@40@9@12"}, {"send 3|Ann|1|1|unchecked"}},
         {"numbers not called", "Hal", {}, {"4|Ann|12@3@17@42@9"}, {"send 6|Ann|uncalled|17@42"}},
-        {"four numbers", "Hal", {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|uncalled|"}},
+        {"four numbers", "Hal", {}, {"4|Ann|12@3@77@40"}, {"send 6|Ann|pattern|"}},
         {"a number that is not whole", "Hal", {}, {"4|Ann|12@3@77@40@9.2"}, {"send 6|Ann|uncalled|9.2"}},
-        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1|unchecked", "send 6|Ann|taken|"}},
-        {"a rival's line after the accepted one", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1|unchecked", "send 6|Bob|taken|"}},
+        {"a second press of BINGO!", "Hal", {}, {annsLine, annsLine}, {"send 3|Ann|1|1|unchecked", "send 6|Ann|taken|"}},
+        {"a rival's line before the next call ties", "Hal", {}, {annsLine, "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1|1|unchecked", "send 3|Bob|1|1|unchecked"}},
+        {"a rival's line after the next call", "Hal", {}, {annsLine, "1|50", "4|Bob|5@9@40@77@3"}, {"send 3|Ann|1|1|unchecked", "call 50", "send 6|Bob|taken|"}},
+        {"a stage the plan has not got", "Hal", {}, {"4|Ann|12@3@77@40@9|2"}, {"send 6|Ann|stage|"}},
         {"a claim in another's name", "Hal", {}, {"Bob>Comm;4|Ann|12@3@77@40@9"}, {}},
         {"a claim between rounds", "Hal", {}, {"3|Bob|1", annsLine}, {"over", "send 6|Ann|over|"}}};
     // clang-format on
@@ -251,7 +254,7 @@ TEST(BingoGame, HoldsEachSentChatLineAndClaimAsPendingUntilItComesBackAndSaysWhi
     const QString hi = u"Ann:           hi"_s, claim = u"BINGO! (your claim)"_s;
     g.Run({"+Hal", "+Ann", "say hi", "say \\waves"});
     g.game.Claim({}, {1, 2, 3, 4, 5});
-    g.Run({"Bob>Chat;hi", "Ann>Chat;hi", "Ann>Comm;4|Ann|1@2@3@4@5", "say again", "gone"});
+    g.Run({"Bob>Chat;hi", "Ann>Chat;hi", "Ann>Comm;4|Ann|1@2@3@4@5|1", "say again", "gone"});
     EXPECT_EQ(pending,
               QList<QStringList>({{hi}, {hi, u"*Ann waves"_s}, {hi, u"*Ann waves"_s, claim}, {u"*Ann waves"_s, claim}, {}, {u"Ann:           again"_s}, {}}));
     EXPECT_EQ(g.events.filter(u"Not sent"_s), QStringList{u"2:** Not sent: Ann:           again"_s});
@@ -321,15 +324,57 @@ TEST(BingoGame, SaysLiveCallsAndWinsShowsTheCallersDisplayAndAsksForMarksWhileAu
     }
 }
 
+TEST(BingoGame, JudgesEachClaimAgainstTheStageItNamesAndLetsClaimsForTheStageJustWonTieUntilTheNextCall)
+{
+    Game g;
+    g.game.SetPlan(*Plan::FromText(u"line@corners@full"_s));
+    g.Run({"+Hal", "2|ResetMe|10", "1|12", "1|3", "1|77", "1|40", "1|9", "1|5"});
+    g.Run({"4|Ann|12@3@77@40@9|1", "4|Bob|5@9@40@77@3|1", "4|Bob|5@9@40@77@3|1", "4|Cy|12@3@77@40|3", "1|50", "4|Cy|5@9@40@77@3|1",
+           "4|Cy|12@3@77@40@9|2", "4|Cy|12@3@77@40|2", "4|Cy|12@3@77@40@9@5@50|3", "4|Dee|40@77@3@12|2", "1|60", "4|Eve|40@77@3@12|2",
+           "4|Old|12@3@77@40@9", "4|Old|12@3@77@40@9", "4|Eve|12@3@77@40@9|x"});
+    EXPECT_EQ(g.events.filter(u"send"_s),
+              QStringList({"send 10|1|line@corners@full", "send 3|Ann|1|1|unchecked", "send 3|Bob|1|1|unchecked", "send 6|Bob|taken|", "send 6|Cy|stage|",
+                           "send 6|Cy|taken|", "send 6|Cy|pattern|", "send 3|Cy|1|2|unchecked", "send 6|Cy|pattern|", "send 3|Dee|1|2|unchecked",
+                           "send 6|Eve|taken|", "send 6|Old|taken|", "send 6|Old|taken|", "send 6|Eve|stage|"}));
+    EXPECT_EQ(g.events.filter(u"earlier release"_s).size(), 1) << "said once, at the first claim naming no stage";
+}
+
+TEST(BingoGame, PlaysTheAnnouncedPlanStageByStageAndSaysWhoWonOrSharedEach)
+{
+    const char *const firstWon = "** Ann Has Won the first stage (Any line)! 1 Total Win(s)! **";
+    // clang-format off
+    expectEvents({
+        {"Zed", {"2|ResetMe|10", "10|1|line@bogus", "10|4|line@corners@full", "10|1|line@corners@full", "10|1|line@corners@full", "3|Ann|1|1",
+                 "3|Bob|2|1", "3|Bob|2|1", "3|Cy|1|2", "3|Dee|1|3", "3|Eve|1|3"},
+         {"start 10", NewGame, "** Now playing stage 1 of 3, Any line.", firstWon, "** Now playing stage 2 of 3, Four corners.",
+          "** Ann and Bob share the first stage! Bob: 2 Total Win(s)! **", "** Cy Has Won the second stage (Four corners)! 1 Total Win(s)! **",
+          "** Now playing stage 3 of 3, The full card.", "** Dee Has Won the third stage (The full card)! 1 Total Win(s)! **", "over",
+          "** Dee and Eve share the third stage! Eve: 1 Total Win(s)! **"}},
+        // A host of an earlier release names no stage: its win ends the round.
+        {"Zed", {"2|ResetMe|10", "10|1|line@corners", "3|Ann|1"}, {"start 10", NewGame, "** Now playing stage 1 of 2, Any line.",
+                                                                  "** Ann Has Won The Game! 1 Total Win(s)! **", "over"}},
+        {"Zed", {"2|ResetMe|10", "10|1|line@corners", "3|Ann|1|1", "2|ResetMe|10", "3|Bob|1|1"}, {"start 10", NewGame,
+         "** Now playing stage 1 of 2, Any line.", "** Ann Has Won the first stage (Any line)! 1 Total Win(s)! **",
+         "** Now playing stage 2 of 2, Four corners.", "start 10", NewGame, "** Bob Has Won The Game! 1 Total Win(s)! **", "over"}},
+    });
+    // clang-format on
+    Game g("Zed");
+    std::vector<std::size_t> shapes;
+    QObject::connect(&g.game, &BingoGame::StageChanged, [&] { shapes.push_back(g.game.StageShapes().size()); });
+    g.Run({"2|ResetMe|10", "10|1|2lines@x", "3|Ann|1|1", "3|Bob|1|1"});
+    EXPECT_EQ(shapes, (std::vector<std::size_t>{12, 66, 1})) << "the cards look for the stage played";
+    EXPECT_EQ(g.game.View().winner, u"Ann and Bob share the first stage"_s);
+}
+
 TEST(BingoGame, ClaimsWithACalledLineTheLastReportedOneFirst)
 {
     // The complete lines of the cards, the line reported last, and the claim sent.
     // clang-format off
     const struct { QList<QList<int>> complete; QList<int> last; const char *claim; } cases[] = {
-        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}, {6, 7, 8, 9, 10}, "send 4|Hal|6@7@8@9@10"},
-        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|1@2@3@4@5"},
-        {{{6, 7, 8, 9, 11}, {1, 2, 3, 4, 5}}, {1, 2, 3, 9, 10}, "send 4|Hal|1@2@3@4@5"},
-        {{{6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|6@7@8@9@11"},
+        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}, {6, 7, 8, 9, 10}, "send 4|Hal|6@7@8@9@10|1"},
+        {{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|1@2@3@4@5|1"},
+        {{{6, 7, 8, 9, 11}, {1, 2, 3, 4, 5}}, {1, 2, 3, 9, 10}, "send 4|Hal|1@2@3@4@5|1"},
+        {{{6, 7, 8, 9, 11}}, {6, 7, 8, 9, 11}, "send 4|Hal|6@7@8@9@11|1"},
     };
     // clang-format on
     for (const auto &c : cases) {
@@ -381,15 +426,15 @@ TEST(BingoGame, TheHostWinsOnlyAClaimThatIsALineOnTheClaimantsOwnSeededCard)
         if (std::ranges::count(annsCards[0], n) + std::ranges::count(annsCards[1], n) == 0) onNeither << QString::number(n);
     // clang-format off
     const struct { const char *what, *claimant; QString claim; bool onlyChecked; QString answer; } cases[] = {
-        {"a row of the first card", "Ann", row, true, u"3|Ann|1"_s},
-        {"a diagonal of the second card", "Ann", onCard(seed, "Ann", 1, CardCells::DiagonalFromTopRight), true, u"3|Ann|1"_s},
+        {"a row of the first card", "Ann", row, true, u"3|Ann|1|1"_s},
+        {"a diagonal of the second card", "Ann", onCard(seed, "Ann", 1, CardCells::DiagonalFromTopRight), true, u"3|Ann|1|1"_s},
         {"called numbers on neither card", "Ann", onNeither.join(u'@'), true, u"6|Ann|notoncard|"_s + onNeither.join(u'@')},
         {"another player's line", "Ann", onCard(seed, "Bob", 0, CardCells::Row(0)), true, u"6|Ann|notoncard|"_s},
         {"four of a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) ^ CardCells::Cell(4) ^ CardCells::Cell(5)), true, u"6|Ann|noline|"_s},
-        {"a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) | CardCells::Cell(5)), true, u"6|Ann|noline|"_s},
+        {"a row and one more of the card", "Ann", onCard(seed, "Ann", 0, CardCells::Row(0) | CardCells::Cell(5)), true, u"6|Ann|pattern|"_s},
         {"half a line on each card", "Ann", row.section(u'@', 0, 2) + u'@' + onCard(seed, "Ann", 1, CardCells::Cell(3) | CardCells::Cell(4)), true, u"6|Ann|notoncard|"_s},
         {"an old window while only checked cards win", "Cy", onNeither.join(u'@'), true, u"6|Cy|unchecked|"_s},
-        {"an old window judged on its calls", "Cy", onNeither.join(u'@'), false, u"3|Cy|1|unchecked"_s},
+        {"an old window judged on its calls", "Cy", onNeither.join(u'@'), false, u"3|Cy|1|1|unchecked"_s},
         {"a latecomer's pick from the round's seed", "Dan", onCard(seed, "Dan", 0, CardCells::Row(0)), true, u"6|Dan|notoncard|"_s},
         {"a latecomer's own line called before it came", "Dan", u"?"_s, true, u"6|Dan|early|"_s},
     };
@@ -422,7 +467,7 @@ TEST(BingoGame, TheHostDealsEachLatecomerAFreshSeedKeptUntilTheyLeaveAndEvenAfte
     for (const QString &n : dansRow.split(u'@')) g.link.Deliver(u"Hal"_s, u"Comm;1|"_s + n);
     g.events.clear();
     g.link.Deliver(u"Dan"_s, u"Comm;4|Dan|"_s + dansRow);
-    EXPECT_EQ(g.events.filter(u"send "_s), QStringList{u"send 3|Dan|1"_s}) << "Dan wins with his own card";
+    EXPECT_EQ(g.events.filter(u"send "_s), QStringList{u"send 3|Dan|1|1"_s}) << "Dan wins with his own card";
 }
 
 TEST(BingoGame, APlayersWindowDealsFromTheSeedOfItsRoundOrOfItsCatchUpAndSaysSoAtEachJoin)
@@ -463,7 +508,7 @@ TEST(RoundStore, KeepsARoundWholeAndPrivateAndRefusesAFileThatIsNotOne)
     QTemporaryDir dir;
     const RoundStore store(dir.path() + u"/state"_s, u"key/../x"_s);
     const RoundState round{u"7"_s, {5, 99, 1}, true, true, u"Bob"_s, u"3"_s, 42, {u"Bob"_s, u"Hal"_s}, {QList<int>(25, 9), QList<int>(25, 0)},
-                           u"5eed"_s, {{u"bob"_s, u"5eed"_s}, {u"cy"_s, u"c0ffee"_s}}, {u"bob"_s}};
+                           u"5eed"_s, {{u"bob"_s, u"5eed"_s}, {u"cy"_s, u"c0ffee"_s}}, {u"bob"_s}, u"line@full"_s, 2};
     ASSERT_EQ(store.Save(round), QString());
     EXPECT_EQ(store.Load().state, round);
     const QFileInfoList files = QDir(dir.path() + u"/state"_s).entryInfoList(QDir::Files);

@@ -102,7 +102,7 @@ TEST(ComputerPlayer, ClaimsOnceWithTheLineOfItsCardsThatWasCalled)
         t.Host(u"1|"_s + QString::number(t.player.Card(c.card).Number(24))); // on none of these lines
         claims += t.Run().filter(QStringLiteral("Comm;4|"));
         claims += t.Run().filter(QStringLiteral("Comm;4|"));
-        EXPECT_EQ(claims, c.othersWinFirst ? QStringList() : QStringList{u"Comm;4|Computer 1|"_s + line.join(u'@')}) << c.what;
+        EXPECT_EQ(claims, c.othersWinFirst ? QStringList() : QStringList{u"Comm;4|Computer 1|"_s + line.join(u'@') + u"|1"_s}) << c.what;
     }
 }
 
@@ -143,7 +143,7 @@ TEST(ComputerPlayer, AsHostStartsARoundCallsAtItsIntervalJudgesAClaimAndStartsTh
         calls += t.Run().filter(QStringLiteral("Comm;1|")).replaceInStrings(QStringLiteral("Comm;1|"), QString());
     }
     t.link.Deliver(QStringLiteral("Ann"), u"Comm;4|Ann|"_s + calls.join(u'@'));
-    EXPECT_EQ(t.Echo().filter(QStringLiteral("Comm;3|")), QStringList{QStringLiteral("Comm;3|Ann|1")});
+    EXPECT_EQ(t.Echo().filter(QStringLiteral("Comm;3|")), QStringList{QStringLiteral("Comm;3|Ann|1|1")});
     QStringList sent;
     for (int i = 0; i < 4; ++i) sent += t.Run();
     // No more calls in the won round, then one new round, called at the interval.

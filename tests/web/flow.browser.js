@@ -45,7 +45,7 @@ async function host(port) {
       const [sender, data] = pending.subarray(4, 4 + pending.readUInt32BE(0)).toString().split(Y);
       pending = pending.subarray(4 + pending.readUInt32BE(0));
       hal.heard.push(`${sender}:${data}`);
-      const claim = /^Comm;4\|([^|]*)\|(.*)$/.exec(data);
+      const claim = /^Comm;4\|([^|]*)\|([^|]*)/.exec(data);
       if (claim && claim[1] === sender) send(claim[2].split('@').every((n) => hal.order.includes(Number(n))) ? `Comm;3|${sender}|1` : `Comm;6|${sender}|uncalled|`);
       if (sender === '[Enter]' && data !== 'Hal' && hal.order.length) send(`Comm;5|${data}|10|${hal.order.join('@')}`);
     }
@@ -90,7 +90,11 @@ test('a browser player joins, follows the calls, resumes after a cut and wins', 
     const hal = await host(port);
     const ann = await joinAs(browser, linkTo(cutter.port), 'Ann', { width: 1280, height: 800 });
     hal.send('Comm;2|ResetMe|10');
+    hal.send('Comm;10|1|line@full');
     await logHas(ann, '** A New Game Has Been Started.');
+    await until(ann, () => !document.querySelector('#stage').hidden);
+    assert.deepEqual(await ann.$eval('#stagePicture', (p) => [p.getAttribute('aria-label'), p.querySelectorAll('.on').length]),
+      ['Now playing stage 1 of 2, Any line', 5], 'the stage played, as a picture named in words');
     const row = await ann.$$eval('#card0 button', (cells) => cells.slice(0, 5).map((c) => Number(c.textContent)));
     const other = [...Array(100).keys()].map((n) => n + 1).find((n) => !row.includes(n));
     hal.call(other, ...row.slice(0, 4));

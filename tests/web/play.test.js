@@ -54,10 +54,30 @@ test('a claim says why it did not win, and a win ends the round with a banner', 
   for (const cell of [0, 1, 2, 3, 4]) game.toggleMark(0, cell);
   assert.equal(game.bingoLit, true);
   game.claim();
-  assert.equal(sent.at(-1), 'Comm;4|Bob|1@2@3@4@5');
+  assert.equal(sent.at(-1), 'Comm;4|Bob|1@2@3@4@5|1');
   from('Hal', 'Comm;3|Bob|2');
   assert.deepEqual([game.bingoLit, won, lines.at(-1)], [false, [['Bob', '2']], '** Bob Has Won The Game! 2 Total Win(s)! **']);
   assert.equal(game.view().winner, 'Bob wins, with 2 wins');
+});
+
+test('the announced plan is played stage by stage with the same cards, BINGO! lighting for each pattern, and ties are shared', () => {
+  const { game, sent, lines, from } = bobsGame();
+  const stages = [];
+  game.on('stage', () => stages.push(game.view().stage));
+  from('Hal', 'Comm;2|ResetMe|10', 'Comm;10|1|corners@line@full', ...[1, 2, 3, 4, 5, 21, 25].map((n) => `Comm;1|${n}`));
+  for (const cell of [0, 1, 2, 3, 4]) game.toggleMark(0, cell);
+  assert.equal(game.bingoLit, false, 'a line is not the four corners');
+  for (const cell of [20, 24]) game.toggleMark(0, cell);
+  game.claim();
+  assert.equal(sent.at(-1), 'Comm;4|Bob|1@5@21@25|1');
+  from('Hal', 'Comm;3|Bob|1|1', 'Comm;3|Ann|1|1');
+  assert.equal(game.bingoLit, true, 'the cards already hold the line of the second stage');
+  assert.deepEqual(lines.slice(-3), ['** Bob Has Won the first stage (Four corners)! 1 Total Win(s)! **',
+    '** Now playing stage 2 of 3, Any line.', '** Bob and Ann share the first stage! Ann: 1 Total Win(s)! **']);
+  from('Hal', 'Comm;3|Ann|2|2', 'Comm;3|Cy|1|3');
+  assert.deepEqual([game.inProgress, game.bingoLit, game.view().winner], [false, false, 'Cy wins the third stage, with 1 win']);
+  assert.deepEqual(stages, ['', 'Now playing stage 1 of 3, Four corners', 'Now playing stage 2 of 3, Any line',
+    'Now playing stage 3 of 3, The full card', '']);
 });
 
 test('BINGO! waits while the link is away, and the host leaving ends the round', () => {

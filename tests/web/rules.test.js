@@ -78,11 +78,11 @@ test('names the game cannot carry are refused with the reason', () => {
 test('command records read as the windows write them, and nothing else reads', () => {
   for (const [record, read] of [
     ['1|42', { kind: 1, number: 42, text: '42' }], ['1| 07 ', { kind: 1, number: 7 }], ['1|100.', { kind: 1, number: 100 }],
-    ['1|0', null], ['1|101', null], ['1|4.5', null], ['1', null], ['10|x|y', null], ['x|1', null], ['2|ResetMe', null],
+    ['1|0', null], ['1|101', null], ['1|4.5', null], ['1', null], ['11|x|y', null], ['10|x|y', null], ['x|1', null], ['2|ResetMe', null],
     ['2|ResetMe|10', { kind: 2, text: '10' }], ['3|Ann|2', { kind: 3, name: 'Ann', text: '2' }],
     ['5|Bob|10|', { kind: 5, name: 'Bob', items: [] }], ['5|Bob|10|3@17', { kind: 5, items: ['3', '17'] }],
     ['6|Bob|uncalled|9@12', { kind: 6, text: 'uncalled', items: ['9', '12'] }], ['6|Bob|over', null],
-    ['8|5eed', { kind: 8, seed: '5eed' }], ['8|5EED', null], ['3|Ann|2|unchecked', { cardUnchecked: true }],
+    ['8|5eed', { kind: 8, seed: '5eed' }], ['8|5EED', null], ['3|Ann|2|1|unchecked', { cardUnchecked: true, stage: 1 }],
     ['5|Bob|10|3|abc', { seed: 'abc' }], ['5|Bob|10|3|x', { seed: '' }], ['9|Bob', { kind: 9, name: 'Bob' }],
   ]) {
     const got = readRecord(record);

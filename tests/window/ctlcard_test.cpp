@@ -2,6 +2,7 @@
 // The card widget: what it shows of its model, clicks, and the check that
 // reports a complete line.
 
+#include "game/plan.h"
 #include "support/randomgenerator.h"
 #include "window/cardowner.h"
 #include "window/ctlcard.h"
@@ -19,7 +20,9 @@ public:
     void LineComplete(const QList<int> &numbers) override { lines.append(numbers); }
     bool ClaimAllowed() const override { return allowed; }
     void EnableBingo() override { ++enabled; }
+    std::span<const CardCells::Set> StageShapes() const override { return shapes; }
 
+    std::span<const CardCells::Set> shapes = CardCells::Lines;
     QList<QList<int>> lines;
     bool allowed = false;
     int enabled = 0;
@@ -88,6 +91,26 @@ TEST_F(Card, ReportsTheFirstCompleteLineOnEachTickWhileItChecks)
     EXPECT_EQ(owner.lines, (QList<QList<int>>{card.Model().NumbersIn(CardCells::Column(0)), card.Model().NumbersIn(CardCells::DiagonalFromTopRight)}));
     EXPECT_EQ(owner.enabled, 1) << "BINGO! only once a claim is allowed";
     EXPECT_FALSE(checkTimer(card)->isActive());
+}
+
+TEST_F(Card, LightsBingoOnlyWhenItHoldsThePatternOfTheStagePlayed)
+{
+    // clang-format off
+    const struct { const char *pattern; std::initializer_list<int> cells; bool lights; } cases[] = {
+        {"corners", {0, 4, 20, 24}, true}, {"line", {0, 4, 20, 24}, false}, {"corners", {0, 1, 2, 3, 4}, false},
+        {"2lines", {0, 1, 2, 3, 4, 5, 10, 15, 20}, true}, {"2lines", {0, 1, 2, 3, 4}, false}, {"d0001040", {6, 12}, true},
+    };
+    // clang-format on
+    owner.allowed = true;
+    for (const auto &c : cases) {
+        const Pattern pattern = *Pattern::FromToken(QString::fromLatin1(c.pattern));
+        owner.shapes = pattern.Shapes();
+        owner.enabled = 0;
+        card.ResetMarks();
+        click(card, c.cells);
+        card.CheckLines();
+        EXPECT_EQ(owner.enabled == 1, c.lights) << c.pattern;
+    }
 }
 
 } // namespace

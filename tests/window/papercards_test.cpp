@@ -51,7 +51,7 @@ TEST(PaperCards, ThePrintedCardIsTheOneTheHostChecksAndAConfirmedLineOfItWins)
     EXPECT_TRUE(boxes.shown.size() == 4 && boxes.shown.value(0).text.contains(u"no line"_s)
                 && boxes.shown.value(3).text.startsWith(u"Paper card 4 holds no"_s));
     EXPECT_TRUE(boxes.shown.value(1).text.contains(u"%1, %2"_s.arg(printed[2]).arg(printed[7])));
-    EXPECT_EQ(link.sent, QStringList{u"Comm;3|Paper card 3|1"_s}) << "announced once, when the host confirms";
+    EXPECT_EQ(link.sent, QStringList{u"Comm;3|Paper card 3|1|1"_s}) << "announced once, when the host confirms";
 }
 
 } // namespace

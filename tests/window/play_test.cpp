@@ -97,7 +97,7 @@ TEST_F(HostWindow, DealsBothCardsAfreshForARoundAndStopsEverythingAtItsWin)
         deliver(u"1|"_s + row.last());
     }
     card(0).CheckLines();
-    EXPECT_EQ(press(bingo), QStringList("Comm;4|Hal|" + row.join(u'@')) + typed);
+    EXPECT_EQ(press(bingo), QStringList("Comm;4|Hal|" + row.join(u'@') + u"|1"_s) + typed);
 
     deliver(u"3|Ann|1"_s);
     EXPECT_FALSE(timer->isActive() || bingo->isEnabled() || f.window->ClaimAllowed() || checking(0) || checking(1));

@@ -90,7 +90,7 @@ TEST_F(AnnsWindow, CtrlBClaimsOnlyWhileBingoIsLit)
     EXPECT_EQ(accessibleName(bingo), "BINGO!, available");
     QTest::keyClick(f.Control(u"txtChatOut"_s), Qt::Key_B, Qt::ControlModifier);
     const QList<int> row = card->Model().NumbersIn(CardCells::Row(1));
-    EXPECT_EQ(f.link.sent, QStringList(u"Comm;4|Ann|%1@%2@%3@%4@%5"_s.arg(row[0]).arg(row[1]).arg(row[2]).arg(row[3]).arg(row[4])));
+    EXPECT_EQ(f.link.sent, QStringList(u"Comm;4|Ann|%1@%2@%3@%4@%5|1"_s.arg(row[0]).arg(row[1]).arg(row[2]).arg(row[3]).arg(row[4])));
 }
 
 TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayer)

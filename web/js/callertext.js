@@ -15,7 +15,8 @@ export function words(n) {
   return TENS[Math.floor(n / 10)] + (n % 10 ? `-${ONES[n % 10].toLowerCase()}` : '');
 }
 
-export const win = (name, total) => `${name} wins, with ${total} ${total === '1' ? 'win' : 'wins'}`;
+export const win = (name, total, stage = '') =>
+  `${name} wins${stage ? ` ${stage}` : ''}, with ${total} ${total === '1' ? 'win' : 'wins'}`;
 
 // The display of a round from the called numbers in call order: the last
 // call, the five before it newest first, and how many have been called.

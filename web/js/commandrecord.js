@@ -14,6 +14,7 @@ export const Kind = Object.freeze({
   ClaimRefused: 6,
   RoundSeed: 8,
   DealsFromSeed: 9,
+  StagePlan: 10,
 });
 
 import { isSeed } from './seededdeal.js';
@@ -33,12 +34,13 @@ export function wholeNumber(text) {
 
 const items = (field, skipEmpty) => field.split('@').filter((item) => !skipEmpty || item !== '');
 
-// { kind, number, text, name, items, seed, cardUnchecked } or null; see the constructors below
-// for what each field holds in each kind.
+// { kind, number, text, name, items, seed, cardUnchecked, stage } or null; see
+// the constructors below for what each field holds in each kind. A win's stage
+// is 0 when the record names none (a host of an earlier release).
 export function readRecord(record) {
   const fields = record.split('|');
   const kind = wholeNumber(fields[0]);
-  const read = { kind, number: 0, text: '', name: '', items: [], seed: '', cardUnchecked: false };
+  const read = { kind, number: 0, text: '', name: '', items: [], seed: '', cardUnchecked: false, stage: 0 };
   switch (kind) {
     case Kind.NumberCalled: {
       const called = fields.length < 2 ? null : wholeNumber(fields[1]);
@@ -49,7 +51,14 @@ export function readRecord(record) {
       return fields.length < 3 ? null : { ...read, text: fields[2] };
     case Kind.WinConfirmed:
       if (fields.length < 3) return null;
-      return { ...read, name: fields[1], text: fields[2], cardUnchecked: fields[3] === 'unchecked' };
+      return {
+        ...read, name: fields[1], text: fields[2], cardUnchecked: fields[4] === 'unchecked',
+        stage: fields.length < 4 ? 0 : Math.max(wholeNumber(fields[3]) ?? 0, 0),
+      };
+    case Kind.StagePlan: {
+      const stage = fields.length < 3 ? null : wholeNumber(fields[1]);
+      return stage === null ? null : { ...read, stage, items: items(fields[2], false) };
+    }
     case Kind.Claim:
       return fields.length < 3 ? null : { ...read, name: fields[1], items: items(fields[2], false) };
     case Kind.CatchUp:
@@ -69,4 +78,4 @@ export function readRecord(record) {
 }
 
 export const makeDealsFromSeed = (name) => `9|${name}`;
-export const makeClaim = (name, numbers) => `4|${name}|${numbers.join('@')}`;
+export const makeClaim = (name, numbers, stage) => `4|${name}|${numbers.join('@')}|${stage}`;

@@ -31,6 +31,7 @@ const RULES = {
   [Kind.ClaimRefused]: ['host', 'namedPlayer'],
   [Kind.RoundSeed]: ['host', 'everyone'],
   [Kind.DealsFromSeed]: ['namedPlayer', 'host'],
+  [Kind.StagePlan]: ['host', 'everyone'],
 };
 
 // { kind, sender, text, record } or null.

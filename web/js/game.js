@@ -7,8 +7,11 @@
 // who does not host, with the cards and BINGO! of src/window (ctlcard.cpp,
 // frmmain.cpp): the page only draws what it is told.
 //
+// A round is played in the stages of the plan the host announces
+// (src/game/bingogamestages.cpp); without one, it is one stage, any line.
+//
 // Events: log(kind, line) with kind welcome, alert, chat, announcement or
-// emote; players(list); cards(); view(); bingo(lit); won(name, total);
+// emote; players(list); cards(); view(); bingo(lit); won(name, total); stage();
 // speak(words); started(seconds); linkDown(); linkBack(); joined().
 //
 // Cards dealt from the host's seed (bingogamecards.cpp) arrive a moment after
@@ -25,6 +28,7 @@ import { canDealFromSeed, playerCards } from './seededdeal.js';
 import { Emitter } from './emitter.js';
 import { chatLogLine, chatMessage, commandMessage, emoteLogLine } from './messagetext.js';
 import * as CallerText from './callertext.js';
+import { PLAIN, describe, planOf, shared, stageName } from './pattern.js';
 
 export const HIGHEST = 100;
 
@@ -55,6 +59,10 @@ export class PlayerGame extends Emitter {
     this.dealSeed = ''; // the cards come from it; empty: the tab's own draw
     this.deals = 0; // counts the deals, so a late answer for an earlier one is dropped
     this.dealt = Promise.resolve();
+    this.plan = PLAIN;
+    this.stage = 1;
+    this.stageWinners = [];
+    this.wonStage = 0;
   }
 
   isCalled(n) {
@@ -86,10 +94,13 @@ export class PlayerGame extends Emitter {
         this.emit('log', 'chat', '** A New Game Has Been Started.');
         break;
       case Kind.WinConfirmed:
-        this.#won(record.name, record.text, record.cardUnchecked);
+        this.#won(record.name, record.text, record.stage, record.cardUnchecked);
         break;
       case Kind.RoundSeed:
         this.nextSeed = record.seed;
+        break;
+      case Kind.StagePlan:
+        this.#takePlan(record.stage, record.items);
         break;
       case Kind.CatchUp:
         this.#catchUp(record.text, record.items, record.seed);
@@ -111,7 +122,9 @@ export class PlayerGame extends Emitter {
       card.deal(this.draw);
     }
     this.checking = true;
+    Object.assign(this, { plan: PLAIN, stage: 1, stageWinners: [], wonStage: 0 });
     this.emit('started', seconds);
+    this.emit('stage');
     this.emit('cards');
     this.emit('view');
     this.#takeSeed(this.nextSeed);
@@ -140,15 +153,56 @@ export class PlayerGame extends Emitter {
     }
   }
 
-  #won(name, total, cardUnchecked) {
+  #winningStage() {
+    return this.plan.length > 1 && this.wonStage >= 1 && this.wonStage <= this.plan.length ? stageName(this.wonStage) : '';
+  }
+
+  #won(name, total, stage, cardUnchecked) {
     const unchecked = cardUnchecked ? ' (card not checked)' : '';
-    this.emit('log', 'announcement', `** ${name} Has Won The Game! ${total} Total Win(s)! **${unchecked}`);
-    this.inProgress = false;
-    this.winner = { name, total };
-    this.#roundOver();
+    if (stage > 0 && stage === this.wonStage) {
+      // A second winner of the stage just won shares it.
+      if (this.stageWinners.includes(name)) return;
+      this.stageWinners.push(name);
+      const words = shared(this.stageWinners, this.plan.length > 1 ? stageName(stage) : '');
+      this.emit('log', 'announcement', `** ${words}! ${name}: ${total} Total Win(s)! **${unchecked}`);
+    } else {
+      Object.assign(this, { wonStage: stage, stageWinners: [name], winner: { name, total } });
+      const won = this.#winningStage();
+      this.emit('log', 'announcement', won
+        ? `** ${name} Has Won ${won} (${this.plan[stage - 1].name})! ${total} Total Win(s)! **${unchecked}`
+        : `** ${name} Has Won The Game! ${total} Total Win(s)! **${unchecked}`);
+      if (stage > 0 && stage < this.plan.length) {
+        this.stage = stage + 1;
+        this.emit('log', 'announcement', `** Now playing ${describe(this.plan, this.stage)}.`);
+        // The same cards play on: BINGO! waits for the next pattern.
+        this.lastLine = [];
+        this.#lightBingo(false);
+        for (const card of this.cards) this.#checkLines(card);
+      } else {
+        this.stage = this.plan.length + 1;
+        this.inProgress = false;
+        this.#roundOver();
+      }
+      this.emit('stage');
+    }
     this.emit('won', name, total);
-    this.emit('speak', CallerText.win(name, total));
+    this.emit('speak', this.view().winner);
     this.emit('view');
+  }
+
+  #takePlan(stage, tokens) {
+    const plan = planOf(tokens);
+    if (!plan || stage < 1 || stage > plan.length) return; // a plan this page cannot play
+    if (tokens.join('@') === this.plan.map((p) => p.token).join('@') && stage === this.stage) return;
+    Object.assign(this, { plan, stage });
+    if (plan.length > 1) this.emit('log', 'announcement', `** Now playing ${describe(plan, stage)}.`);
+    this.emit('stage');
+    this.emit('view');
+  }
+
+  // The sets a card must hold now: none once every stage is won.
+  stageShapes() {
+    return this.stage <= this.plan.length ? this.plan[this.stage - 1].shapes : [];
   }
 
   #roundOver() {
@@ -181,10 +235,12 @@ export class PlayerGame extends Emitter {
     let reason = 'its line does not hold five called numbers.';
     if (why === 'over') reason = 'the round is over.';
     else if (why === 'taken') reason = 'this round has already been won.';
+    else if (why === 'stage') reason = 'that stage is not being played.';
+    else if (why === 'pattern') reason = 'its numbers do not make the pattern of the stage.';
     else if (why === 'uncalled' && detail.length === 1) reason = `${detail[0]} has not been called.`;
     else if (why === 'uncalled' && detail.length > 1) reason = `${listed(detail)} have not been called.`;
     else if (why === 'notoncard') reason = `${listed(detail)} ${detail.length === 1 ? 'is' : 'are'} not on your cards.`;
-    else if (why === 'noline') reason = 'its numbers do not make a line on your card.';
+    else if (why === 'noline') reason = 'its numbers do not make the pattern on your card.';
     else if (why === 'early') reason = 'its line was complete before you joined: it wins only with a number called since.';
     else if (why === 'unchecked')
       reason = "the host can check only cards dealt from its seed, and this window's were not.";
@@ -246,7 +302,7 @@ export class PlayerGame extends Emitter {
   // is in progress that lights BINGO!. An incomplete card takes back nothing.
   #checkLines(card) {
     if (!this.checking) return;
-    const complete = card.complete();
+    const complete = card.complete(this.stageShapes());
     if (!complete.length) return;
     this.lastLine = card.numbersIn(complete[0]);
     if (!this.inProgress) return;
@@ -267,13 +323,19 @@ export class PlayerGame extends Emitter {
   }
 
   view() {
-    return { ...CallerText.view(this.order), winner: this.winner ? CallerText.win(this.winner.name, this.winner.total) : '' };
+    const won = this.#winningStage();
+    const winner = this.stageWinners.length > 1 ? shared(this.stageWinners, won)
+      : this.winner ? CallerText.win(this.winner.name, this.winner.total, won) : '';
+    const stage = this.plan.length > 1 && this.inProgress ? `Now playing ${describe(this.plan, this.stage)}` : '';
+    return { ...CallerText.view(this.order), winner, stage };
   }
 
   claim() {
     if (!this.bingoLit) return;
-    const complete = this.cards.flatMap((card) => card.completeLines());
-    this.#send(commandMessage(makeClaim(this.myName, claimLine(complete, this.lastLine, (n) => this.isCalled(n)))));
+    const shapes = this.stageShapes();
+    const complete = this.cards.flatMap((card) => card.complete(shapes).map((cells) => card.numbersIn(cells)));
+    const numbers = claimLine(complete, this.lastLine, (n) => this.isCalled(n));
+    this.#send(commandMessage(makeClaim(this.myName, numbers, this.stage)));
   }
 
   sendChatLine(typed) {
@@ -317,11 +379,19 @@ export class PlayerGame extends Emitter {
   snapshot() {
     const { order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid, dealSeed } = this;
     const cards = this.cards.map(({ numbers, marks }) => ({ numbers, marks }));
-    return { cards, order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid, dealSeed };
+    const { stage, stageWinners, wonStage } = this;
+    const plan = this.plan.map((pattern) => pattern.token);
+    return { cards, order, seconds, inProgress, checking, lastLine, bingoLit, players, joined, winner, allCalledSaid,
+      dealSeed, plan, stage, stageWinners, wonStage };
   }
 
   restore(saved) {
     Object.assign(this, saved, { cards: saved.cards.map(({ numbers, marks }) => new CardModel(numbers, marks)) });
+    // A tab kept before pages knew plans plays the plain game.
+    this.plan = planOf(saved.plan ?? []) ?? PLAIN;
+    this.stage ??= 1;
+    this.stageWinners ??= [];
+    this.wonStage ??= 0;
     // Away until the link has the seat back.
     this.bingoWhenBack = this.bingoLit;
     this.bingoLit = false;

@@ -56,6 +56,7 @@ export class Page {
     const game = this.game;
     game.on('cards', () => this.showCards());
     game.on('view', () => this.showView());
+    game.on('stage', () => this.showView());
     game.on('players', (players) => this.showPlayers(players));
     game.on('log', (kind, line) => this.addLine(kind, line));
     game.on('bingo', (lit) => this.showBingo(lit));
@@ -94,11 +95,29 @@ export class Page {
     $('last').textContent = view.last;
     $('before').textContent = view.before.join('  ');
     $('count').textContent = view.count;
+    this.showStage(view.stage);
     this.board.forEach((item, i) => {
       const called = this.game.isCalled(i + 1);
       item.classList.toggle('called', called);
       item.setAttribute('aria-label', called ? `${i + 1}, called` : String(i + 1));
     });
+  }
+
+  // The stage played in a plan of several, in words and as a 5 × 5 picture
+  // of its pattern, whose name says the same words.
+  showStage(words) {
+    $('stage').hidden = !words;
+    if (!words) return;
+    const game = this.game;
+    const example = game.plan[game.stage - 1].example;
+    const cells = Array.from({ length: 25 }, (_, i) => {
+      const item = document.createElement('span');
+      if (example & (1 << i)) item.classList.add('on');
+      return item;
+    });
+    $('stagePicture').replaceChildren(...cells);
+    $('stagePicture').setAttribute('aria-label', words);
+    $('stageText').textContent = words;
   }
 
   showPlayers(players) {
