@@ -159,7 +159,9 @@ std::optional<QString> BingoGame::refuseChatCommand(const QString &typed) const
     if (typed == u"/repeat" && m_caller.CallCount() == 0)
         return QStringLiteral("** %1 was not run: no number has been called yet.").arg(typed);
     if (typed != u"/repeat" && !NumberCaller::CallCommandNumber(typed.mid(1)))
-        return QStringLiteral("** %1 was not run: the one command is /call followed by a number.").arg(typed);
+        return QStringLiteral("** %1 was not run: the commands are /call N, /repeat, /pause, /resume, /lock, /unlock, "
+                              "/mute NAME, /unmute NAME and /remove NAME.")
+            .arg(typed);
     return std::nullopt;
 }
 
