@@ -77,7 +77,8 @@ TEST(Room, OnlyTheHostChangesItALockedGameTakesBackItsSeatsAndARemovedPlayerNeve
         ASSERT_TRUE(r.asker->link.AskRoom(r.verb, r.name) && r.asker->Sync(u"asked %1"_s.arg(++row))) << r.what;
         ann.link.SendMessage(u"Chat;row %1"_s.arg(row));
         ann.link.SendMessage(u"Comm;4|Ann|1@2@3@4@5|%1"_s.arg(row)); // a claim counts, muted or not
-        ASSERT_TRUE(WaitFor([&] { return bob.heard.contains(u"Ann:Comm;4|Ann|1@2@3@4@5|%1"_s.arg(row)); })) << r.what;
+        const QString claim = u"Ann:Comm;4|Ann|1@2@3@4@5|%1"_s.arg(row);
+        ASSERT_TRUE(WaitFor([&] { return bob.heard.contains(claim) && ann.heard.contains(claim); })) << r.what;
         EXPECT_EQ(bob.heard.contains(u"Ann:Chat;row %1"_s.arg(row)), r.annHeard) << r.what;
         EXPECT_TRUE(ann.heard.contains(u"Ann:Chat;row %1"_s.arg(row))) << "a muted player's own line comes back: " << r.what;
         Seat newcomer(port, u"Zed%1"_s.arg(row));
