@@ -3,11 +3,13 @@
 #include "hub/support/cutproxy.h"
 #include "hub/support/runninghubs.h"
 #include "link/framecodec.h"
+#include "link/invitation.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -99,6 +101,39 @@ TEST(Room, OnlyTheHostChangesItALockedGameTakesBackItsSeatsAndARemovedPlayerNeve
     EXPECT_FALSE(Seat(port, u"Zoe"_s).refusal.has_value()) << "unlocked again";
     process.terminate();
     EXPECT_TRUE(process.waitForFinished(10000));
+}
+
+TEST(Room, AnInvitationToAStandingHubKeepsItsHostsSecretForTheHostsJoinAlone)
+{
+    QTemporaryDir dir;
+    QFile script(dir.filePath(u"standin"_s)); // a window that writes down the secret it was given
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly) && script.write(u"#!/bin/sh\necho \"$KALUMO_HOST_SECRET\" >\"%1/$4\"\n"_s.arg(dir.path()).toUtf8()) > 0
+                && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    script.close();
+    const auto run = [&](QProcess &process, const QStringList &arguments) {
+        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        process.setEnvironment(QProcess::systemEnvironment() + QStringList{u"XDG_CONFIG_HOME="_s + dir.path(), u"KALUMO_REGISTRY="_s + dir.filePath(u"registry"_s)});
+        process.start(QStringLiteral(KALUMO_HUB_PATH), arguments);
+    };
+    QProcess hub, invite, host, player;
+    hub.setProcessChannelMode(QProcess::MergedChannels);
+    run(hub, {u"serve"_s, u"--tls"_s, u"--port"_s, u"0"_s});
+    QRegularExpressionMatch listening;
+    ASSERT_TRUE(WaitFor([&] { return (listening = QRegularExpression(u":(\\d+) over TLS"_s).match(QString::fromUtf8(hub.peek(4096)))).hasMatch(); }));
+    run(invite, {u"invite"_s, u"127.0.0.1:"_s + listening.captured(1), u"Hal"_s});
+    ASSERT_TRUE(invite.waitForFinished(10000) && invite.exitCode() == 0) << invite.readAllStandardError().toStdString();
+    const QString line = QString::fromUtf8(invite.readAllStandardOutput()).trimmed();
+    for (auto [process, name] : {std::pair{&host, u"hal"_s}, std::pair{&player, u"Ann"_s}}) {
+        run(*process, {u"join"_s, u"--program"_s, script.fileName(), line, name});
+        ASSERT_TRUE(process->waitForFinished(15000)) << name.toStdString();
+    }
+    QFile heldByHost(dir.filePath(u"hal"_s)), heldByAnn(dir.filePath(u"Ann"_s)); // named by the player's name, the fourth argument
+    ASSERT_TRUE(heldByHost.open(QIODevice::ReadOnly) && heldByAnn.open(QIODevice::ReadOnly)) << QDir(dir.path()).entryList().join(u" "_s).toStdString();
+    const QByteArray secret = heldByHost.readAll().trimmed();
+    EXPECT_TRUE(secret.size() == 32 && !line.contains(QString::fromLatin1(secret)) && Invitation::Parse(line, nullptr)) << line.toStdString();
+    EXPECT_EQ(heldByAnn.readAll().trimmed(), QByteArray()) << "another player's window never gets it";
+    hub.terminate();
+    EXPECT_TRUE(hub.waitForFinished(10000));
 }
 
 } // namespace
