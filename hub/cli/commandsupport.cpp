@@ -24,7 +24,7 @@ QString Usage()
         "       kalumo-hub games\n"
         "       kalumo-hub host [--new] [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping]\n"
         "                       [--computer N] NAME\n"
-        "       kalumo-hub join [--display] INVITATION NAME\n"
+        "       kalumo-hub join INVITATION NAME\n"
         "       kalumo-hub invite [--fingerprint HEX] ADDRESS:PORT HOSTNAME\n"
         "\n"
         "serve  runs a hub for play across machines; it listens on loopback unless\n"
