@@ -19,6 +19,7 @@ int Play(const QStringList &arguments, const GamesList &list);
 int Games(const QStringList &arguments, const GamesList &list);
 int Host(const QStringList &arguments, const GamesList &list);
 int Join(const QStringList &arguments, const GamesList &list);
+int Invite(const QStringList &arguments, const GamesList &list);
 // The computer players' own process, started by play and host: its
 // arguments from "computer" on, as ComputerPlayers gives them.
 int Computer(const QStringList &arguments);

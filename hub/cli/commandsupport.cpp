@@ -25,6 +25,7 @@ QString Usage()
         "       kalumo-hub host [--new] [--listen ADDRESS] [--port N] [--address PUBLIC-NAME]... [--no-port-mapping]\n"
         "                       [--computer N] NAME\n"
         "       kalumo-hub join INVITATION NAME\n"
+        "       kalumo-hub invite [--fingerprint HEX] ADDRESS:PORT HOSTNAME\n"
         "\n"
         "serve  runs a hub for play across machines; it listens on loopback unless\n"
         "       an address is given, and logs joins and leaves.\n"
@@ -37,6 +38,8 @@ QString Usage()
         "       share, starts the host's window and runs until it closes. Run again,\n"
         "       it hosts the same game until the game is ended or --new is given.\n"
         "join   starts your window in the game of an invitation.\n"
+        "invite makes an invitation to a new game on a standing hub (serve --tls) and\n"
+        "       keeps its host's secret, which join under the host's name uses.\n"
         "\n"
         "Each subcommand takes --help.\n");
 }

@@ -25,6 +25,7 @@
 #include "cli/gameslist.h"
 #include "cli/gamewindows.h"
 #include "cli/hostaddresses.h"
+#include "cli/hostsecrets.h"
 #include "cli/hoststate.h"
 #include "cli/portmapping.h"
 #include "link/hubdialer.h"
@@ -323,6 +324,10 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), hub->address);
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), fingerprint);
+    // The host of an invitation made by `invite` proves it to the hub.
+    if (const QString secret = HostSecrets::Find(HostSecrets::DefaultFolder(), invitation->key, name);
+        !secret.isEmpty())
+        extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
     GameWindows windows(hub->port, program);
     windows.SetGame(invitation->key, invitation->hostName, extra);
     return runWindows(windows, name);

@@ -33,7 +33,7 @@ struct Subcommand
 const Subcommand Subcommands[] = {
     {QLatin1StringView("serve"), Commands::Serve}, {QLatin1StringView("play"), Commands::Play},
     {QLatin1StringView("games"), Commands::Games}, {QLatin1StringView("host"), Commands::Host},
-    {QLatin1StringView("join"), Commands::Join},
+    {QLatin1StringView("join"), Commands::Join}, {QLatin1StringView("invite"), Commands::Invite},
 };
 
 } // namespace

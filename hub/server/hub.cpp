@@ -51,9 +51,7 @@ QStringList Hub::Players(const QString &key) const
 void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret)
 {
     m_onlyKey = key;
-    m_hostName = hostName;
-    m_hostNameKey = PlayerName::SameNameKey(hostName);
-    m_hostSecret = hostSecret.toUtf8();
+    m_rooms[key] = Room{hostSecret.toUtf8(), hostName, PlayerName::SameNameKey(hostName), {}, {}, false, false};
 }
 
 void Hub::Opened(quint64 id)
@@ -169,8 +167,12 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         return;
     case 'C':
         // Only into the sender's own game, and only under the name it joined with.
-        if (client->joined && parsed->key == client->key)
+        if (client->joined && parsed->key == client->key && !mutedChat(client, parsed->messageText))
             deliver(client->key, client->name, parsed->messageText);
+        return;
+    case 'H':
+        if (client->joined && parsed->key == client->key)
+            handleRoomRequest(client, parsed->verb, parsed->name);
         return;
     }
 }
@@ -188,16 +190,22 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
         return;
     }
     if (m_ended) {
-        refuse(client, QStringLiteral("%1 ended this game.").arg(m_hostName), QStringLiteral("the game has ended"));
+        refuse(client, QStringLiteral("%1 ended this game.").arg(m_rooms.value(*m_onlyKey).hostName),
+               QStringLiteral("the game has ended"));
         return;
     }
     const QString nameKey = PlayerName::SameNameKey(name);
-    const bool hostsName = !m_hostSecret.isEmpty() && nameKey == m_hostNameKey;
-    if (hostsName && !SameSecret(client->hostSecret, m_hostSecret)) {
+    if (!m_onlyKey && !m_games.contains(key) && !client->hostSecret.isEmpty())
+        openRoom(client, key, name);
+    Room *room = roomOf(key);
+    const bool hostsName = room && !room->hostSecret.isEmpty() && nameKey == room->hostNameKey;
+    if (hostsName && !SameSecret(client->hostSecret, room->hostSecret)) {
         refuse(client, QStringLiteral("the name \"%1\" belongs to this game's host.").arg(name),
                QStringLiteral("the host's name %1 without the host's secret").arg(LogText(name)));
         return;
     }
+    if (!hostsName && room && refusedByRoom(client, *room, name, nameKey))
+        return;
     // The host's window started again: its old seat goes without a word,
     // since for the others the host never left.
     HubClient *returning = nullptr;
@@ -217,16 +225,22 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
     if (hostsName)
-        m_hostName = name;
+        room->hostName = name;
     // Before the replay, so a window whose invitation names another host
     // learns it before it counts as joined (docs/protocol.md, "HostName").
-    if (m_onlyKey && !m_hostName.isEmpty())
-        transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, m_hostName)));
+    if (room && !room->hostName.isEmpty())
+        transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, room->hostName)));
     transmit(client, heartbeatFrame());
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
-    if (client->dropping)
+    if (client->dropping) {
+        if (game.isEmpty()) {
+            m_games.remove(key); // nobody is in it: neither the game nor its room stays
+            if (!m_onlyKey)
+                m_rooms.remove(key);
+        }
         return;
+    }
     client->key = key;
     client->name = name;
     client->nameKey = nameKey;
@@ -239,6 +253,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     else
         deliver(key, Enter, name);
     tellWhoIsAway(client);
+    tellRoom(client);
     if (wasAway)
         announce(client, HubControl::Back); // the others saw the host's old seat go away
 }
@@ -378,8 +393,10 @@ void Hub::leave(HubClient *client)
     auto game = m_games.find(client->key);
     game->removeOne(client);
     emit Log(QStringLiteral("leave: %1").arg(describe(client)));
-    if (game->isEmpty())
+    if (game->isEmpty()) {
         m_games.erase(game);
-    else
+        if (!m_onlyKey)
+            m_rooms.remove(client->key); // the game is over: a new one under its key starts afresh
+    } else
         deliver(client->key, Exit, client->name);
 }

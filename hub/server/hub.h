@@ -138,6 +138,36 @@ private:
     void retire(HubClient *client);
     bool isHost(const HubClient *client) const;
 
+    // What the host has made of a game: who hosts it, and who may join and
+    // speak. The one game of a HoldOneGame hub has one from the start; on a
+    // standing hub a game has one when its first join came with a host's
+    // secret, for as long as the game has players.
+    struct Room
+    {
+        QByteArray hostSecret; // empty: no host is known, so nobody may ask
+        QString hostName; // as the host's seat spells it
+        QString hostNameKey; // the host's name as compared with others
+        QSet<QString> removed; // name keys refused for the rest of the game
+        QHash<QString, QString> muted; // name key to the name as spelled
+        bool locked = false;
+        bool paused = false;
+    };
+    Room *roomOf(const QString &key);
+    // A standing hub's game begun by a join with a host's secret: the room
+    // it makes that joiner the host of.
+    void openRoom(const HubClient *client, const QString &key, const QString &name);
+    // Refuses a join the room does not let in (a removed name, a locked
+    // game): true when it did.
+    bool refusedByRoom(HubClient *client, const Room &room, const QString &name, const QString &nameKey);
+    // An "H" record: carried out when the host's connection sent it, else
+    // refused and logged; it is never delivered as it came.
+    void handleRoomRequest(HubClient *client, const QString &verb, const QString &name);
+    void removeFromRoom(HubClient *host, Room &room, HubClient *seat);
+    void tellRoom(HubClient *client);
+    void announceRoom(const QString &key, const QString &verb, const QString &name = {});
+    // A chat line of a muted player goes back to its sender alone.
+    bool mutedChat(HubClient *client, const QString &messageText);
+
     Limits m_limits;
     quint64 m_heartbeatTicks = 0;
     Transport &m_transport;
@@ -147,10 +177,8 @@ private:
     QHash<QHostAddress, int> m_crowdRefusals; // refused for it since it was last below its limit
     std::function<qint64()> m_clockMs;
     std::optional<QString> m_onlyKey; // the one game this hub holds
-    QString m_hostName; // as the host's seat spells it
-    QString m_hostNameKey; // the host's name as compared with others
     bool m_ended = false; // the one game was ended on purpose
-    QByteArray m_hostSecret;
+    QHash<QString, Room> m_rooms;
     int m_delivering = 0; // nesting depth of deliver() and announce()
     qint64 m_keptAway = 0;
     QHash<QHostAddress, qint64> m_keptAwayFrom;

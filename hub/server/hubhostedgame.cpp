@@ -18,7 +18,9 @@ void Hub::retire(HubClient *client)
 
 bool Hub::isHost(const HubClient *client) const
 {
-    return m_onlyKey && !m_hostSecret.isEmpty() && client->nameKey == m_hostNameKey;
+    const auto room = m_rooms.constFind(client->key);
+    return client->joined && room != m_rooms.cend() && !room->hostSecret.isEmpty()
+        && client->nameKey == room->hostNameKey;
 }
 
 void Hub::EndGame()
@@ -27,7 +29,7 @@ void Hub::EndGame()
         return;
     m_ended = true;
     const QVector<HubClient *> seats = m_games.take(*m_onlyKey);
-    const QByteArray frame = Frame::Encode(HubControl::Delivery(HubControl::GameEnded, m_hostName));
+    const QByteArray frame = Frame::Encode(HubControl::Delivery(HubControl::GameEnded, m_rooms.value(*m_onlyKey).hostName));
     for (HubClient *seat : seats) {
         seat->joined = false; // nobody is left to hear of a leave
         if (!seat->absent) {

@@ -144,6 +144,7 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     if (seat->absent || seat->forgotten)
         return; // too slow a reader even for its replay
     tellWhoIsAway(seat);
+    tellRoom(seat);
     if (seat->away) {
         seat->away = false;
         announce(seat, HubControl::Back);

@@ -53,6 +53,7 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
                  {});
         emit GameEnded();
     });
+    connect(&link, &GameLink::RoomChanged, this, &BingoGame::roomChanged);
     connect(&link, &GameLink::Rejoining, this, &BingoGame::rejoining);
     connect(&link, &GameLink::Reconnected, this, &BingoGame::reconnected);
 }
@@ -87,6 +88,8 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
         emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text));
         break;
     case DeliveryKind::ChatCommand:
+        if (delivery->text == u"/repeat")
+            repeatCall();
         m_caller.RunChatCommand(delivery->text.mid(1));
         keepRound();
         break;

@@ -86,6 +86,24 @@ public:
     // The host closes the game for good: everyone is told, nothing is kept.
     void EndGame();
 
+    // The room as the hub last told it: whether it runs one at all (it takes
+    // the host's requests), whether the game is locked to newcomers and the
+    // calling paused, and whose chat is muted.
+    struct RoomState
+    {
+        bool runs = false;
+        bool locked = false;
+        bool paused = false;
+        QStringList muted;
+    };
+    const RoomState &Room() const { return m_room; }
+    // The host runs the room. Each asks the hub and takes effect when the
+    // hub says it has (RoomChanged); with a hub that runs no room, the log
+    // says so, and pausing pauses this window's own calling only.
+    void RemovePlayer(const QString &name);
+    void SetLocked(bool locked);
+    void SetPaused(bool paused);
+
     // One delivery from the link: the sender and the message text, or
     // "[Enter]" / "[Exit]" and a player's name.
     void Deliver(const QString &sender, const QString &data);
@@ -169,6 +187,11 @@ signals:
     // This player's cards as dealt from the seed, right after GameStarted or
     // when a catch-up brings a seed of its own: show them, with no marks.
     void CardsDealt(const QList<CardModel::Numbers> &cards);
+    // The host typed "/remove NAME": the window asks first, then calls
+    // RemovePlayer.
+    void RemoveAsked(const QString &name);
+    // Room() changed.
+    void RoomChanged();
 
 private:
     void carryOut(const CommandRecord &record);
@@ -215,6 +238,15 @@ private:
     void sendCommand(const QString &record);
     void keepRound();
     void tellHostBack(const QString &name);
+    // The room: the host's typed commands (true when the line was one),
+    // its requests, and what the hub says of it.
+    bool runRoomCommand(const QString &typed);
+    void askRoom(const QString &verb, const QString &name = {});
+    void roomChanged(const QString &verb, const QString &name);
+    // Applies what the hub says to Room(): the log line it makes (empty:
+    // nothing to say), or nothing for a word this window does not know.
+    std::optional<QString> applyToRoom(const QString &verb, const QString &name);
+    void repeatCall();
 
     GameLink &m_link;
     MemberTable &m_members;
@@ -258,4 +290,6 @@ private:
     QSet<QString> m_declared; // host: the players who deal from the seed, by name key
     QHash<QString, int> m_seededAt; // host: the count of calls when a latecomer got its seed, by name key
     QHash<QString, int> m_uncheckedSeen; // host: undeclared players, by name key: 1 seen, 2 told
+    RoomState m_room;
+    RoomState m_roomBefore; // while the hub tells all that holds: what held before, said already
 };

@@ -164,14 +164,20 @@ std::optional<QString> BingoGame::refuseChatCommand(const QString &typed) const
     if (!m_isHost)
         return QStringLiteral("** %1 was not run: only the host, %2, can give commands.").arg(typed, m_hostName);
     // "call N" is the one command there is; anything else would do nothing.
-    if (!NumberCaller::CallCommandNumber(typed.mid(1)))
-        return QStringLiteral("** %1 was not run: the one command is /call followed by a number.").arg(typed);
+    if (typed == u"/repeat" && m_caller.CallCount() == 0)
+        return QStringLiteral("** %1 was not run: no number has been called yet.").arg(typed);
+    if (typed != u"/repeat" && !NumberCaller::CallCommandNumber(typed.mid(1)))
+        return QStringLiteral("** %1 was not run: the commands are /call N, /repeat, /pause, /resume, /lock, /unlock, "
+                              "/mute NAME, /unmute NAME and /remove NAME.")
+            .arg(typed);
     return std::nullopt;
 }
 
 void BingoGame::SendChatLine(const QString &typed)
 {
     // A command that would not run anywhere is not sent: only its typist hears why.
+    if (m_isHost && runRoomCommand(typed))
+        return;
     if (const std::optional<QString> refusal = refuseChatCommand(typed))
         emit Log(LogKind::Announcement, *refusal);
     else if (const QString message = MessageText::ChatMessage(typed); message.mid(5).startsWith(QLatin1Char('\\')))

@@ -53,6 +53,16 @@ public:
     // The host ends the game for everyone, then leaves. A link to a hub that
     // cannot end games only leaves.
     virtual void EndGame() { Leave(); }
+    // The host asks the hub to act on the room (RoomRequest's word, and the
+    // player it names). False when the hub cannot (it never said it runs a
+    // room) or the link is not in the game now; the answer comes as
+    // RoomChanged from the hub, once it has acted.
+    virtual bool AskRoom(const QString &verb, const QString &name = {})
+    {
+        Q_UNUSED(verb);
+        Q_UNUSED(name);
+        return false;
+    }
 
 signals:
     // One delivery: a player's name and a message text, or "[Enter]" /
@@ -78,4 +88,9 @@ signals:
     void PresenceChanged(const QString &name, bool away);
     // The host, hostName, ended the game on purpose; nothing more arrives.
     void Ended(const QString &hostName);
+    // The room changed (RoomRequest's word, and the player it names), or,
+    // with an empty verb, the hub starts telling this window all that holds
+    // now: nothing locked, paused or muted but what follows. When this
+    // player is the one removed, the link has ended and nothing more arrives.
+    void RoomChanged(const QString &verb, const QString &name);
 };

@@ -26,6 +26,11 @@ inline const QString HostName = QStringLiteral("HostName");
 inline const QString Heartbeat = QStringLiteral("Heartbeat");
 inline const QString Away = QStringLiteral("Away");
 inline const QString Back = QStringLiteral("Back");
+// The room: a hub that acts on the host's requests sends a bare "Room" frame
+// to each window that joins or resumes, then one frame per thing that holds
+// ("locked", "paused", "muted" ÿ NAME); each request it acts on later goes
+// to every window as "Room" ÿ verb [ÿ NAME].
+inline const QString Room = QStringLiteral("Room");
 // The host ended the game on purpose: the host's name; the hub then closes.
 inline const QString GameEnded = QStringLiteral("GameEnded");
 

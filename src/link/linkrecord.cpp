@@ -46,6 +46,14 @@ QString Leave(const QString &key) { return join({QStringLiteral("G"), key, QStri
 
 QString EndGame(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("E")}); }
 
+QString Room(const QString &key, const QString &verb, const QString &name)
+{
+    QStringList fields{QStringLiteral("G"), key, QStringLiteral("H"), verb};
+    if (!name.isEmpty())
+        fields << name;
+    return join(fields);
+}
+
 bool CanJoinWith(const QString &key, const QString &caption, const QString &name)
 {
     return !key.contains(Separator) && !name.contains(Separator) && !caption.contains(Separator)
@@ -95,6 +103,16 @@ std::optional<Parsed> Parse(const QString &record)
             parsed.name = fields.at(0);
             parsed.secret = fields.at(1);
         }
+        return parsed;
+    }
+    if (kind == u"H") {
+        // A verb, then the name of the player it is about, if any.
+        const QStringList fields = rest.split(Separator);
+        if (fields.size() > 2 || fields.first().isEmpty())
+            return std::nullopt;
+        parsed.kind = QLatin1Char('H');
+        parsed.verb = fields.first();
+        parsed.name = fields.value(1);
         return parsed;
     }
     if (kind == u"A") {

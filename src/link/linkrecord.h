@@ -27,6 +27,10 @@ QString Resume(const QString &key, const QString &name, const QString &secret, q
 QString Leave(const QString &key);
 // From the host's window only: the game ends for everyone.
 QString EndGame(const QString &key);
+// From the host's window only, to a hub that has sent it a "Room" control
+// frame: a request about the room (RoomRequest's word), with the player it
+// names when it names one.
+QString Room(const QString &key, const QString &verb, const QString &name = {});
 
 // Whether the join records can carry this key and name: neither holds the
 // separator, and the "A" record fits in one frame.
@@ -34,10 +38,11 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X' or 'E'
+    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X', 'E' or 'H'
     QString key;
-    QString name; // "A" and "R": the player's name
+    QString name; // "A" and "R": the player's name; "H": the player it names, if any
     QString messageText; // "C" only
+    QString verb; // "H" only: the request's word
     QString secret; // "S": the host's; "R": the seat's
     quint64 count = 0; // "K" and "R"
 };

@@ -237,6 +237,8 @@ void TcpGameLink::control(const QString &data)
         // Not a break to recover from: the game is over for good.
         Leave();
         emit Ended(control.text);
+    } else if (control.verb == HubControl::Room) {
+        roomChanged(control.text);
     } else if (control.verb == HubControl::Resumed && m_state == State::Resuming) {
         backInGame();
     } else if (control.verb == HubControl::NoSeat && m_state == State::Resuming) {

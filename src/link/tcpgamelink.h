@@ -67,6 +67,7 @@ public:
     bool SendMessage(const QString &messageText) override;
     void Leave() override;
     void EndGame() override;
+    bool AskRoom(const QString &verb, const QString &name = {}) override;
 
 private:
     enum class State { Joining, Joined, Away, Resuming, Rejoining, Ended };
@@ -76,6 +77,7 @@ private:
     bool pinned(const QSslSocket &socket) const;
     void readFrames();
     void control(const QString &data);
+    void roomChanged(const QString &text);
     void fail(const QString &reason, bool refused = false);
     void retry();
     void backInGame();
@@ -108,4 +110,5 @@ private:
     QString m_hostName; // from the hub's HostName frame
     QEventLoop *m_waiting = nullptr; // set while Join waits
     bool m_joined = false; // the join was confirmed, whatever came next
+    bool m_runsRoom = false; // the hub has sent a Room frame: it takes the host's requests
 };

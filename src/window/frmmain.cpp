@@ -45,6 +45,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     buildLinkStatus();
     buildPlayerAids(context);
     buildStageAids();
+    buildRoomControls();
 }
 
 frmMain::~frmMain() = default;
@@ -176,7 +177,9 @@ void frmMain::startCalling(const QString &seconds)
     // An interval of 0 never ticks: the game starts, but nothing is called.
     const int interval = Interval::Milliseconds(seconds);
     m_callTimer->setInterval(interval);
-    if (interval > 0)
+    if (interval > 0 && m_game->Room().paused)
+        m_pausedCalling = true; // the round waits for the host to resume the calling
+    else if (interval > 0)
         m_callTimer->start();
 }
 
@@ -213,6 +216,7 @@ void frmMain::onRoundOver()
 {
     m_callTimer->stop();
     m_whenBack.calling = m_whenBack.bingo = false;
+    m_pausedCalling = false;
     setBingoLit(false);
     for (ctlCard *card : m_cards)
         card->MyWin(false);

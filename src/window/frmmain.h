@@ -143,6 +143,13 @@ private:
     // The model keeps the host's cards with the round.
     void keepCards();
     void startCalling(const QString &seconds);
+    // The room: the host's menu entries and player menu, and what every
+    // window shows of it.
+    void buildRoomControls();
+    void showRoom();
+    void pauseCalling(bool paused);
+    void showPlayerMenu(const QPoint &at);
+    void askRemove(const QString &name);
 
     MessageBoxes &m_boxes;
     GameLink &m_link;
@@ -186,6 +193,11 @@ private:
     QStringList m_pendingLines; // sent, not yet back
     QTimer *m_pendingDelay = nullptr; // a line that comes back at once never shows as pending
     std::unique_ptr<LayoutScaler> m_scaler;
+
+    QLabel *m_roomStatus = nullptr;
+    class QAction *m_lockAction = nullptr;
+    class QAction *m_pauseAction = nullptr;
+    bool m_pausedCalling = false; // the host's calling waits for the pause to end
 
     // While the link is down: what to restore when it is back.
     bool m_linkDown = false;

@@ -39,6 +39,7 @@ struct Game
         QObject::connect(&game, &BingoGame::CallingDone, [this] { events << QStringLiteral("done"); });
         QObject::connect(&game, &BingoGame::LinkDown, [this] { events << QStringLiteral("down"); });
         QObject::connect(&game, &BingoGame::LinkBack, [this] { events << QStringLiteral("back"); });
+        QObject::connect(&game, &BingoGame::RemoveAsked, [this](const QString &name) { events << u"ask to remove "_s + name; });
         QObject::connect(&game, &BingoGame::PlayerAway,
                          [this](const QString &name, bool away) { events << (away ? u"list away "_s : u"list here "_s) + name; });
         // A player's word that it deals from the seed follows each own join; its test looks for it.
@@ -49,8 +50,8 @@ struct Game
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
     // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
     // to 100 without listing the calls, "?" lists the numbers called as
-    // "kept 7", "lost", "rejoin", "back", "gone", "end", "ended", "away NAME"
-    // and "home NAME" are the link's; anything
+    // "kept 7", "lost", "rejoin", "back", "gone", "end", "ended", "away NAME",
+    // "home NAME" and "room [VERB [NAME]]" are the link's; anything
     // else is a command record from the host, or a claim from its claimant.
     void Run(const std::vector<const char *> &steps)
     {
@@ -75,6 +76,8 @@ struct Game
                 emit link.PresenceChanged(step.mid(5), step.startsWith(u"away "));
             else if (step == u"end")
                 link.ended = true;
+            else if (step.startsWith(u"room")) // the hub's word on the room: "room" alone starts its account
+                link.runsRoom = true, emit link.RoomChanged(step.section(u' ', 1, 1), step.section(u' ', 2));
             else if (step == u"ended")
                 emit link.Ended(QStringLiteral("Hal"));
             else if (step == u"*") { // the calls themselves are left out
@@ -118,6 +121,7 @@ const char *const NewGame = "3:** A New Game Has Been Started.";
 const char *const Seven = "** The Number (7) Has Been Called.";
 const char *const AnnWins = "** Ann Has Won The Game! 2 Total Win(s)! **";
 const char *const NextRound = "** Click 'New Game' To Begin The Next Round.";
+const QString Commands = u"the commands are /call N, /repeat, /pause, /resume, /lock, /unlock, /mute NAME, /unmute NAME and /remove NAME."_s;
 
 TEST(BingoGame, AcceptsOneClaimPerRoundWhenItsLineWasCalledAndSendsTheWinnersTotal)
 {
@@ -189,8 +193,7 @@ TEST(BingoGame, ShowsChatLinesAndEmotesAndSendsTypedLinesUnlessTheLinkEnded)
         {"Ann", {"Bob>Chat;<b>hi</b>", "Bob>Chat;\\waves", "Bob>Chat;/call 7", "Bob>Hello"}, {"3:Bob:           <b>hi</b>", "5:*Bob waves"}},
         {"Ann", {"say a;b;c", "say ", "end", "say lost"}, {"send Chat;abc", "send Chat;", "2:** Not sent: this window is no longer linked to the game."}},
         {"Hal", {"say /call 7", "say /dance", "say /call x"},
-         {"send Chat;/call 7", "** /dance was not run: the one command is /call followed by a number.",
-          "** /call x was not run: the one command is /call followed by a number."}},
+         {"send Chat;/call 7", "** /dance was not run: " + Commands, "** /call x was not run: " + Commands}},
         {"Ann", {"say /call 7"}, {"** /call 7 was not run: only the host, Hal, can give commands."}},
     });
     // clang-format on
@@ -242,6 +245,33 @@ TEST(BingoGame, SaysOnceWhoIsAwayAndBackAndThatCallingWaitsForAnAwayHost)
          {"1:Hal has joined the game.", "1:Bob has joined the game.", "list away Bob", bobAway,
           "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "list here Bob", "back", "2:** Back in the game.",
           "list away Bob", "3:Bob:           x", "list here Bob", "1:Bob is back", "list away Bob", bobAway}},
+    });
+    // clang-format on
+}
+
+TEST(BingoGame, TheHostRunsTheRoomThroughTheHubAndEveryWindowSaysOnceWhatChanged)
+{
+    // clang-format off
+    expectEvents({
+        // Names as the list has them; the host's word takes effect when the hub says so.
+        {"Hal", {"+Hal", "+Ann", "room", "say /lock", "room lock", "say /mute ANN", "room mute Ann", "say /remove Ann", "say /remove Zed",
+                 "say /pause", "room pause", "say /resume", "room unpause", "say /unmute Bob", "say /mute"},
+         {"1:Hal has joined the game.", "1:Ann has joined the game.", "send room lock", "Hal locked the game: nobody new may join",
+          "send room mute Ann", "Hal muted Ann's chat", "ask to remove Ann", "** /remove Zed was not run: Zed is not a player here you could do that to.",
+          "send room pause", "Hal paused the calling", "send room unpause", "Hal resumed the calling",
+          "** /unmute Bob was not run: Bob is not a player here you could do that to.", "** /mute was not run: " + Commands}},
+        // A player's window asks nothing; an account after a break says only what is new.
+        {"Ann", {"+Hal", "+Ann", "room", "room muted Ann", "room locked", "say /lock", "lost", "back", "room", "room locked", "room paused",
+                 "room remove Ann"},
+         {"1:Hal has joined the game.", "1:Ann has joined the game.", "Hal muted your chat: the others do not see what you write",
+          "The game is locked: nobody new may join", "** /lock was not run: only the host, Hal, can give commands.",
+          "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "back", "2:** Back in the game.", "Calling is paused",
+          "over", "2:** Hal removed you from the game: you may close the window.", "down"}},
+        // A hub of an earlier release: the host's own calling still pauses; "/repeat" runs in every window once a number is called.
+        {"Hal", {"+Hal", "say /lock", "say /pause", "say /pause", "say /repeat", "1|7", "say /repeat", "Hal>Chat;/repeat", "Ann>Chat;/repeat"},
+         {"1:Hal has joined the game.", "** Not done: this game's hub cannot do that (it is of an earlier release, or the link is away).",
+          "** Calling is paused.", "** /repeat was not run: no number has been called yet.", Seven, "call 7", "send Chat;/repeat",
+          "** Once more: the number (7)."}},
     });
     // clang-format on
 }

@@ -145,6 +145,9 @@ TEST(Hub, CutsOffAReaderOnTheFrameThatTakesItOverTheLimitThenAnnouncesItsExit)
     h.Say(talker, big);
     EXPECT_FALSE(h.IsOpen(sleeper));
     EXPECT_EQ(h.net.Take(talker), QStringList({u"Talkerÿ"_s + big, u"[Exit]ÿSleeper"_s}));
+    FakeHub tiny({.maxQueuedBytes = 1}); // cut off on its Seat frame, the first of a new game
+    tiny.Join(u"Ann"_s);
+    EXPECT_EQ(tiny.hub.GameCount(), 0) << "no empty game is left behind";
 }
 
 TEST(Hub, CutsOffAFlooderBeforeAnyoneElseIsCutForReadingTooSlowly)

@@ -32,12 +32,19 @@ public:
     void Leave() override { ended = true; }
     void EndGame() override { endedGame = ended = true; }
     void Deliver(const QString &sender, const QString &data) { emit TextReceived(sender, data); }
+    bool AskRoom(const QString &verb, const QString &name) override
+    {
+        if (!runsRoom || ended) return false;
+        if (onSend) onSend((QStringLiteral("room ") + verb + QLatin1Char(' ') + name).trimmed());
+        return true;
+    }
 
     bool connectAnswer = true;
     std::optional<QString> joinRefusal; // why the join was not confirmed
     bool ended = false; // the link takes no more messages
     QString hostName; // the host, as a hub that says so spells it
     bool endedGame = false; // the host ended the game for everyone
+    bool runsRoom = false; // the hub takes the host's requests about the room
     QList<qint32> connects;
     QList<JoinRequest> joins;
     QStringList sent; // the message texts

@@ -42,7 +42,8 @@ public:
         if (std::exchange(peers.at(id).open, false)) m_handler->Closed(id);
     }
     // The whole frames written since the last Take, less the heartbeat's, the seat's secret (to `secrets`)
-    // and who is away or back (to `presence`, as "Away Ann"); a frame not yet whole stays.
+    // who is away or back (to `presence`, as "Away Ann") and the room (to `room`, as "mute Ann"); a frame
+    // not yet whole stays.
     QStringList Take(quint64 id)
     {
         Peer &peer = peers.at(id);
@@ -54,6 +55,8 @@ public:
                 secrets[id] = frame->mid(11);
             else if (frame->startsWith(QStringLiteral("[Hub]\u00FFAway\u00FF")) || frame->startsWith(QStringLiteral("[Hub]\u00FFBack\u00FF")))
                 presence[id] << frame->mid(6).replace(QChar(0xFF), QLatin1Char(' '));
+            else if (frame->startsWith(QStringLiteral("[Hub]\u00FFRoom")))
+                room[id] << frame->mid(11).replace(QChar(0xFF), QLatin1Char(' '));
             else if (!frame->startsWith(QStringLiteral("[Hub]\u00FFHeartbeat\u00FF")))
                 frames << *frame;
         }
@@ -82,6 +85,7 @@ public:
     std::map<quint64, Peer> peers;
     std::map<quint64, QString> secrets;
     std::map<quint64, QStringList> presence;
+    std::map<quint64, QStringList> room;
     std::map<quint64, QHostAddress> addresses; // else loopback
 
 private:
