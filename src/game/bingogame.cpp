@@ -84,9 +84,13 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
         break;
     case DeliveryKind::ChatLine:
         emit Log(LogKind::Chat, MessageText::ChatLogLine(sender, delivery->text));
+        if (sender != m_myName)
+            emit News(NewsKind::Chat, sender + QStringLiteral(": ") + MessageText::CutChatLine(delivery->text));
         break;
     case DeliveryKind::Emote:
         emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text));
+        if (sender != m_myName)
+            emit News(NewsKind::Chat, MessageText::EmoteLogLine(sender, delivery->text).mid(1));
         break;
     case DeliveryKind::ChatCommand:
         m_caller.RunChatCommand(delivery->text.mid(1));
@@ -111,6 +115,7 @@ void BingoGame::carryOut(const CommandRecord &record)
         emit Log(LogKind::Announcement,
                  QStringLiteral("** The Number (") + record.text + QStringLiteral(") Has Been Called."));
         emit NumberCalled(record.number);
+        emit News(NewsKind::Call, record.text);
         markCalled(record.number);
         emit Speak(CallerText::Words(record.number));
         emit ViewChanged();
@@ -188,6 +193,7 @@ void BingoGame::won(const QString &name, const QString &total)
     keepRound();
     emit RoundOver();
     emit Won(m_winnerName, m_winnerTotal);
+    emit News(NewsKind::Win, CallerText::Win(m_winnerName, m_winnerTotal));
     emit Speak(CallerText::Win(m_winnerName, m_winnerTotal));
     emit ViewChanged();
 }
@@ -259,6 +265,7 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
     else
         reason = QStringLiteral("its line does not hold five called numbers.");
     emit Log(LogKind::Announcement, QStringLiteral("** Your claim did not win: ") + reason);
+    emit News(NewsKind::ClaimRefused, QStringLiteral("Your claim did not win: ") + reason);
 }
 
 void BingoGame::CallNext()

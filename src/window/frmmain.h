@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 
+class AnnouncementView;
+class Announcer;
 class BingoGame;
 class CallerDisplay;
 class ChatLog;
@@ -99,11 +101,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
     void followGame();
     void buildPlayerAids(const WindowContext &context);
+    // What a screen reader hears as it happens, and the player's choice of it.
+    void buildAnnouncements();
+    // The window's accessible description names its player ("Ann, hosting").
+    void describePlayer();
+    void followCallerDisplay();
     void setBingoLit(bool lit);
     void showWin(const QString &name, const QString &total);
     void addPlayer(const QString &name);
@@ -154,6 +162,8 @@ private:
     bool m_resumeCalling = false; // once joined, the kept round's calling goes on
     QList<int> m_lastLine; // the numbers of the line a card reported last
     BingoGame *m_game = nullptr;
+    Announcer *m_announcer = nullptr;
+    AnnouncementView *m_announcement = nullptr;
 
     std::unique_ptr<NumberBoard> m_board;
     std::array<ctlCard *, 2> m_cards{};

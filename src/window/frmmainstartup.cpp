@@ -43,6 +43,7 @@ std::optional<int> frmMain::Startup()
     m_hostName = piece(line, 4);
     m_game->SetNames(m_myName, m_hostName);
     m_newGameButton->setEnabled(m_game->IsHost());
+    describePlayer();
     resumeRound();
     const std::optional<int> status = join(line);
     if (!status && m_resumeCalling)
@@ -113,6 +114,7 @@ std::optional<int> frmMain::join(const CommandLine &line)
             m_hostName = host;
             m_game->SetNames(m_myName, m_hostName);
             m_newGameButton->setEnabled(m_game->IsHost());
+            describePlayer();
         }
         return std::nullopt;
     }

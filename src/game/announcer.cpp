@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/announcer.h"
+
+#include "game/bingogame.h"
+
+Announcer::Announcer(BingoGame &game, QObject *parent)
+    : QObject(parent)
+    , m_game(game)
+{
+    connect(&game, &BingoGame::News, this, &Announcer::onNews);
+    connect(&game, &BingoGame::GameStarted, this, [this] {
+        m_calledThisRound.clear();
+        m_wonThisRound = false;
+    });
+}
+
+void Announcer::SetTold(Topic topic, bool on) { m_told[topic] = on; }
+
+bool Announcer::IsTold(Topic topic) const { return m_told[topic]; }
+
+void Announcer::onNews(NewsKind kind, const QString &text)
+{
+    switch (kind) {
+    case NewsKind::Call:
+        // A call delivered again (a resent record, a resumed round) is no news.
+        if (m_calledThisRound.contains(text))
+            return;
+        m_calledThisRound.insert(text);
+        if (m_told[Calls])
+            emit Announce(text + QStringLiteral(" called"));
+        return;
+    case NewsKind::Win:
+        if (m_wonThisRound)
+            return;
+        m_wonThisRound = true;
+        if (m_told[Wins])
+            emit Announce(QStringLiteral("BINGO! ") + text);
+        return;
+    case NewsKind::Chat:
+        if (m_told[Chat])
+            emit Announce(text);
+        return;
+    case NewsKind::LinkLost:
+    case NewsKind::LinkBack:
+        // A link that breaks again while away, or a second word of its end,
+        // changes nothing the player needs to hear.
+        if (m_linkLost == (kind == NewsKind::LinkLost))
+            return;
+        m_linkLost = kind == NewsKind::LinkLost;
+        emit Announce(text);
+        return;
+    case NewsKind::ClaimRefused:
+    case NewsKind::Joined:
+    case NewsKind::Left:
+        emit Announce(text);
+        return;
+    }
+}
+
+void Announcer::SetBingoLit(bool lit)
+{
+    // The cards re-light BINGO! on every check while a line stays complete.
+    if (lit && !m_bingoLit)
+        emit Announce(QStringLiteral("BINGO! is lit: Ctrl+B claims."));
+    m_bingoLit = lit;
+}
+
+void Announcer::TellCardState(int calledNotMarked) { emit Announce(CardState(m_game.View().last, calledNotMarked)); }
+
+QString Announcer::CardState(const QString &lastCall, int calledNotMarked)
+{
+    if (lastCall.isEmpty())
+        return QStringLiteral("No number called yet.");
+    const QString unmarked = calledNotMarked == 0 ? QStringLiteral("every called number on your cards is marked.")
+                             : calledNotMarked == 1
+                                 ? QStringLiteral("1 called number on your cards is not marked.")
+                                 : QStringLiteral("%1 called numbers on your cards are not marked.").arg(calledNotMarked);
+    return QStringLiteral("Last call %1; ").arg(lastCall) + unmarked;
+}
