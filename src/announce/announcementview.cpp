@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "announce/announcementview.h"
 
-#include "announce/accessiblename.h"
-
 #include <QAccessibleWidget>
 
 namespace {
 
-QAccessibleInterface *notificationFor(const QString &className, QObject *object)
+const char *const NoticeProperty = "kalumoNotice";
+
+QAccessibleInterface *noticeInterface(const QString &className, QObject *object)
 {
-    if (className != QLatin1String("AnnouncementView") || !object->isWidgetType())
+    if (className != QLatin1String("QWidget") || !object->property(NoticeProperty).toBool())
         return nullptr;
     return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
 }
@@ -20,22 +20,24 @@ AnnouncementView::AnnouncementView(QWidget *parent)
     : QWidget(parent)
 {
     static const bool installed = [] {
-        QAccessible::installFactory(notificationFor);
+        QAccessible::installFactory(noticeInterface);
         return true;
     }();
     Q_UNUSED(installed);
-    setObjectName(QStringLiteral("lblAnnouncement"));
+    setObjectName(QStringLiteral("announcements"));
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(0, 0, 1, 1);
-    hide();
 }
 
 void AnnouncementView::Say(const QString &words)
 {
-    // Shown again, the view is news to the screen reader even when the
-    // words are those of the last announcement.
-    hide();
-    SetAccessibleName(*this, words);
-    show();
+    auto *notice = new QWidget(this);
+    notice->setProperty(NoticeProperty, true);
+    notice->setAccessibleName(words);
+    notice->setGeometry(0, 0, 1, 1);
+    notice->show();
+    m_notices.append(notice);
+    while (m_notices.size() > Kept)
+        delete m_notices.takeFirst();
 }
