@@ -72,8 +72,7 @@ QString Announcer::CardState(const QString &lastCall, int calledNotMarked)
     if (lastCall.isEmpty())
         return QStringLiteral("No number called yet.");
     const QString unmarked = calledNotMarked == 0 ? QStringLiteral("every called number on your cards is marked.")
-                             : calledNotMarked == 1
-                                 ? QStringLiteral("1 called number on your cards is not marked.")
-                                 : QStringLiteral("%1 called numbers on your cards are not marked.").arg(calledNotMarked);
+        : calledNotMarked == 1                    ? QStringLiteral("1 called number on your cards is not marked.")
+                               : QStringLiteral("%1 called numbers on your cards are not marked.").arg(calledNotMarked);
     return QStringLiteral("Last call %1; ").arg(lastCall) + unmarked;
 }

@@ -5,10 +5,10 @@
 // state of the round on Ctrl+L, and whose window this is.
 #include "window/frmmain.h"
 
-#include "game/announcer.h"
-#include "game/bingogame.h"
 #include "announce/accessiblename.h"
 #include "announce/announcementview.h"
+#include "game/announcer.h"
+#include "game/bingogame.h"
 #include "window/callerdisplay.h"
 #include "window/ctlcard.h"
 #include "window/windowoptions.h"
