@@ -27,10 +27,11 @@ void frmMain::buildAnnouncements()
         {WindowOptions::AnnounceWins, Announcer::Wins},
         {WindowOptions::AnnounceChat, Announcer::Chat},
     };
-    for (const auto &[option, topic] : choices) {
-        QAction *action = m_options->Action(option);
-        m_announcer->SetTold(topic, action->isChecked());
-        connect(action, &QAction::toggled, m_announcer, [this, topic](bool on) { m_announcer->SetTold(topic, on); });
+    for (const auto &choice : choices) {
+        QAction *action = m_options->Action(choice.first);
+        m_announcer->SetTold(choice.second, action->isChecked());
+        connect(action, &QAction::toggled, m_announcer,
+                [this, topic = choice.second](bool on) { m_announcer->SetTold(topic, on); });
     }
 
     // Ctrl+L: where the round stands, for a player who cannot see the board.

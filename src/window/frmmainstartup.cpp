@@ -67,8 +67,10 @@ void frmMain::resumeRound()
     const bool keptCards = round->cards.size() == int(m_cards.size());
     for (size_t i = 0; i < m_cards.size(); ++i) {
         if (keptCards)
-            m_cards[i]->ShowNumbers(round->cards[i]);
+            m_cards[i]->ShowNumbers(round->cards.at(qsizetype(i)));
         m_cards[i]->MyWin(round->inProgress);
+        for (int n : round->called)
+            m_cards[i]->SetCalled(n);
     }
     if (!keptCards)
         keepCards();
