@@ -41,12 +41,17 @@ void Announcer::onNews(NewsKind kind, const QString &text)
             emit Announce(text);
         return;
     case NewsKind::LinkLost:
-    case NewsKind::LinkBack:
-        // A link that breaks again while away, or a second word of its end,
-        // changes nothing the player needs to hear.
-        if (m_linkLost == (kind == NewsKind::LinkLost))
+        // A link that breaks again while away says nothing new; that it
+        // cannot be restored, or has ended, does.
+        if (text == m_linkLost)
             return;
-        m_linkLost = kind == NewsKind::LinkLost;
+        m_linkLost = text;
+        emit Announce(text);
+        return;
+    case NewsKind::LinkBack:
+        if (m_linkLost.isEmpty())
+            return;
+        m_linkLost.clear();
         emit Announce(text);
         return;
     case NewsKind::ClaimRefused:
@@ -65,14 +70,15 @@ void Announcer::SetBingoLit(bool lit)
     m_bingoLit = lit;
 }
 
-void Announcer::TellCardState(int calledNotMarked) { emit Announce(CardState(m_game.View().last, calledNotMarked)); }
-
-QString Announcer::CardState(const QString &lastCall, int calledNotMarked)
+void Announcer::TellCardState(int calledNotMarked)
 {
-    if (lastCall.isEmpty())
-        return QStringLiteral("No number called yet.");
+    const QString lastCall = m_game.View().last;
+    if (lastCall.isEmpty()) {
+        emit Announce(QStringLiteral("No number called yet."));
+        return;
+    }
     const QString unmarked = calledNotMarked == 0 ? QStringLiteral("every called number on your cards is marked.")
         : calledNotMarked == 1                    ? QStringLiteral("1 called number on your cards is not marked.")
                                : QStringLiteral("%1 called numbers on your cards are not marked.").arg(calledNotMarked);
-    return QStringLiteral("Last call %1; ").arg(lastCall) + unmarked;
+    emit Announce(QStringLiteral("Last call %1; ").arg(lastCall) + unmarked);
 }

@@ -7,7 +7,7 @@
 // BINGO! lighting up always are.
 //
 // Nothing is told twice: a number once a round, a round's win once, the
-// link's loss and return only when its state changes, BINGO! only when it
+// link's loss and return only when what is to tell changes, BINGO! only when it
 // lights after being dark. What the player asks for (CardState) is told
 // every time it is asked.
 
@@ -35,9 +35,6 @@ public:
     // numbers on the cards are called and not marked.
     void TellCardState(int calledNotMarked);
 
-    // The words for the card state, as TellCardState says them.
-    static QString CardState(const QString &lastCall, int calledNotMarked);
-
 signals:
     // Words for the screen reader to say now.
     void Announce(const QString &text);
@@ -49,6 +46,6 @@ private:
     bool m_told[3] = {true, true, true};
     QSet<QString> m_calledThisRound;
     bool m_wonThisRound = false;
-    bool m_linkLost = false;
+    QString m_linkLost; // what was told of the link since it was last in the game
     bool m_bingoLit = false;
 };

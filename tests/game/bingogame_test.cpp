@@ -403,7 +403,8 @@ TEST(Announcer, TellsEachPieceOfNewsOnceAndOnlyTheTopicsThePlayerChose)
         {"a refusal with its reason", {"6|Ann|uncalled|17@42"}, {"Your claim did not win: 17 and 42 have not been called."}},
         {"others' chat, not the player's own", {"Bob>Chat;hi", "Ann>Chat;mine", "Bob>Chat;\\waves"}, {"Bob: hi", "Bob waves"}},
         {"others coming and going", {"+Bob", "+Ann", "-Bob"}, {"Bob has joined the game.", "Bob has left the game."}},
-        {"the link's changes only", {"lost", "lost", "rejoin", "back", "back"}, {lost, "Back in the game."}},
+        {"the link's changes only", {"lost", "lost", "rejoin", "back", "back", "lost", "gone"},
+         {lost, "Back in the game.", lost, "The link to the game could not be restored (gone). You may close the window."}},
         {"calls and chat switched off", {"1|7", "Bob>Chat;hi", "+Bob"}, {"Bob has joined the game."}, false, false},
     };
     // clang-format on
