@@ -21,14 +21,17 @@ bool Announcer::IsTold(Topic topic) const { return m_told[topic]; }
 void Announcer::onNews(NewsKind kind, const QString &text)
 {
     switch (kind) {
-    case NewsKind::Call:
-        // A call delivered again (a resent record, a resumed round) is no news.
-        if (m_calledThisRound.contains(text))
+    case NewsKind::Call: {
+        // A call delivered again (a resent record, a resumed round, "07"
+        // after "7") is no news.
+        const int n = text.toInt();
+        if (m_calledThisRound.contains(n))
             return;
-        m_calledThisRound.insert(text);
+        m_calledThisRound.insert(n);
         if (m_told[Calls])
-            emit Announce(text + QStringLiteral(" called"));
+            emit Announce(QString::number(n) + QStringLiteral(" called"));
         return;
+    }
     case NewsKind::Win:
         if (m_wonThisRound)
             return;

@@ -44,7 +44,7 @@ private:
 
     BingoGame &m_game;
     bool m_told[3] = {true, true, true};
-    QSet<QString> m_calledThisRound;
+    QSet<int> m_calledThisRound;
     bool m_wonThisRound = false;
     QString m_linkLost; // what was told of the link since it was last in the game
     bool m_bingoLit = false;

@@ -4,7 +4,7 @@
 // would want to hear of; BingoGame tells each one once, as it logs it.
 
 enum class NewsKind {
-    Call, // a number was called (not the numbers of a catch-up): its text
+    Call, // a number was called (not the numbers of a catch-up): the record's text of it
     Win, // a win record: "Ann wins, with 3 wins"
     ClaimRefused, // this player's claim did not win: why
     Chat, // another player's chat line or emote, as it reads aloud

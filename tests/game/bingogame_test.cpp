@@ -398,7 +398,7 @@ TEST(Announcer, TellsEachPieceOfNewsOnceAndOnlyTheTopicsThePlayerChose)
     const char *const lost = "The link to the game was lost (gone); reconnecting\u2026";
     // clang-format off
     const struct { const char *what; std::vector<const char *> steps; QStringList heard; bool calls = true, chat = true; } cases[] = {
-        {"a call once a round, not a catch-up", {"1|7", "1|7", "2|ResetMe|10", "1|7", "5|Ann|10|8@9"}, {"7 called", "7 called"}},
+        {"a call once a round, not a catch-up", {"1|7", "1|07", "2|ResetMe|10", "1|7", "5|Ann|10|8@9"}, {"7 called", "7 called"}},
         {"a win once a round", {"3|Bob|2", "3|Bob|2"}, {"BINGO! Bob wins, with 2 wins"}},
         {"a refusal with its reason", {"6|Ann|uncalled|17@42"}, {"Your claim did not win: 17 and 42 have not been called."}},
         {"others' chat, not the player's own", {"Bob>Chat;hi", "Ann>Chat;mine", "Bob>Chat;\\waves"}, {"Bob: hi", "Bob waves"}},
