@@ -3,11 +3,14 @@
 
 #include "launcher.h"
 
+#include "announce/announcementview.h"
+
 #include <QClipboard>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -56,6 +59,8 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     m_messages = named(new QPlainTextEdit, "messages");
     m_messages->setReadOnly(true);
     m_messages->setPlaceholderText(QStringLiteral("What goes wrong shows here."));
+    m_messages->setAccessibleName(QStringLiteral("Messages"));
+    m_announcement = new AnnouncementView(this);
     auto *play = named(new QPushButton(QStringLiteral("&Play here")), "play");
     auto *host = named(new QPushButton(QStringLiteral("&Host a game")), "host");
     auto *copy = named(new QPushButton(QStringLiteral("&Copy")), "copy");
@@ -67,7 +72,9 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     auto *nameRow = new QFormLayout;
     nameRow->addRow(QStringLiteral("Your &name:"), m_name);
     auto *playRow = new QHBoxLayout;
-    playRow->addWidget(new QLabel(QStringLiteral("Computer players:")));
+    auto *computersLabel = new QLabel(QStringLiteral("Co&mputer players:"));
+    computersLabel->setBuddy(m_computers);
+    playRow->addWidget(computersLabel);
     playRow->addWidget(m_computers);
     playRow->addStretch();
     playRow->addWidget(play);
@@ -96,11 +103,21 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     joinRow->addWidget(m_pasted, 1);
     joinRow->addWidget(join);
 
+    // Each field's own name, where no label beside it gives one.
+    m_computers->setAccessibleName(QStringLiteral("Computer players"));
+    m_invitation->setAccessibleName(QStringLiteral("Invitation to pass on"));
+    m_browserLink->setAccessibleName(QStringLiteral("Link for browsers"));
+    m_pasted->setAccessibleName(QStringLiteral("Invitation you were sent"));
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(nameRow);
-    layout->addWidget(group(QStringLiteral("On this computer"), playRow));
-    layout->addWidget(group(QStringLiteral("Host a game"), hostRows));
-    layout->addWidget(group(QStringLiteral("Join a game"), joinRow));
+    QGroupBox *playPart = group(QStringLiteral("On this computer"), playRow);
+    QGroupBox *hostPart = group(QStringLiteral("Host a game"), hostRows);
+    QGroupBox *joinPart = group(QStringLiteral("Join a game"), joinRow);
+    m_defaultOf = {{m_name, play}, {playPart, play}, {hostPart, host}, {joinPart, join}};
+    layout->addWidget(playPart);
+    layout->addWidget(hostPart);
+    layout->addWidget(joinPart);
     layout->addWidget(m_messages, 1);
     layout->addWidget(m_showRunning, 0, Qt::AlignRight);
     resize(560, 420);
@@ -137,6 +154,8 @@ QWidget *LauncherWindow::buildAdvanced()
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(QStringLiteral("&Address:"), m_address);
     form->addRow(QStringLiteral("P&ort:"), m_port);
+    m_address->setAccessibleName(QStringLiteral("Address"));
+    m_port->setAccessibleName(QStringLiteral("Port"));
 
     // Closed at first; open from the start when it holds a choice of the
     // player's, which should not act unseen.
@@ -176,6 +195,27 @@ void LauncherWindow::addMessage(const QString &text)
         cursor.insertBlock();
     cursor.insertText(text);
     m_messages->ensureCursorVisible();
+    m_announcement->Say(text);
+}
+
+void LauncherWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Fields and buttons leave Return to their window: here it presses the
+    // focused button, or the default button of the part holding the focus.
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return QWidget::keyPressEvent(event);
+    QWidget *focus = focusWidget();
+    if (auto *button = qobject_cast<QAbstractButton *>(focus)) {
+        button->click();
+        return;
+    }
+    for (QWidget *part = focus; part && part != this; part = part->parentWidget()) {
+        if (QPushButton *button = m_defaultOf.value(part); button && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void LauncherWindow::setRunning(bool running)

@@ -6,9 +6,16 @@
 // first, for the address and port the players reach it by) and join a game
 // (from a pasted invitation). Below, what the game reports, and a button to
 // show a game another launcher runs. It only renders; Launcher acts.
+//
+// For a screen reader: every field is named by its label, the message area
+// is named "Messages" and announces each message as it comes, and Return
+// presses the button it is on, or else the default button of the part it
+// is in (Play, Host, Join; the name's is Play).
 
+#include <QHash>
 #include <QWidget>
 
+class AnnouncementView;
 class Launcher;
 class QLineEdit;
 class QPlainTextEdit;
@@ -26,6 +33,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void addMessage(const QString &text);
@@ -43,4 +51,6 @@ private:
     QPushButton *m_showRunning = nullptr;
     QPlainTextEdit *m_messages = nullptr;
     QList<QPushButton *> m_starts;
+    AnnouncementView *m_announcement = nullptr;
+    QHash<QWidget *, QPushButton *> m_defaultOf; // a part, or the name field: the button Return presses there
 };

@@ -25,6 +25,7 @@ packages=(
   libminiupnpc-dev libnatpmp-dev # a hosted game asks the home router to forward its port
   miniupnpd miniupnpc nftables iproute2 # the tests' home router, in network namespaces
   nodejs chromium        # the browser player's tests: Node's test runner, and a real browser
+  xvfb dbus at-spi2-core python3-pyatspi # the screen-reader test: a display, a private session and accessibility bus, a reader of it
   "$@"
 )
 

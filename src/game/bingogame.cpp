@@ -83,9 +83,13 @@ void BingoGame::Deliver(const QString &sender, const QString &data)
         break;
     case DeliveryKind::ChatLine:
         emit Log(LogKind::Chat, MessageText::ChatLogLine(sender, delivery->text));
+        if (sender != m_myName)
+            emit News(NewsKind::Chat, sender + QStringLiteral(": ") + MessageText::CutChatLine(delivery->text));
         break;
     case DeliveryKind::Emote:
         emit Log(LogKind::Emote, MessageText::EmoteLogLine(sender, delivery->text));
+        if (sender != m_myName)
+            emit News(NewsKind::Chat, MessageText::EmoteLogLine(sender, delivery->text).mid(1));
         break;
     case DeliveryKind::ChatCommand:
         if (delivery->text == u"/repeat")
@@ -115,6 +119,7 @@ void BingoGame::carryOut(const CommandRecord &record)
         emit Log(LogKind::Announcement,
                  QStringLiteral("** The Number (") + record.text + QStringLiteral(") Has Been Called."));
         emit NumberCalled(record.number);
+        emit News(NewsKind::Call, record.text);
         markCalled(record.number);
         emit Speak(CallerText::Words(record.number));
         emit ViewChanged();
@@ -320,6 +325,7 @@ void BingoGame::sayClaimRefused(const QString &why, const QStringList &detail)
     else
         reason = QStringLiteral("its line does not hold five called numbers.");
     emit Log(LogKind::Announcement, QStringLiteral("** Your claim did not win: ") + reason);
+    emit News(NewsKind::ClaimRefused, QStringLiteral("Your claim did not win: ") + reason);
 }
 
 void BingoGame::CallNext()

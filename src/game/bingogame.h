@@ -25,6 +25,7 @@
 #include "card/cardmodel.h"
 #include "game/callertext.h"
 #include "game/logkind.h"
+#include "game/newskind.h"
 #include "game/numbercaller.h"
 #include "game/plan.h"
 #include "game/roundstore.h"
@@ -142,6 +143,9 @@ public:
 
 signals:
     void Log(LogKind kind, const QString &line);
+    // Something a player hears of without reading the log (see NewsKind);
+    // text is the plain words, without the log's "** ".
+    void News(NewsKind kind, const QString &text);
     // The player list: a player came, the first listed of that name went,
     // or the list starts afresh (the link joined the game anew).
     void PlayerJoined(const QString &name);

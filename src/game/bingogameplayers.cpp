@@ -15,8 +15,11 @@ void BingoGame::playerEntered(const QString &name)
     m_players << name;
     // After a fresh join the game lists who is there again; those listed
     // before are not announced twice.
-    if (!m_listedBefore.removeOne(name))
+    if (!m_listedBefore.removeOne(name)) {
         emit Log(LogKind::Welcome, name + QStringLiteral(" has joined the game."));
+        if (name != m_myName)
+            emit News(NewsKind::Joined, name + QStringLiteral(" has joined the game."));
+    }
     emit PlayerJoined(name);
     // Told the host at every join of this player's own (a fresh join after a
     // lost seat is a new player to the host), or when the host comes later.
@@ -60,6 +63,7 @@ void BingoGame::playerExited(const QString &name)
     forgetSeat(name);
     emit PlayerLeft(name);
     emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+    emit News(NewsKind::Left, name + QStringLiteral(" has left the game."));
     keepRound();
     if (name != m_hostName || m_isHost || !m_inProgress)
         return;
@@ -72,6 +76,7 @@ void BingoGame::playerExited(const QString &name)
 void BingoGame::linkDown(const QString &line, const QString &status)
 {
     emit Log(LogKind::Alert, line);
+    emit News(NewsKind::LinkLost, line.startsWith(QStringLiteral("** ")) ? line.mid(3) : line);
     m_linkAway = true;
     emit LinkDown();
     emit LinkStatus(status);
@@ -147,14 +152,17 @@ void BingoGame::reconnected()
 {
     // Whoever was listed before a fresh join and is not listed again left
     // while the link was away.
-    for (const QString &name : std::as_const(m_listedBefore))
+    for (const QString &name : std::as_const(m_listedBefore)) {
         emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+        emit News(NewsKind::Left, name + QStringLiteral(" has left the game."));
+    }
     m_listedBefore.clear();
     clearAway();
     m_linkAway = false;
     emit LinkBack();
     emit LinkStatus({});
     emit Log(LogKind::Alert, QStringLiteral("** Back in the game."));
+    emit News(NewsKind::LinkBack, QStringLiteral("Back in the game."));
 }
 
 std::optional<QString> BingoGame::refuseChatCommand(const QString &typed) const

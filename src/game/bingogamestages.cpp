@@ -64,6 +64,7 @@ void BingoGame::won(const QString &name, const QString &total, int stage, bool c
         emit Log(LogKind::Announcement,
                  QStringLiteral("** %1! %2: %3 Total Win(s)! **").arg(shared, name, total) + unchecked);
         emit Won(name, total);
+        emit News(NewsKind::Win, shared);
         emit Speak(shared);
         emit ViewChanged();
         return;
@@ -71,6 +72,7 @@ void BingoGame::won(const QString &name, const QString &total, int stage, bool c
     stageWon(name, total, stage, unchecked);
     keepRound();
     emit Won(m_winnerName, m_winnerTotal);
+    emit News(NewsKind::Win, CallerText::Win(m_winnerName, m_winnerTotal, winningStage()));
     emit Speak(CallerText::Win(m_winnerName, m_winnerTotal, winningStage()));
     emit ViewChanged();
 }

@@ -4,6 +4,7 @@
 #include "card/deal.h"
 #include "support/randomgenerator.h"
 #include "window/cardowner.h"
+#include "announce/accessiblename.h"
 #include "window/designunits.h"
 
 #include <QFontMetrics>
@@ -196,6 +197,30 @@ void ctlCard::CheckLines()
         m_owner.EnableBingo();
 }
 
+void ctlCard::SetCalled(int n)
+{
+    m_called.insert(n);
+    for (int i = 0; i < CardCells::Count; ++i) {
+        if (m_model.Number(i) == n)
+            showCell(i);
+    }
+}
+
+void ctlCard::ClearCalled()
+{
+    m_called.clear();
+    for (int i = 0; i < CardCells::Count; ++i)
+        showCell(i);
+}
+
+int ctlCard::CalledNotMarked() const
+{
+    int count = 0;
+    for (int i = 0; i < CardCells::Count; ++i)
+        count += m_called.contains(m_model.Number(i)) && !m_model.IsMarked(i) ? 1 : 0;
+    return count;
+}
+
 void ctlCard::toggleMark(int index)
 {
     m_model.SetMarked(index, !m_model.IsMarked(index));
@@ -214,13 +239,16 @@ void ctlCard::showCell(int index)
     m_markers[index]->setVisible(marked);
     m_markers[index]->colour = colours.marker;
     m_markers[index]->update();
-    number->setAccessibleName(QStringLiteral("Card %1, row %2, column %3: %4%5")
-                                  .arg(m_cardNumber)
-                                  .arg(index / 5 + 1)
-                                  .arg(index % 5 + 1)
-                                  .arg(number->text(), marked ? QStringLiteral(", marked") : QString()));
+    const QString state = !m_called.contains(m_model.Number(index)) ? (marked ? QStringLiteral(", marked") : QString())
+                          : marked                                 ? QStringLiteral(", called, marked")
+                                                                   : QStringLiteral(", called, not marked");
+    SetAccessibleName(*number, QStringLiteral("Card %1, row %2, column %3: %4%5")
+                                   .arg(m_cardNumber)
+                                   .arg(index / 5 + 1)
+                                   .arg(index % 5 + 1)
+                                   .arg(number->text(), state));
     if (index == m_focusCell)
-        setAccessibleName(number->accessibleName());
+        SetAccessibleName(*this, number->accessibleName());
 }
 
 bool ctlCard::eventFilter(QObject *watched, QEvent *event)

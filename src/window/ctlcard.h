@@ -8,12 +8,15 @@
 //
 // From the keyboard: Tab comes into the card, the arrow keys move a focus
 // ring between its cells and Space marks or unmarks the one in the ring.
-// Every number label's accessible name says what it shows, "Card 2, row 1,
-// column 3: 57, marked"; the card's own is that of the cell in the ring.
+// Every number label's accessible name says what it shows and whether its
+// number has been called, "Card 2, row 1, column 3: 57, marked" or "Card 1,
+// row 2, column 3: 57, called, not marked"; the card's own is that of the
+// cell in the ring.
 
 #include "card/cardmodel.h"
 
 #include <QColor>
+#include <QSet>
 #include <QWidget>
 #include <array>
 
@@ -63,6 +66,12 @@ public:
     void SetHighContrast(bool on);
     // Marks the cell that shows n, if there is one; a marked cell stays marked.
     void MarkNumber(int n);
+    // Number n has been called (it stays called when new numbers are
+    // dealt, until ClearCalled); a screen reader hears it on the cell.
+    void SetCalled(int n);
+    void ClearCalled();
+    // How many cells show a called number and are not marked.
+    int CalledNotMarked() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -84,6 +93,7 @@ private:
     class Marker;
     std::array<Marker *, CardCells::Count> m_markers{};
     QTimer *m_checkTimer = nullptr;
+    QSet<int> m_called;
     int m_cardNumber = 1;
     int m_focusCell = 0;
     bool m_highContrast = false;

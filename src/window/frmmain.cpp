@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/frmmain.h"
 
+#include "game/announcer.h"
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "support/messageboxes.h"
@@ -39,6 +40,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
     m_game = new BingoGame(m_link, m_tallies.Members(), m_random, this);
+    m_announcer = new Announcer(*m_game, this);
     m_board = std::make_unique<NumberBoard>(*this);
     buildControls();
     followGame();
@@ -46,6 +48,7 @@ frmMain::frmMain(const WindowContext &context, QWidget *parent)
     buildPlayerAids(context);
     buildStageAids();
     buildRoomControls();
+    buildAnnouncements();
 }
 
 frmMain::~frmMain() = default;
@@ -196,6 +199,7 @@ void frmMain::onGameStarted(const QString &seconds)
 {
     m_board->SetAllUncalled();
     for (ctlCard *card : m_cards) {
+        card->ClearCalled();
         card->ResetMarks();
         card->GenNumbers();
         card->MyWin(true);

@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 
+class AnnouncementView;
+class Announcer;
 class BingoGame;
 class CallerDisplay;
 class ChatLog;
@@ -106,6 +108,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
@@ -114,6 +117,11 @@ private:
     void buildStageAids();
     // The stage played and its pattern, over the cards, in a plan of several.
     void showStage();
+    // What a screen reader hears as it happens, and the player's choice of it.
+    void buildAnnouncements();
+    // The window's accessible description names its player ("Ann, hosting").
+    void describePlayer();
+    void followCallerDisplay();
     void setBingoLit(bool lit);
     void showWin(const QString &name, const QString &total);
     void addPlayer(const QString &name);
@@ -171,6 +179,8 @@ private:
     bool m_resumeCalling = false; // once joined, the kept round's calling goes on
     QList<int> m_lastLine; // the numbers of the line a card reported last
     BingoGame *m_game = nullptr;
+    Announcer *m_announcer = nullptr;
+    AnnouncementView *m_announcement = nullptr;
 
     std::unique_ptr<NumberBoard> m_board;
     std::array<ctlCard *, 2> m_cards{};

@@ -5,7 +5,9 @@
 // scaling when the window is made larger.
 #include "window/frmmain.h"
 
+#include "game/announcer.h"
 #include "game/bingogame.h"
+#include "announce/accessiblename.h"
 #include "window/browserlinkview.h"
 #include "window/callerdisplay.h"
 #include "window/chatlog.h"
@@ -117,8 +119,8 @@ void frmMain::buildPlayerAids(const WindowContext &context)
 void frmMain::setBingoLit(bool lit)
 {
     m_bingoButton->setEnabled(lit);
-    m_bingoButton->setAccessibleName(lit ? QStringLiteral("BINGO!, available")
-                                         : QStringLiteral("BINGO!, not available"));
+    SetAccessibleName(*m_bingoButton, lit ? QStringLiteral("BINGO!, available") : QStringLiteral("BINGO!, not available"));
+    m_announcer->SetBingoLit(lit);
 }
 
 void frmMain::showWin(const QString &name, const QString &total)
@@ -171,8 +173,10 @@ void frmMain::ShowInvitation()
 
 void frmMain::ShowCallerDisplay()
 {
-    if (!m_display)
+    if (!m_display) {
         m_display = new CallerDisplay(*m_game, m_browserLink, this);
+        followCallerDisplay();
+    }
     m_display->show();
     m_display->raise();
     m_display->activateWindow();

@@ -55,6 +55,7 @@ std::optional<int> frmMain::Startup()
     m_newGameButton->setEnabled(m_game->IsHost());
     if (m_game->IsHost())
         new HostCards(*m_game, m_boxes, m_options->Settings(), *m_options->Menu(), *this);
+    describePlayer();
     resumeRound();
     const std::optional<int> status = join(line);
     if (!status && m_resumeCalling)
@@ -80,6 +81,8 @@ void frmMain::resumeRound()
         if (keptCards)
             m_cards[i]->ShowNumbers(round->cards[qsizetype(i)]);
         m_cards[i]->MyWin(round->inProgress);
+        for (int n : round->called)
+            m_cards[i]->SetCalled(n);
     }
     if (!keptCards)
         keepCards();
@@ -125,6 +128,7 @@ std::optional<int> frmMain::join(const CommandLine &line)
             m_hostName = host;
             m_game->SetNames(m_myName, m_hostName);
             m_newGameButton->setEnabled(m_game->IsHost());
+            describePlayer();
         }
         return std::nullopt;
     }

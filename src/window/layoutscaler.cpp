@@ -27,7 +27,7 @@ QPoint LayoutScaler::Offset() const
 void LayoutScaler::capture(QWidget &parent, bool scalesChildren)
 {
     // Only the widgets the design placed: the window's children and the
-    // cards' children. What lives inside a list or a text box follows its font.
+    // children of its cards and groups. What lives inside a list or a text box follows its font.
     for (QWidget *widget : parent.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (widget->isWindow())
             continue;
@@ -36,7 +36,7 @@ void LayoutScaler::capture(QWidget &parent, bool scalesChildren)
             m_designs.insert(widget,
                              {widget, widget->geometry(), widget->font(), widget->testAttribute(Qt::WA_SetFont)});
         }
-        if (scalesChildren && qobject_cast<ctlCard *>(widget))
+        if (scalesChildren && (qobject_cast<ctlCard *>(widget) || widget->property(ScalesChildren).toBool()))
             capture(*widget, false);
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scales a window laid out at one designed size: the widgets on it, and the
-// widgets on its cards, keep their designed places and fonts multiplied by
+// widgets on its cards and groups, keep their designed places and fonts multiplied by
 // one factor, the largest that fits the window, and the design is centred.
 // Until the window is first made larger nothing is touched, and at the
 // designed size every place and font is the designed one again.
@@ -16,6 +16,10 @@ class QWidget;
 class LayoutScaler
 {
 public:
+    // A widget on the window with this property set true has its children
+    // placed by the design too, as a card's are.
+    static constexpr const char *ScalesChildren = "kalumoScalesChildren";
+
     LayoutScaler(QWidget &window, QSize design);
 
     double Factor() const;

@@ -104,5 +104,8 @@ int main(int argc, char **argv)
     if (const std::optional<int> exitCode = window.Startup())
         return *exitCode;
     window.show();
+    // Typing goes to the window from the moment it opens, on a display
+    // without a window manager to give it focus too.
+    window.activateWindow();
     return app.exec();
 }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/numberboard.h"
 
+#include "announce/accessiblename.h"
 #include "window/designunits.h"
+
+#include "window/layoutscaler.h"
 
 #include <QLabel>
 
@@ -30,8 +33,14 @@ NumberBoard::Look NumberBoard::LookOf(bool called, bool highContrast)
 }
 
 NumberBoard::NumberBoard(QWidget &window)
-    : m_window(window)
+    : m_frame(new QWidget(&window))
 {
+    // One named group holds the cells, in reading order, for a screen
+    // reader; it covers the board's corner, so each cell keeps its place.
+    m_frame->setObjectName(QStringLiteral("fraBoard"));
+    m_frame->setAccessibleName(QStringLiteral("Called numbers board"));
+    m_frame->setGeometry(DesignUnits::Rect(0, 0, 5040, 2760));
+    m_frame->setProperty(LayoutScaler::ScalesChildren, true);
     m_cells[0] = makeCell(0, DesignUnits::Rect(1080, 480, CellWidth, CellHeight));
     m_cells[0]->setVisible(false);
     m_cells[1] = makeCell(1, DesignUnits::Rect(CellLeft, CellTop, CellWidth, CellHeight));
@@ -39,7 +48,7 @@ NumberBoard::NumberBoard(QWidget &window)
 
 QLabel *NumberBoard::makeCell(int n, const QRect &place)
 {
-    auto *cell = new QLabel(QString::number(n), &m_window);
+    auto *cell = new QLabel(QString::number(n), m_frame);
     cell->setObjectName(QStringLiteral("lblItm%1").arg(n));
     cell->setFont(NumberBoard::Font(8.25));
     cell->setAlignment(Qt::AlignCenter);
@@ -73,7 +82,7 @@ void NumberBoard::show(int n)
     // Only a filled cell paints its background: the default board is the
     // window's black showing through.
     cell->setAutoFillBackground(m_called[n] && m_highContrast);
-    cell->setAccessibleName(m_called[n] ? QStringLiteral("%1, called").arg(n) : QString::number(n));
+    SetAccessibleName(*cell, m_called[n] ? QStringLiteral("%1, called").arg(n) : QString::number(n));
 }
 
 void NumberBoard::SetCalled(int n, bool called)

@@ -4,7 +4,8 @@
 // labels lblItm1 to lblItm100, white on black, a called number in green (in
 // high contrast: black on yellow). lblItm0 exists too, hidden: the template
 // the others were made from. A cell's accessible name says what it shows:
-// "24" or "24, called".
+// "24" or "24, called". The cells are grouped, row by row, in one widget
+// (fraBoard) named "Called numbers board".
 
 #include <QColor>
 #include <array>
@@ -43,7 +44,7 @@ private:
     QLabel *makeCell(int n, const QRect &place);
     void show(int n);
 
-    QWidget &m_window;
+    QWidget *m_frame;
     std::array<QLabel *, 101> m_cells{};
     std::array<bool, 101> m_called{};
     bool m_highContrast = false;

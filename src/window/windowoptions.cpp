@@ -9,7 +9,14 @@
 #include <QWidget>
 
 namespace {
-const char *const Keys[] = {nullptr, "speakCalls", "highContrast", "autoMark"};
+struct Entry
+{
+    const char *key; // where the switch is remembered; none: not a remembered switch
+    bool onAtFirst;
+};
+const Entry Entries[] = {{nullptr, false},         {"speakCalls", false},    {"highContrast", false},
+                         {"autoMark", false},      {"announceCalls", true},  {"announceWins", true},
+                         {"announceChat", true}};
 } // namespace
 
 WindowOptions::WindowOptions(const QString &settingsFile, Speaker *speaker, QWidget &window)
@@ -22,10 +29,17 @@ WindowOptions::WindowOptions(const QString &settingsFile, Speaker *speaker, QWid
     m_menu->setObjectName(QStringLiteral("mnuOptions"));
     m_menu->setToolTipsVisible(true);
     const QString texts[] = {QStringLiteral("Caller's display"), QStringLiteral("Speak calls and wins"),
-                             QStringLiteral("High contrast"), QStringLiteral("Mark called numbers automatically")};
-    for (int option = ShowDisplay; option <= AutoMark; ++option) {
+                             QStringLiteral("High contrast"), QStringLiteral("Mark called numbers automatically"),
+                             QStringLiteral("Screen reader: announce calls"),
+                             QStringLiteral("Screen reader: announce wins"),
+                             QStringLiteral("Screen reader: announce other players' chat")};
+    for (int option = ShowDisplay; option < Count; ++option) {
+        if (option == AnnounceCalls)
+            m_menu->addSeparator();
         QAction *action = m_menu->addAction(texts[option]);
         m_actions[option] = action;
+        // Every entry is checkable, so a screen reader says whether it is on.
+        action->setCheckable(true);
         if (option == ShowDisplay) {
             action->setShortcut(QKeySequence(Qt::Key_F2));
             // The shortcut works anywhere in the window, menu open or not.
@@ -33,12 +47,12 @@ WindowOptions::WindowOptions(const QString &settingsFile, Speaker *speaker, QWid
             m_menu->addSeparator();
             continue;
         }
-        action->setCheckable(true);
-        action->setChecked(m_settings->value(QLatin1String(Keys[option]), false).toBool());
+        const Entry &entry = Entries[option];
+        action->setChecked(m_settings->value(QLatin1String(entry.key), entry.onAtFirst).toBool());
         // Only the player's own choice is remembered, not a switch the
         // program turns off because the speaker cannot talk.
         connect(action, &QAction::triggered, this, [this, option](bool on) {
-            m_settings->setValue(QLatin1String(Keys[option]), on);
+            m_settings->setValue(QLatin1String(Entries[option].key), on);
             if (option == Speak && on)
                 checkSpeaker();
         });

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's options and the window's menu of them: the caller's display
-// (F2), spoken calls, high contrast and marking called numbers on the cards
-// automatically. The three switches are off at first and remembered between
-// runs; speaking stays off, and says why in its tip, while the speaker
+// (F2; checked while it is open), spoken calls, high contrast, marking called
+// numbers on the cards automatically, and what a screen reader is told as it
+// happens (calls, wins, other players' chat). Every entry but the display is
+// a switch remembered between runs: the screen reader's are on at first, the
+// others off; speaking stays off, and says why in its tip, while the speaker
 // cannot talk.
 
 #include <QObject>
@@ -19,7 +21,7 @@ class WindowOptions : public QObject
 {
     Q_OBJECT
 public:
-    enum Option { ShowDisplay, Speak, HighContrast, AutoMark };
+    enum Option { ShowDisplay, Speak, HighContrast, AutoMark, AnnounceCalls, AnnounceWins, AnnounceChat, Count };
     static inline const QString Organisation = QStringLiteral("kalumo");
     static inline const QString Application = QStringLiteral("kalumo-bingo");
 
@@ -43,5 +45,5 @@ private:
     std::unique_ptr<QSettings> m_settings;
     Speaker *m_speaker;
     QMenu *m_menu;
-    QAction *m_actions[4] = {};
+    QAction *m_actions[Count] = {};
 };

@@ -3,6 +3,7 @@
 // come and go, claims are judged and latecomers catch up. Hal hosts.
 
 #include "card/seededdeal.h"
+#include "game/announcer.h"
 #include "game/bingogame.h"
 #include "game/interval.h"
 #include "game/members.h"
@@ -571,3 +572,47 @@ TEST(CallingInterval, ComesFromUpToTwoCharactersOfWholeSecondsAndIsDescribedToTh
 }
 
 } // namespace
+
+TEST(Announcer, TellsEachPieceOfNewsOnceAndOnlyTheTopicsThePlayerChose)
+{
+    const char *const lost = "The link to the game was lost (gone); reconnecting\u2026";
+    // clang-format off
+    const struct { const char *what; std::vector<const char *> steps; QStringList heard; bool calls = true, chat = true; } cases[] = {
+        {"a call once a round, not a catch-up", {"1|7", "1|07", "2|ResetMe|10", "1|7", "5|Ann|10|8@9"}, {"7 called", "7 called"}},
+        {"a win once a round", {"3|Bob|2", "3|Bob|2"}, {"BINGO! Bob wins, with 2 wins"}},
+        {"a refusal with its reason", {"6|Ann|uncalled|17@42"}, {"Your claim did not win: 17 and 42 have not been called."}},
+        {"others' chat, not the player's own", {"Bob>Chat;hi", "Ann>Chat;mine", "Bob>Chat;\\waves"}, {"Bob: hi", "Bob waves"}},
+        {"others coming and going", {"+Bob", "+Ann", "-Bob"}, {"Bob has joined the game.", "Bob has left the game."}},
+        {"the link's changes only", {"lost", "lost", "rejoin", "back", "back", "lost", "gone"},
+         {lost, "Back in the game.", lost, "The link to the game could not be restored (gone). You may close the window."}},
+        {"calls and chat switched off", {"1|7", "Bob>Chat;hi", "+Bob"}, {"Bob has joined the game."}, false, false},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Game g("Ann");
+        Announcer announcer(g.game);
+        announcer.SetTold(Announcer::Calls, c.calls);
+        announcer.SetTold(Announcer::Chat, c.chat);
+        QStringList heard;
+        QObject::connect(&announcer, &Announcer::Announce, [&heard](const QString &text) { heard << text; });
+        g.Run(c.steps);
+        EXPECT_EQ(heard, c.heard) << c.what;
+    }
+}
+
+TEST(Announcer, TellsBingoLightingUpOnceAndTheCardStateEveryTimeItIsAsked)
+{
+    Game g("Ann");
+    Announcer announcer(g.game);
+    QStringList heard;
+    QObject::connect(&announcer, &Announcer::Announce, [&heard](const QString &text) { heard << text; });
+    for (bool lit : {true, true, false, true})
+        announcer.SetBingoLit(lit);
+    announcer.TellCardState(0);
+    g.Run({"1|7"});
+    announcer.TellCardState(2);
+    announcer.TellCardState(2);
+    const QString state = u"Last call 7; 2 called numbers on your cards are not marked."_s;
+    EXPECT_EQ(heard, QStringList({"BINGO! is lit: Ctrl+B claims.", "BINGO! is lit: Ctrl+B claims.",
+                                  "No number called yet.", "7 called", state, state}));
+}

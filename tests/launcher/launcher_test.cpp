@@ -9,6 +9,7 @@
 #include "playerwords.h"
 #include "support/fakeprocessrunner.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFile>
@@ -197,6 +198,37 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
     emit Run().Ended(2, {});
     EXPECT_TRUE(
         static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().endsWith(u"port 47475. Close it first, or choose another port under Advanced."_s));
+}
+
+TEST_F(LauncherTest, NamesEachFieldByItsLabelAnnouncesEachMessageAndReturnPressesTheButtonOfItsPart)
+{
+    settings.setValue(u"name"_s, u"Ann"_s);
+    const struct { const char *focus, *accessibleName, *runs; } cases[] = {
+        {"name", nullptr, "play"}, {"computers", "Computer players", "play"}, {"address", "Address", "host"},
+        {"invitation", "Invitation to pass on", "host"}, {"pasted", "Invitation you were sent", "join"}, {"join", nullptr, "join"},
+    };
+    for (const auto &c : cases) {
+        runner.started.clear();
+        LauncherWindow window(launcher);
+        window.show();
+        window.findChild<QLineEdit *>(u"pasted"_s)->setText(Invitation);
+        window.findChild<QWidget *>(u"advanced"_s)->setProperty("checked", true);
+        QWidget *focus = window.findChild<QWidget *>(QLatin1String(c.focus));
+        EXPECT_TRUE(!c.accessibleName || QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name) == QLatin1String(c.accessibleName)) << c.focus;
+        window.activateWindow();
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_Return);
+        ASSERT_EQ(runner.started.size(), 1) << c.focus;
+        EXPECT_EQ(runner.started[0].arguments.first(), QLatin1String(c.runs)) << c.focus;
+        emit Run().Ended(0, {});
+    }
+    LauncherWindow window(launcher);
+    emit launcher.Message(u"The game could not start."_s);
+    const QList<QWidget *> told = window.findChild<QWidget *>(u"announcements"_s)->findChildren<QWidget *>();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(u"messages"_s))->text(QAccessible::Name), u"Messages"_s);
+    ASSERT_FALSE(told.isEmpty());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(told.last())->role(), QAccessible::Notification);
+    EXPECT_EQ(told.last()->accessibleName(), u"The game could not start."_s);
 }
 
 } // namespace

@@ -103,16 +103,19 @@ TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayer)
     EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob"}));
 }
 
-TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
+TEST_F(AnnsWindow, OptionsAreCheckableStartAsDesignedAndAreRememberedForTheNextRun)
 {
     WindowOptions &options = f.window->Options();
-    for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark}) {
-        EXPECT_FALSE(options.IsOn(option)) << option;
+    const auto switches = {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark,
+                           WindowOptions::AnnounceCalls, WindowOptions::AnnounceWins, WindowOptions::AnnounceChat};
+    for (auto option : switches) {
+        EXPECT_TRUE(options.Action(option)->isCheckable()) << option;
+        EXPECT_EQ(options.IsOn(option), option >= WindowOptions::AnnounceCalls) << "the screen reader's are on at first";
         options.Action(option)->trigger();
     }
     frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
-    for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark})
-        EXPECT_TRUE(again.Options().Action(option)->isChecked()) << option;
+    for (auto option : switches)
+        EXPECT_NE(again.Options().Action(option)->isChecked(), option >= WindowOptions::AnnounceCalls) << option;
 }
 
 TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsItOnTheClipboard)
@@ -133,8 +136,9 @@ TEST_F(AnnsWindow, AutoMarkingMarksACalledNumberOnTheCardsAndTheBoardSaysItWasCa
     f.window->Options().Action(WindowOptions::AutoMark)->trigger();
     const QString n = cell(f, 0, 12)->text(), other = QString::number(n.toInt() % 100 + 1);
     f.link.Deliver(u"Hal"_s, "Comm;1|" + n);
-    EXPECT_EQ(accessibleName(cell(f, 0, 12)), "Card 1, row 3, column 3: " + n + ", marked");
+    EXPECT_EQ(accessibleName(cell(f, 0, 12)), "Card 1, row 3, column 3: " + n + ", called, marked");
     EXPECT_EQ(accessibleName(f.Control(u"lblItm"_s + n)), n + ", called");
+    EXPECT_EQ(f.Control(u"lblItm"_s + n)->parentWidget()->accessibleName(), "Called numbers board");
     EXPECT_EQ(accessibleName(f.Control(u"lblItm"_s + other)), other);
 }
 
@@ -188,9 +192,13 @@ TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
     ASSERT_FALSE(f.window->Startup());
     f.Show();
     f.link.Deliver(u"Hal"_s, u"Comm;5|Ann|10|7@3@9"_s);
+    QAction *entry = f.window->Options().Action(WindowOptions::ShowDisplay);
+    EXPECT_EQ(f.window->accessibleDescription(), "Ann") << "whose window it is";
     QTest::keyClick(f.window.get(), Qt::Key_F2);
     auto *display = f.Control(QStringLiteral("CallerDisplay"));
     ASSERT_TRUE(display && display->isVisible());
+    EXPECT_TRUE(entry->isChecked()) << "while the display is open";
+    EXPECT_EQ(display->windowTitle(), "Kalumo Bingo: caller's display, Ann");
     // clang-format off
     const auto shown = [display] {
         QStringList texts;
@@ -206,6 +214,8 @@ TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
     const int small = last->font().pixelSize();
     display->resize(display->width() * 2, display->height() * 2);
     EXPECT_GE(last->font().pixelSize(), small * 2 - 1);
+    display->close();
+    EXPECT_FALSE(entry->isChecked());
 }
 
 TEST(Scaling, GrowsEveryPlaceAndFontInProportionCentredAndIsTheDesignAgainAtItsSize)
@@ -216,12 +226,14 @@ TEST(Scaling, GrowsEveryPlaceAndFontInProportionCentredAndIsTheDesignAgainAtItsS
     const QSize design = f.window->size();
     const QImage designed = f.window->grab().toImage();
     QWidget *cellOnBoard = f.Control(QStringLiteral("lblItm57")), *onCard = cell(f, 1, 24);
-    const QRect places[] = {cellOnBoard->geometry(), onCard->geometry(), f.Control(QStringLiteral("Card1"))->geometry()};
+    // The board's cells are placed in their group, where the window has them.
+    const auto onWindow = [&] { return QRect(cellOnBoard->mapTo(f.window.get(), QPoint()), cellOnBoard->size()); };
+    const QRect places[] = {onWindow(), onCard->geometry(), f.Control(QStringLiteral("Card1"))->geometry()};
     const double points = onCard->font().pointSizeF();
     // Twice as wide and three times as high: the factor is 2, and the design stands in the middle.
     f.window->resize(design.width() * 2, design.height() * 3);
     const QPoint middle(0, qRound(design.height() / 2.0));
-    EXPECT_EQ(cellOnBoard->geometry(), QRect(places[0].topLeft() * 2 + middle, places[0].size() * 2));
+    EXPECT_EQ(onWindow(), QRect(places[0].topLeft() * 2 + middle, places[0].size() * 2));
     EXPECT_EQ(onCard->geometry(), QRect(places[1].topLeft() * 2, places[1].size() * 2));
     EXPECT_EQ(f.Control(QStringLiteral("Card1"))->geometry(), QRect(places[2].topLeft() * 2 + middle, places[2].size() * 2));
     EXPECT_DOUBLE_EQ(onCard->font().pointSizeF(), points * 2);
