@@ -7,7 +7,9 @@
 // (from a pasted invitation). Below, what the game reports, and a button to
 // show a game another launcher runs. It only renders; Launcher acts.
 
+#include <QTime>
 #include <QWidget>
+#include <functional>
 
 class Launcher;
 class QLineEdit;
@@ -19,7 +21,12 @@ class LauncherWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // How long a Copy button says "Copied" after a click.
+    static constexpr int CopiedMs = 1500;
+
     explicit LauncherWindow(Launcher &launcher, QWidget *parent = nullptr);
+    // The clock that stamps each message (the system's by default).
+    void SetClock(std::function<QTime()> clock) { m_clock = std::move(clock); }
 
 signals:
     void Closed();
@@ -29,6 +36,8 @@ protected:
 
 private:
     void addMessage(const QString &text);
+    // Copies source's text when clicked, enabled only while there is text.
+    void makeCopyButton(QPushButton *button, QLineEdit *source);
     void setRunning(bool running);
     QWidget *buildAdvanced();
 
@@ -43,4 +52,5 @@ private:
     QPushButton *m_showRunning = nullptr;
     QPlainTextEdit *m_messages = nullptr;
     QList<QPushButton *> m_starts;
+    std::function<QTime()> m_clock = [] { return QTime::currentTime(); };
 };

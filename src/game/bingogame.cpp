@@ -7,6 +7,7 @@
 #include "game/members.h"
 #include "game/messagetext.h"
 #include "link/gamelink.h"
+#include "support/playername.h"
 
 #include <algorithm>
 
@@ -51,7 +52,7 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
         m_inProgress = false;
         emit RoundOver();
         linkDown(QStringLiteral("** %1 ended the game: you may close the window.")
-                     .arg(hostName.isEmpty() ? m_hostName : hostName),
+                     .arg(PlayerName::Shown(hostName.isEmpty() ? m_hostName : hostName)),
                  {});
         emit GameEnded();
     });
@@ -134,7 +135,7 @@ void BingoGame::carryOut(const CommandRecord &record)
         sayClaimRefused(record.text, record.items);
         break;
     case DeliveryKind::HostBack:
-        emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
+        emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(PlayerName::Shown(m_hostName)));
         break;
     case DeliveryKind::PlayerEntered:
     case DeliveryKind::PlayerExited:
@@ -152,6 +153,7 @@ void BingoGame::startRound(const QString &seconds)
     m_inProgress = true;
     m_claimAccepted = false;
     m_allCalledSaid = false;
+    m_intervalNoteSaid = false;
     m_winnerName.clear();
     m_winnerTotal.clear();
     m_toTellBack.clear();
@@ -178,7 +180,7 @@ void BingoGame::markCalled(int n)
 void BingoGame::won(const QString &name, const QString &total)
 {
     emit Log(LogKind::Announcement,
-             QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
+             QStringLiteral("** ") + PlayerName::Shown(name) + QStringLiteral(" Has Won The Game! ") + total
                  + QStringLiteral(" Total Win(s)! **"));
     if (m_isHost)
         emit Log(LogKind::Announcement, QStringLiteral("** Click 'New Game' To Begin The Next Round."));

@@ -79,6 +79,10 @@ public:
     void Claim(const QList<QList<int>> &complete, const QList<int> &lastReported);
     // One tick of the host's calling: draws and sends one new number.
     void CallNext();
+    // The host edited the interval text. A round keeps the pace it started
+    // with, so during one the log says, once per round, that the new
+    // interval applies from the next game.
+    void IntervalEdited(const QString &typed);
 
 signals:
     void Log(LogKind kind, const QString &line);
@@ -177,4 +181,5 @@ private:
     QList<QList<int>> m_cards; // the host's own, kept with the round
     QStringList m_toTellBack; // players of a resumed round not yet told the host is back
     bool m_keepFailedSaid = false;
+    bool m_intervalNoteSaid = false; // this round's note on an edited interval
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/callertext.h"
 
+#include "support/playername.h"
+
 #include <QStringList>
 
 namespace CallerText {
@@ -45,7 +47,7 @@ View ViewOf(const QList<int> &order, const QString &winnerName, const QString &w
         : count == 1        ? QStringLiteral("1 number called")
                             : QStringLiteral("%1 numbers called").arg(count);
     if (!winnerName.isEmpty())
-        view.winner = Win(winnerName, winnerTotal);
+        view.winner = Win(PlayerName::Shown(winnerName), winnerTotal);
     return view;
 }
 

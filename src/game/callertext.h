@@ -21,7 +21,7 @@ struct View
     QString last; // the last number called; empty before the first call
     QString before; // the five called before it, newest first, two spaces apart
     QString count; // "No number called yet", "1 number called", "12 numbers called"
-    QString winner; // the win sentence while the round's winner stands, else empty
+    QString winner; // the win sentence while the round's winner stands (the name isolated), else empty
 };
 // The display for the called numbers in call order and the round's winner
 // (empty name: nobody has won).

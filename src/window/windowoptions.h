@@ -7,7 +7,9 @@
 // cannot talk.
 
 #include <QObject>
+#include <QPoint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -33,7 +35,16 @@ public:
     QMenu *Menu() const { return m_menu; }
 
     // Says words when speaking is on and the speaker can talk; returns at once.
+    // A speaker found unable to talk while speaking is on turns the option
+    // dark, with why in its tip, and SpeakingStopped says why once.
     void Say(const QString &words);
+
+    // Where the window was when it last closed; nothing before its first close.
+    std::optional<QPoint> RememberedPlace() const;
+    void RememberPlace(QPoint place);
+
+signals:
+    void SpeakingStopped(const QString &why);
 
 private:
     void checkSpeaker();

@@ -93,14 +93,17 @@ TEST_F(AnnsWindow, CtrlBClaimsOnlyWhileBingoIsLit)
     EXPECT_EQ(f.link.sent, QStringList(u"Comm;4|Ann|%1@%2@%3@%4@%5"_s.arg(row[0]).arg(row[1]).arg(row[2]).arg(row[3]).arg(row[4])));
 }
 
-TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayer)
+TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayerAndIsolatesARightToLeftNameThereAndInTheBanner)
 {
-    for (const char *name : {"Hal", "Ann", "Bob"}) f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
+    for (const char *name : {"Hal", "Ann", "Bob", "سارة"}) f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
+    emit f.link.PresenceChanged(u"سارة"_s, true);
     QStringList players;
     const auto *list = f.Control<QListWidget>(u"lstUsers"_s);
     for (int row = 0; row < list->count(); ++row)
         players << list->item(row)->text() + u'/' + list->item(row)->data(Qt::AccessibleTextRole).toString() + (list->item(row)->font().bold() ? "/bold" : "");
-    EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob"}));
+    EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob", "\u2068سارة\u2069 (away)/سارة, away"}));
+    f.link.Deliver(u"Hal"_s, u"Comm;3|سارة|2"_s);
+    EXPECT_EQ(f.Control<QLabel>(u"lblWinBanner"_s)->text(), u"BINGO!\n\u2068سارة\u2069 wins, with 2 wins"_s);
 }
 
 TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
@@ -149,13 +152,19 @@ TEST_F(AnnsWindow, AWinShowsAsPlainTextInABannerForAWhileAndIsSpoken)
     EXPECT_TRUE(banner->isHidden());
 }
 
-TEST_F(AnnsWindow, ASpeakerThatCannotTalkDarkensSpeakingAndSaysWhy)
+TEST_F(AnnsWindow, ASpeakerThatCannotTalkDarkensSpeakingAndSaysWhyOnceInTheLogWhenItFailsMidGame)
 {
-    f.speaker.unavailable = u"No speech engine."_s;
     QAction *speak = f.window->Options().Action(WindowOptions::Speak);
-    speak->trigger();
-    f.link.Deliver(u"Hal"_s, u"Comm;1|5"_s);
-    EXPECT_TRUE(!speak->isEnabled() && f.speaker.said.isEmpty() && speak->toolTip() == f.speaker.unavailable);
+    for (const bool failsMidGame : {false, true}) {
+        f.speaker.unavailable = failsMidGame ? QString() : u"No sound device."_s;
+        speak->setEnabled(true);
+        speak->setChecked(false);
+        speak->trigger();
+        f.speaker.unavailable = u"No sound device."_s;
+        for (const int n : {5, 6}) f.link.Deliver(u"Hal"_s, u"Comm;1|%1"_s.arg(failsMidGame ? n + 10 : n));
+        EXPECT_TRUE(!speak->isEnabled() && f.speaker.said.isEmpty() && speak->toolTip() == f.speaker.unavailable);
+        EXPECT_EQ(ChatLines(*f.window).filter(u"no longer spoken. No sound device."_s).size(), failsMidGame ? 1 : 0);
+    }
 }
 
 TEST(HighContrast, PutsEveryNumberAtAContrastOfAtLeastFourAndAHalfToOne)

@@ -19,6 +19,7 @@ import { randomDraw } from './deal.js';
 import { Emitter } from './emitter.js';
 import { chatLogLine, chatMessage, commandMessage, emoteLogLine } from './messagetext.js';
 import * as CallerText from './callertext.js';
+import { shown } from './playername.js';
 
 export const HIGHEST = 100;
 
@@ -114,7 +115,7 @@ export class PlayerGame extends Emitter {
   }
 
   #won(name, total) {
-    this.emit('log', 'announcement', `** ${name} Has Won The Game! ${total} Total Win(s)! **`);
+    this.emit('log', 'announcement', `** ${shown(name)} Has Won The Game! ${total} Total Win(s)! **`);
     this.inProgress = false;
     this.winner = { name, total };
     this.#roundOver();
@@ -161,15 +162,15 @@ export class PlayerGame extends Emitter {
     // before are not announced twice.
     const before = this.listedBefore.indexOf(name);
     if (before >= 0) this.listedBefore.splice(before, 1);
-    else this.emit('log', 'welcome', `${name} has joined the game.`);
+    else this.emit('log', 'welcome', `${shown(name)} has joined the game.`);
     this.emit('players', this.players);
     if (name !== this.myName || this.joined) return;
     // Our own arrival ends the list of those who were here before us.
     this.joined = true;
     if (!this.players.includes(this.hostName)) {
-      let line = `** ${this.hostName}, who hosts this game, is not here: no numbers will be called until ${this.hostName} joins.`;
+      let line = `** ${shown(this.hostName)}, who hosts this game, is not here: no numbers will be called until ${shown(this.hostName)} joins.`;
       for (const player of this.players)
-        if (player.toLowerCase() === this.hostName.toLowerCase()) line += ` ${player} is here: did you mean ${player}?`;
+        if (player.toLowerCase() === this.hostName.toLowerCase()) line += ` ${shown(player)} is here: did you mean ${shown(player)}?`;
       this.emit('log', 'announcement', line);
     }
     this.emit('joined');
@@ -181,10 +182,10 @@ export class PlayerGame extends Emitter {
     if (at < 0) return;
     this.players.splice(at, 1);
     this.emit('players', this.players);
-    this.emit('log', 'alert', `${name} has left the game.`);
+    this.emit('log', 'alert', `${shown(name)} has left the game.`);
     if (name !== this.hostName || !this.inProgress) return;
     this.inProgress = false;
-    this.emit('log', 'announcement', `** The round is over: ${name}, who hosts this game, has left.`);
+    this.emit('log', 'announcement', `** The round is over: ${shown(name)}, who hosts this game, has left.`);
     this.#roundOver();
   }
 
@@ -226,7 +227,7 @@ export class PlayerGame extends Emitter {
   }
 
   view() {
-    return { ...CallerText.view(this.order), winner: this.winner ? CallerText.win(this.winner.name, this.winner.total) : '' };
+    return { ...CallerText.view(this.order), winner: this.winner ? CallerText.win(shown(this.winner.name), this.winner.total) : '' };
   }
 
   claim() {
@@ -238,7 +239,7 @@ export class PlayerGame extends Emitter {
   sendChatLine(typed) {
     // A command that would not run anywhere is not sent: only its typist hears why.
     if (typed.startsWith('/'))
-      this.emit('log', 'announcement', `** ${typed} was not run: only the host, ${this.hostName}, can give commands.`);
+      this.emit('log', 'announcement', `** ${typed} was not run: only the host, ${shown(this.hostName)}, can give commands.`);
     else this.#send(chatMessage(typed));
   }
 
@@ -264,7 +265,7 @@ export class PlayerGame extends Emitter {
   reconnected() {
     // Whoever was listed before a fresh join and is not listed again left
     // while the link was away.
-    for (const name of this.listedBefore) this.emit('log', 'alert', `${name} has left the game.`);
+    for (const name of this.listedBefore) this.emit('log', 'alert', `${shown(name)} has left the game.`);
     this.listedBefore = [];
     this.linkIsDown = false;
     this.#lightBingo(this.bingoWhenBack);
