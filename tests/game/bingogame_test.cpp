@@ -226,16 +226,12 @@ TEST(BingoGame, IsolatesARightToLeftNameInEveryLineItShowsInButNotInWhatItSends)
     for (const QString &name : {u"سارة"_s, u"שרון"_s}) {
         const QString n = u'\u2068' + name + u'\u2069';
         Game g("Hal");
-        std::vector<QByteArray> steps;
         for (const char *step : {"+N", "N>Chat;hi", "N>Chat;\\waves", "away N", "2|ResetMe|10", "+N", "3|N|2", "-N"})
-            steps.push_back(QString::fromUtf8(step).replace(u'N', name).toUtf8());
-        for (const QByteArray &step : steps) g.Run({step.constData()});
-        const QStringList expected{
-            u"1:"_s + n + u" has joined the game."_s, u"3:"_s + n + u":          hi"_s, u"5:*"_s + n + u" waves"_s,
+            g.Run({QString::fromUtf8(step).replace(u'N', name).toUtf8().constData()});
+        EXPECT_EQ(g.events, QStringList({u"1:"_s + n + u" has joined the game."_s, u"3:"_s + n + u":          hi"_s, u"5:*"_s + n + u" waves"_s,
             u"list away "_s + name, u"2:"_s + n + u" is away: reconnecting"_s, u"start 10"_s, NewGame, u"** A number will be called every 10 seconds."_s,
             u"1:"_s + n + u" has joined the game."_s, u"send 5|"_s + name + u"|10|"_s, u"** "_s + n + u" Has Won The Game! 2 Total Win(s)! **"_s,
-            NextRound, u"over"_s, u"2:"_s + n + u" has left the game."_s};
-        EXPECT_EQ(g.events, expected);
+            NextRound, u"over"_s, u"2:"_s + n + u" has left the game."_s}));
         EXPECT_EQ(g.game.View().winner, n + u" wins, with 2 wins"_s);
     }
 }
@@ -249,7 +245,6 @@ TEST(BingoGame, SaysOnceARoundThatAnIntervalTypedDuringItAppliesFromTheNextGame)
         {"Hal", {"interval 5", "2|ResetMe|10", "interval 10", "interval 1", "interval 15", "3|Ann|1", "interval 2"},
          {"start 10", NewGame, every10, note, "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over"}},
         {"Hal", {"2|ResetMe|10", "interval 1", "2|ResetMe|10", "interval 1"}, {"start 10", NewGame, every10, note, "start 10", NewGame, every10, note}, true},
-        {"Ann", {"2|ResetMe|10", "interval 1"}, {"start 10", NewGame}, true},
     });
     // clang-format on
 }

@@ -95,10 +95,8 @@ test('chat lines lose every ";" and are cut to 400 units, never through a pair; 
 
 test('a right-to-left name is isolated in the lines that show it, even cut; any other is left as it is', () => {
   const cut = '\u05d0'.repeat(20); // loses its ":" to the sender field
-  for (const [name, shown, field] of [['سارة', '\u2068سارة\u2069', ':          '], ['Zoë', 'Zoë', ':           '], [cut, `\u2068${cut.slice(0, 15)}\u2069`, '']]) {
-    assert.equal(chatLogLine(name, 'hi'), `${shown}${field}hi`);
-    assert.equal(emoteLogLine(name, '\\waves'), `*${shown} waves`);
-  }
+  for (const [name, shown, field] of [['سارة', '\u2068سارة\u2069', ':          '], ['Zoë', 'Zoë', ':           '], [cut, `\u2068${cut.slice(0, 15)}\u2069`, '']])
+    assert.deepEqual([chatLogLine(name, 'hi'), emoteLogLine(name, '\\waves')], [`${shown}${field}hi`, `*${shown} waves`]);
 });
 
 test('a delivery counts only from whom its kind may come, in the game it is meant for', () => {

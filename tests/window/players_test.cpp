@@ -8,6 +8,7 @@
 #include "window/ctlcard.h"
 #include "window/numberboard.h"
 #include "window/windowoptions.h"
+#include "window/windowplacement.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -106,16 +107,22 @@ TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayerAndIsolatesARightTo
     EXPECT_EQ(f.Control<QLabel>(u"lblWinBanner"_s)->text(), u"BINGO!\n\u2068سارة\u2069 wins, with 2 wins"_s);
 }
 
-TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRun)
+TEST_F(AnnsWindow, OptionsAreOffAtFirstAndRememberedForTheNextRunAsIsWhereTheWindowClosed)
 {
     WindowOptions &options = f.window->Options();
     for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark}) {
         EXPECT_FALSE(options.IsOn(option)) << option;
         options.Action(option)->trigger();
     }
+    f.window->move(40, 20);
+    f.window->close();
     frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
     for (auto option : {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark})
         EXPECT_TRUE(again.Options().Action(option)->isChecked()) << option;
+    again.PlaceOn({0, 0, 640, 520}, 0);
+    EXPECT_EQ(again.pos(), QPoint(40, 20));
+    again.PlaceOn({0, 0, 640, 520}, 5); // a small screen: the frame is guessed before the window shows
+    EXPECT_TRUE(QRect(0, 0, 640, 520).contains(QRect(again.pos(), again.size() + QSize(16, 40))));
 }
 
 TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsItOnTheClipboard)
@@ -215,6 +222,23 @@ TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
     const int small = last->font().pixelSize();
     display->resize(display->width() * 2, display->height() * 2);
     EXPECT_GE(last->font().pixelSize(), small * 2 - 1);
+}
+
+TEST(WindowPlacement, OpensWhollyInsideTheFreeAreaCascadingFromARememberedPlaceThatStillFitsOrTheCorner)
+{
+    const QRect screen(0, 0, 1280, 1000), belowPanel(0, 30, 800, 570);
+    const QSize window(600, 500);
+    // clang-format off
+    const struct { QRect area; QSize size; int slot; std::optional<QPoint> remembered; QRect placed; } cases[] = {
+        {screen, window, 0, {}, {{0, 0}, window}}, {screen, window, 3, {}, {{96, 96}, window}},
+        {screen, window, 16, {}, {{0, 0}, window}},                 // 16 steps fit across and down: the 17th starts again
+        {belowPanel, window, 3, {}, {{0, 30}, window}},             // three fit below the panel
+        {screen, window, 1, QPoint(100, 100), {{132, 132}, window}}, {screen, window, 13, QPoint(100, 100), {{0, 0}, window}}, // 13: from the corner
+        {screen, window, 0, QPoint(0, 570), {{0, 0}, window}},      // its foot would be cut off, as on a screen that is gone
+        {{0, 0, 500, 400}, window, 2, {}, {0, 0, 500, 400}},        // too large: the whole area
+    };
+    // clang-format on
+    for (const auto &c : cases) EXPECT_EQ(WindowPlacement::Place(c.area, c.size, c.slot, c.remembered), c.placed) << &c - cases;
 }
 
 TEST(Scaling, GrowsEveryPlaceAndFontInProportionCentredAndIsTheDesignAgainAtItsSize)
