@@ -67,7 +67,7 @@ void frmMain::resumeRound()
     const bool keptCards = round->cards.size() == int(m_cards.size());
     for (size_t i = 0; i < m_cards.size(); ++i) {
         if (keptCards)
-            m_cards[i]->ShowNumbers(round->cards[i]);
+            m_cards[i]->ShowNumbers(round->cards[qsizetype(i)]);
         m_cards[i]->MyWin(round->inProgress);
     }
     if (!keptCards)
