@@ -18,6 +18,7 @@ namespace {
 const QString NameKey = QStringLiteral("name");
 const QString AddressKey = QStringLiteral("host/address");
 const QString PortKey = QStringLiteral("host/port");
+const QString ComputersKey = QStringLiteral("play/computers");
 // How often a launcher showing another's game looks whether it still runs.
 constexpr int ShownGameCheckMs = 2000;
 
@@ -70,7 +71,17 @@ bool Launcher::Play(const QString &name, int computers)
     QStringList arguments{QStringLiteral("play")};
     if (computers > 0)
         arguments << QStringLiteral("--computer") << QString::number(computers);
-    return start(name, arguments << QStringLiteral("--") << name.trimmed(), RunningGame::Play);
+    if (!start(name, arguments << QStringLiteral("--") << name.trimmed(), RunningGame::Play))
+        return false;
+    m_settings.setValue(ComputersKey, computers);
+    m_settings.sync();
+    return true;
+}
+
+int Launcher::LastComputers() const
+{
+    const int computers = m_settings.value(ComputersKey, DefaultComputers).toInt();
+    return computers >= 0 && computers <= MaxComputers ? computers : DefaultComputers;
 }
 
 bool Launcher::Host(const QString &name, const HostChoice &choice)

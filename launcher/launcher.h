@@ -9,8 +9,8 @@
 // reads the invitation from the first line `host` prints and the browser
 // link from the second, and tells the
 // player in plain words how it goes (PlayerWords). One run at a time. The
-// player's name and the host's address and port are remembered in the
-// settings.
+// player's name, the number of computer players and the host's address and
+// port are remembered in the settings.
 //
 // The running game is noted in a RunningGameFile, so that a launcher opened
 // while it runs shows it again (ShowRunningGame), and one asked to start
@@ -45,7 +45,11 @@ public:
     // kalumo-hub beside the launcher when it is there, else the one on the PATH.
     static QString HubProgram(const QString &launcherFolder);
 
+    static constexpr int DefaultComputers = 2;
+    static constexpr int MaxComputers = 20;
+
     QString Name() const; // the name used last
+    int LastComputers() const; // the number of computer players of the last game played here
     HostChoice LastHostChoice() const;
     // Whether this launcher runs a game (not one it only shows).
     bool Running() const { return m_run != nullptr; }

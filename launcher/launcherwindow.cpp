@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -46,8 +47,8 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
     m_name = named(new QLineEdit(launcher.Name()), "name");
     m_name->setMaxLength(64);
     m_computers = named(new QSpinBox, "computers");
-    m_computers->setRange(0, 20);
-    m_computers->setValue(2);
+    m_computers->setRange(0, Launcher::MaxComputers);
+    m_computers->setValue(launcher.LastComputers());
     m_invitation = named(new QLineEdit, "invitation");
     m_invitation->setReadOnly(true);
     m_invitation->setPlaceholderText(QStringLiteral("The invitation shows here"));
@@ -95,8 +96,7 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
                                               "the names, the chat and the calls, and can join with it."));
     plainly->setWordWrap(true);
     hostRows->addWidget(plainly);
-    connect(copyLink, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(m_browserLink->text()); });
+    makeCopyButton(copyLink, m_browserLink);
     connect(&launcher, &Launcher::BrowserLinkReady, m_browserLink, &QLineEdit::setText);
     hostRows->addWidget(buildAdvanced());
     auto *joinRow = new QHBoxLayout;
@@ -129,7 +129,7 @@ LauncherWindow::LauncherWindow(Launcher &launcher, QWidget *parent)
         m_launcher.Host(m_name->text(), {m_address->text(), quint16(m_port->value())});
     });
     connect(join, &QPushButton::clicked, this, [this] { m_launcher.Join(m_pasted->text(), m_name->text()); });
-    connect(copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_invitation->text()); });
+    makeCopyButton(copy, m_invitation);
     connect(&launcher, &Launcher::InvitationReady, m_invitation, &QLineEdit::setText);
     connect(&launcher, &Launcher::Message, this, &LauncherWindow::addMessage);
     connect(&launcher, &Launcher::RunningChanged, this, &LauncherWindow::setRunning);
@@ -188,12 +188,16 @@ void LauncherWindow::closeEvent(QCloseEvent *event)
 
 void LauncherWindow::addMessage(const QString &text)
 {
-    // Lines come from other programs and other players' names: plain text only.
+    // Lines come from other programs and other players' names: plain text
+    // only. Each message starts with the time it came, and an empty line
+    // sets it apart from the one before, which may have run over several.
     QTextCursor cursor(m_messages->document());
     cursor.movePosition(QTextCursor::End);
-    if (!m_messages->document()->isEmpty())
+    if (!m_messages->document()->isEmpty()) {
         cursor.insertBlock();
-    cursor.insertText(text);
+        cursor.insertBlock();
+    }
+    cursor.insertText(m_clock().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + text);
     m_messages->ensureCursorVisible();
     m_announcement->Say(text);
 }
@@ -216,6 +220,23 @@ void LauncherWindow::keyPressEvent(QKeyEvent *event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void LauncherWindow::makeCopyButton(QPushButton *button, QLineEdit *source)
+{
+    const QString label = button->text();
+    auto *copied = new QTimer(button);
+    copied->setObjectName(button->objectName() + QStringLiteral("Copied"));
+    copied->setSingleShot(true);
+    copied->setInterval(CopiedMs);
+    connect(copied, &QTimer::timeout, button, [button, label] { button->setText(label); });
+    button->setEnabled(!source->text().isEmpty());
+    connect(source, &QLineEdit::textChanged, button, [button](const QString &text) { button->setEnabled(!text.isEmpty()); });
+    connect(button, &QPushButton::clicked, button, [button, source, copied] {
+        QGuiApplication::clipboard()->setText(source->text());
+        button->setText(QStringLiteral("Copied"));
+        copied->start();
+    });
 }
 
 void LauncherWindow::setRunning(bool running)

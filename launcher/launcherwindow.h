@@ -13,7 +13,9 @@
 // is in (Play, Host, Join; the name's is Play).
 
 #include <QHash>
+#include <QTime>
 #include <QWidget>
+#include <functional>
 
 class AnnouncementView;
 class Launcher;
@@ -26,7 +28,12 @@ class LauncherWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // How long a Copy button says "Copied" after a click.
+    static constexpr int CopiedMs = 1500;
+
     explicit LauncherWindow(Launcher &launcher, QWidget *parent = nullptr);
+    // The clock that stamps each message (the system's by default).
+    void SetClock(std::function<QTime()> clock) { m_clock = std::move(clock); }
 
 signals:
     void Closed();
@@ -37,6 +44,8 @@ protected:
 
 private:
     void addMessage(const QString &text);
+    // Copies source's text when clicked, enabled only while there is text.
+    void makeCopyButton(QPushButton *button, QLineEdit *source);
     void setRunning(bool running);
     QWidget *buildAdvanced();
 
@@ -53,4 +62,5 @@ private:
     QList<QPushButton *> m_starts;
     AnnouncementView *m_announcement = nullptr;
     QHash<QWidget *, QPushButton *> m_defaultOf; // a part, or the name field: the button Return presses there
+    std::function<QTime()> m_clock = [] { return QTime::currentTime(); };
 };

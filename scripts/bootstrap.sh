@@ -17,6 +17,7 @@ packages=(
   libqrencode-dev        # QR codes of the browser link
   qt6-websockets-dev     # a WebSocket client for the hub's tests and benchmarks
   fonts-liberation       # Arial- and Tahoma-like faces for the board and cards
+  fonts-noto-color-emoji # emoji in names and chat, as the package recommends
   desktop-file-utils     # desktop-file-validate, for the installed desktop entry
   appstream              # appstreamcli, for the installed AppStream data
   qt6-speech-dev         # Qt text to speech, for spoken calls

@@ -63,15 +63,18 @@ bool GameWindows::Start(const QStringList &names)
     m_environment.remove(QStringLiteral("KALUMO_HOST_SECRET"));
     m_environment.remove(QStringLiteral("KALUMO_INVITATION"));
     m_environment.insert(m_extra);
-    for (const QString &name : names)
-        startOne(name);
+    for (qsizetype slot = 0; slot < names.size(); ++slot)
+        startOne(names[slot], int(slot));
     return !m_running.isEmpty();
 }
 
-bool GameWindows::startOne(const QString &name)
+bool GameWindows::startOne(const QString &name, int slot)
 {
     auto *process = new QProcess(this);
-    process->setProcessEnvironment(m_environment);
+    // Each window its own slot on the screen, so they open side by side.
+    QProcessEnvironment environment = m_environment;
+    environment.insert(QStringLiteral("KALUMO_WINDOW_SLOT"), QString::number(slot));
+    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setProgram(m_program);
     // Each window runs in a process group of its own, so a Ctrl+C at the
@@ -84,7 +87,7 @@ bool GameWindows::startOne(const QString &name)
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     });
     process->setArguments({QStringLiteral("kalumo-hub"), QString::number(m_port), m_key, name, m_hostNameToGive});
-    connect(process, &QProcess::finished, this, [this, process, name](int code, QProcess::ExitStatus status) {
+    connect(process, &QProcess::finished, this, [this, process, name, slot](int code, QProcess::ExitStatus status) {
         // A window ended by the signal CloseAll sent it was closed, not crashed.
         const bool asked = m_closing && code == SIGTERM;
         const bool crashed = status != QProcess::NormalExit && !asked;
@@ -99,7 +102,7 @@ bool GameWindows::startOne(const QString &name)
         if (crashed && m_restarts > 0 && !m_closing) {
             --m_restarts;
             emit Log(QStringLiteral("starting the window of %1 again").arg(name));
-            if (startOne(name))
+            if (startOne(name, slot))
                 return;
         }
         m_cleanly = m_cleanly && (status == QProcess::NormalExit ? code == 0 : asked);

@@ -47,7 +47,8 @@ signals:
     void Log(const QString &line);
 
 private:
-    bool startOne(const QString &name);
+    // slot: the window's place among those started together (KALUMO_WINDOW_SLOT).
+    bool startOne(const QString &name, int slot);
 
     quint16 m_port;
     QString m_program;

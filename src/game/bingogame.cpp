@@ -7,6 +7,7 @@
 #include "game/members.h"
 #include "game/messagetext.h"
 #include "link/gamelink.h"
+#include "support/playername.h"
 
 #include <QSet>
 #include <algorithm>
@@ -49,7 +50,7 @@ BingoGame::BingoGame(GameLink &link, MemberTable &members, RandomGenerator &rand
         m_inProgress = false;
         emit RoundOver();
         linkDown(QStringLiteral("** %1 ended the game: you may close the window.")
-                     .arg(hostName.isEmpty() ? m_hostName : hostName),
+                     .arg(PlayerName::Shown(hostName.isEmpty() ? m_hostName : hostName)),
                  {});
         emit GameEnded();
     });
@@ -148,7 +149,7 @@ void BingoGame::carryOut(const CommandRecord &record)
         sayClaimRefused(record.text, record.items);
         break;
     case DeliveryKind::HostBack:
-        emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
+        emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(PlayerName::Shown(m_hostName)));
         break;
     case DeliveryKind::RoundSeed:
         m_nextSeed = record.seed;
@@ -171,6 +172,7 @@ void BingoGame::startRound(const QString &seconds)
     m_seconds = seconds;
     m_inProgress = true;
     m_allCalledSaid = false;
+    m_intervalNoteSaid = false;
     m_winnerName.clear();
     m_winnerTotal.clear();
     m_toTellBack.clear();
@@ -235,11 +237,15 @@ void BingoGame::catchUp(const QString &seconds, const QStringList &numbers, cons
 
 CallerText::View BingoGame::View() const
 {
+    // The names are isolated, so a name in any script reads as written.
     QString winner;
-    if (m_stageWinners.size() > 1)
-        winner = CallerText::Shared(m_stageWinners, winningStage());
-    else if (!m_winnerName.isEmpty())
-        winner = CallerText::Win(m_winnerName, m_winnerTotal, winningStage());
+    if (m_stageWinners.size() > 1) {
+        QStringList shown;
+        for (const QString &name : m_stageWinners)
+            shown << PlayerName::Shown(name);
+        winner = CallerText::Shared(shown, winningStage());
+    } else if (!m_winnerName.isEmpty())
+        winner = CallerText::Win(PlayerName::Shown(m_winnerName), m_winnerTotal, winningStage());
     CallerText::View view = CallerText::ViewOf(m_caller.Order(), winner);
     if (m_plan.Count() > 1 && m_inProgress)
         view.stage = QStringLiteral("Now playing ") + m_plan.Describe(m_stage);

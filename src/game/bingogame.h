@@ -120,6 +120,10 @@ public:
     void Claim(const QList<QList<int>> &complete, const QList<int> &lastReported);
     // One tick of the host's calling: draws and sends one new number.
     void CallNext();
+    // The host edited the interval text. A round keeps the pace it started
+    // with, so during one the log says, once per round, that the new
+    // interval applies from the next game.
+    void IntervalEdited(const QString &typed);
 
     // Cards the host can check (bingogamecards.cpp). The host's game sends
     // a new seed before each New Game and judges a claim on the claimant's
@@ -296,4 +300,5 @@ private:
     QHash<QString, int> m_uncheckedSeen; // host: undeclared players, by name key: 1 seen, 2 told
     RoomState m_room;
     RoomState m_roomBefore; // while the hub tells all that holds: what held before, said already
+    bool m_intervalNoteSaid = false; // this round's note on an edited interval
 };

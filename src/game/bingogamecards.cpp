@@ -140,7 +140,7 @@ void BingoGame::sayUncheckedPlayers()
               u"Game menu; switch it off to let them win unchecked."_s
             : u"a win of theirs will say \"card not checked\"."_s;
         emit Log(LogKind::Announcement,
-                 u"** %1 plays with a window that deals its own cards, which the host cannot check: "_s.arg(player)
+                 u"** %1 plays with a window that deals its own cards, which the host cannot check: "_s.arg(PlayerName::Shown(player))
                      + allow);
         EarlierReleasePresent(player);
     }

@@ -7,6 +7,7 @@
 #include "game/commandrecord.h"
 #include "game/messagetext.h"
 #include "link/gamelink.h"
+#include "support/playername.h"
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ void BingoGame::playerEntered(const QString &name)
     // After a fresh join the game lists who is there again; those listed
     // before are not announced twice.
     if (!m_listedBefore.removeOne(name)) {
-        emit Log(LogKind::Welcome, name + QStringLiteral(" has joined the game."));
+        emit Log(LogKind::Welcome, PlayerName::Shown(name) + QStringLiteral(" has joined the game."));
         if (name != m_myName)
             emit News(NewsKind::Joined, name + QStringLiteral(" has joined the game."));
     }
@@ -32,16 +33,16 @@ void BingoGame::playerEntered(const QString &name)
         if (!m_isHost && !m_players.contains(m_hostName)) {
             QString line
                 = QStringLiteral("** %1, who hosts this game, is not here: no numbers will be called until %1 joins.")
-                      .arg(m_hostName);
+                      .arg(PlayerName::Shown(m_hostName));
             for (const QString &player : std::as_const(m_players)) {
                 if (player.compare(m_hostName, Qt::CaseInsensitive) == 0)
-                    line += QStringLiteral(" %1 is here: did you mean %1?").arg(player);
+                    line += QStringLiteral(" %1 is here: did you mean %1?").arg(PlayerName::Shown(player));
             }
             emit Log(LogKind::Announcement, line);
         }
         emit Joined();
         if (m_isHost && !m_toTellBack.isEmpty()) {
-            emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(m_hostName));
+            emit Log(LogKind::Announcement, QStringLiteral("** %1 is back: the round goes on.").arg(PlayerName::Shown(m_hostName)));
             for (const QString &player : std::as_const(m_players))
                 tellHostBack(player);
         }
@@ -62,14 +63,14 @@ void BingoGame::playerExited(const QString &name)
     m_away.removeOne(name);
     forgetSeat(name);
     emit PlayerLeft(name);
-    emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+    emit Log(LogKind::Alert, PlayerName::Shown(name) + QStringLiteral(" has left the game."));
     emit News(NewsKind::Left, name + QStringLiteral(" has left the game."));
     keepRound();
     if (name != m_hostName || m_isHost || !m_inProgress)
         return;
     m_inProgress = false;
     emit Log(LogKind::Announcement,
-             QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(name));
+             QStringLiteral("** The round is over: %1, who hosts this game, has left.").arg(PlayerName::Shown(name)));
     emit RoundOver();
 }
 
@@ -103,12 +104,12 @@ void BingoGame::presenceChanged(const QString &name, bool away)
     if (away && m_awayBefore.removeOne(name))
         return;
     if (!away) {
-        emit Log(LogKind::Welcome, name + QStringLiteral(" is back"));
+        emit Log(LogKind::Welcome, PlayerName::Shown(name) + QStringLiteral(" is back"));
         return;
     }
-    emit Log(LogKind::Alert, name + QStringLiteral(" is away: reconnecting"));
+    emit Log(LogKind::Alert, PlayerName::Shown(name) + QStringLiteral(" is away: reconnecting"));
     if (name == m_hostName && m_inProgress)
-        emit Log(LogKind::Announcement, QStringLiteral("** Calling is paused until %1 is back.").arg(name));
+        emit Log(LogKind::Announcement, QStringLiteral("** Calling is paused until %1 is back.").arg(PlayerName::Shown(name)));
 }
 
 void BingoGame::clearAway()
@@ -153,7 +154,7 @@ void BingoGame::reconnected()
     // Whoever was listed before a fresh join and is not listed again left
     // while the link was away.
     for (const QString &name : std::as_const(m_listedBefore)) {
-        emit Log(LogKind::Alert, name + QStringLiteral(" has left the game."));
+        emit Log(LogKind::Alert, PlayerName::Shown(name) + QStringLiteral(" has left the game."));
         emit News(NewsKind::Left, name + QStringLiteral(" has left the game."));
     }
     m_listedBefore.clear();
@@ -170,7 +171,7 @@ std::optional<QString> BingoGame::refuseChatCommand(const QString &typed) const
     if (!typed.startsWith(QLatin1Char('/')))
         return std::nullopt;
     if (!m_isHost)
-        return QStringLiteral("** %1 was not run: only the host, %2, can give commands.").arg(typed, m_hostName);
+        return QStringLiteral("** %1 was not run: only the host, %2, can give commands.").arg(typed, PlayerName::Shown(m_hostName));
     // "call N" is the one command there is; anything else would do nothing.
     if (typed == u"/repeat" && m_caller.CallCount() == 0)
         return QStringLiteral("** %1 was not run: no number has been called yet.").arg(typed);

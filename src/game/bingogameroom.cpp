@@ -129,7 +129,7 @@ void BingoGame::roomChanged(const QString &verb, const QString &name)
     if (verb == RoomRequest::Word(Verb::Remove) && name == m_myName) {
         m_inProgress = false;
         emit RoundOver();
-        linkDown(QStringLiteral("** %1 removed you from the game: you may close the window.").arg(m_hostName), {});
+        linkDown(QStringLiteral("** %1 removed you from the game: you may close the window.").arg(PlayerName::Shown(m_hostName)), {});
         emit GameEnded();
         return;
     }
@@ -143,7 +143,8 @@ void BingoGame::roomChanged(const QString &verb, const QString &name)
 
 std::optional<QString> BingoGame::applyToRoom(const QString &verb, const QString &name)
 {
-    const QString &host = m_hostName;
+    // The names as shown: isolated, so a name in any script reads as written.
+    const QString host = PlayerName::Shown(m_hostName), shown = PlayerName::Shown(name);
     const bool me = name == m_myName;
     const std::optional<Verb> request = RoomRequest::Read(verb);
     if (verb == RoomRequest::Locked || request == Verb::Lock || request == Verb::Unlock) {
@@ -170,15 +171,15 @@ std::optional<QString> BingoGame::applyToRoom(const QString &verb, const QString
             m_room.muted << name;
         return said ? QString()
             : me    ? QStringLiteral("%1 muted your chat: the others do not see what you write").arg(host)
-                    : QStringLiteral("%1 muted %2's chat").arg(host, name);
+                    : QStringLiteral("%1 muted %2's chat").arg(host, shown);
     }
     if (request == Verb::Unmute) {
         m_room.muted.removeAll(name);
         return me ? QStringLiteral("%1 unmuted your chat").arg(host)
-                  : QStringLiteral("%1 unmuted %2's chat").arg(host, name);
+                  : QStringLiteral("%1 unmuted %2's chat").arg(host, shown);
     }
     if (request == Verb::Remove)
-        return QStringLiteral("%1 removed %2 from the game").arg(host, name);
+        return QStringLiteral("%1 removed %2 from the game").arg(host, shown);
     return std::nullopt;
 }
 

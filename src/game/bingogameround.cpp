@@ -5,6 +5,7 @@
 #include "game/bingogame.h"
 
 #include "game/commandrecord.h"
+#include "game/interval.h"
 #include "link/gamelink.h"
 
 std::optional<RoundState> BingoGame::ResumeRound()
@@ -81,4 +82,14 @@ void BingoGame::keepRound()
         emit Log(LogKind::Alert,
                  QStringLiteral("** This round cannot be kept for a restart of the window: %1.").arg(problem));
     }
+}
+
+void BingoGame::IntervalEdited(const QString &typed)
+{
+    if (!m_isHost || !m_inProgress || m_intervalNoteSaid
+        || Interval::Milliseconds(typed) == Interval::Milliseconds(m_seconds))
+        return;
+    m_intervalNoteSaid = true;
+    emit Log(LogKind::Announcement,
+             QStringLiteral("** The new interval applies from the next game: this round keeps the pace it began with."));
 }

@@ -5,6 +5,7 @@
 #include "game/bingogame.h"
 
 #include "game/commandrecord.h"
+#include "support/playername.h"
 
 void BingoGame::announcePlan()
 {
@@ -47,7 +48,7 @@ void BingoGame::EarlierReleasePresent(const QString &name)
     emit Log(LogKind::Announcement,
              QStringLiteral("** %1 plays in a window of an earlier release, which plays only the first stage of your "
                             "plan: its claims for later stages cannot be made.")
-                 .arg(name));
+                 .arg(PlayerName::Shown(name)));
 }
 
 void BingoGame::won(const QString &name, const QString &total, int stage, bool cardUnchecked)
@@ -59,10 +60,13 @@ void BingoGame::won(const QString &name, const QString &total, int stage, bool c
         if (m_stageWinners.contains(name))
             return;
         m_stageWinners << name;
+        QStringList shown;
+        for (const QString &winner : std::as_const(m_stageWinners))
+            shown << PlayerName::Shown(winner);
         const QString shared
-            = CallerText::Shared(m_stageWinners, m_plan.Count() > 1 ? Plan::StageName(stage) : QString());
+            = CallerText::Shared(shown, m_plan.Count() > 1 ? Plan::StageName(stage) : QString());
         emit Log(LogKind::Announcement,
-                 QStringLiteral("** %1! %2: %3 Total Win(s)! **").arg(shared, name, total) + unchecked);
+                 QStringLiteral("** %1! %2: %3 Total Win(s)! **").arg(shared, PlayerName::Shown(name), total) + unchecked);
         emit Won(name, total);
         emit News(NewsKind::Win, shared);
         emit Speak(shared);
@@ -87,12 +91,12 @@ void BingoGame::stageWon(const QString &name, const QString &total, int stage, c
     const bool last = stage == 0 || stage >= m_plan.Count();
     if (winningStage().isEmpty())
         emit Log(LogKind::Announcement,
-                 QStringLiteral("** ") + name + QStringLiteral(" Has Won The Game! ") + total
+                 QStringLiteral("** ") + PlayerName::Shown(name) + QStringLiteral(" Has Won The Game! ") + total
                      + QStringLiteral(" Total Win(s)! **") + unchecked);
     else
         emit Log(LogKind::Announcement,
                  QStringLiteral("** %1 Has Won %2 (%3)! %4 Total Win(s)! **")
-                     .arg(name, winningStage(), m_plan.Stage(stage).Name(), total)
+                     .arg(PlayerName::Shown(name), winningStage(), m_plan.Stage(stage).Name(), total)
                      + unchecked);
     if (!last) {
         m_stage = stage + 1;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/callertext.h"
 
+#include "support/playername.h"
+
 #include <QStringList>
 
 namespace CallerText {

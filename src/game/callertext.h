@@ -28,7 +28,7 @@ struct View
     QString last; // the last number called; empty before the first call
     QString before; // the five called before it, newest first, two spaces apart
     QString count; // "No number called yet", "1 number called", "12 numbers called"
-    QString winner; // the win sentence while the round's winner stands, else empty
+    QString winner; // the win sentence while the round's winner stands (names isolated), else empty
     QString stage; // "Now playing stage 2 of 3, Two lines" in a plan of several stages
 };
 // The display for the called numbers in call order and the sentence of the

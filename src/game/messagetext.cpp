@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/messagetext.h"
 
+#include "support/playername.h"
+
+#include <algorithm>
+
 namespace MessageText {
 
 QString SenderField(const QString &sender)
@@ -19,7 +23,14 @@ QString CutChatLine(const QString &line)
     return line.left(keep) + CutMark;
 }
 
-QString ChatLogLine(const QString &sender, const QString &line) { return SenderField(sender) + CutChatLine(line); }
+QString ChatLogLine(const QString &sender, const QString &line)
+{
+    // The name is isolated inside the field, which keeps its width in
+    // characters that draw.
+    const QString field = SenderField(sender);
+    const qsizetype nameLength = std::min<qsizetype>(sender.size(), SenderFieldWidth);
+    return PlayerName::Shown(field.left(nameLength)) + field.mid(nameLength) + CutChatLine(line);
+}
 
 QString EmoteLogLine(const QString &sender, const QString &line)
 {
@@ -28,7 +39,7 @@ QString EmoteLogLine(const QString &sender, const QString &line)
     const QString field = SenderField(sender);
     const qsizetype colon = field.indexOf(QLatin1Char(':'));
     const QString name = colon < 0 ? field : field.left(colon);
-    return QLatin1Char('*') + name + QLatin1Char(' ') + CutChatLine(line).mid(1);
+    return QLatin1Char('*') + PlayerName::Shown(name) + QLatin1Char(' ') + CutChatLine(line).mid(1);
 }
 
 QString ChatMessage(const QString &typed)

@@ -3,6 +3,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -90,6 +91,28 @@ bool Hidden(char32_t c)
     default:
         return false;
     }
+}
+
+namespace {
+
+// The blocks of the right-to-left scripts (Hebrew, Arabic, Syriac, Thaana,
+// N'Ko, their presentation forms and the historic ones above the BMP) and
+// the directional marks. The browser player tests the same ranges.
+bool turnsText(char32_t c)
+{
+    return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF)
+        || (c >= 0x10800 && c <= 0x10FFF) || (c >= 0x1E800 && c <= 0x1EFFF) || c == 0x200E || c == 0x200F
+        || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+} // namespace
+
+QString Shown(const QString &name)
+{
+    const QList<uint> codePoints = name.toUcs4();
+    if (std::none_of(codePoints.begin(), codePoints.end(), [](uint c) { return turnsText(c); }))
+        return name;
+    return QChar(0x2068) + name + QChar(0x2069);
 }
 
 } // namespace PlayerName

@@ -33,4 +33,11 @@ QString SameNameKey(const QString &name);
 // lets one text look like another, or like none.
 bool Hidden(char32_t c);
 
+// The name as it shows inside a line of text: a name that holds a
+// right-to-left letter or a directional mark is wrapped in a first-strong
+// isolate (U+2068 ... U+2069), so it neither turns the line around it nor
+// is turned by it; any other name is returned unchanged. Only for what is
+// shown: records, files and comparisons keep the name itself.
+QString Shown(const QString &name);
+
 } // namespace PlayerName

@@ -21,6 +21,17 @@ ChatLog::ChatLog(QWidget *parent)
     pal.setColor(QPalette::Base, Qt::white);
     pal.setColor(QPalette::Text, Qt::black);
     setPalette(pal);
+    // A resize wraps the lines anew and changes the scroll range (the
+    // document may be laid out in steps, after the resize itself), which
+    // leaves the view where it was: the newest line is brought back when it
+    // was in view. Whether it was is known from every scroll, the player's
+    // or the log's own.
+    QScrollBar *bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_followNewest = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_followNewest)
+            bar->setValue(maximum);
+    });
 }
 
 QColor ChatLog::ColourOf(LogKind kind)

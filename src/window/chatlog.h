@@ -3,7 +3,9 @@
 // The chat log (rtbChatIn): a read-only rich-text view of everything that
 // happens in the game, one coloured line per event. Text is only ever
 // inserted as plain text, so a peer's "<b>" shows as those characters.
-// The log keeps the newest MaxLines lines; older ones are dropped.
+// The log keeps the newest MaxLines lines; older ones are dropped. While
+// its newest line is in view, the log keeps it there when resized and lines
+// wrap anew; a player who scrolled up to read stays where they are.
 
 #include "game/logkind.h"
 
@@ -30,4 +32,7 @@ signals:
 protected:
     // Releasing the left button copies the selection to the clipboard.
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_followNewest = true; // the newest line was in view at the last scroll
 };

@@ -92,6 +92,7 @@ void frmMain::buildControls()
     m_secondsBox = new QLineEdit(QStringLiteral("10"), this);
     m_secondsBox->setObjectName(QStringLiteral("txtSec"));
     m_secondsBox->setGeometry(DesignUnits::Rect(4080, 3480, 255, 285));
+    connect(m_secondsBox, &QLineEdit::textEdited, m_game, &BingoGame::IntervalEdited);
     QLabel *sec = label(QStringLiteral("Label2"), QStringLiteral("Sec."), DesignUnits::Rect(4440, 3480, 615, 255));
     QFont intervalFont = NumberBoard::Font(8.25);
     while (intervalFont.pointSizeF() > 6

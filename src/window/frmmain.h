@@ -96,6 +96,10 @@ public:
     // rounds New Game starts.
     void ChoosePlan();
     WindowOptions &Options() const { return *m_options; }
+    // Moves the window, before it is shown, wholly inside `available` (its
+    // screen's free area) in cascade slot `slot`, or to where it last
+    // closed while it fits there. Its place is remembered when it closes.
+    void PlaceOn(const QRect &available, int slot);
 
 signals:
     // Shutdown has run: the tallies were saved.
@@ -124,6 +128,9 @@ private:
     void followCallerDisplay();
     void setBingoLit(bool lit);
     void showWin(const QString &name, const QString &total);
+    // A player's line in the list: the name, isolated for either direction,
+    // and its marks.
+    static QString listedName(const QString &name, bool hosts, bool away);
     void addPlayer(const QString &name);
     void removePlayer(const QString &name);
     void Shutdown();

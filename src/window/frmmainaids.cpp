@@ -8,6 +8,8 @@
 #include "game/announcer.h"
 #include "game/bingogame.h"
 #include "announce/accessiblename.h"
+#include "game/callertext.h"
+#include "support/playername.h"
 #include "window/browserlinkview.h"
 #include "window/callerdisplay.h"
 #include "window/chatlog.h"
@@ -32,8 +34,26 @@
 #include <QVBoxLayout>
 #include <functional>
 
+namespace {
+
+// The colour emoji face, after the widget's own: a 🎉 in a chat line or a
+// name draws, instead of a missing-glyph box, wherever it is installed.
+void addEmojiFace(QWidget *widget)
+{
+    QFont font = widget->font();
+    QStringList families = font.families().isEmpty() ? QStringList{font.family()} : font.families();
+    families << QStringLiteral("Noto Color Emoji");
+    font.setFamilies(families);
+    widget->setFont(font);
+}
+
+} // namespace
+
 void frmMain::buildPlayerAids(const WindowContext &context)
 {
+    for (QWidget *shows : std::initializer_list<QWidget *>{m_chatLog, m_chatInput, m_playerList})
+        addEmojiFace(shows);
+
     // The window opens at its designed size; made larger, everything on it
     // grows in proportion.
     const QSize design(DesignUnits::ToPixels(8505), DesignUnits::ToPixels(6675));
@@ -45,6 +65,7 @@ void frmMain::buildPlayerAids(const WindowContext &context)
     m_winBanner->setObjectName(QStringLiteral("lblWinBanner"));
     m_winBanner->setGeometry(DesignUnits::Rect(240, 780, 4560, 1200));
     m_winBanner->setFont(NumberBoard::Font(16));
+    addEmojiFace(m_winBanner);
     m_winBanner->setTextFormat(Qt::PlainText); // the winner's name is a peer's text
     m_winBanner->setAlignment(Qt::AlignCenter);
     m_winBanner->setWordWrap(true);
@@ -82,6 +103,9 @@ void frmMain::buildPlayerAids(const WindowContext &context)
         connect(invite, &QAction::triggered, this, &frmMain::ShowInvitation);
     }
     connect(m_game, &BingoGame::Speak, m_options, &WindowOptions::Say);
+    connect(m_options, &WindowOptions::SpeakingStopped, this, [this](const QString &why) {
+        AddText(LogKind::Alert, QStringLiteral("** Calls and wins are no longer spoken. ") + why);
+    });
     auto follow = [this](WindowOptions::Option option, const std::function<void(bool)> &apply) {
         connect(m_options->Action(option), &QAction::toggled, this, apply);
         apply(m_options->Action(option)->isChecked());
@@ -125,7 +149,7 @@ void frmMain::setBingoLit(bool lit)
 
 void frmMain::showWin(const QString &name, const QString &total)
 {
-    m_winBanner->setText(QStringLiteral("BINGO!\n") + CallerText::Win(name, total));
+    m_winBanner->setText(QStringLiteral("BINGO!\n") + CallerText::Win(PlayerName::Shown(name), total));
     m_winBanner->show();
     m_winBanner->raise();
     m_bannerTimer->start();
@@ -141,13 +165,20 @@ void frmMain::removePlayer(const QString &name)
     }
 }
 
+QString frmMain::listedName(const QString &name, bool hosts, bool away)
+{
+    return PlayerName::Shown(name) + (hosts ? QStringLiteral(" (host)") : QString())
+        + (away ? QStringLiteral(" (away)") : QString());
+}
+
 void frmMain::addPlayer(const QString &name)
 {
     // The list keeps the name as it came; what is shown marks the host, and
     // this window's own player in bold.
     const bool hosts = name == m_hostName, me = name == m_myName;
-    auto *item = new QListWidgetItem(hosts ? name + QStringLiteral(" (host)") : name, m_playerList);
+    auto *item = new QListWidgetItem(m_playerList);
     item->setData(Qt::UserRole, name);
+    item->setText(listedName(name, hosts, false));
     item->setData(Qt::AccessibleTextRole,
                   name + (hosts ? QStringLiteral(", host") : QString()) + (me ? QStringLiteral(", you") : QString()));
     if (me) {

@@ -70,8 +70,7 @@ void frmMain::markAway(const QString &name, bool away)
         QListWidgetItem *item = m_playerList->item(row);
         if (item->data(Qt::UserRole).toString() != name)
             continue;
-        const QString shown = name == m_hostName ? name + QStringLiteral(" (host)") : name;
-        item->setText(away ? shown + QStringLiteral(" (away)") : shown);
+        item->setText(listedName(name, name == m_hostName, away));
         const QString said = item->data(Qt::AccessibleTextRole).toString().remove(QStringLiteral(", away"));
         item->setData(Qt::AccessibleTextRole, away ? said + QStringLiteral(", away") : said);
         return;

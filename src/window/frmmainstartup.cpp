@@ -166,6 +166,8 @@ void frmMain::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    if (isVisible())
+        m_options->RememberPlace(pos());
     // A failed save never stops the close; the player is told, and the file
     // keeps what it held before.
     if (const std::optional<RunTimeError> error = m_tallies.Save())

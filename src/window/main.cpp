@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScreen>
 #include <QTextStream>
 
 #include <unistd.h>
@@ -103,6 +104,9 @@ int main(int argc, char **argv)
 
     if (const std::optional<int> exitCode = window.Startup())
         return *exitCode;
+    // KALUMO_WINDOW_SLOT: this window's place among those started together
+    // (kalumo-hub sets it), so they open side by side rather than stacked.
+    window.PlaceOn(window.screen()->availableGeometry(), qEnvironmentVariableIntValue("KALUMO_WINDOW_SLOT"));
     window.show();
     // Typing goes to the window from the moment it opens, on a display
     // without a window manager to give it focus too.

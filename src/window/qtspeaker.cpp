@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/qtspeaker.h"
 
+#include "window/heldwarnings.h"
+
 #include <QTextToSpeech>
 
 QtSpeaker::QtSpeaker() = default;
@@ -16,12 +18,17 @@ void QtSpeaker::start()
         m_unavailable = QStringLiteral("No speech engine is installed (on Debian: qt6-speech-flite-plugin).");
         return;
     }
+    // An engine that finds no sound device complains on standard error as it
+    // starts; that is said in the option's tip instead, at every start.
+    HeldWarnings warnings;
     m_speech = std::make_unique<QTextToSpeech>();
-    if (m_speech->state() == QTextToSpeech::Error) {
+    // Such an engine may still call itself ready, with an error kept.
+    if (m_speech->state() == QTextToSpeech::Error || !m_speech->errorString().isEmpty()) {
         m_unavailable = QStringLiteral("The speech engine does not work: %1").arg(m_speech->errorString());
         m_speech.reset();
         return;
     }
+    warnings.Release();
     // Each call is said whole: the next waits until the engine is ready again.
     QObject::connect(m_speech.get(), &QTextToSpeech::stateChanged, m_speech.get(), [this](QTextToSpeech::State state) {
         if (state == QTextToSpeech::Ready) {

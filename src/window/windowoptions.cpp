@@ -84,6 +84,26 @@ void WindowOptions::checkSpeaker()
 
 void WindowOptions::Say(const QString &words)
 {
-    if (m_speaker && IsOn(Speak))
-        m_speaker->Say(words);
+    if (!m_speaker || !IsOn(Speak))
+        return;
+    // An engine fails after it was asked to speak (the sound device went
+    // away): the next words find it so. The option then turns dark, so this
+    // is said once.
+    if (const QString why = m_speaker->Unavailable(); !why.isEmpty()) {
+        checkSpeaker();
+        emit SpeakingStopped(why);
+        return;
+    }
+    m_speaker->Say(words);
 }
+
+std::optional<QPoint> WindowOptions::RememberedPlace() const
+{
+    const QVariant place = m_settings->value(QStringLiteral("windowPlace"));
+    // Anything else in the file (edited by hand, say) is no place.
+    if (place.typeId() != QMetaType::QPoint)
+        return std::nullopt;
+    return place.toPoint();
+}
+
+void WindowOptions::RememberPlace(QPoint place) { m_settings->setValue(QStringLiteral("windowPlace"), place); }

@@ -9,7 +9,9 @@
 // cannot talk.
 
 #include <QObject>
+#include <QPoint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -37,7 +39,16 @@ public:
     QSettings &Settings() const { return *m_settings; }
 
     // Says words when speaking is on and the speaker can talk; returns at once.
+    // A speaker found unable to talk while speaking is on turns the option
+    // dark, with why in its tip, and SpeakingStopped says why once.
     void Say(const QString &words);
+
+    // Where the window was when it last closed; nothing before its first close.
+    std::optional<QPoint> RememberedPlace() const;
+    void RememberPlace(QPoint place);
+
+signals:
+    void SpeakingStopped(const QString &why);
 
 private:
     void checkSpeaker();

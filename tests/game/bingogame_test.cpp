@@ -49,7 +49,8 @@ struct Game
         };
     }
     // "+NAME" joins, "-NAME" leaves, "SENDER>DATA" is any delivery, "say ..."
-    // is typed into the chat, "tick" is one of the host's calls, "*" calls 1
+    // is typed into the chat, "tick" is one of the host's calls, "interval
+    // ..." is typed into the host's seconds box, "*" calls 1
     // to 100 without listing the calls, "?" lists the numbers called as
     // "kept 7", "lost", "rejoin", "back", "gone", "end", "ended", "away NAME",
     // "home NAME" and "room [VERB [NAME]]" are the link's; anything
@@ -65,6 +66,8 @@ struct Game
                 game.SendChatLine(step.mid(4));
             else if (step == u"tick")
                 game.CallNext();
+            else if (step.startsWith(u"interval "))
+                game.IntervalEdited(step.mid(9));
             else if (step == u"lost")
                 emit link.Reconnecting(QStringLiteral("gone"));
             else if (step == u"rejoin")
@@ -227,6 +230,34 @@ TEST(BingoGame, ListsAfterAFreshJoinOnlyWhoCameAndWhoLeftMeanwhile)
           "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "1:Cy has joined the game.",
           "2:Bob has left the game.", "back", "2:** Back in the game.",
           "2:** The link to the game was lost (gone); reconnecting\u2026", "down", "back", "2:** Back in the game."}},
+    });
+    // clang-format on
+}
+
+TEST(BingoGame, IsolatesARightToLeftNameInEveryLineItShowsInButNotInWhatItSends)
+{
+    for (const QString &name : {u"سارة"_s, u"שרון"_s}) {
+        const QString n = u'\u2068' + name + u'\u2069';
+        Game g("Hal");
+        for (const char *step : {"+N", "N>Chat;hi", "N>Chat;\\waves", "away N", "2|ResetMe|10", "+N", "3|N|2", "-N"})
+            g.Run({QString::fromUtf8(step).replace(u'N', name).toUtf8().constData()});
+        EXPECT_EQ(g.events, QStringList({u"1:"_s + n + u" has joined the game."_s, u"3:"_s + n + u":          hi"_s, u"5:*"_s + n + u" waves"_s,
+            u"list away "_s + name, u"2:"_s + n + u" is away: reconnecting"_s, u"start 10"_s, NewGame, u"** A number will be called every 10 seconds."_s,
+            u"1:"_s + n + u" has joined the game."_s, u"send 5|"_s + name + u"|10|"_s, u"** "_s + n + u" Has Won The Game! 2 Total Win(s)! **"_s,
+            NextRound, u"over"_s, u"2:"_s + n + u" has left the game."_s}));
+        EXPECT_EQ(g.game.View().winner, n + u" wins, with 2 wins"_s);
+    }
+}
+
+TEST(BingoGame, SaysOnceARoundThatAnIntervalTypedDuringItAppliesFromTheNextGame)
+{
+    const char *const note = "** The new interval applies from the next game: this round keeps the pace it began with.";
+    const char *const every10 = "** A number will be called every 10 seconds.";
+    // clang-format off
+    expectEvents({
+        {"Hal", {"interval 5", "2|ResetMe|10", "interval 10", "interval 1", "interval 15", "3|Ann|1", "interval 2"},
+         {"start 10", NewGame, every10, note, "** Ann Has Won The Game! 1 Total Win(s)! **", NextRound, "over"}},
+        {"Hal", {"2|ResetMe|10", "interval 1", "2|ResetMe|10", "interval 1"}, {"start 10", NewGame, every10, note, "start 10", NewGame, every10, note}, true},
     });
     // clang-format on
 }

@@ -22,7 +22,9 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -87,6 +89,7 @@ TEST_F(LauncherTest, RunsTheHubWithThePlayersChoiceAndRemembersTheNameOrSaysWhyN
     }
     EXPECT_EQ(Launcher(runner, settings, {}, noted).Name(), u"Bob"_s) << "a refused name is not remembered";
     EXPECT_TRUE(launcher.LastHostChoice().address == u"10.77.0.1"_s && launcher.LastHostChoice().port == 0) << "the host's last choice";
+    EXPECT_EQ(launcher.LastComputers(), 3) << "the computer players of the last game played here";
 }
 
 TEST(PlayerWords, TheEndOfARunIsToldByItsStatusWithTheReasonOfAFailureAndNeverTheLog)
@@ -165,10 +168,14 @@ TEST(RunningGameFile, TellsARunningProcessByItsIdAndTheProgramItWasStartedAs)
 TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunningGameAgain)
 {
     settings.setValue(u"name"_s, u"Ann"_s);
+    settings.setValue(u"play/computers"_s, 7);
     LauncherWindow window(launcher);
+    window.SetClock([] { return QTime(21, 7, 5); });
     window.show();
     const auto control = [&](const char *name) { return window.findChild<QWidget *>(QLatin1String(name)); };
     EXPECT_EQ(static_cast<QLineEdit *>(control("name"))->text(), u"Ann"_s) << "the remembered name";
+    EXPECT_EQ(static_cast<QSpinBox *>(control("computers"))->value(), 7) << "the remembered computer players";
+    EXPECT_FALSE(control("copy")->isEnabled()) << "no invitation to copy yet";
     EXPECT_FALSE(control("address")->isVisible()) << "Advanced is closed at first";
     QTest::mouseClick(control("advanced"), Qt::LeftButton);
     static_cast<QLineEdit *>(control("address"))->setText(u"10.77.0.1"_s);
@@ -184,8 +191,11 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
         emit Run().OutputLine(line);
     EXPECT_EQ(static_cast<QLineEdit *>(control("invitation"))->text(), Invitation);
     EXPECT_EQ(static_cast<QLineEdit *>(control("browserLink"))->text(), link);
-    QTest::mouseClick(control("copy"), Qt::LeftButton);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), Invitation);
+    auto *copy = static_cast<QPushButton *>(control("copy"));
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text() == Invitation && copy->text() == u"Copied"_s);
+    QMetaObject::invokeMethod(window.findChild<QTimer *>(u"copyCopied"_s), "timeout");
+    EXPECT_EQ(copy->text(), u"&Copy"_s) << "for a moment";
     EXPECT_FALSE(control("join")->isEnabled()) << "while the game runs";
 
     // Opened again while the game runs.
@@ -196,8 +206,9 @@ TEST_F(LauncherTest, TheWindowHostsWithTheAdvancedChoiceShowsCopiesAndShowsARunn
         << "Advanced opens when it holds a choice";
     emit Run().ErrorLine(u"kalumo-hub: cannot listen on 0.0.0.0:47475: Address already in use"_s);
     emit Run().Ended(2, {});
-    EXPECT_TRUE(
-        static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().endsWith(u"port 47475. Close it first, or choose another port under Advanced."_s));
+    const QStringList each = static_cast<QPlainTextEdit *>(control("messages"))->toPlainText().split(u"\n\n"_s); // one a paragraph, each timed
+    EXPECT_TRUE(each.last().endsWith(u"port 47475. Close it first, or choose another port under Advanced."_s) && each.size() > 1
+                && std::ranges::all_of(each, [](const QString &m) { return m.startsWith(u"21:07:05  "_s); }));
 }
 
 TEST_F(LauncherTest, NamesEachFieldByItsLabelAnnouncesEachMessageAndReturnPressesTheButtonOfItsPart)

@@ -102,6 +102,12 @@ test('chat lines lose every ";" and are cut to 400 units, never through a pair; 
   assert.deepEqual([7, 19, 20, 42, 100, 0].map(words), ['Seven', 'Nineteen', 'Twenty', 'Forty-two', 'One hundred', '0']);
 });
 
+test('a right-to-left name is isolated in the lines that show it, even cut; any other is left as it is', () => {
+  const cut = '\u05d0'.repeat(20); // loses its ":" to the sender field
+  for (const [name, shown, field] of [['سارة', '\u2068سارة\u2069', ':          '], ['Zoë', 'Zoë', ':           '], [cut, `\u2068${cut.slice(0, 15)}\u2069`, '']])
+    assert.deepEqual([chatLogLine(name, 'hi'), emoteLogLine(name, '\\waves')], [`${shown}${field}hi`, `*${shown} waves`]);
+});
+
 test('a delivery counts only from whom its kind may come, in the game it is meant for', () => {
   for (const [sender, data, me, takes] of [
     ['Hal', 'Comm;1|5', 'Bob', true], ['Eve', 'Comm;1|5', 'Bob', false],

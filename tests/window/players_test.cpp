@@ -8,6 +8,7 @@
 #include "window/ctlcard.h"
 #include "window/numberboard.h"
 #include "window/windowoptions.h"
+#include "window/windowplacement.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -93,17 +94,20 @@ TEST_F(AnnsWindow, CtrlBClaimsOnlyWhileBingoIsLit)
     EXPECT_EQ(f.link.sent, QStringList(u"Comm;4|Ann|%1@%2@%3@%4@%5|1"_s.arg(row[0]).arg(row[1]).arg(row[2]).arg(row[3]).arg(row[4])));
 }
 
-TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayer)
+TEST_F(AnnsWindow, ListsThePlayersMarkingTheHostAndThisPlayerAndIsolatesARightToLeftNameThereAndInTheBanner)
 {
-    for (const char *name : {"Hal", "Ann", "Bob"}) f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
+    for (const char *name : {"Hal", "Ann", "Bob", "سارة"}) f.link.Deliver(u"[Enter]"_s, QString::fromUtf8(name));
+    emit f.link.PresenceChanged(u"سارة"_s, true);
     QStringList players;
     const auto *list = f.Control<QListWidget>(u"lstUsers"_s);
     for (int row = 0; row < list->count(); ++row)
         players << list->item(row)->text() + u'/' + list->item(row)->data(Qt::AccessibleTextRole).toString() + (list->item(row)->font().bold() ? "/bold" : "");
-    EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob"}));
+    EXPECT_EQ(players, QStringList({"Hal (host)/Hal, host", "Ann/Ann, you/bold", "Bob/Bob", "\u2068سارة\u2069 (away)/سارة, away"}));
+    f.link.Deliver(u"Hal"_s, u"Comm;3|سارة|2"_s);
+    EXPECT_EQ(f.Control<QLabel>(u"lblWinBanner"_s)->text(), u"BINGO!\n\u2068سارة\u2069 wins, with 2 wins"_s);
 }
 
-TEST_F(AnnsWindow, OptionsAreCheckableStartAsDesignedAndAreRememberedForTheNextRun)
+TEST_F(AnnsWindow, OptionsAreCheckableStartAsDesignedAndAreRememberedForTheNextRunAsIsWhereTheWindowClosed)
 {
     WindowOptions &options = f.window->Options();
     const auto switches = {WindowOptions::Speak, WindowOptions::HighContrast, WindowOptions::AutoMark,
@@ -113,9 +117,15 @@ TEST_F(AnnsWindow, OptionsAreCheckableStartAsDesignedAndAreRememberedForTheNextR
         EXPECT_EQ(options.IsOn(option), option >= WindowOptions::AnnounceCalls) << "the screen reader's are on at first";
         options.Action(option)->trigger();
     }
+    f.window->move(40, 20);
+    f.window->close();
     frmMain again({f.boxes, f.link, f.random, f.folder.path(), {}, {}, {}, {}, &f.speaker, f.folder.filePath("settings.ini")});
     for (auto option : switches)
         EXPECT_NE(again.Options().Action(option)->isChecked(), option >= WindowOptions::AnnounceCalls) << option;
+    again.PlaceOn({0, 0, 640, 520}, 0);
+    EXPECT_EQ(again.pos(), QPoint(40, 20));
+    again.PlaceOn({0, 0, 640, 520}, 5); // a small screen: the frame is guessed before the window shows
+    EXPECT_TRUE(QRect(0, 0, 640, 520).contains(QRect(again.pos(), again.size() + QSize(16, 40))));
 }
 
 TEST(CopyInvitation, IsOfferedFirstInTheMenuOfAWindowGivenTheInvitationAndPutsItOnTheClipboard)
@@ -153,13 +163,19 @@ TEST_F(AnnsWindow, AWinShowsAsPlainTextInABannerForAWhileAndIsSpoken)
     EXPECT_TRUE(banner->isHidden());
 }
 
-TEST_F(AnnsWindow, ASpeakerThatCannotTalkDarkensSpeakingAndSaysWhy)
+TEST_F(AnnsWindow, ASpeakerThatCannotTalkDarkensSpeakingAndSaysWhyOnceInTheLogWhenItFailsMidGame)
 {
-    f.speaker.unavailable = u"No speech engine."_s;
     QAction *speak = f.window->Options().Action(WindowOptions::Speak);
-    speak->trigger();
-    f.link.Deliver(u"Hal"_s, u"Comm;1|5"_s);
-    EXPECT_TRUE(!speak->isEnabled() && f.speaker.said.isEmpty() && speak->toolTip() == f.speaker.unavailable);
+    for (const bool failsMidGame : {false, true}) {
+        f.speaker.unavailable = failsMidGame ? QString() : u"No sound device."_s;
+        speak->setEnabled(true);
+        speak->setChecked(false);
+        speak->trigger();
+        f.speaker.unavailable = u"No sound device."_s;
+        for (const int n : {5, 6}) f.link.Deliver(u"Hal"_s, u"Comm;1|%1"_s.arg(failsMidGame ? n + 10 : n));
+        EXPECT_TRUE(!speak->isEnabled() && f.speaker.said.isEmpty() && speak->toolTip() == f.speaker.unavailable);
+        EXPECT_EQ(ChatLines(*f.window).filter(u"no longer spoken. No sound device."_s).size(), failsMidGame ? 1 : 0);
+    }
 }
 
 TEST(HighContrast, PutsEveryNumberAtAContrastOfAtLeastFourAndAHalfToOne)
@@ -216,6 +232,23 @@ TEST(CallerDisplay, OpensWithF2FollowsCatchUpCallsAndWinsAndGrowsWithItsWindow)
     EXPECT_GE(last->font().pixelSize(), small * 2 - 1);
     display->close();
     EXPECT_FALSE(entry->isChecked());
+}
+
+TEST(WindowPlacement, OpensWhollyInsideTheFreeAreaCascadingFromARememberedPlaceThatStillFitsOrTheCorner)
+{
+    const QRect screen(0, 0, 1280, 1000), belowPanel(0, 30, 800, 570);
+    const QSize window(600, 500);
+    // clang-format off
+    const struct { QRect area; QSize size; int slot; std::optional<QPoint> remembered; QRect placed; } cases[] = {
+        {screen, window, 0, {}, {{0, 0}, window}}, {screen, window, 3, {}, {{96, 96}, window}},
+        {screen, window, 16, {}, {{0, 0}, window}},                 // 16 steps fit across and down: the 17th starts again
+        {belowPanel, window, 3, {}, {{0, 30}, window}},             // three fit below the panel
+        {screen, window, 1, QPoint(100, 100), {{132, 132}, window}}, {screen, window, 13, QPoint(100, 100), {{0, 0}, window}}, // 13: from the corner
+        {screen, window, 0, QPoint(0, 570), {{0, 0}, window}},      // its foot would be cut off, as on a screen that is gone
+        {{0, 0, 500, 400}, window, 2, {}, {0, 0, 500, 400}},        // too large: the whole area
+    };
+    // clang-format on
+    for (const auto &c : cases) EXPECT_EQ(WindowPlacement::Place(c.area, c.size, c.slot, c.remembered), c.placed) << &c - cases;
 }
 
 TEST(Scaling, GrowsEveryPlaceAndFontInProportionCentredAndIsTheDesignAgainAtItsSize)

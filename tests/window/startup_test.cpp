@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -102,7 +103,7 @@ TEST(ChatLog, ShowsEachLineAsPlainTextOnOneLineInTheColourOfItsKind)
     EXPECT_TRUE(f.Control<ChatLog>(u"rtbChatIn"_s)->toPlainText().endsWith(u"taken.\n\n")) << "an empty line is a line too";
 }
 
-TEST(ChatLog, KeepsTheNewestLinesAndCopiesTheSelectionOnALeftRelease)
+TEST(ChatLog, KeepsTheNewestLinesInViewAfterAResizeUnlessScrolledUpAndCopiesTheSelectionOnALeftRelease)
 {
     WindowFixture f(u"x 77 K7 Ann Ann"_s);
     ASSERT_EQ(f.window->Startup(), std::nullopt);
@@ -111,6 +112,13 @@ TEST(ChatLog, KeepsTheNewestLinesAndCopiesTheSelectionOnALeftRelease)
     EXPECT_TRUE(lines.size() == ChatLog::MaxLines && lines.first() == u"3:1");
 
     auto *log = f.Control<ChatLog>(u"rtbChatIn"_s);
+    f.Show();
+    for (const int scrolledTo : {-1, 10}) { // -1: the newest line in view
+        if (scrolledTo >= 0) log->verticalScrollBar()->setValue(scrolledTo);
+        f.window->resize(f.window->minimumSize() * 2);
+        f.window->resize(f.window->minimumSize());
+        EXPECT_EQ(log->verticalScrollBar()->value(), scrolledTo < 0 ? log->verticalScrollBar()->maximum() : scrolledTo);
+    }
     log->selectAll();
     QGuiApplication::clipboard()->setText(u"before"_s);
     QTest::mouseRelease(log->viewport(), Qt::RightButton);

@@ -29,6 +29,7 @@ import { Emitter } from './emitter.js';
 import { chatLogLine, chatMessage, commandMessage, emoteLogLine } from './messagetext.js';
 import * as CallerText from './callertext.js';
 import { PLAIN, describe, planOf, shared, stageName } from './pattern.js';
+import { shown } from './playername.js';
 
 export const HIGHEST = 100;
 
@@ -163,14 +164,14 @@ export class PlayerGame extends Emitter {
       // A second winner of the stage just won shares it.
       if (this.stageWinners.includes(name)) return;
       this.stageWinners.push(name);
-      const words = shared(this.stageWinners, this.plan.length > 1 ? stageName(stage) : '');
-      this.emit('log', 'announcement', `** ${words}! ${name}: ${total} Total Win(s)! **${unchecked}`);
+      const words = shared(this.stageWinners.map(shown), this.plan.length > 1 ? stageName(stage) : '');
+      this.emit('log', 'announcement', `** ${words}! ${shown(name)}: ${total} Total Win(s)! **${unchecked}`);
     } else {
       Object.assign(this, { wonStage: stage, stageWinners: [name], winner: { name, total } });
       const won = this.#winningStage();
       this.emit('log', 'announcement', won
-        ? `** ${name} Has Won ${won} (${this.plan[stage - 1].name})! ${total} Total Win(s)! **${unchecked}`
-        : `** ${name} Has Won The Game! ${total} Total Win(s)! **${unchecked}`);
+        ? `** ${shown(name)} Has Won ${won} (${this.plan[stage - 1].name})! ${total} Total Win(s)! **${unchecked}`
+        : `** ${shown(name)} Has Won The Game! ${total} Total Win(s)! **${unchecked}`);
       if (stage > 0 && stage < this.plan.length) {
         this.stage = stage + 1;
         this.emit('log', 'announcement', `** Now playing ${describe(this.plan, this.stage)}.`);
@@ -253,7 +254,7 @@ export class PlayerGame extends Emitter {
     // before are not announced twice.
     const before = this.listedBefore.indexOf(name);
     if (before >= 0) this.listedBefore.splice(before, 1);
-    else this.emit('log', 'welcome', `${name} has joined the game.`);
+    else this.emit('log', 'welcome', `${shown(name)} has joined the game.`);
     this.emit('players', this.players);
     // Told the host at every join of our own (a fresh join after a lost seat
     // is a new player to the host), or when the host comes later.
@@ -264,9 +265,9 @@ export class PlayerGame extends Emitter {
     // Our own arrival ends the list of those who were here before us.
     this.joined = true;
     if (!this.players.includes(this.hostName)) {
-      let line = `** ${this.hostName}, who hosts this game, is not here: no numbers will be called until ${this.hostName} joins.`;
+      let line = `** ${shown(this.hostName)}, who hosts this game, is not here: no numbers will be called until ${shown(this.hostName)} joins.`;
       for (const player of this.players)
-        if (player.toLowerCase() === this.hostName.toLowerCase()) line += ` ${player} is here: did you mean ${player}?`;
+        if (player.toLowerCase() === this.hostName.toLowerCase()) line += ` ${shown(player)} is here: did you mean ${shown(player)}?`;
       this.emit('log', 'announcement', line);
     }
     this.emit('joined');
@@ -278,10 +279,10 @@ export class PlayerGame extends Emitter {
     if (at < 0) return;
     this.players.splice(at, 1);
     this.emit('players', this.players);
-    this.emit('log', 'alert', `${name} has left the game.`);
+    this.emit('log', 'alert', `${shown(name)} has left the game.`);
     if (name !== this.hostName || !this.inProgress) return;
     this.inProgress = false;
-    this.emit('log', 'announcement', `** The round is over: ${name}, who hosts this game, has left.`);
+    this.emit('log', 'announcement', `** The round is over: ${shown(name)}, who hosts this game, has left.`);
     this.#roundOver();
   }
 
@@ -324,8 +325,8 @@ export class PlayerGame extends Emitter {
 
   view() {
     const won = this.#winningStage();
-    const winner = this.stageWinners.length > 1 ? shared(this.stageWinners, won)
-      : this.winner ? CallerText.win(this.winner.name, this.winner.total, won) : '';
+    const winner = this.stageWinners.length > 1 ? shared(this.stageWinners.map(shown), won)
+      : this.winner ? CallerText.win(shown(this.winner.name), this.winner.total, won) : '';
     const stage = this.plan.length > 1 && this.inProgress ? `Now playing ${describe(this.plan, this.stage)}` : '';
     return { ...CallerText.view(this.order), winner, stage };
   }
@@ -341,7 +342,7 @@ export class PlayerGame extends Emitter {
   sendChatLine(typed) {
     // A command that would not run anywhere is not sent: only its typist hears why.
     if (typed.startsWith('/'))
-      this.emit('log', 'announcement', `** ${typed} was not run: only the host, ${this.hostName}, can give commands.`);
+      this.emit('log', 'announcement', `** ${typed} was not run: only the host, ${shown(this.hostName)}, can give commands.`);
     else this.#send(chatMessage(typed));
   }
 
@@ -367,7 +368,7 @@ export class PlayerGame extends Emitter {
   reconnected() {
     // Whoever was listed before a fresh join and is not listed again left
     // while the link was away.
-    for (const name of this.listedBefore) this.emit('log', 'alert', `${name} has left the game.`);
+    for (const name of this.listedBefore) this.emit('log', 'alert', `${shown(name)} has left the game.`);
     this.listedBefore = [];
     this.linkIsDown = false;
     this.#lightBingo(this.bingoWhenBack);

@@ -3,6 +3,8 @@
 // "Comm;RECORD", and how a chat line shows in the log, as
 // src/game/messagetext.cpp makes them. Lengths are in UTF-16 units, as there.
 
+import { shown } from './playername.js';
+
 export const SENDER_FIELD_WIDTH = 15;
 export const MAX_CHAT_LENGTH = 400;
 export const CUT_MARK = ' [\u2026]';
@@ -20,13 +22,18 @@ export function cutChatLine(line) {
 // Sender followed by ":", padded with blanks or cut to 15 units.
 export const senderField = (sender) => `${sender}:`.padEnd(SENDER_FIELD_WIDTH, ' ').slice(0, SENDER_FIELD_WIDTH);
 
-export const chatLogLine = (sender, line) => senderField(sender) + cutChatLine(line);
+export function chatLogLine(sender, line) {
+  // The name is isolated inside the field, which keeps its width in units that draw.
+  const field = senderField(sender);
+  const nameLength = Math.min(sender.length, SENDER_FIELD_WIDTH);
+  return shown(field.slice(0, nameLength)) + field.slice(nameLength) + cutChatLine(line);
+}
 
 export function emoteLogLine(sender, line) {
   // A sender of 15 units or more has lost the ":" to the cut: the whole field shows.
   const field = senderField(sender);
   const colon = field.indexOf(':');
-  return `*${colon < 0 ? field : field.slice(0, colon)} ${cutChatLine(line).slice(1)}`;
+  return `*${shown(colon < 0 ? field : field.slice(0, colon))} ${cutChatLine(line).slice(1)}`;
 }
 
 export const chatMessage = (typed) => `Chat;${cutChatLine(typed.replaceAll(';', ''))}`;

@@ -4,6 +4,8 @@
 // win banner, each drawn from the game's state when it says it changed.
 // Every text a peer sent goes in as text, never as markup.
 
+import { shown } from './playername.js';
+
 const $ = (id) => document.getElementById(id);
 
 export const BANNER_MS = 6000; // how long the banner shows a win
@@ -124,7 +126,7 @@ export class Page {
     const items = players.map((name) => {
       const item = document.createElement('li');
       const hosts = name === this.hostName, me = name === this.game.myName;
-      item.textContent = hosts ? `${name} (host)` : name;
+      item.textContent = hosts ? `${shown(name)} (host)` : shown(name);
       if (me) item.classList.add('me');
       item.setAttribute('aria-label', name + (hosts ? ', host' : '') + (me ? ', you' : ''));
       return item;

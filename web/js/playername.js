@@ -72,3 +72,12 @@ export function refusal(name) {
   }
   return '';
 }
+
+// Right-to-left letters (Hebrew, Arabic, Syriac, Thaana, N'Ko, their
+// presentation forms, the historic scripts above the BMP) and directional marks.
+const TURNS_TEXT = /[\u0590-\u08FF\uFB1D-\uFDFF\uFE70-\uFEFF\u200E\u200F\u202A-\u202E\u2066-\u2069\u{10800}-\u{10FFF}\u{1E800}-\u{1EFFF}]/u;
+
+// The name as it shows inside a line of text: one that holds a right-to-left
+// letter or a directional mark is wrapped in a first-strong isolate, so it
+// neither turns the line nor is turned by it. Only for what is shown.
+export const shown = (name) => (TURNS_TEXT.test(name) ? `\u2068${name}\u2069` : name);
