@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The SHA-256 the page loads before its modules (Debian's libjs-jshash, which
-// the hub serves as jshash/sha256.js), loaded the same way: its functions
-// become globals. crypto.subtle is hidden, as a page over plain http sees it,
-// so nothing dealt in these tests can lean on it.
+// The page's SHA-256 (libjs-jshash) loaded as index.html loads it; crypto.subtle hidden, as over plain http.
 import { readFileSync } from 'node:fs';
 import { runInThisContext } from 'node:vm';
-
-const file = '/usr/share/javascript/jshash/sha256.js';
-runInThisContext(readFileSync(file, 'utf8'), { filename: file });
-const real = globalThis.crypto;
-Object.defineProperty(globalThis, 'crypto', { value: { getRandomValues: (array) => real.getRandomValues(array) } });
+runInThisContext(readFileSync('/usr/share/javascript/jshash/sha256.js', 'utf8'));
+Object.defineProperty(globalThis, 'crypto', { value: { getRandomValues: crypto.getRandomValues.bind(crypto) } });
