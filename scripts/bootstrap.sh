@@ -25,6 +25,7 @@ packages=(
   qt6-speech-flite-plugin # a speech engine that needs no daemon
   libminiupnpc-dev libnatpmp-dev # a hosted game asks the home router to forward its port
   miniupnpd miniupnpc nftables iproute2 # the tests' home router, in network namespaces
+  libjs-jshash           # SHA-256 in JavaScript: the browser player deals seeded cards over plain http
   nodejs chromium        # the browser player's tests: Node's test runner, and a real browser
   xvfb dbus at-spi2-core python3-pyatspi # the screen-reader test: a display, a private session and accessibility bus, a reader of it
   "$@"

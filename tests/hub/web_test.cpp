@@ -71,7 +71,7 @@ TEST(WebPage, ServesItsFilesAndAnswersAnyOtherRequestWithAStatusOrNothingThenClo
         QByteArray starts;
     } table[] = {
         {"the page", "GET / HTTP/1.1\r\nHost: hub\r\n\r\n", "HTTP/1.1 200 OK\r\nContent-Type: text/html"},
-        {"a file with a query", "GET /index.html?v=2 HTTP/1.1\r\n\r\n", "HTTP/1.1 200 OK"},
+        {"the page's SHA-256, with a query", "GET /jshash/sha256.js?v=2 HTTP/1.1\r\n\r\n", "HTTP/1.1 200 OK"},
         {"a file the page does not have", "GET /hub.cpp HTTP/1.1\r\n\r\n", "HTTP/1.1 404"},
         {"a way out of the page's folder", "GET /../CMakeLists.txt HTTP/1.1\r\n\r\n", "HTTP/1.1 404"},
         {"a method that looks like GET", "GETX / HTTP/1.1\r\n\r\n", "HTTP/1.1 405"},

@@ -14,17 +14,15 @@
 // emote; players(list); cards(); view(); bingo(lit); won(name, total); stage();
 // speak(words); started(seconds); linkDown(); linkBack(); joined().
 //
-// Cards dealt from the host's seed (bingogamecards.cpp) arrive a moment after
-// the round starts, since the browser's digest answers asynchronously: until
-// then the cards are the tab's own draw. `dealt` is the promise of the last
-// such deal.
+// A round begun after the host's seed deals its cards from that seed at once
+// (bingogamecards.cpp); one begun without a seed keeps the tab's own draw.
 
 import { CardModel } from './card.js';
 import { claimLine } from './claim.js';
 import { Kind, makeClaim, makeDealsFromSeed, wholeNumber } from './commandrecord.js';
 import { ChatCommand, ChatLine, Emote, Entered, Exited, counts, readDelivery } from './delivery.js';
 import { randomDraw } from './deal.js';
-import { canDealFromSeed, playerCards } from './seededdeal.js';
+import { playerCards } from './seededdeal.js';
 import { Emitter } from './emitter.js';
 import { chatLogLine, chatMessage, commandMessage, emoteLogLine } from './messagetext.js';
 import * as CallerText from './callertext.js';
@@ -58,8 +56,6 @@ export class PlayerGame extends Emitter {
     this.joined = false;
     this.nextSeed = ''; // announced for the next new game
     this.dealSeed = ''; // the cards come from it; empty: the tab's own draw
-    this.deals = 0; // counts the deals, so a late answer for an earlier one is dropped
-    this.dealt = Promise.resolve();
     this.plan = PLAIN;
     this.stage = 1;
     this.stageWinners = [];
@@ -118,29 +114,24 @@ export class PlayerGame extends Emitter {
     this.inProgress = true;
     this.allCalledSaid = false;
     this.winner = null;
-    for (const card of this.cards) {
-      card.clearMarks();
-      card.deal(this.draw);
-    }
+    this.#dealCards(this.nextSeed);
+    this.nextSeed = '';
     this.checking = true;
     Object.assign(this, { plan: PLAIN, stage: 1, stageWinners: [], wonStage: 0 });
     this.emit('started', seconds);
     this.emit('stage');
     this.emit('cards');
     this.emit('view');
-    this.#takeSeed(this.nextSeed);
-    this.nextSeed = '';
   }
 
-  #takeSeed(seed) {
-    this.dealSeed = canDealFromSeed() ? seed : '';
-    const deal = ++this.deals;
-    if (!this.dealSeed) return;
-    this.dealt = playerCards(this.dealSeed, this.myName).then((dealt) => {
-      if (deal !== this.deals) return;
-      dealt.forEach((numbers, index) => Object.assign(this.cards[index], { numbers, marks: 0 }));
-      this.emit('cards');
-      if (this.autoMark) for (const n of this.order) this.#markOnCards(n);
+  // New cards with no marks: from the seed, or the tab's own draw without one.
+  #dealCards(seed) {
+    this.dealSeed = seed;
+    const seeded = seed ? playerCards(seed, this.myName) : [];
+    this.cards.forEach((card, index) => {
+      card.clearMarks();
+      if (seed) card.numbers = seeded[index];
+      else card.deal(this.draw);
     });
   }
 
@@ -221,7 +212,13 @@ export class PlayerGame extends Emitter {
     if (joining) {
       this.nextSeed = seed;
       this.#startRound(seconds);
-    } else if (seed && seed !== this.dealSeed) this.#takeSeed(seed); // a fresh join: dealt anew
+    } else if (seed && seed !== this.dealSeed) {
+      // A fresh join mid-round: the host deals it anew, and the calls it
+      // already holds are marked again on the new cards.
+      this.#dealCards(seed);
+      if (this.autoMark) for (const n of this.order) this.#markOnCards(n);
+      this.emit('cards');
+    }
     for (const item of numbers) {
       const n = wholeNumber(item);
       if (n !== null && n >= 1 && n <= HIGHEST) this.#markCalled(n);
@@ -259,7 +256,7 @@ export class PlayerGame extends Emitter {
     // Told the host at every join of our own (a fresh join after a lost seat
     // is a new player to the host), or when the host comes later.
     const hostHere = name === this.myName ? this.players.includes(this.hostName) : name === this.hostName;
-    if (hostHere && this.players.includes(this.myName) && canDealFromSeed())
+    if (hostHere && this.players.includes(this.myName))
       this.#send(commandMessage(makeDealsFromSeed(this.myName)));
     if (name !== this.myName || this.joined) return;
     // Our own arrival ends the list of those who were here before us.
