@@ -48,12 +48,6 @@ QStringList Hub::Players(const QString &key) const
     return names;
 }
 
-void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret)
-{
-    m_onlyKey = key;
-    m_rooms[key] = Room{hostSecret.toUtf8(), hostName, PlayerName::SameNameKey(hostName), {}, {}, false, false};
-}
-
 void Hub::Opened(quint64 id)
 {
     const QHostAddress address = m_transport.PeerAddress(id);

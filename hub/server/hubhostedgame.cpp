@@ -6,6 +6,13 @@
 
 #include "link/hubcontrol.h"
 #include "server/logtext.h"
+#include "support/playername.h"
+
+void Hub::HoldOneGame(const QString &key, const QString &hostName, const QString &hostSecret)
+{
+    m_onlyKey = key;
+    m_rooms[key] = Room{hostSecret.toUtf8(), hostName, PlayerName::SameNameKey(hostName), {}, {}, false, false};
+}
 
 void Hub::retire(HubClient *client)
 {
