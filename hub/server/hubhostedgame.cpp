@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The one game of a hub that kalumo-hub host runs: its host's window taking
-// its seat back, and the game ended on purpose.
+// The one game of a hub that kalumo-hub host runs: held for its host, its
+// host's window taking its seat back, and the game ended on purpose.
 #include "server/hub.h"
 #include "server/hubclient.h"
 
