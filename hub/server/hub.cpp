@@ -130,6 +130,8 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         drop(client, QStringLiteral("sent a record of no known form"));
         return;
     }
+    if (client->display && refusedFromDisplay(client, parsed->kind))
+        return;
     switch (parsed->kind.unicode()) {
     case 'I':
         return;
@@ -160,6 +162,10 @@ void Hub::handleRecord(HubClient *client, const QString &record)
     case 'E':
         if (client->joined && parsed->key == client->key && isHost(client))
             EndGame();
+        return;
+    case 'D':
+        if (!client->joined)
+            joinDisplay(client, parsed->key);
         return;
     case 'A':
         if (!client->joined)
@@ -271,6 +277,7 @@ void Hub::deliver(const QString &key, const QString &sender, const QString &data
         for (HubClient *player : *game)
             sendTo(player, frame);
     }
+    deliverToDisplays(key, frame);
     doneDelivering();
 }
 
@@ -384,12 +391,18 @@ void Hub::closedFrom(const QHostAddress &address)
 
 QString Hub::describe(const HubClient *client) const
 {
+    if (client->display)
+        return QStringLiteral("game %1: a display").arg(LogText(client->key));
     return client->joined ? QStringLiteral("game %1: %2").arg(LogText(client->key), LogText(client->name))
                           : QStringLiteral("connection");
 }
 
 void Hub::leave(HubClient *client)
 {
+    if (client->display) {
+        leaveDisplay(client);
+        return;
+    }
     auto game = m_games.find(client->key);
     game->removeOne(client);
     emit Log(QStringLiteral("leave: %1").arg(describe(client)));

@@ -28,6 +28,7 @@ struct HubClient : QObject
     TokenBucket records;
     TokenBucket bytes;
     bool joined = false;
+    bool display = false; // joined as a display seat: no name, no cards
     bool answersPings = false;
     qint64 lastHeardMs = 0; // on the hub's clock
     qint64 lastWrittenMs = 0;
