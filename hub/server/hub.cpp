@@ -12,9 +12,6 @@
 #include <algorithm>
 #include <chrono>
 
-static const QString Enter = QStringLiteral("[Enter]");
-static const QString Exit = QStringLiteral("[Exit]");
-
 Hub::Hub(Transport &transport)
     : Hub(transport, Limits{})
 {}
@@ -395,21 +392,4 @@ QString Hub::describe(const HubClient *client) const
         return QStringLiteral("game %1: a display").arg(LogText(client->key));
     return client->joined ? QStringLiteral("game %1: %2").arg(LogText(client->key), LogText(client->name))
                           : QStringLiteral("connection");
-}
-
-void Hub::leave(HubClient *client)
-{
-    if (client->display) {
-        leaveDisplay(client);
-        return;
-    }
-    auto game = m_games.find(client->key);
-    game->removeOne(client);
-    emit Log(QStringLiteral("leave: %1").arg(describe(client)));
-    if (game->isEmpty()) {
-        m_games.erase(game);
-        if (!m_onlyKey)
-            m_rooms.remove(client->key); // the game is over: a new one under its key starts afresh
-    } else
-        deliver(client->key, Exit, client->name);
 }

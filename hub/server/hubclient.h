@@ -49,6 +49,9 @@ struct HubClient : QObject
     QTimer *grace = nullptr;
 };
 
+// The hub's senders for a player who came and one who went.
+inline const QString Enter = QStringLiteral("[Enter]");
+inline const QString Exit = QStringLiteral("[Exit]");
 // Each heartbeat is cut into this many ticks, and each tick pings the
 // connections of one slice, so that thousands of Pings, and their answers,
 // never all go at once.
