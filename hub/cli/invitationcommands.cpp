@@ -15,6 +15,9 @@
 //       reaches the invitation's hub at the first of its addresses that
 //       answers with its certificate (10 s at most), then starts NAME's
 //       window in that game and ends when it closes.
+//   kalumo-hub join --display [--program PATH] INVITATION
+//       the same for a display seat: a window that shows only the caller's
+//       display of that game, joined without cards or a name.
 //
 // A failure before a window opens is one line on standard error and a
 // status of 2; a window that could not join says why itself, and join ends
@@ -289,6 +292,10 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     parser.setApplicationDescription(QStringLiteral("Joins the game of an invitation: starts NAME's window in it."));
     parser.addHelpOption();
     parser.addOption(ProgramOption());
+    const QCommandLineOption display(
+        QStringLiteral("display"),
+        QStringLiteral("Join as a display seat: only the caller's display, with no cards and no name."));
+    parser.addOption(display);
     parser.addPositionalArgument(QStringLiteral("invitation"),
                                  QStringLiteral("The line the host shared (the text around it may come along)."),
                                  QStringLiteral("INVITATION"));
@@ -296,7 +303,10 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
                                  QStringLiteral("NAME"));
     ProcessArguments(parser, arguments);
 
-    if (parser.positionalArguments().size() != 2)
+    const bool displaySeat = parser.isSet(display);
+    if (displaySeat && parser.positionalArguments().size() != 1)
+        return Fail(QStringLiteral("give the invitation alone: a display seat has no name"));
+    if (!displaySeat && parser.positionalArguments().size() != 2)
         return Fail(QStringLiteral("give the invitation and your name"));
     QString why;
     // The invitation may come with the sentence it was sent in.
@@ -305,7 +315,8 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     const std::optional<Invitation> invitation = Invitation::Parse(found.isEmpty() ? given : found, &why);
     if (!invitation)
         return Fail(why);
-    const QString name = parser.positionalArguments().at(1);
+    // The window's command line needs a name; a display seat's is never sent.
+    const QString name = displaySeat ? QStringLiteral("display") : parser.positionalArguments().at(1);
     if (const QString problem = GameWindows::CheckNames({name}); !problem.isEmpty())
         return Fail(problem);
     const QString program = GameProgram(parser.value(QStringLiteral("program")), list);
@@ -324,8 +335,10 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("KALUMO_LINK_HOST"), hub->address);
     extra.insert(QStringLiteral("KALUMO_LINK_FINGERPRINT"), fingerprint);
+    if (displaySeat)
+        extra.insert(QStringLiteral("KALUMO_DISPLAY_SEAT"), QStringLiteral("1"));
     // The host of an invitation made by `invite` proves it to the hub.
-    if (const QString secret = HostSecrets::Find(HostSecrets::DefaultFolder(), invitation->key, name);
+    if (const QString secret = displaySeat ? QString() : HostSecrets::Find(HostSecrets::DefaultFolder(), invitation->key, name);
         !secret.isEmpty())
         extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
     GameWindows windows(hub->port, program);

@@ -12,9 +12,6 @@
 #include <algorithm>
 #include <chrono>
 
-static const QString Enter = QStringLiteral("[Enter]");
-static const QString Exit = QStringLiteral("[Exit]");
-
 Hub::Hub(Transport &transport)
     : Hub(transport, Limits{})
 {}
@@ -124,6 +121,8 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         drop(client, QStringLiteral("sent a record of no known form"));
         return;
     }
+    if (client->display && refusedFromDisplay(client, parsed->kind))
+        return;
     switch (parsed->kind.unicode()) {
     case 'I':
         return;
@@ -154,6 +153,10 @@ void Hub::handleRecord(HubClient *client, const QString &record)
     case 'E':
         if (client->joined && parsed->key == client->key && isHost(client))
             EndGame();
+        return;
+    case 'D':
+        if (!client->joined)
+            joinDisplay(client, parsed->key);
         return;
     case 'A':
         if (!client->joined)
@@ -265,6 +268,7 @@ void Hub::deliver(const QString &key, const QString &sender, const QString &data
         for (HubClient *player : *game)
             sendTo(player, frame);
     }
+    deliverToDisplays(key, frame);
     doneDelivering();
 }
 
@@ -378,19 +382,8 @@ void Hub::closedFrom(const QHostAddress &address)
 
 QString Hub::describe(const HubClient *client) const
 {
+    if (client->display)
+        return QStringLiteral("game %1: a display").arg(LogText(client->key));
     return client->joined ? QStringLiteral("game %1: %2").arg(LogText(client->key), LogText(client->name))
                           : QStringLiteral("connection");
-}
-
-void Hub::leave(HubClient *client)
-{
-    auto game = m_games.find(client->key);
-    game->removeOne(client);
-    emit Log(QStringLiteral("leave: %1").arg(describe(client)));
-    if (game->isEmpty()) {
-        m_games.erase(game);
-        if (!m_onlyKey)
-            m_rooms.remove(client->key); // the game is over: a new one under its key starts afresh
-    } else
-        deliver(client->key, Exit, client->name);
 }

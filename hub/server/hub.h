@@ -168,6 +168,14 @@ private:
     // A chat line of a muted player goes back to its sender alone.
     bool mutedChat(HubClient *client, const QString &messageText);
 
+    // A display seat (docs/protocol.md, "Display seats"): it joins a game
+    // without a name, hears every delivery of it and is in nobody's player
+    // list. Besides its join it may only answer Pings and say goodbye: true
+    // when a record of this kind from a display was refused (and logged).
+    void joinDisplay(HubClient *client, const QString &key);
+    bool refusedFromDisplay(HubClient *client, QChar kind);
+    void leaveDisplay(HubClient *client);
+    void deliverToDisplays(const QString &key, const QByteArray &frame);
     Limits m_limits;
     quint64 m_heartbeatTicks = 0;
     Transport &m_transport;
@@ -179,6 +187,7 @@ private:
     std::optional<QString> m_onlyKey; // the one game this hub holds
     bool m_ended = false; // the one game was ended on purpose
     QHash<QString, Room> m_rooms;
+    QHash<QString, QVector<HubClient *>> m_displays; // each game's display seats
     int m_delivering = 0; // nesting depth of deliver() and announce()
     qint64 m_keptAway = 0;
     QHash<QHostAddress, qint64> m_keptAwayFrom;

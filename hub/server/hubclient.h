@@ -28,6 +28,7 @@ struct HubClient : QObject
     TokenBucket records;
     TokenBucket bytes;
     bool joined = false;
+    bool display = false; // joined as a display seat: no name, no cards
     bool answersPings = false;
     qint64 lastHeardMs = 0; // on the hub's clock
     qint64 lastWrittenMs = 0;
@@ -48,6 +49,9 @@ struct HubClient : QObject
     QTimer *grace = nullptr;
 };
 
+// The hub's senders for a player who came and one who went.
+inline const QString Enter = QStringLiteral("[Enter]");
+inline const QString Exit = QStringLiteral("[Exit]");
 // Each heartbeat is cut into this many ticks, and each tick pings the
 // connections of one slice, so that thousands of Pings, and their answers,
 // never all go at once.

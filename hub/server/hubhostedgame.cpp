@@ -46,6 +46,13 @@ void Hub::EndGame()
         seat->dropping = true;
         forget(seat);
     }
+    for (HubClient *display : m_displays.take(*m_onlyKey)) {
+        display->joined = false;
+        transmit(display, frame);
+        m_transport.Close(display->id);
+        display->dropping = true;
+        forget(display);
+    }
     emit Log(QStringLiteral("end: game %1 ended by its host").arg(LogText(*m_onlyKey)));
     emit GameEnded();
 }

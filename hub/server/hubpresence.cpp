@@ -51,7 +51,7 @@ void Hub::heartbeat()
             drop(client, QStringLiteral("stopped answering"), true);
             continue;
         }
-        if (client->answersPings && !client->away && unheard > m_limits.awayMs) {
+        if (client->answersPings && !client->away && !client->display && unheard > m_limits.awayMs) {
             client->away = true;
             emit Log(QStringLiteral("silent: %1").arg(describe(client)));
             announce(client, HubControl::Away);

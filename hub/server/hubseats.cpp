@@ -204,3 +204,20 @@ void Hub::forget(HubClient *client, bool mayWait)
     }
     leave(client);
 }
+
+void Hub::leave(HubClient *client)
+{
+    if (client->display) {
+        leaveDisplay(client);
+        return;
+    }
+    auto game = m_games.find(client->key);
+    game->removeOne(client);
+    emit Log(QStringLiteral("leave: %1").arg(describe(client)));
+    if (game->isEmpty()) {
+        m_games.erase(game);
+        if (!m_onlyKey)
+            m_rooms.remove(client->key); // the game is over: a new one under its key starts afresh
+    } else
+        deliver(client->key, Exit, client->name);
+}

@@ -50,6 +50,10 @@ const QHash<QByteArray, File> &files()
         }
         if (found.contains("/index.html"))
             found.insert("/", found.value("/index.html"));
+        // The caller's display for a room's screen or a stream, at a path
+        // short enough to type (docs/protocol.md, "Display seats").
+        if (found.contains("/display.html"))
+            found.insert("/display", found.value("/display.html"));
         return found;
     }();
     return table;

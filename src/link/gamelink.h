@@ -27,6 +27,10 @@ public:
         // player hosts the game (by PlayerName's comparison) fails the join
         // with both names. Empty: not checked.
         QString hostName = {};
+        // Joins as a display seat: no name and no cards, in nobody's player
+        // list; the hub's Display frame confirms the join, and the link
+        // sends no messages.
+        bool display = false;
     };
 
     // Reaches the hub behind the link number: true once connected (over

@@ -31,6 +31,9 @@ inline const QString Back = QStringLiteral("Back");
 // ("locked", "paused", "muted" ÿ NAME); each request it acts on later goes
 // to every window as "Room" ÿ verb [ÿ NAME].
 inline const QString Room = QStringLiteral("Room");
+// A display's join is done: it follows the game from here on, as a seat
+// that is in nobody's player list (docs/protocol.md, "Display seats").
+inline const QString Display = QStringLiteral("Display");
 // The host ended the game on purpose: the host's name; the hub then closes.
 inline const QString GameEnded = QStringLiteral("GameEnded");
 

@@ -46,6 +46,8 @@ QString Leave(const QString &key) { return join({QStringLiteral("G"), key, QStri
 
 QString EndGame(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("E")}); }
 
+QString DisplayJoin(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("D")}); }
+
 QString Room(const QString &key, const QString &verb, const QString &name)
 {
     QStringList fields{QStringLiteral("G"), key, QStringLiteral("H"), verb};
@@ -74,7 +76,7 @@ std::optional<Parsed> Parse(const QString &record)
 
     Parsed parsed;
     parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
-    if (kind == u"I" || kind == u"P" || kind == u"X" || kind == u"E") {
+    if (kind == u"I" || kind == u"P" || kind == u"X" || kind == u"E" || kind == u"D") {
         parsed.kind = kind.front();
         return parsed;
     }

@@ -27,6 +27,9 @@ QString Resume(const QString &key, const QString &name, const QString &secret, q
 QString Leave(const QString &key);
 // From the host's window only: the game ends for everyone.
 QString EndGame(const QString &key);
+// In place of "I" and "A": joins game KEY as a display, a seat that follows
+// the game without playing in it (docs/protocol.md, "Display seats").
+QString DisplayJoin(const QString &key);
 // From the host's window only, to a hub that has sent it a "Room" control
 // frame: a request about the room (RoomRequest's word), with the player it
 // names when it names one.
@@ -38,7 +41,7 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X', 'E' or 'H'
+    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X', 'E', 'H' or 'D'
     QString key;
     QString name; // "A" and "R": the player's name; "H": the player it names, if any
     QString messageText; // "C" only

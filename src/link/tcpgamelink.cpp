@@ -103,7 +103,7 @@ std::optional<QString> TcpGameLink::Join(const JoinRequest &request, int timeout
 
 bool TcpGameLink::SendMessage(const QString &messageText)
 {
-    if (!m_socket || m_state == State::Ended)
+    if (!m_socket || m_state == State::Ended || m_join.display)
         return false;
     const QString record = LinkRecord::Message(m_join.key, messageText);
     const QByteArray frame = Frame::Encode(record);
@@ -128,6 +128,10 @@ void TcpGameLink::writeJoin()
 {
     // The host's secret goes with the join under the same key, so the hub
     // can tell the host from anybody else who takes the host's name.
+    if (m_join.display) {
+        write(LinkRecord::DisplayJoin(m_join.key));
+        return;
+    }
     write(LinkRecord::Identify(m_join.key, m_join.windowHandle));
     if (!m_join.hostSecret.isEmpty())
         write(LinkRecord::HostSecret(m_join.key, m_join.hostSecret));
@@ -180,16 +184,20 @@ void TcpGameLink::readFrames()
         }
         emit TextReceived(sender, data);
         // The join replay ends with the window's own arrival.
-        if (sender == u"[Enter]" && data == m_join.name) {
-            if (m_state == State::Joining && m_waiting) {
-                m_state = State::Joined;
-                m_joined = true;
-                m_waiting->quit();
-                m_waiting = nullptr; // what follows in this batch comes after the join
-            } else if (m_state == State::Rejoining) {
-                backInGame();
-            }
-        }
+        if (sender == u"[Enter]" && data == m_join.name && !m_join.display)
+            joinConfirmed();
+    }
+}
+
+void TcpGameLink::joinConfirmed()
+{
+    if (m_state == State::Joining && m_waiting) {
+        m_state = State::Joined;
+        m_joined = true;
+        m_waiting->quit();
+        m_waiting = nullptr; // what follows in this batch comes after the join
+    } else if (m_state == State::Rejoining) {
+        backInGame();
     }
 }
 
@@ -237,6 +245,8 @@ void TcpGameLink::control(const QString &data)
         // Not a break to recover from: the game is over for good.
         Leave();
         emit Ended(control.text);
+    } else if (control.verb == HubControl::Display && m_join.display) {
+        joinConfirmed();
     } else if (control.verb == HubControl::Room) {
         roomChanged(control.text);
     } else if (control.verb == HubControl::Resumed && m_state == State::Resuming) {

@@ -81,6 +81,9 @@ private:
     void fail(const QString &reason, bool refused = false);
     void retry();
     void backInGame();
+    // The hub confirmed the join: the window's own "[Enter]", or for a
+    // display seat the Display frame.
+    void joinConfirmed();
     // The join's records: identify, the host's secret, announce.
     void writeJoin();
     void write(const QString &record);

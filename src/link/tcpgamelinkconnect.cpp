@@ -192,6 +192,11 @@ void TcpGameLink::fail(const QString &reason, bool refused)
         m_state = State::Ended;
         if (m_waiting) {
             m_error = refused ? QStringLiteral("the game refused this window: ") + reason : reason + QLatin1Char('.');
+            // A hub of an earlier release closes a connection whose record
+            // it does not know, without a word.
+            if (m_join.display && !refused)
+                m_error += QStringLiteral(" A game hub of an earlier release takes no display seats: its host needs"
+                                          " a newer kalumo-hub.");
             m_waiting->quit();
         } else if (refused) {
             emit Refused(reason);

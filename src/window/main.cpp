@@ -11,6 +11,8 @@
 // that certificate alone, KALUMO_HOST_SECRET proves the host to the hub
 // and KALUMO_INVITATION is the line the host's window offers to copy
 // (kalumo-hub host and join set them; the command line would show them).
+// KALUMO_DISPLAY_SEAT=1 (join --display) makes it a display seat: only the
+// caller's display of the game, joined without cards or a name.
 
 #include "link/tcpgamelink.h"
 #include "support/commandline.h"
@@ -18,6 +20,7 @@
 #include "support/randomgenerator.h"
 #include "support/shutdownsignals.h"
 #include "support/statefile.h"
+#include "window/displayseat.h"
 #include "window/frmmain.h"
 #include "window/qtmessageboxes.h"
 #include "window/qtspeaker.h"
@@ -61,6 +64,8 @@ int main(int argc, char **argv)
     TcpGameLink link(TcpGameLink::HostFromEnvironment());
     link.SetFingerprint(TcpGameLink::FingerprintFromEnvironment());
     RandomGenerator random(RandomGenerator::SystemClock() ^ (quint64(::getpid()) << 32));
+    if (qEnvironmentVariable("KALUMO_DISPLAY_SEAT") == u"1")
+        return RunDisplaySeat(link, CommandLine(CommandLine::FromArguments(arguments)), random);
     QtSpeaker speaker;
     // Only a game behind an invitation (its host has a secret) outlives the
     // host's window; a local game's round ends with it.

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The host runs the room of a game on kalumo-hub serve, a process of its own; the players are links here.
+#include "computer/computerplayer.h"
+#include "game/bingogame.h"
+#include "game/members.h"
+#include "game/plan.h"
 #include "hub/support/cutproxy.h"
 #include "hub/support/runninghubs.h"
 #include "link/framecodec.h"
 #include "link/invitation.h"
 #include "link/linkrecord.h"
 #include "link/tcpgamelink.h"
+#include "support/randomgenerator.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -134,6 +140,46 @@ TEST(Room, AnInvitationToAStandingHubKeepsItsHostsSecretForTheHostsJoinAlone)
     EXPECT_EQ(heldByAnn.readAll().trimmed(), QByteArray()) << "another player's window never gets it";
     hub.terminate();
     EXPECT_TRUE(hub.waitForFinished(10000));
+}
+
+TEST(Room, ADisplaySeatFollowsAPlanToItsWinInNobodysPlayerListAndWhatItSendsIsRefused)
+{
+    QProcess process;
+    const quint16 port = StartServe(process);
+    ASSERT_NE(port, 0);
+    TcpGameLink display(u"127.0.0.1"_s); // first in the game, so a join replay would list it if the hub did
+    ASSERT_TRUE(display.Connect(port));
+    ASSERT_EQ(display.Join({u"K"_s, {}, {}, 0, {}, true}, 5000), std::nullopt);
+    RandomGenerator random(5, [] { return quint64(1000); });
+    MemberTable members;
+    BingoGame game(display, members, random);
+    game.SetNames({}, ComputerPlayer::NameFor(1));
+    QSet<QString> stages, winners; // as the display showed them, the empty one included
+    QObject::connect(&display, &GameLink::TextReceived, [&] { stages << game.View().stage; winners << game.View().winner; });
+    std::vector<std::unique_ptr<TcpGameLink>> links;
+    std::vector<std::unique_ptr<ComputerPlayer>> players;
+    QStringList heard; // by the players
+    for (int number = 1; number <= 2; ++number) {
+        links.push_back(std::make_unique<TcpGameLink>(u"127.0.0.1"_s));
+        QObject::connect(links.back().get(), &GameLink::TextReceived, [&](const QString &sender, const QString &data) { heard << sender + u':' + data; });
+        auto &player = players.emplace_back(std::make_unique<ComputerPlayer>(*links.back(), random));
+        player->SetNames(u"K"_s, ComputerPlayer::NameFor(number), ComputerPlayer::NameFor(1), u"1"_s);
+        player->SetScheduler([p = player.get()](int ms, std::function<void()> action) { QTimer::singleShot(ms / 50, p, std::move(action)); });
+        ASSERT_EQ(player->Join(port), std::nullopt);
+    }
+    players[0]->SetPlan(*Plan::FromText(u"line@full"_s));
+    QTcpSocket forger; // a display that speaks up: a chat line, a claim, a player's join, a room request
+    forger.connectToHost(u"127.0.0.1"_s, port);
+    for (const QString &record : {LinkRecord::DisplayJoin(u"K"_s), LinkRecord::Message(u"K"_s, u"Chat;forged"_s), LinkRecord::Message(u"K"_s, u"Comm;4|Eve|1@2@3@4@5"_s),
+                                  LinkRecord::Announce(u"K"_s, LinkRecord::Caption, u"Eve"_s), LinkRecord::Room(u"K"_s, u"lock"_s)})
+        forger.write(Frame::Encode(record));
+    ASSERT_TRUE(WaitFor([&] { return winners.size() == 3; }, 20000)) << QStringList(stages.values()).join(u", ").toStdString();
+    EXPECT_EQ(stages.size(), 3) << "one stage, then the next";
+    const QStringList listed = heard.filter(QRegularExpression(u"^\\[Enter\\]:|forged|Eve"_s)).replaceInStrings(u"[Enter]:"_s, QString());
+    EXPECT_EQ(QSet<QString>(listed.begin(), listed.end()), QSet<QString>({ComputerPlayer::NameFor(1), ComputerPlayer::NameFor(2)}));
+    EXPECT_EQ(process.readAll().count("a display may not send"), 4);
+    process.terminate();
+    EXPECT_TRUE(process.waitForFinished(10000));
 }
 
 } // namespace

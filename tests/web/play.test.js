@@ -207,3 +207,23 @@ test('the browser player says it deals from the seed and deals from the round\'s
     assert.deepEqual(game.cards.map((card) => card.numbers), playerCards(seed, 'Bob'), records.join(' '));
   }
 });
+
+test('a display joins with its record alone, on the hub\'s Display frame, sends nothing, and fails plainly against an earlier hub', () => {
+  const display = linkToHub();
+  display.link.join('k', '', { display: true });
+  display.sockets[0].up();
+  display.sockets[0].hub(`[Hub]${Y}Display`, `Hal${Y}Comm;1|7`);
+  assert.equal(display.link.sendMessage('Chat;hi'), false);
+  display.sockets[0].onclose();
+  clock.tick(500);
+  display.sockets[1].up();
+  display.sockets[1].hub(`[Hub]${Y}Display`);
+  assert.deepEqual(display.sockets.map((s) => s.records), [[`G${Y}k${Y}D`], [`G${Y}k${Y}D`]]);
+  assert.deepEqual(display.events.map((e) => e[0]), ['joined', 'reconnecting', 'rejoining', 'reconnected']);
+
+  const old = linkToHub();
+  old.link.join('k', '', { display: true });
+  old.sockets[0].up();
+  old.sockets[0].onclose();
+  assert.match(old.events[0][1], /earlier release takes no display seats/);
+});

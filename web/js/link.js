@@ -26,6 +26,8 @@ export const Timing = Object.freeze({
 const ACKNOWLEDGE_EVERY = 32;
 const MAX_UNECHOED = 10000;
 const CLOSED = 'the game host closed the connection';
+// A hub of an earlier release closes a display's connection without a word.
+const OLD_HUB = ' A game hub of an earlier release takes no display seats: its host needs a newer kalumo-hub.';
 
 export class WebLink extends Emitter {
   // open(): a new WebSocket (or its double) to the hub; clock: where
@@ -41,8 +43,10 @@ export class WebLink extends Emitter {
     this.pending = {}; // timers by name
   }
 
-  join(key, name) {
-    Object.assign(this, { key, name, state: 'joining' });
+  // With display, a display seat: no name, and the hub's Display frame
+  // confirms the join.
+  join(key, name, { display = false } = {}) {
+    Object.assign(this, { key, name, display, state: 'joining' });
     this.#connect();
     this.#startTimer('attempt', this.timing.joinMs, () =>
       this.#fail(`the game did not answer within ${this.timing.joinMs / 1000} s`));
@@ -63,7 +67,7 @@ export class WebLink extends Emitter {
   // True when the link took the message (it may go out once a broken link is
   // back), false once it has ended.
   sendMessage(text) {
-    if (this.state === 'ended' || this.state === 'idle') return false;
+    if (this.state === 'ended' || this.state === 'idle' || this.display) return false;
     if (this.state !== 'joining') {
       if (this.unechoed.length >= MAX_UNECHOED) this.unechoed.shift();
       this.unechoed.push(text);
@@ -116,6 +120,7 @@ export class WebLink extends Emitter {
   }
 
   #writeJoin() {
+    if (this.display) return this.#write(Record.displayJoin(this.key));
     this.#write(Record.identify(this.key));
     this.#write(Record.announce(this.key, this.name));
   }
@@ -138,7 +143,10 @@ export class WebLink extends Emitter {
     this.emit('delivery', sender, data);
     if (this.secret) this.emit('seat');
     // The join replay ends with our own arrival.
-    if (sender !== '[Enter]' || data !== this.name) return;
+    if (sender === '[Enter]' && data === this.name && !this.display) this.#joinConfirmed();
+  }
+
+  #joinConfirmed() {
     if (this.state === 'joining') {
       this.state = 'joined';
       this.#stopTimer('attempt');
@@ -154,6 +162,7 @@ export class WebLink extends Emitter {
   }
 
   #control({ verb, text }) {
+    if (verb === 'Display' && this.display) return this.#joinConfirmed();
     if (verb === 'Ping') {
       this.#write(Record.pingAnswer(this.key));
       if (this.secret && this.ackedAt !== this.count) this.#acknowledge();
@@ -191,7 +200,7 @@ export class WebLink extends Emitter {
     if (this.state === 'joining' || refused) {
       const joining = this.state === 'joining';
       this.#end();
-      if (joining) this.emit('failed', refused ? `the game refused this window: ${reason}` : `${reason}.`);
+      if (joining) this.emit('failed', refused ? `the game refused this window: ${reason}` : `${reason}.${this.display ? OLD_HUB : ''}`);
       else this.emit(refused ? 'refused' : 'lost', reason);
       return;
     }

@@ -16,6 +16,8 @@ export const pingAnswer = (key) => join('G', key, 'P');
 export const acknowledge = (key, count) => join('G', key, 'K', String(count));
 export const resume = (key, name, secret, count) => join('G', key, 'R', name, secret, String(count));
 export const leave = (key) => join('G', key, 'X');
+// A display seat's join, in place of identify and announce.
+export const displayJoin = (key) => join('G', key, 'D');
 
 // A frame from the hub: { sender, data }, split at the first separator; null
 // for one without it, which is a protocol error.
