@@ -135,8 +135,9 @@ void frmMain::followGame()
     connect(m_game, &BingoGame::GameStarted, this, &frmMain::onGameStarted);
     connect(m_game, &BingoGame::CardsDealt, this, [this](const QList<CardModel::Numbers> &cards) {
         for (int c = 0; c < int(m_cards.size()); ++c) {
+            const CardModel::Numbers numbers = cards.value(c); // one copy: its begin and end belong together
             m_cards[c]->ResetMarks();
-            m_cards[c]->ShowNumbers(QList<int>(cards.value(c).begin(), cards.value(c).end()));
+            m_cards[c]->ShowNumbers(QList<int>(numbers.begin(), numbers.end()));
         }
         keepCards();
     });
