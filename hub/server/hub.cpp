@@ -174,6 +174,21 @@ void Hub::handleRecord(HubClient *client, const QString &record)
     }
 }
 
+bool Hub::refusedAtTheDoor(HubClient *client, const QString &key)
+{
+    if (m_onlyKey && key != *m_onlyKey) {
+        refuse(client, QStringLiteral("there is no such game on this hub: check the invitation."),
+               QStringLiteral("no game %1 on this hub").arg(LogText(key)));
+        return true;
+    }
+    if (m_ended) {
+        refuse(client, QStringLiteral("%1 ended this game.").arg(m_rooms.value(*m_onlyKey).hostName),
+               QStringLiteral("the game has ended"));
+        return true;
+    }
+    return false;
+}
+
 void Hub::join(HubClient *client, const QString &key, const QString &name)
 {
     if (const QString refusal = PlayerName::Refusal(name); !refusal.isEmpty()) {
@@ -181,16 +196,8 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
                QStringLiteral("the name %1 in game %2: %3").arg(LogText(name), LogText(key), refusal));
         return;
     }
-    if (m_onlyKey && key != *m_onlyKey) {
-        refuse(client, QStringLiteral("there is no such game on this hub: check the invitation."),
-               QStringLiteral("no game %1 on this hub").arg(LogText(key)));
+    if (refusedAtTheDoor(client, key))
         return;
-    }
-    if (m_ended) {
-        refuse(client, QStringLiteral("%1 ended this game.").arg(m_rooms.value(*m_onlyKey).hostName),
-               QStringLiteral("the game has ended"));
-        return;
-    }
     const QString nameKey = PlayerName::SameNameKey(name);
     if (!m_onlyKey && !m_games.contains(key) && !client->hostSecret.isEmpty())
         openRoom(client, key, name);

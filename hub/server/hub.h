@@ -102,6 +102,9 @@ private:
     void Closed(quint64 id) override;
     void handleRecord(HubClient *client, const QString &record);
     void join(HubClient *client, const QString &key, const QString &name);
+    // A join of a game this hub does not hold, or one ended, is refused
+    // here, for players and displays alike; true when it was.
+    bool refusedAtTheDoor(HubClient *client, const QString &key);
     void deliver(const QString &key, const QString &sender, const QString &data);
     // Ends a walk over a game's list: the drops that waited for it happen.
     void doneDelivering();

@@ -6,20 +6,11 @@
 #include "server/hubclient.h"
 
 #include "link/hubcontrol.h"
-#include "server/logtext.h"
 
 void Hub::joinDisplay(HubClient *client, const QString &key)
 {
-    if (m_onlyKey && key != *m_onlyKey) {
-        refuse(client, QStringLiteral("there is no such game on this hub: check the invitation."),
-               QStringLiteral("no game %1 on this hub").arg(LogText(key)));
+    if (refusedAtTheDoor(client, key))
         return;
-    }
-    if (m_ended) {
-        refuse(client, QStringLiteral("%1 ended this game.").arg(m_rooms.value(*m_onlyKey).hostName),
-               QStringLiteral("the game has ended"));
-        return;
-    }
     // A locked game still lets displays in: the lock keeps out players, and
     // a display has no seat to resume, so after a lost link it joins again.
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Display)));
