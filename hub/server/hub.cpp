@@ -228,6 +228,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     QVector<HubClient *> &game = m_games[key];
     client->secret = Invitation::NewKey(); // as random as a game's key
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Seat, client->secret)));
+    client->keeping = true;
     if (hostsName)
         room->hostName = name;
     // Before the replay, so a window whose invitation names another host

@@ -44,7 +44,10 @@ struct HubClient : QObject
     QList<QByteArray> kept; // unlike a deque, nothing allocated while empty
     quint64 sent = 0; // deliveries since the Seat frame
     qint64 keptBytes = 0;
-    bool keeping = false; // from the first acknowledgement on
+    // Kept from the Seat frame on, since the window's first acknowledgement
+    // may come after deliveries it then misses when its link is lost at once.
+    bool keeping = false;
+    bool resumes = false; // it has acknowledged: its seat waits for a resume
     bool absent = false; // no connection: waiting for a resume
     QTimer *grace = nullptr;
 };
@@ -56,6 +59,9 @@ inline const QString Exit = QStringLiteral("[Exit]");
 // connections of one slice, so that thousands of Pings, and their answers,
 // never all go at once.
 inline constexpr int HeartbeatSlices = 8;
+// What is kept for a seat whose window has not acknowledged anything yet:
+// enough for the replay of a crowded game's join and what follows it.
+inline constexpr qint64 UnacknowledgedKeptBytes = 16 * 1024;
 
 // Takes as long for a wrong secret as for the right one, wherever the two
 // differ, so timing a refusal tells nothing about the secret.

@@ -24,7 +24,11 @@ void Hub::keep(HubClient *client, const QByteArray &frame)
     client->keptBytes += frame.size();
     if (client->absent)
         countKeptAway(client, frame.size());
-    if (client->kept.size() <= m_limits.keptRecords && client->keptBytes <= m_limits.keptBytes) {
+    // Until its first acknowledgement a window may be one of an earlier
+    // release, which never resumes: it is kept little for.
+    const qint64 keptBytes
+        = client->resumes ? m_limits.keptBytes : std::min(m_limits.keptBytes, UnacknowledgedKeptBytes);
+    if (client->kept.size() <= m_limits.keptRecords && client->keptBytes <= keptBytes) {
         if (client->absent)
             holdKeptAwayBudgets(client->address);
         return;
@@ -80,10 +84,10 @@ void Hub::stopKeeping(HubClient *client)
 
 void Hub::acknowledge(HubClient *client, quint64 count)
 {
-    // Keeping starts with the first acknowledgement, which a window that
-    // resumes sends as soon as it has its Seat frame: for a window of an
-    // earlier release, which never acknowledges, nothing is kept at all.
-    client->keeping = true;
+    // The first acknowledgement, which a window that resumes sends as soon as
+    // it has its Seat frame, says that it is one; a window of an earlier
+    // release never sends one, and its seat is not kept.
+    client->keeping = client->resumes = true;
     quint64 first = client->sent - client->kept.size();
     while (first < count && !client->kept.empty()) {
         client->keptBytes -= client->kept.front().size();
@@ -100,7 +104,7 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
             seat = player;
     }
     const bool owner = seat && !secret.isEmpty() && SameSecret(seat->secret.toUtf8(), secret.toUtf8());
-    if (!owner || !seat->keeping || count < seat->sent - seat->kept.size() || count > seat->sent) {
+    if (!owner || !seat->resumes || !seat->keeping || count < seat->sent - seat->kept.size() || count > seat->sent) {
         // Only this connection is refused: a count the seat cannot resume
         // from says nothing about the seat's own connection, which may be
         // alive, nor about the player, whom the others keep seeing.
@@ -159,7 +163,7 @@ void Hub::forget(HubClient *client, bool mayWait)
         m_clients.remove(client->id);
         closedFrom(client->address);
     }
-    if (mayWait && client->joined && client->keeping && !client->absent && m_limits.graceMs > 0) {
+    if (mayWait && client->joined && client->resumes && client->keeping && !client->absent && m_limits.graceMs > 0) {
         // Nobody hears of it: the name stays taken, deliveries are kept.
         client->absent = true;
         client->dropping = false;

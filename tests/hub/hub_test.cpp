@@ -229,6 +229,15 @@ TEST(HubResume, ASeatIsTakenBackOnlyWithItsSecretFromACountItReachedAndGetsWhatI
     }
 }
 
+TEST(HubResume, AWindowThatLosesItsLinkBeforeItsFirstAcknowledgementArrivesGetsWhatItMissed)
+{
+    Table t({}, false);
+    const QStringList said = t.say(2); // written to Ann, lost with her link
+    t.Ack(t.ann, 0); // what her window sent on its Seat frame, arriving only now
+    t.net.PeerCloses(t.ann);
+    EXPECT_EQ(t.net.Take(t.Resume(u"Ann"_s, t.net.secrets.at(t.ann), t.held)), said + QStringList{u"[Hub]ÿResumed"_s});
+}
+
 TEST(HubResume, ASeatIsGivenUpAsIfItsWindowHadLeftOnceItCannotBeKeptForIt)
 {
     // clang-format off
