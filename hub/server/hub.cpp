@@ -89,12 +89,8 @@ void Hub::Received(quint64 id, const char *data, qsizetype size)
         refuse(client, tooFast, QStringLiteral("sends bytes too fast"));
         return;
     }
-    client->lastHeardMs = now;
-    if (client->away && client->joined) {
-        client->away = false;
-        emit Log(QStringLiteral("heard again: %1").arg(describe(client)));
-        announce(client, HubControl::Back);
-    }
+    if (heardFrom(client, now, QByteArrayView(data, size)))
+        return;
     client->reader.Feed(data, size);
     while (!client->dropping) {
         const std::optional<QString> record = client->reader.Next();
@@ -134,6 +130,10 @@ void Hub::handleRecord(HubClient *client, const QString &record)
         // Only a joined connection's answer under its own key counts.
         if (client->joined && parsed->key == client->key)
             client->answersPings = true;
+        return;
+    case 'B':
+        if (client->joined && parsed->key == client->key)
+            startBeating(client, record);
         return;
     case 'K':
         if (client->joined && parsed->key == client->key)
@@ -235,7 +235,7 @@ void Hub::join(HubClient *client, const QString &key, const QString &name)
     // learns it before it counts as joined (docs/protocol.md, "HostName").
     if (room && !room->hostName.isEmpty())
         transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, room->hostName)));
-    transmit(client, heartbeatFrame());
+    transmit(client, heartbeatFrames());
     for (const HubClient *other : std::as_const(game))
         sendTo(client, Frame::Encode(Enter + LinkRecord::Separator + other->name));
     if (client->dropping) {

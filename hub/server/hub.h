@@ -31,6 +31,10 @@ public:
         // away to its game (back once it is heard again); for silenceMs, it
         // is closed as dead.
         int heartbeatMs = HubControl::HeartbeatMs;
+        // Windows are asked to beat every beatMs (0: not asked); one that
+        // does is pinged only when nothing was written to it for beatPingMs.
+        int beatMs = HubControl::BeatMs;
+        int beatPingMs = HubControl::BeatPingMs;
         int awayMs = HubControl::AwayMs;
         int silenceMs = HubControl::SilenceMs;
         qint64 maxQueuedTotal = 256 * 1024 * 1024;
@@ -108,7 +112,8 @@ private:
     void deliver(const QString &key, const QString &sender, const QString &data);
     // Ends a walk over a game's list: the drops that waited for it happen.
     void doneDelivering();
-    QByteArray heartbeatFrame() const;
+    // What a connection is told of the heartbeat as it joins or resumes.
+    QByteArray heartbeatFrames() const;
     // A delivery, counted and kept for the seat; transmit only writes.
     void sendTo(HubClient *client, const QByteArray &frame);
     void transmit(HubClient *client, const QByteArray &frame);
@@ -123,6 +128,10 @@ private:
     // One connection from address fewer.
     void closedFrom(const QHostAddress &address);
     void heartbeat();
+    // Notes that the connection was heard from, which brings an away one
+    // back; true when what it sent was a beat and nothing else.
+    bool heardFrom(HubClient *client, qint64 now, QByteArrayView bytes);
+    void startBeating(HubClient *client, const QString &beat);
     // Tells the rest of the game that a player is away or back (control
     // frames, counted as no delivery), and a newcomer who is away now.
     void announce(HubClient *subject, const QString &verb);

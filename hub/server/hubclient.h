@@ -30,6 +30,8 @@ struct HubClient : QObject
     bool joined = false;
     bool display = false; // joined as a display seat: no name, no cards
     bool answersPings = false;
+    bool beats = false; // it sends a beat of its own, so needs Pings only seldom
+    QByteArray beatFrame; // its beat as it comes, once it beats
     qint64 lastHeardMs = 0; // on the hub's clock
     qint64 lastWrittenMs = 0;
     bool away = false; // its game has been told it is away

@@ -16,7 +16,7 @@ void Hub::joinDisplay(HubClient *client, const QString &key)
     transmit(client, Frame::Encode(HubControl::Delivery(HubControl::Display)));
     if (const Room *room = roomOf(key); room && !room->hostName.isEmpty())
         transmit(client, Frame::Encode(HubControl::Delivery(HubControl::HostName, room->hostName)));
-    transmit(client, heartbeatFrame());
+    transmit(client, heartbeatFrames());
     if (client->dropping)
         return;
     client->key = key;
@@ -29,9 +29,9 @@ void Hub::joinDisplay(HubClient *client, const QString &key)
 
 bool Hub::refusedFromDisplay(HubClient *client, QChar kind)
 {
-    // Answers and the goodbye are all a display says. It has no seat, so an
-    // acknowledgement would only make the hub keep deliveries for nobody.
-    if (kind == u'P' || kind == u'X')
+    // Answers, beats and the goodbye are all a display says. It has no seat,
+    // so an acknowledgement would only make the hub keep deliveries for nobody.
+    if (kind == u'P' || kind == u'B' || kind == u'X')
         return false;
     emit Log(QStringLiteral("refuse: %1: a display may not send a %2 record").arg(describe(client), kind));
     return true;

@@ -26,12 +26,37 @@ void Hub::tellWhoIsAway(HubClient *client)
     }
 }
 
-QByteArray Hub::heartbeatFrame() const
+QByteArray Hub::heartbeatFrames() const
 {
     // What the window may expect at most between two frames: a connection
     // is looked at once a heartbeat, and pinged once half of it was quiet.
+    // A window that understands the Beat frame beats instead, and then
+    // expects as little as before the heartbeat.
     const int gapMs = m_limits.heartbeatMs + m_limits.heartbeatMs / 2;
-    return Frame::Encode(HubControl::Delivery(HubControl::Heartbeat, QString::number(gapMs)));
+    QByteArray frames = Frame::Encode(HubControl::Delivery(HubControl::Heartbeat, QString::number(gapMs)));
+    if (m_limits.beatMs > 0)
+        frames += Frame::Encode(HubControl::Delivery(HubControl::Beat, QString::number(m_limits.beatMs)));
+    return frames;
+}
+
+bool Hub::heardFrom(HubClient *client, qint64 now, QByteArrayView bytes)
+{
+    client->lastHeardMs = now;
+    if (client->away && client->joined) {
+        client->away = false;
+        emit Log(QStringLiteral("heard again: %1").arg(describe(client)));
+        announce(client, HubControl::Back);
+    }
+    // A beat is most of what an idle hub reads: it costs one comparison.
+    return client->beats && client->reader.Buffered() == 0 && bytes == client->beatFrame;
+}
+
+void Hub::startBeating(HubClient *client, const QString &beat)
+{
+    if (m_limits.beatMs <= 0)
+        return; // not asked for: Pings go on
+    client->answersPings = client->beats = true;
+    client->beatFrame = Frame::Encode(beat);
 }
 
 void Hub::heartbeat()
@@ -56,8 +81,9 @@ void Hub::heartbeat()
             emit Log(QStringLiteral("silent: %1").arg(describe(client)));
             announce(client, HubControl::Away);
         }
-        if (client->id % HeartbeatSlices == slice && !client->dropping
-            && (unheard >= quiet || now - client->lastWrittenMs >= quiet))
+        const qint64 unwritten = now - client->lastWrittenMs;
+        const bool due = client->beats ? unwritten >= m_limits.beatPingMs : unheard >= quiet || unwritten >= quiet;
+        if (due && client->id % HeartbeatSlices == slice && !client->dropping)
             transmit(client, ping);
     }
 }

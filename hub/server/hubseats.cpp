@@ -134,6 +134,7 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     seat->address = client->address;
     seat->reader = std::move(client->reader);
     seat->lastHeardMs = seat->lastWrittenMs = m_clockMs();
+    seat->beats = false; // until the new connection beats
     m_clients.insert(seat->id, seat);
     client->forgotten = client->dropping = true;
     client->deleteLater();
@@ -141,7 +142,7 @@ void Hub::resume(HubClient *client, const QString &key, const QString &name, con
     acknowledge(seat, count);
     // Copied: a slow reader may be dropped, and its seat emptied, midway.
     const QList<QByteArray> replay = seat->kept;
-    transmit(seat, heartbeatFrame());
+    transmit(seat, heartbeatFrames());
     for (const QByteArray &frame : replay)
         transmit(seat, frame);
     transmit(seat, Frame::Encode(HubControl::Delivery(HubControl::Resumed)));

@@ -3,6 +3,8 @@
 
 #include "link/linkrecord.h"
 
+#include <algorithm>
+
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -42,6 +44,13 @@ bool WatchForDeadPeer(qintptr descriptor)
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs) == 0;
+}
+
+bool GiveUpUnacknowledgedAfter(qintptr descriptor, int ms)
+{
+    const unsigned timeoutMs = unsigned(std::max(ms, 1));
+    return descriptor >= 0
+        && ::setsockopt(int(descriptor), IPPROTO_TCP, TCP_USER_TIMEOUT, &timeoutMs, sizeof timeoutMs) == 0;
 }
 
 } // namespace HubControl

@@ -24,6 +24,10 @@ inline const QString HostName = QStringLiteral("HostName");
 // many milliseconds (the frame's text). Away and Back: a player of the game
 // fell silent or lost its connection, and came back.
 inline const QString Heartbeat = QStringLiteral("Heartbeat");
+// Beat: the hub listens for the window's own beat (a "B" record) when the
+// window has written nothing for so many milliseconds (the frame's text);
+// it then pings that window only as seldom as before the heartbeat.
+inline const QString Beat = QStringLiteral("Beat");
 inline const QString Away = QStringLiteral("Away");
 inline const QString Back = QStringLiteral("Back");
 // The room: a hub that acts on the host's requests sends a bare "Room" frame
@@ -44,8 +48,15 @@ inline constexpr int HeartbeatMs = 2000;
 inline constexpr int HeartbeatGapMs = 3000;
 // A peer heard from and then silent this long is away; one silent for
 // SilenceMs is dead.
-inline constexpr int AwayMs = 4500;
+inline constexpr int AwayMs = 4000;
 inline constexpr int SilenceMs = 45000;
+// A window that beats writes at least every BeatMs, and gives its link up
+// when what it wrote is not acknowledged by the hub's machine within
+// AwayMs - BeatMs: it notices a dead path within AwayMs, as the hub notices
+// its silence, with one frame each way instead of two. The hub still pings
+// it when it wrote nothing to it for BeatPingMs.
+inline constexpr int BeatMs = 2500;
+inline constexpr int BeatPingMs = 15000;
 
 // The delivery texts ("[Hub]" ÿ ...) of the two control frames.
 QString PingDelivery();
@@ -65,5 +76,8 @@ Control Read(const QString &data);
 // kernel ends a connection whose peer vanished within about SilenceMs,
 // whether it is idle or still sending. False when the socket refused them.
 bool WatchForDeadPeer(qintptr descriptor);
+// Ends the connection when data written to it stays unacknowledged for ms
+// (TCP_USER_TIMEOUT). False when the socket refused it.
+bool GiveUpUnacknowledgedAfter(qintptr descriptor, int ms);
 
 } // namespace HubControl

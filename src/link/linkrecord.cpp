@@ -31,6 +31,7 @@ QString Message(const QString &key, const QString &messageText)
 }
 
 QString PingAnswer(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("P")}); }
+QString Beat(const QString &key) { return join({QStringLiteral("G"), key, QStringLiteral("B")}); }
 
 QString Acknowledge(const QString &key, quint64 count)
 {
@@ -76,7 +77,7 @@ std::optional<Parsed> Parse(const QString &record)
 
     Parsed parsed;
     parsed.key = record.mid(s1 + 1, s2 - s1 - 1);
-    if (kind == u"I" || kind == u"P" || kind == u"X" || kind == u"E" || kind == u"D") {
+    if (kind == u"I" || kind == u"P" || kind == u"B" || kind == u"X" || kind == u"E" || kind == u"D") {
         parsed.kind = kind.front();
         return parsed;
     }

@@ -19,6 +19,8 @@ QString HostSecret(const QString &key, const QString &secret);
 QString Announce(const QString &key, const QString &caption, const QString &name);
 QString Message(const QString &key, const QString &messageText);
 QString PingAnswer(const QString &key);
+// Only to a hub that has sent a "Beat" control frame: the window is there.
+QString Beat(const QString &key);
 // Only to a hub that has given this window a seat (a "Seat" control frame):
 // the count of deliveries received since then, the resume of a seat on a new
 // connection, and the goodbye of a window that closes.
@@ -41,7 +43,7 @@ bool CanJoinWith(const QString &key, const QString &caption, const QString &name
 
 struct Parsed
 {
-    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'K', 'R', 'X', 'E', 'H' or 'D'
+    QChar kind; // 'I', 'S', 'A', 'C', 'P', 'B', 'K', 'R', 'X', 'E', 'H' or 'D'
     QString key;
     QString name; // "A" and "R": the player's name; "H": the player it names, if any
     QString messageText; // "C" only

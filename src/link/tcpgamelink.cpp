@@ -27,12 +27,16 @@ TcpGameLink::TcpGameLink(const QString &hubHost, const Timing &timing, QObject *
     , m_host(hubHost)
     , m_timing(timing)
     , m_silence(new QTimer(this))
+    , m_beat(new QTimer(this))
     , m_retry(new QTimer(this))
     , m_attempt(new QTimer(this))
 {
     m_silence->setSingleShot(true);
     m_silence->setInterval(m_timing.silenceMs);
     connect(m_silence, &QTimer::timeout, this, [this] { fail(QStringLiteral("the game stopped answering")); });
+    m_beat->setObjectName(QStringLiteral("beat"));
+    m_beat->setSingleShot(true);
+    connect(m_beat, &QTimer::timeout, this, [this] { write(LinkRecord::Beat(m_join.key)); });
     m_retry->setObjectName(QStringLiteral("retry"));
     m_retry->setSingleShot(true);
     connect(m_retry, &QTimer::timeout, this, &TcpGameLink::connectToHub);
@@ -56,6 +60,7 @@ void TcpGameLink::Leave()
     }
     m_state = State::Ended;
     m_silence->stop();
+    stopBeating();
     m_retry->stop();
     m_attempt->stop();
     m_socket->disconnect(this);
@@ -138,7 +143,34 @@ void TcpGameLink::writeJoin()
     write(LinkRecord::Announce(m_join.key, LinkRecord::Caption, m_join.name));
 }
 
-void TcpGameLink::write(const QString &record) { m_socket->write(Frame::Encode(record)); }
+void TcpGameLink::write(const QString &record)
+{
+    m_socket->write(Frame::Encode(record));
+    if (m_beating)
+        m_beat->start();
+}
+
+void TcpGameLink::startBeating(int beatMs)
+{
+    // What we write must then be acknowledged by the hub's machine within
+    // the rest of the away time, so a dead path is noticed here as soon as
+    // the hub notices our silence. A socket that refuses it is pinged.
+    if (beatMs <= 0 || beatMs >= HubControl::AwayMs
+        || !HubControl::GiveUpUnacknowledgedAfter(m_socket->socketDescriptor(), HubControl::AwayMs - beatMs))
+        return;
+    m_beating = true;
+    m_beat->setInterval(beatMs);
+    // The hub now pings only as seldom as before the heartbeat.
+    m_silence->setInterval(m_timing.silenceMs);
+    m_silence->start();
+    write(LinkRecord::Beat(m_join.key));
+}
+
+void TcpGameLink::stopBeating()
+{
+    m_beating = false;
+    m_beat->stop();
+}
 
 void TcpGameLink::readFrames()
 {
@@ -238,6 +270,8 @@ void TcpGameLink::control(const QString &data)
             m_silence->setInterval(std::min(m_timing.silenceMs, gapMs + gapMs / 2));
             m_silence->start();
         }
+    } else if (control.verb == HubControl::Beat) {
+        startBeating(control.text.toInt());
     } else if (control.verb == HubControl::Away || control.verb == HubControl::Back) {
         if (!control.text.isEmpty())
             emit PresenceChanged(control.text, control.verb == HubControl::Away);

@@ -11,9 +11,11 @@
 // record. Each record goes out as one frame, and each frame from the hub is
 // one delivery, raised as
 // TextReceived (docs/protocol.md), except the hub's
-// control frames: the link answers a Ping itself, and a refusal ends the
-// link with the hub's reason. A broken frame, a delivery without a sender
-// and silence from a hub that has pinged before abort the connection.
+// control frames: the link answers a Ping itself, beats when the hub asks
+// it to (and then gives the connection up when what it wrote stays
+// unacknowledged), and a refusal ends the link with the hub's reason. A
+// broken frame, a delivery without a sender and silence from a hub that has
+// pinged before abort the connection.
 //
 // After the join a link that breaks reconnects by itself, waiting from
 // retryFirstMs, doubling up to retryMaxMs, until the waits add up to
@@ -87,6 +89,8 @@ private:
     // The join's records: identify, the host's secret, announce.
     void writeJoin();
     void write(const QString &record);
+    void startBeating(int beatMs);
+    void stopBeating();
 
     QString m_host;
     quint16 m_port = 0;
@@ -95,6 +99,8 @@ private:
     State m_state = State::Joining;
     QTcpSocket *m_socket = nullptr;
     QTimer *m_silence = nullptr;
+    QTimer *m_beat = nullptr; // runs out when nothing was written for a beat
+    bool m_beating = false; // this connection's hub listens for beats
     QTimer *m_retry = nullptr; // the wait before the next attempt
     QTimer *m_attempt = nullptr; // an attempt's time to connect and get an answer
     int m_nextWaitMs = 0;

@@ -109,7 +109,8 @@ void TcpGameLink::connectToHub()
     }
     m_reader = Frame::Reader();
     // Until this hub says how often it writes, it may be one that pings
-    // seldom.
+    // seldom; until it asks for beats, it pings.
+    stopBeating();
     m_silence->stop();
     m_silence->setInterval(m_timing.silenceMs);
     QSslSocket *tls = nullptr;
@@ -184,6 +185,7 @@ void TcpGameLink::fail(const QString &reason, bool refused)
     if (m_state == State::Ended)
         return;
     m_silence->stop();
+    stopBeating();
     m_attempt->stop();
     m_socket->disconnect(this); // aborting raises its signals again
     if (m_socket->state() != QAbstractSocket::UnconnectedState)

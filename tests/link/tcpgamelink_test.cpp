@@ -125,20 +125,27 @@ TEST(LinkAfterTheJoin, JoinsAfreshWhenTheConnectionDropsAndSendsWhatTheHubNeverG
     EXPECT_FALSE(WaitFor([&] { return away.size() > 1; }, 1500));
 }
 
-TEST(LinkAfterTheJoin, TakesSilenceForHalfAgainTheHubsHeartbeatAsALostLinkAndReportsWhoIsAway)
+TEST(LinkAfterTheJoin, TakesSilenceForHalfAgainTheHubsHeartbeatAsALostLinkBeatsWhenAskedAndReportsWhoIsAway)
 {
+    // Over a second of silence from the hub: whether the link is lost, and how many beats it wrote.
     // clang-format off
-    const struct { const char *what; QString heartbeat; bool lost; } table[] = {
-        {"a hub that writes at least every 100 ms", u"[Hub]ÿHeartbeatÿ100"_s, true},
-        {"a hub of an earlier release, which pings seldom", {}, false},
+    const struct { const char *what; QStringList heartbeat; bool lost; int beats; } table[] = {
+        {"a hub that writes at least every 100 ms", {u"[Hub]ÿHeartbeatÿ100"_s}, true, 0},
+        {"one that listens for a beat every 200 ms, and pings seldom", {u"[Hub]ÿHeartbeatÿ100"_s, u"[Hub]ÿBeatÿ200"_s}, false, 5},
+        {"one that asks for beats too seldom to notice an away window", {u"[Hub]ÿHeartbeatÿ100"_s, u"[Hub]ÿBeatÿ4500"_s}, true, 0},
+        {"a hub of an earlier release, which pings seldom", {}, false, 0},
     };
     // clang-format on
+    const QByteArray beat = Frame::Encode(LinkRecord::Beat(u"K7"_s));
     for (const auto &row : table) {
         Connected j(45000);
         QSignalSpy presence(&j.link, &GameLink::PresenceChanged);
-        const QStringList frames{row.heartbeat, u"[Enter]ÿAnn"_s, u"[Hub]ÿAwayÿBob"_s, u"[Hub]ÿAway"_s, u"[Hub]ÿBackÿBob"_s};
-        ASSERT_EQ(j.join(row.heartbeat.isEmpty() ? frames.mid(1) : frames, {}, false, 5000), std::nullopt);
+        const QStringList frames = row.heartbeat + QStringList{u"[Enter]ÿAnn"_s, u"[Hub]ÿAwayÿBob"_s, u"[Hub]ÿAway"_s, u"[Hub]ÿBackÿBob"_s};
+        ASSERT_EQ(j.join(frames, {}, false, 5000), std::nullopt);
+        j.hub->readAll(); // the join
         EXPECT_EQ(WaitFor([&] { return !j.lost.isEmpty(); }, 1000), row.lost) << row.what;
+        const qsizetype beats = j.hub->readAll().count(beat);
+        EXPECT_TRUE(beats >= row.beats && beats <= row.beats * 3 / 2) << row.what << ": " << beats;
         EXPECT_TRUE(presence.size() == 2 && presence[0] == QVariantList({u"Bob"_s, true}) && presence[1] == QVariantList({u"Bob"_s, false})) << row.what;
     }
 }
@@ -155,8 +162,10 @@ TEST(DeadPeers, AreWatchedWithShortKeepaliveProbesAndAUserTimeout)
     EXPECT_EQ(QList<int>({option(SOL_SOCKET, SO_KEEPALIVE), option(IPPROTO_TCP, TCP_KEEPIDLE), option(IPPROTO_TCP, TCP_KEEPINTVL),
                           option(IPPROTO_TCP, TCP_KEEPCNT), option(IPPROTO_TCP, TCP_USER_TIMEOUT)}),
               QList<int>({1, 20, 5, 4, HubControl::SilenceMs}));
+    ASSERT_TRUE(HubControl::GiveUpUnacknowledgedAfter(fd, 2000)); // a window that beats
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_USER_TIMEOUT), 2000);
     ::close(fd);
-    EXPECT_FALSE(HubControl::WatchForDeadPeer(fd)) << "a closed socket takes no option";
+    EXPECT_FALSE(HubControl::WatchForDeadPeer(fd) || HubControl::GiveUpUnacknowledgedAfter(fd, 2000)) << "a closed socket takes no option";
 }
 
 TEST(LinkConnect, TakesEveryPortFromOneTo65535AndNoOther)

@@ -4,7 +4,7 @@
 // byte it passes in `recorded` and cuts every connection through it on
 // command: now, or once a given number of bytes more has gone through in
 // either direction, which can be the middle of a frame. A cut is graceful:
-// what was let through still arrives, then the end. Or it holds them (Hold).
+// what was let through still arrives, then the end.
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -51,13 +51,6 @@ public:
         }
         m_budget = {-1, -1};
         ++cuts;
-    }
-    // A stall: the connections through it now pass nothing more and stay open; later ones pass.
-    void Hold()
-    {
-        for (auto [player, hub] : std::exchange(m_pairs, {})) {
-            for (QTcpSocket *end : {player, hub}) QObject::disconnect(end, &QTcpSocket::readyRead, nullptr, nullptr);
-        }
     }
     int cuts = 0;
     QByteArray recorded;

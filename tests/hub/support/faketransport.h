@@ -8,6 +8,8 @@
 #include "server/hub.h"
 
 #include <QStringList>
+#include <QTimer>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <utility>
@@ -57,7 +59,7 @@ public:
                 presence[id] << frame->mid(6).replace(QChar(0xFF), QLatin1Char(' '));
             else if (frame->startsWith(QStringLiteral("[Hub]\u00FFRoom")))
                 room[id] << frame->mid(11).replace(QChar(0xFF), QLatin1Char(' '));
-            else if (!frame->startsWith(QStringLiteral("[Hub]\u00FFHeartbeat\u00FF")))
+            else if (!frame->startsWith(QStringLiteral("[Hub]\u00FFHeartbeat\u00FF")) && !frame->startsWith(QStringLiteral("[Hub]\u00FFBeat\u00FF")))
                 frames << *frame;
         }
         peer.taken = peer.written.size() - reader.Buffered();
@@ -117,4 +119,25 @@ struct FakeHub
 
     FakeTransport net;
     Hub hub;
+};
+
+// Players of game K on a hub whose clock the test moves, a heartbeat tick at a time.
+struct Clocked : FakeHub
+{
+    explicit Clocked(const Hub::Limits &limits = {})
+        : FakeHub(withClock(limits))
+    {}
+    Hub::Limits withClock(Hub::Limits limits)
+    {
+        return limits.clockMs = [this] { return now; }, limits;
+    }
+    void tick(
+        int ticks, const std::function<void()> &each = [] {})
+    {
+        for (int i = 0; i < ticks; ++i, each())
+            now += Hub::Limits{}.heartbeatMs / 8, QMetaObject::invokeMethod(hub.findChild<QTimer *>(QStringLiteral("pinger")), "timeout");
+    }
+    void answer(quint64 id, const QString &key = QStringLiteral("K")) { net.Feed(id, Frame::Encode(LinkRecord::PingAnswer(key))); }
+    void beat(quint64 id, const QString &key = QStringLiteral("K")) { net.Feed(id, Frame::Encode(LinkRecord::Beat(key))); }
+    qint64 now = 0;
 };
