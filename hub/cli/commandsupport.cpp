@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTextStream>
 
 #include <cstdlib>
@@ -119,3 +120,15 @@ std::optional<Listen> ListenFrom(const QCommandLineParser &parser)
 }
 
 } // namespace CommandSupport
+
+bool CommandSupport::SystemStopping()
+{
+    QProcess systemctl;
+    systemctl.start(QStringLiteral("systemctl"), {QStringLiteral("is-system-running")});
+    if (!systemctl.waitForFinished(1000)) {
+        systemctl.kill();
+        systemctl.waitForFinished();
+        return false;
+    }
+    return systemctl.readAllStandardOutput().trimmed() == "stopping";
+}

@@ -24,6 +24,10 @@ void LogLine(const QString &line);
 // Says why a subcommand cannot go on; its exit status, 2.
 int Fail(const QString &message);
 
+// Whether the machine is shutting down or rebooting, as systemd says
+// ("stopping"); false where nobody can say within a second.
+bool SystemStopping();
+
 // Parses a subcommand's arguments (the first is "kalumo-hub SUBCOMMAND"), as
 // QCommandLineParser::process does, but --help names the subcommand in its
 // usage line. Help ends the program with status 0; an argument the parser

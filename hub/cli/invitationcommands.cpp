@@ -9,8 +9,9 @@
 //       output and the browser link of the same game as the second, starts NAME's window and runs until it closes, when the
 //       forwarding is removed. The game is the one NAME hosted last,
 //       behind the same key, port and certificate, until it is ended on
-//       purpose (closing the host's window, Ctrl+C or SIGTERM here) or
-//       --new is given; a host's window that crashes is started again;
+//       purpose (closing the host's window, Ctrl+C or SIGTERM here, unless
+//       the machine is shutting down) or --new is given; a host's window
+//       that crashes is started again;
 //   kalumo-hub join [--program PATH] INVITATION NAME
 //       reaches the invitation's hub at the first of its addresses that
 //       answers with its certificate (10 s at most), then starts NAME's
@@ -48,6 +49,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 
 using namespace CommandSupport;
 
@@ -118,8 +120,14 @@ int runHostedGame(Hub &hub, GameWindows &windows, const HostState &state, const 
         });
     });
     ShutdownSignals shutdownSignals;
-    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, [&] {
-        hub.EndGame();
+    QObject::connect(&shutdownSignals, &ShutdownSignals::Requested, &windows, [&](int signalNumber) {
+        // A machine that shuts down or reboots stops every program with
+        // SIGTERM: that is nobody's choice, and the game is kept for the
+        // next run, as after a crash.
+        if (signalNumber == SIGTERM && SystemStopping())
+            LogLine(QStringLiteral("the system is stopping: the game is kept for the next run"));
+        else
+            hub.EndGame();
         windows.CloseAll();
     });
     windows.SetRestarts(5);
@@ -338,7 +346,8 @@ int Commands::Join(const QStringList &arguments, const GamesList &list)
     if (displaySeat)
         extra.insert(QStringLiteral("KALUMO_DISPLAY_SEAT"), QStringLiteral("1"));
     // The host of an invitation made by `invite` proves it to the hub.
-    if (const QString secret = displaySeat ? QString() : HostSecrets::Find(HostSecrets::DefaultFolder(), invitation->key, name);
+    if (const QString secret
+        = displaySeat ? QString() : HostSecrets::Find(HostSecrets::DefaultFolder(), invitation->key, name);
         !secret.isEmpty())
         extra.insert(QStringLiteral("KALUMO_HOST_SECRET"), secret);
     GameWindows windows(hub->port, program);

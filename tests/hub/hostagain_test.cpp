@@ -37,18 +37,20 @@ struct Folder
         QFile file(Path(name));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
-    void Start(QProcess &process, const QStringList &arguments, const QString &name) const // output and errors merged
+    // Output and errors merged; the variables of `extra` win over the environment's.
+    void Start(QProcess &process, const QStringList &arguments, const QString &name, const QStringList &extra = {}) const
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.setEnvironment(QProcess::systemEnvironment()
                                + QStringList{u"QT_QPA_PLATFORM=offscreen"_s, u"XDG_CONFIG_HOME="_s + Path(u"config"_s), u"XDG_STATE_HOME="_s + Path(u"state"_s),
-                                             u"KALUMO_REGISTRY="_s + Path(u"registry"_s), u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)});
+                                             u"KALUMO_REGISTRY="_s + Path(u"registry"_s), u"KALUMO_CHAT_TRANSCRIPT="_s + Path(name)}
+                               + extra);
         process.start(QStringLiteral(KALUMO_HUB_PATH), arguments + QStringList{name});
     }
     // kalumo-hub host's invitation, and what it said before it in `said`.
-    QString Host(QProcess &process, const QStringList &options, const QString &name, QString *said = nullptr) const
+    QString Host(QProcess &process, const QStringList &options, const QString &name, QString *said = nullptr, const QStringList &extra = {}) const
     {
-        Start(process, QStringList{u"host"_s, u"--listen"_s, u"127.0.0.1"_s, u"--port"_s, u"0"_s} + options, name);
+        Start(process, QStringList{u"host"_s, u"--listen"_s, u"127.0.0.1"_s, u"--port"_s, u"0"_s} + options, name, extra);
         QString line, ignored;
         while (!line.startsWith(u"kalumo://") && QTest::qWaitFor([&] { return process.canReadLine(); }, 10000))
             (said ? *said : ignored) += std::exchange(line, QString::fromUtf8(process.readLine()));
@@ -124,7 +126,7 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     ::kill(pid_t(windowOf(host.processId())), SIGKILL); // kalumo-hub host starts it again
     ASSERT_TRUE(both([&](const QString &log) { return log.count(u"** Ann is back: the round goes on."_s) == 1; }))
         << f.Contents(u"Bob"_s).toStdString() << host.readAll().toStdString();
-    const int beforeHub = calls(f.Contents(u"Bob"_s));
+    const qsizetype beforeHub = calls(f.Contents(u"Bob"_s));
     ASSERT_TRUE(both([&](const QString &log) { return calls(log) > beforeHub; }));
 
     const qint64 window = windowOf(host.processId());
@@ -164,6 +166,20 @@ TEST(HostAgain, TheRoundGoesOnWhenTheHostsWindowOrTheWholeHostIsKilledAndStarted
     const QString fresh = hostOnce({});
     EXPECT_NE(fresh, invitation) << "a game ended on purpose is not taken up";
     EXPECT_EQ(hostOnce({}), fresh);
+    // A machine that shuts down stops kalumo-hub host with SIGTERM, which is nobody's choice: the game is kept.
+    QDir(f.Path({})).mkpath(u"bin"_s);
+    for (const auto &[name, body] : {std::pair{u"systemctl"_s, "echo stopping"}, {u"window"_s, "exec sleep 60"}}) {
+        QFile file(f.Path(u"bin/"_s + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray("#!/bin/sh\n") + body + '\n') > 0
+                    && file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+    }
+    QProcess stopped;
+    EXPECT_EQ(
+        f.Host(stopped, {u"--program"_s, f.Path(u"bin/window"_s)}, u"Ann"_s, nullptr, {u"PATH="_s + f.Path(u"bin"_s) + u':' + qEnvironmentVariable("PATH")}),
+        fresh);
+    stopped.terminate();
+    EXPECT_TRUE(stopped.waitForFinished(10000));
+    EXPECT_EQ(hostOnce({}), fresh) << stopped.readAll().toStdString();
     EXPECT_NE(hostOnce({u"--new"_s}), fresh);
     QFile broken(QDir(f.State()).entryInfoList(QDir::Files).value(0).filePath()); // the one file kept: the host's
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("{\"key\": 7") > 0 && broken.flush());
