@@ -151,6 +151,19 @@ test('the link joins, acknowledges every 32 deliveries and answers Pings', () =>
   assert.equal(socket.records.at(-1), `G${Y}k${Y}X`);
 });
 
+test('a hub silent for half as long again as the heartbeat it promised is left; one of an earlier release after 45 s', () => {
+  for (const [promise, silentMs] of [[[`[Hub]${Y}Heartbeat${Y}3000`, `[Hub]${Y}Beat${Y}2500`], 4500], [[`[Hub]${Y}Ping`], 45000]]) {
+    const { sockets, events } = joined();
+    sockets[0].hub(...promise);
+    clock.tick(silentMs - 1);
+    assert.equal(events.length, 1, `${promise}: still joined`);
+    clock.tick(1);
+    assert.deepEqual(events.map((e) => e[0]), ['joined', 'reconnecting'], `${promise}`);
+    assert.ok(!sockets[0].records.includes(`G${Y}k${Y}B`), 'a page does not beat');
+    clock.timers.clear();
+  }
+});
+
 test('a cut link resumes its seat and sends again exactly what the hub never got', () => {
   for (const [replay, resent] of [
     [[`Bob${Y}Chat;one`, `Bob${Y}Chat;two`], []],

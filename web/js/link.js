@@ -5,7 +5,8 @@
 // seat and acknowledge them; after a break, resume the seat with its secret
 // and the count, or join afresh when the hub no longer keeps it; send again,
 // in order, the messages whose delivery never came back; answer Pings, and
-// take a hub silent for 45 s after a Ping as gone.
+// take a hub silent for 45 s after a Ping as gone, or for half as long again
+// as the heartbeat it promises.
 //
 // Events: delivery(sender, data); joined(); failed(reason) for a join that
 // did not happen; reconnecting(reason); rejoining(); reconnected();
@@ -89,11 +90,18 @@ export class WebLink extends Emitter {
 
   #connect() {
     this.#drop();
+    // Until this hub promises a heartbeat, it may be one that pings seldom.
+    this.silenceMs = this.timing.silenceMs;
+    this.#stopTimer('silence');
     const socket = (this.socket = this.open());
     socket.onopen = () => this.#opened();
     socket.onmessage = (event) => this.#received(event.data);
     socket.onclose = () => this.#fail(CLOSED);
     if (this.state === 'away') this.#startTimer('attempt', this.timing.attemptMs, () => this.#fail('the game did not answer'));
+  }
+
+  #listenForSilence() {
+    this.#startTimer('silence', this.silenceMs, () => this.#fail('the game stopped answering'));
   }
 
   #drop() {
@@ -127,7 +135,7 @@ export class WebLink extends Emitter {
 
   #received(frame) {
     if (this.state === 'ended' || this.state === 'away' || typeof frame !== 'string') return;
-    if (this.pending.silence) this.#startTimer('silence', this.timing.silenceMs, () => this.#fail('the game stopped answering'));
+    if (this.pending.silence) this.#listenForSilence();
     if (this.pending.attempt && this.state !== 'joining') this.#startTimer('attempt', this.timing.attemptMs, () => this.#fail('the game did not answer'));
     const read = Record.readFrame(frame);
     if (!read) return this.#fail('protocol error: delivery without a sender');
@@ -166,7 +174,13 @@ export class WebLink extends Emitter {
     if (verb === 'Ping') {
       this.#write(Record.pingAnswer(this.key));
       if (this.secret && this.ackedAt !== this.count) this.#acknowledge();
-      this.#startTimer('silence', this.timing.silenceMs, () => this.#fail('the game stopped answering'));
+      this.#listenForSilence();
+    } else if (verb === 'Heartbeat' && Number(text) > 0 && Number(text) < this.timing.silenceMs) {
+      // A hub that writes at least this often: silence for half as long
+      // again is a link that stalled. Its Beat frame is for windows that see
+      // their own acknowledgements, which a page cannot: it stays pinged.
+      this.silenceMs = Math.min(this.timing.silenceMs, Number(text) * 1.5);
+      this.#listenForSilence();
     } else if (verb === 'Refused') {
       this.#fail(text || 'no reason was given.', true);
     } else if (verb === 'Seat' && text) {
