@@ -37,13 +37,12 @@ bool WatchForDeadPeer(qintptr descriptor)
     // data for SilenceMs ends the connection, which keepalive alone never
     // does while retransmissions go on.
     const int on = 1, idleS = 20, intervalS = 5, probes = 4;
-    const unsigned userTimeoutMs = SilenceMs;
     const int fd = int(descriptor);
     return fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS) == 0
         && ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes) == 0
-        && ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs) == 0;
+        && GiveUpUnacknowledgedAfter(descriptor, SilenceMs);
 }
 
 bool GiveUpUnacknowledgedAfter(qintptr descriptor, int ms)
