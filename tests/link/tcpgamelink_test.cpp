@@ -150,6 +150,30 @@ TEST(LinkAfterTheJoin, TakesSilenceForHalfAgainTheHubsHeartbeatAsALostLinkBeatsW
     }
 }
 
+TEST(LinkLeaving, SaysGoodbyeToAHubThatGaveASeatAndEndsTheGameWhenTheHostEndsIt)
+{
+    // What the hub reads last, until the window has gone.
+    const QByteArray goodbye = Frame::Encode(LinkRecord::Leave(u"K7"_s)), end = Frame::Encode(LinkRecord::EndGame(u"K7"_s));
+    // clang-format off
+    const struct { const char *what; bool seat, ends; QByteArray read; } table[] = {
+        {"a window with a seat that leaves", true, false, goodbye},
+        {"the host's window, with a seat, ending the game", true, true, end + goodbye},
+        {"a window of a hub that keeps no seats, leaving", false, false, {}},
+        {"the host's window of such a hub, ending the game", false, true, end},
+    };
+    // clang-format on
+    for (const auto &row : table) {
+        Connected j(45000);
+        const QStringList frames{u"[Hub]ÿSeatÿs3cret"_s, u"[Enter]ÿAnn"_s};
+        ASSERT_EQ(j.join(row.seat ? frames : frames.mid(1), {}, false, 5000), std::nullopt);
+        row.ends ? j.link.EndGame() : j.link.Leave();
+        QByteArray read; // from the join on
+        EXPECT_TRUE(WaitFor([&] { return (read += j.hub->readAll()), j.hub->state() != QAbstractSocket::ConnectedState; }, 2000)) << row.what;
+        read += j.hub->readAll();
+        EXPECT_TRUE(read.endsWith(row.read) && read.count(goodbye) == row.read.count(goodbye) && read.count(end) == row.read.count(end)) << row.what;
+    }
+}
+
 TEST(DeadPeers, AreWatchedWithShortKeepaliveProbesAndAUserTimeout)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
