@@ -48,8 +48,8 @@ public:
     // Beats when it wrote nothing for the hub's beat, as a window does.
     void Tick(int64_t nowNs)
     {
-        if (m_beatNs > 0 && nowNs - m_wroteNs >= m_beatNs && ++beats)
-            write(HubWire::Frame(Bench::Cat("G", HubWire::Separator, m_key, HubWire::Separator, "B")));
+        if (m_beatNs > 0 && nowNs - m_wroteNs >= m_beatNs)
+            beat();
     }
     bool joined = false;
     bool closed = false;
@@ -62,10 +62,10 @@ protected:
             if (sender == "[Hub]" && text == "Ping") {
                 ++pings;
                 write(HubWire::Frame(Bench::Cat("G", HubWire::Separator, m_key, HubWire::Separator, "P")));
-            } else if (const std::string beat = Bench::Cat("Beat", HubWire::Separator);
-                       sender == "[Hub]" && text.starts_with(beat) && m_beats) {
-                m_beatNs = int64_t(std::stoi(std::string(text.substr(beat.size())))) * 1'000'000;
-                Tick(Bench::NowNs() + m_beatNs);
+            } else if (sender == "[Hub]" && text.starts_with(m_beatAsked) && m_beats) {
+                // The first beat goes at once, so the hub stops pinging.
+                m_beatNs = int64_t(std::stoi(std::string(text.substr(m_beatAsked.size())))) * 1'000'000;
+                beat();
             } else if (sender == "[Enter]" && text == m_name) {
                 joined = true;
             }
@@ -74,12 +74,19 @@ protected:
     void OnClosed(int) override { closed = true; }
 
 private:
+    void beat()
+    {
+        ++beats;
+        write(m_beatFrame);
+    }
     void write(const std::string &bytes)
     {
         Send(bytes);
         m_wroteNs = Bench::NowNs();
     }
     std::string m_key, m_name;
+    const std::string m_beatAsked = Bench::Cat("Beat", HubWire::Separator);
+    const std::string m_beatFrame = HubWire::Frame(Bench::Cat("G", HubWire::Separator, m_key, HubWire::Separator, "B"));
     bool m_beats;
     int64_t m_beatNs = 0, m_wroteNs = 0;
 };
